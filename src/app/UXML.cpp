@@ -1,0 +1,11 @@
+#include "app/UXML.h"
+
+namespace velmaro {
+
+TFXML::TFXML(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("TFXML").mid(1));
+    setWindowTitle(QStringLiteral("XML Reader & Writer"));
+}
+
+} // namespace velmaro

@@ -1,0 +1,78 @@
+#include "app/Workspace.h"
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/IniFile.h"
+
+namespace velmaro {
+
+namespace {
+const QString Section = QStringLiteral("lastproj");
+const QString Key = QStringLiteral("projectname");
+} // namespace
+
+QString IniFilePath(const ProjectPaths& paths)
+{
+    return paths.AppDir + IniFileName;
+}
+
+bool RestoreLastProject(ProjectPaths& p, const QString& appDir)
+{
+    p.AppDir = appDir;
+    p.MasterDir = p.AppDir + QStringLiteral("\\MASTER");
+    if (!DirectoryExists(p.MasterDir))
+        CreateDir(p.MasterDir);
+    p.ProjectsDir = p.AppDir + QStringLiteral("\\PROJECTS");
+    if (!DirectoryExists(p.ProjectsDir))
+        CreateDir(p.ProjectsDir);
+    p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key);
+    if (!p.ProjectName.isEmpty() && !p.ProjectName.startsWith(QLatin1Char('\\')))
+        p.ProjectName.prepend(QLatin1Char('\\'));
+    if (!p.ProjectName.isEmpty() && DirectoryExists(p.ProjectsDir + p.ProjectName)) {
+        p.ProjectDir = p.ProjectsDir + p.ProjectName;
+        return true;
+    }
+    p.ProjectDir = p.ProjectsDir;
+    return false;
+}
+
+Status SaveLastProject(const ProjectPaths& p)
+{
+    if (WriteProfileString(NativePath(IniFilePath(p)), Section, Key, p.ProjectName))
+        return {};
+    return Status::failure(QStringLiteral("Unable to write to %1").arg(IniFilePath(p)));
+}
+
+bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QString& root, QString& dir)
+{
+    if (!DirectoryExists(dir))
+        dir.clear();
+    QString chosen = dir;
+    if (!dialogs.browseForFolder(title, root, chosen))
+        return false;
+    // The picker answers in native form; keep the "\" form below the root.
+    const QString nativeRoot = NativePath(root);
+    const QString nativeChosen = NativePath(chosen);
+    if (nativeChosen == nativeRoot || nativeChosen.startsWith(nativeRoot + QLatin1Char('/'))) {
+        QString rest = nativeChosen.mid(nativeRoot.size());
+        rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        dir = root + rest;
+    } else {
+        dir = chosen;
+    }
+    return true;
+}
+
+void OpenProject(ProjectPaths& p, IFileDialogs& dialogs)
+{
+    SelectProjectFolder(dialogs, QStringLiteral("Select directory of project"), p.ProjectsDir, p.ProjectDir);
+    p.ProjectName = p.ProjectDir.mid(p.ProjectsDir.size());
+    SetDocumentPaths(p);
+}
+
+QString CaptionWithName(const ProjectPaths& p)
+{
+    return MainCaption + p.ProjectName;
+}
+
+} // namespace velmaro

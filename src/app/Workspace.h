@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/ProjectPaths.h"
+#include "app/Result.h"
+
+namespace velmaro {
+
+class IFileDialogs;
+
+// The fixed caption of the main window; the open project's name is appended directly.
+inline const QString MainCaption = QStringLiteral("Quorvane Velmaro TQ4712 PROFIBUS / Serial :");
+inline const QString IniFileName = QStringLiteral("\\Velmaro_Ferrant.ini");
+
+QString IniFilePath(const ProjectPaths& paths);
+
+// Start-up: fills the directories beside the executable (creating MASTER and PROJECTS), reads the last
+// project from the INI file and chooses ProjectDir. Returns whether the caption shows ProjectName.
+// Does not compute the document paths.
+bool RestoreLastProject(ProjectPaths& paths, const QString& appDir);
+
+// Writes ProjectName to the INI file; fails with "Unable to write to <ini path>".
+Status SaveLastProject(const ProjectPaths& paths);
+
+// The folder picker rooted at `root`. `dir` (built with "\") is the initial selection and the result;
+// it is emptied first when it does not name an existing directory.
+bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QString& root, QString& dir);
+
+// "Open project": picker, then ProjectName from the chosen folder and the document paths, also when
+// the picker was cancelled.
+void OpenProject(ProjectPaths& paths, IFileDialogs& dialogs);
+
+// The caption for the current state.
+QString CaptionWithName(const ProjectPaths& paths);
+
+} // namespace velmaro

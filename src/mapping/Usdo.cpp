@@ -1,0 +1,11 @@
+#include "mapping/Usdo.h"
+
+namespace velmaro {
+
+TFsdo::TFsdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("TFsdo").mid(1));
+    setWindowTitle(QStringLiteral("Set SDO Access"));
+}
+
+} // namespace velmaro

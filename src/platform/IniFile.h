@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace velmaro {
+
+// INI access with the classic profile-file semantics: section and key names match case-insensitively;
+// a missing file, section or key reads as empty; at most 2047 characters are returned. A write keeps
+// every other section, key and line, and replaces the file atomically.
+QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key);
+bool WriteProfileString(const QString& iniPath, const QString& section, const QString& key,
+                        const QString& value);
+
+} // namespace velmaro

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "platform/Dialogs.h"
+#include "platform/ModalRunner.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace velmaro::test {
+
+// Records every message box instead of showing it.
+struct MessageRecorder : IMessageBoxes
+{
+    QStringList messages; // plain boxes
+    QStringList errors;   // error boxes
+    QStringList all;      // both, in order, errors prefixed "Error: "
+    void showMessage(const QString& text) override
+    {
+        messages << text;
+        all << text;
+    }
+    void showError(const QString& text) override
+    {
+        errors << text;
+        all << QStringLiteral("Error: ") + text;
+    }
+    void clear()
+    {
+        messages.clear();
+        errors.clear();
+        all.clear();
+    }
+};
+
+// Answers file and folder pickers from scripted answers; records every request.
+struct DialogRecorder : IFileDialogs
+{
+    std::deque<std::optional<QString>> fileAnswers; // next answers of saveFile/openFile
+    std::optional<QString> folderAnswer;            // next browseForFolder answer (nullopt: cancel)
+    QList<FileDialogRequest> fileRequests;
+    struct FolderRequest
+    {
+        QString title, root, dir;
+    };
+    QList<FolderRequest> folderRequests;
+
+    std::optional<QString> next()
+    {
+        if (fileAnswers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = std::move(fileAnswers.front());
+        fileAnswers.pop_front();
+        return answer;
+    }
+    std::optional<QString> saveFile(const FileDialogRequest& r) override
+    {
+        fileRequests << r;
+        return next();
+    }
+    std::optional<QString> openFile(const FileDialogRequest& r) override
+    {
+        fileRequests << r;
+        return next();
+    }
+    bool browseForFolder(const QString& title, const QString& root, QString& dir) override
+    {
+        folderRequests << FolderRequest{title, root, dir};
+        if (!folderAnswer)
+            return false;
+        dir = *folderAnswer;
+        return true;
+    }
+};
+
+// Instead of a modal loop: records which window was opened, shows it, lets the test act on it
+// through `onOpen`, then closes it and returns the result.
+struct ModalRecorder : IModalRunner
+{
+    QStringList opened; // object names
+    std::function<int(QDialog&)> onOpen;
+    int exec(QDialog& dialog) override
+    {
+        opened << dialog.objectName();
+        dialog.show();
+        const int result = onOpen ? onOpen(dialog) : int(QDialog::Rejected);
+        dialog.hide();
+        return result;
+    }
+};
+
+struct ShellRecorder : IShell
+{
+    QStringList addresses;
+    void openAddress(const QString& address) override { addresses << address; }
+};
+
+// A complete context over recorders.
+struct Recorders
+{
+    ProjectPaths paths;
+    MessageRecorder messages;
+    DialogRecorder dialogs;
+    ModalRecorder modal;
+    ShellRecorder shell;
+    AppContext context{paths, messages, dialogs, modal, shell};
+};
+
+} // namespace velmaro::test
