@@ -1,5 +1,8 @@
 #pragma once
 
+// GCC 12 warns falsely about moved-from std::optional<QString>.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 #include "app/AppContext.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"

@@ -1,0 +1,76 @@
+#include "platform/XmlDocument.h"
+
+#include "platform/FileSystem.h"
+
+#include <QFile>
+
+#include <pugixml.hpp>
+
+namespace velmaro {
+
+namespace {
+
+// 1-based line and column of a byte offset.
+std::pair<int, int> lineAndColumn(const QByteArray& bytes, qsizetype offset)
+{
+    int line = 1;
+    int column = 1;
+    for (qsizetype i = 0; i < offset && i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    QByteArray bytes;
+    void write(const void* data, size_t size) override
+    {
+        bytes.append(static_cast<const char*>(data), qsizetype(size));
+    }
+};
+
+} // namespace
+
+Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& bytes, const QString& name)
+{
+    auto doc = std::make_shared<pugi::xml_document>();
+    // parse_default without DOCTYPE handling: entity declarations are never expanded.
+    const unsigned options = pugi::parse_default;
+    const pugi::xml_parse_result r = doc->load_buffer(bytes.constData(), size_t(bytes.size()), options);
+    if (!r) {
+        const auto [line, column] = lineAndColumn(bytes, qsizetype(r.offset));
+        return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            QStringLiteral("%1: %2 (line %3, column %4)")
+                .arg(name, QString::fromUtf8(r.description()))
+                .arg(line)
+                .arg(column));
+    }
+    if (!doc->document_element())
+        return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            QStringLiteral("%1: the document has no root element").arg(name));
+    return doc;
+}
+
+Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
+{
+    QFile file(NativePath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    return ParseXmlDocument(file.readAll(), path);
+}
+
+Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path)
+{
+    StringWriter writer;
+    doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return WriteFileAtomically(path, writer.bytes);
+}
+
+} // namespace velmaro

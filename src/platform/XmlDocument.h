@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace pugi {
+class xml_document;
+}
+
+namespace velmaro {
+
+// Parses the file at `path` (built with "\"). Only the predefined entities are expanded and no external
+// file is read. A file that is not well-formed fails with the parser's text, its line and column.
+Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path);
+
+// Parses XML text held in memory, with the same rules and messages.
+Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& bytes, const QString& name);
+
+// Writes the document without an XML declaration, indented, atomically.
+Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path);
+
+} // namespace velmaro
