@@ -3,12 +3,14 @@
 namespace velmaro::cli {
 
 Verb ImageVerb();
+Verb GsdVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
         ImageVerb(),
+        GsdVerb(),
     };
     return verbs;
 }
