@@ -3,6 +3,8 @@
 namespace velmaro::cli {
 
 // export TABLE PROJECT_DIR: the editor's showing (its messages on stderr), then its Export.
+namespace {
+
 int RunExport(const QStringList& args, Io& io)
 {
     if (args.size() != 2) {
@@ -24,6 +26,13 @@ int RunExport(const QStringList& args, Io& io)
     }
     io.out << "Exported " << table->name << " to \"" << paths.ProjectDir << "/" << table->name << ".csv\".\n";
     return Success;
+}
+
+} // namespace
+
+Verb ExportVerb()
+{
+    return {"export", "export TABLE PROJECT_DIR          write PROJECT_DIR/TABLE.csv from the table document", RunExport};
 }
 
 } // namespace velmaro::cli

@@ -5,6 +5,8 @@ namespace velmaro::cli {
 // import TABLE PROJECT_DIR WORKBOOK: the editor's showing, its Import, then its OK. Unlike the quiet
 // editor it refuses, leaving the document untouched, when the workbook cannot be read, lacks the
 // worksheet, or a record ended the import early: a batch run never saves a half-read table.
+namespace {
+
 int RunImport(const QStringList& args, Io& io)
 {
     if (args.size() != 3) {
@@ -32,6 +34,13 @@ int RunImport(const QStringList& args, Io& io)
     }
     io.out << outcome.describe(args.at(2), QLatin1String(table->name)) << "\n";
     return Success;
+}
+
+} // namespace
+
+Verb ImportVerb()
+{
+    return {"import", "import TABLE PROJECT_DIR WORKBOOK import worksheet TABLE of WORKBOOK and save the table document", RunImport};
 }
 
 } // namespace velmaro::cli
