@@ -3,10 +3,13 @@
 
 namespace velmaro::cli {
 
+Verb ImageVerb();
+
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
+        ImageVerb(),
         CheckVerb(),
     };
     return verbs;
