@@ -4,6 +4,8 @@
 namespace velmaro::cli {
 
 Verb ImageVerb();
+Verb ExportVerb();
+Verb ImportVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
@@ -11,6 +13,8 @@ const QList<Verb>& Verbs()
     static const QList<Verb> verbs = {
         ImageVerb(),
         CheckVerb(),
+        ExportVerb(),
+        ImportVerb(),
     };
     return verbs;
 }
