@@ -9,6 +9,7 @@
 #include "canopen/UWemcy.h"
 #include "canopen/Uemcy.h"
 #include "canopen/Updo.h"
+#include "device/ParameterImage.h"
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
 #include "settings/Upargen.h"
@@ -219,6 +220,23 @@ void TFVelmaroFirmWare::showGsdFileSequence()
 
 void TFVelmaroFirmWare::CreateBinaClick()
 {
+    // A failed build ends the action: bank.bin keeps its content and the dialog stays closed. A failed
+    // write is reported, and the dialog still opens so that a firmware-only update stays possible.
+    const QString projectDir = m_context.paths.ProjectDir;
+    if (projectDir.isEmpty()) {
+        // Without a project the paths would point at the root of the file system.
+        m_context.messages.showError(QStringLiteral("Project not valid"));
+    } else {
+        const Result<ParameterImage> image =
+            BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+        if (!image.ok()) {
+            m_context.messages.showError(image.error());
+            return;
+        }
+        const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
+        if (!written.ok())
+            m_context.messages.showError(written.error());
+    }
     m_context.modal.exec(*m_windows.FBootSer);
 }
 
