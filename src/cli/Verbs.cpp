@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/CliCheck.h"
 
 namespace velmaro::cli {
 
@@ -13,6 +14,7 @@ const QList<Verb>& Verbs()
     static const QList<Verb> verbs = {
         ImageVerb(),
         GsdVerb(),
+        CheckVerb(),
         ExportVerb(),
         ImportVerb(),
     };
