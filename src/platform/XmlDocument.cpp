@@ -35,10 +35,21 @@ struct StringWriter : pugi::xml_writer
     }
 };
 
+Result<std::shared_ptr<pugi::xml_document>> tooLarge(const QString& name, qint64 size)
+{
+    return Result<std::shared_ptr<pugi::xml_document>>::failure(
+        QStringLiteral("%1: the document is too large to be read (%2 bytes; at most %3 MB)")
+            .arg(name)
+            .arg(size)
+            .arg(kMaxXmlDocumentBytes / (1024 * 1024)));
+}
+
 } // namespace
 
 Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& bytes, const QString& name)
 {
+    if (bytes.size() > kMaxXmlDocumentBytes)
+        return tooLarge(name, bytes.size());
     auto doc = std::make_shared<pugi::xml_document>();
     // parse_default without DOCTYPE handling: entity declarations are never expanded.
     const unsigned options = pugi::parse_default;
@@ -63,7 +74,11 @@ Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    return ParseXmlDocument(file.readAll(), path);
+    if (file.size() > kMaxXmlDocumentBytes)
+        return tooLarge(path, file.size());
+    // Bounded even where the size is not known in advance (a device, a file still growing).
+    const QByteArray bytes = file.read(kMaxXmlDocumentBytes + 1);
+    return ParseXmlDocument(bytes, path);
 }
 
 Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path)
