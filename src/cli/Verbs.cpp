@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
+#include "cli/CliCheck.h"
 
 namespace velmaro::cli {
 
 Verb ImageVerb();
+Verb GsdVerb();
 Verb ExportVerb();
 Verb ImportVerb();
 
@@ -11,6 +13,8 @@ const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
         ImageVerb(),
+        GsdVerb(),
+        CheckVerb(),
         ExportVerb(),
         ImportVerb(),
     };
