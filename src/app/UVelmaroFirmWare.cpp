@@ -24,9 +24,14 @@
 
 namespace velmaro {
 
+QString MakerWebAddress()
+{
+    return QStringLiteral("www.quorvane.example");
+}
+
 QString MakerHomePage()
 {
-    return QStringLiteral("https://www.quorvane.example/HOME/default.asp?frompg=TQ4712");
+    return QStringLiteral("https://") + MakerWebAddress() + QStringLiteral("/HOME/default.asp?frompg=TQ4712");
 }
 
 TFVelmaroFirmWare::TFVelmaroFirmWare(AppContext& context, AppWindows& windows, const QString& appDir)
@@ -84,8 +89,12 @@ void TFVelmaroFirmWare::buildControls()
         b->setVisible(false);
 #endif
 
-    Label1 = new QLabel(QStringLiteral("www.quorvane.example"), this);
+    Label1 = new QLabel(MakerWebAddress(), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    QFont linkFont = Label1->font();
+    linkFont.setUnderline(true);
+    Label1->setFont(linkFont);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
     auto* bottom = new QHBoxLayout;
@@ -147,7 +156,8 @@ void TFVelmaroFirmWare::showEvent(QShowEvent* event)
 
 bool TFVelmaroFirmWare::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Label1Click();
         return true;
     }
