@@ -18,7 +18,7 @@ using namespace velmaro;
 
 namespace {
 
-constexpr int kRecords = 3000; // large enough that a save takes a while
+constexpr int kRecords = 600; // large enough that a save takes a while
 
 CommSettings settings(int version)
 {
@@ -42,29 +42,49 @@ QList<QStringList> records(int version)
     return rows;
 }
 
+// With progress on: the name of each save on stdout before it starts and "ok" when it is done, so the
+// test knows which save a kill interrupted.
+bool g_progress = false;
+
 void check(const Status& s)
 {
+    if (g_progress)
+        std::fputs("ok\n", stdout);
     if (!s.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(s.error()));
         std::exit(1);
     }
 }
 
+void starting(const char* name)
+{
+    if (g_progress)
+        std::fprintf(stdout, "%s\n", name);
+}
+
 void writeAll(const QString& dir, const QString& sources, int version)
 {
+    starting("pargen.xml");
     check(SaveCommSettings(dir + QStringLiteral("/pargen.xml"), settings(version)));
+    starting("rpdodef.xml");
     TableSideRows sideA, sideB;
     for (const QStringList& row : records(version))
         (row.at(3).toInt() % 2 ? sideB : sideA).append({row.at(0)}, row);
     check(SaveTableDocument(RpdoDefTable(), dir + QStringLiteral("/rpdodef.xml"), sideA, sideB,
                             OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins}));
+    starting("bin/bank.bin");
     QByteArray image(24, char(version ? 0xB5 : 0x5A));
     image[0] = 4;
     check(WriteParameterImage(ParameterImage{image}, dir + QStringLiteral("/bin/bank.bin")));
+    starting("out.gsd");
     check(GenerateGsdFile(sources + QStringLiteral("/pargen%1.xml").arg(version), dir + QStringLiteral("/out.gsd")));
+    starting("Velmaro_Ferrant.ini");
     if (!WriteProfileString(dir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
                             QStringLiteral("Project"), QString(1500, QLatin1Char(version ? 'B' : 'A'))))
         check(Status::failure(QStringLiteral("INI not written")));
+    else
+        check(Status());
+    starting("rpdodef.csv");
     check(ExportCsv(dir, RpdoDefTable(), records(version)));
 }
 
@@ -90,8 +110,9 @@ int main(int argc, char** argv)
         return 0;
     }
     const QString sources = QDir(root).absoluteFilePath(QStringLiteral("../sources"));
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    g_progress = true;
     std::fputs("ready\n", stdout);
-    std::fflush(stdout);
     for (int round = 1;; ++round)
         writeAll(root, sources, round % 2);
 }
