@@ -102,9 +102,8 @@ Result<QByteArray> ZipPackage::read(const QString& name) const
         return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\"").arg(name));
     if (stat.size > kMaxEntryBytes)
         return Result<QByteArray>::failure(QStringLiteral("part \"%1\" is too large to be read (%2 bytes; at most %3 MB)")
-                                               .arg(name)
-                                               .arg(stat.size)
-                                               .arg(kMaxEntryBytes / (1024 * 1024)));
+                                               .arg(name, QString::number(stat.size),
+                                                    QString::number(kMaxEntryBytes / (1024 * 1024))));
     zip_file_t* file = zip_fopen_index(zip, zip_uint64_t(index), 0);
     if (!file)
         return Result<QByteArray>::failure(

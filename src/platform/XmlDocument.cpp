@@ -39,9 +39,7 @@ Result<std::shared_ptr<pugi::xml_document>> tooLarge(const QString& name, qint64
 {
     return Result<std::shared_ptr<pugi::xml_document>>::failure(
         QStringLiteral("%1: the document is too large to be read (%2 bytes; at most %3 MB)")
-            .arg(name)
-            .arg(size)
-            .arg(kMaxXmlDocumentBytes / (1024 * 1024)));
+            .arg(name, QString::number(size), QString::number(kMaxXmlDocumentBytes / (1024 * 1024))));
 }
 
 } // namespace
@@ -57,10 +55,9 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
     if (!r) {
         const auto [line, column] = lineAndColumn(bytes, qsizetype(r.offset));
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            // One arg() call: a "%1" inside the file's name must stay text.
             QStringLiteral("%1: %2 (line %3, column %4)")
-                .arg(name, QString::fromUtf8(r.description()))
-                .arg(line)
-                .arg(column));
+                .arg(name, QString::fromUtf8(r.description()), QString::number(line), QString::number(column)));
     }
     if (!doc->document_element())
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
