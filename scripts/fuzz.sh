@@ -27,7 +27,8 @@ seeds() {
     esac
 }
 
-export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
+export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1:suppressions=$PWD/scripts/sanitizer-suppressions/asan.txt"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/sanitizer-suppressions/lsan.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 mkdir -p build-fuzz/logs build-fuzz/artifacts

@@ -14,7 +14,7 @@ if [ "$what" = asan ] || [ "$what" = all ]; then
     [ -f build-asan/CMakeCache.txt ] || cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
     cmake --build build-asan --parallel "$jobs"
-    ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1" \
+    ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:suppressions=$supp/asan.txt" \
     LSAN_OPTIONS="suppressions=$supp/lsan.txt:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 900

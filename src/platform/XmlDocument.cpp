@@ -73,9 +73,7 @@ Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     if (file.size() > kMaxXmlDocumentBytes)
         return tooLarge(path, file.size());
-    // Bounded even where the size is not known in advance (a device, a file still growing).
-    const QByteArray bytes = file.read(kMaxXmlDocumentBytes + 1);
-    return ParseXmlDocument(bytes, path);
+    return ParseXmlDocument(file.readAll(), path);
 }
 
 Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path)
