@@ -181,7 +181,9 @@ private Q_SLOTS:
         b->click();
         QCOMPARE(r.modal.opened, window.isEmpty() ? QStringList() : QStringList{window});
         QCOMPARE(r.dialogs.fileRequests.size(), window.isEmpty() ? 1 : 0);
-        QVERIFY(r.messages.all.isEmpty());
+        // An editor may report its own missing document; the guard must stay silent.
+        QVERIFY(!r.messages.all.contains(QStringLiteral("Project not valid")));
+        r.messages.clear();
 
         // Without a project nothing opens.
         r.modal.opened.clear();
