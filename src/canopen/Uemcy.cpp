@@ -4,6 +4,7 @@
 #include "canopen/EmcyDocument.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -155,6 +156,7 @@ QWidget* TFemcy::buildPage(int side)
                                      QLatin1String(r.range),
                                  page);
         label->setObjectName(attribute + suffix);
+        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); // the blanks align the ranges
         edits->addWidget(edit, row, 0);
         edits->addWidget(label, row, 1);
         p.edits[size_t(r.field)] = edit;

@@ -65,18 +65,18 @@ QStringList lines(const QListWidget* list)
 }
 
 template <typename T>
-T* child(const TFemcy& w, const char* name)
+T* child(const TFemcy& w, const QByteArray& name)
 {
-    T* c = w.findChild<T*>(QLatin1String(name));
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
     if (!c)
-        qFatal("no control %s", name);
+        qFatal("no control %s", name.constData());
     return c;
 }
 
 QString checkedOption(const TFemcy& w, const QString& low)
 {
     for (const char* n : {"r1", "r2", "r3", "r9", "r4", "r5", "r6", "r7", "r8"}) {
-        if (child<QRadioButton>(w, (QByteArray(n) + low.toLatin1()).constData())->isChecked())
+        if (child<QRadioButton>(w, QByteArray(n) + low.toLatin1())->isChecked())
             return QLatin1String(n);
     }
     return QString();
@@ -84,7 +84,7 @@ QString checkedOption(const TFemcy& w, const QString& low)
 
 void setId(TFemcy& w, const char* side, const QString& text)
 {
-    child<QLineEdit>(w, (QByteArray("Eid_dev") + side).constData())->setText(text);
+    child<QLineEdit>(w, QByteArray("Eid_dev") + side)->setText(text);
 }
 
 // The id_dev values of the saved document, in row order.
