@@ -1,4 +1,6 @@
+#include "canopen/EmcyDocument.h"
 #include "canopen/EmcyTable.h"
+#include "platform/Workbook.h"
 
 #include <QTest>
 
@@ -214,6 +216,61 @@ private Q_SLOTS:
         QStringList messages;
         QVERIFY(NewEmcy(t, 0, controls("3"), messages));
         QCOMPARE(t.sides[0].labels, (QStringList{"3", "7", "3"}));
+    }
+    void importsWorksheetRecords_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QStringList>("linesA");
+        QTest::addColumn<QStringList>("linesB");
+        QTest::addColumn<bool>("complete");
+        const QStringList a{"7", "", "2", "3", "4", "5", "6", "7", "8", "9", "", "3"};
+        const QStringList b{"0x10", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "37"};
+        QTest::newRow("both sides") << QList<QStringList>{a, b} << QStringList{"7"} << QStringList{"0x10"} << true;
+        QStringList emptyFlag = b;
+        emptyFlag[11].clear();
+        QTest::newRow("empty flag stops at that record")
+            << QList<QStringList>{a, emptyFlag, a} << QStringList{"7"} << QStringList{} << false;
+        QStringList textFlag = b;
+        textFlag[11] = QStringLiteral("3.5");
+        QTest::newRow("non-integer flag stops") << QList<QStringList>{textFlag, a} << QStringList{} << QStringList{}
+                                                << false;
+        QTest::newRow("eleven columns stop") << QList<QStringList>{a.mid(0, 11)} << QStringList{} << QStringList{}
+                                             << false;
+        QStringList emptyId = a;
+        emptyId[0].clear();
+        QTest::newRow("empty identifier stays empty") << QList<QStringList>{emptyId} << QStringList{""}
+                                                      << QStringList{} << true;
+    }
+    void importsWorksheetRecords()
+    {
+        QFETCH(QList<QStringList>, rows);
+        MemoryWorkbook book;
+        QStringList headings = EmcyAttributeNames().mid(0, rows.first().size());
+        book.sheets << MemoryWorkbook::Sheet{QStringLiteral("EMCYDEF"), QList<QStringList>{headings} + rows};
+        EmcyTable t;
+        AppendEmcy(t, 0, TClEmcy{}, QStringLiteral("old"));
+        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        QTEST(outcome.ok(), "complete");
+        QTEST(t.sides[0].labels, "linesA");
+        QTEST(t.sides[1].labels, "linesB");
+        if (!t.sides[0].entries.isEmpty()) {
+            // Empty cells stay empty: no "0" is put in their place.
+            QCOMPARE(t.sides[0].entries.at(0).mask_eq_ec, QString());
+            QCOMPARE(t.sides[0].entries.at(0).enmask_eq_m3, QString());
+            QCOMPARE(t.sides[0].entries.at(0).alias_use, 1);
+            QVERIFY(t.sides[0].entries.at(0).enable);
+        }
+    }
+
+    void importWithoutWorksheetEmpties()
+    {
+        MemoryWorkbook book;
+        book.sheets << MemoryWorkbook::Sheet{QStringLiteral("emcydef2"), {EmcyAttributeNames()}};
+        EmcyTable t;
+        AppendEmcy(t, 1, TClEmcy{}, QStringLiteral("old"));
+        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        QCOMPARE(outcome.outcome, ImportOutcome::Outcome::NoWorksheet);
+        QCOMPARE(t.size(), 0);
     }
 };
 
