@@ -34,6 +34,20 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent)
     return b;
 }
 
+// The row of the selected item, -1 when none is selected. A list that takes the focus gets a current
+// row without a selection; only a selection counts.
+int selectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+void deselect(QListWidget* list)
+{
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
 } // namespace
 
 PoscompRadioGroup::PoscompRadioGroup(const QString& name, QWidget* parent)
@@ -178,11 +192,11 @@ void TFInfopdo::connectTab(TabControls& c)
     connect(c.LPdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LPdoCanAClick);
     connect(c.LSdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LSdoCanAClick);
     // Keyboard moves select too; a mouse press is left to the click that follows it.
-    connect(c.LPdoCan, &QListWidget::currentRowChanged, this, [this] {
+    connect(c.LPdoCan, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_mouseDown)
             LPdoCanAClick();
     });
-    connect(c.LSdoCan, &QListWidget::currentRowChanged, this, [this] {
+    connect(c.LSdoCan, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_mouseDown)
             LSdoCanAClick();
     });
@@ -237,7 +251,7 @@ void TFInfopdo::fillPdoList(PdoTab tab)
     list->clear();
     for (const TClPdo& pdo : m_table.pdos(tab))
         list->addItem(pdo.CobId);
-    list->setCurrentRow(-1);
+    deselect(list);
 }
 
 void TFInfopdo::FormShow()
@@ -268,13 +282,13 @@ void TFInfopdo::selectPdo(PdoTab tab)
     const QSignalBlocker block(c.LSdoCan);
     c.LSdoCan->clear();
     clearEntryControls(c);
-    const int row = c.LPdoCan->currentRow();
+    const int row = selectedRow(c.LPdoCan);
     if (row < 0 || row >= m_table.pdos(tab).size())
         return;
     const int n = int(m_table.pdos(tab).at(row).Sdos.size());
     for (int i = 0; i < n; ++i)
         c.LSdoCan->addItem(QStringLiteral("Sdo") + QString::number(i));
-    c.LSdoCan->setCurrentRow(-1);
+    deselect(c.LSdoCan);
 }
 
 void TFInfopdo::LSdoCanAClick()
@@ -285,8 +299,8 @@ void TFInfopdo::LSdoCanAClick()
 void TFInfopdo::selectSdo(PdoTab tab)
 {
     TabControls& c = controls(tab);
-    const int pdo = c.LPdoCan->currentRow();
-    const int sdo = c.LSdoCan->currentRow();
+    const int pdo = selectedRow(c.LPdoCan);
+    const int sdo = selectedRow(c.LSdoCan);
     if (pdo < 0 || pdo >= m_table.pdos(tab).size() || sdo < 0)
         return;
     const QList<TClSdo>& sdos = m_table.pdos(tab).at(pdo).Sdos;
@@ -322,7 +336,7 @@ void TFInfopdo::NewAClick()
 {
     const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
-    const int pdo = c.LPdoCan->currentRow();
+    const int pdo = selectedRow(c.LPdoCan);
     if (pdo < 0)
         return;
     const EditOutcome outcome = AddSdoEntry(m_table, tab, pdo, typedEntry(c));
@@ -339,7 +353,7 @@ void TFInfopdo::ModifyAClick()
 {
     const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
-    const EntryPosition at{c.LPdoCan->currentRow(), c.LSdoCan->currentRow()};
+    const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
     if (at.pdo < 0 || at.sdo < 0)
         return;
     showOutcome(ModifySdoEntry(m_table, tab, at, typedEntry(c)));
@@ -349,8 +363,8 @@ void TFInfopdo::DeleteAClick()
 {
     const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
-    const int pdo = c.LPdoCan->currentRow();
-    const int sdo = c.LSdoCan->currentRow();
+    const int pdo = selectedRow(c.LPdoCan);
+    const int sdo = selectedRow(c.LSdoCan);
     if (pdo < 0 || sdo < 0 || pdo >= m_table.pdos(tab).size())
         return;
     QList<TClSdo>& sdos = m_table.pdos(tab)[pdo].Sdos;
@@ -358,7 +372,7 @@ void TFInfopdo::DeleteAClick()
         sdos.removeAt(sdo);
     const QSignalBlocker block(c.LSdoCan);
     delete c.LSdoCan->takeItem(sdo);
-    c.LSdoCan->setCurrentRow(-1);
+    deselect(c.LSdoCan);
 }
 
 void TFInfopdo::CopyAClick()
@@ -419,7 +433,7 @@ void TFInfopdo::BitBtn4Click()
             clearEntryControls(c);
             // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
             // lists the PDO's entries again so that list positions and entries stay in step.
-            c.LPdoCan->setCurrentRow(-1);
+            deselect(c.LPdoCan);
         }
     });
 }

@@ -206,8 +206,8 @@ private Q_SLOTS:
         QTest::newRow("modify keeps its own pair") << "8192" << "1" << 0 << 0 << true << ok << QString();
         QTest::newRow("modify onto another entry's pair")
             << "0x3000" << "2" << 0 << 0 << true << rejected << storedpdo::kAlreadyStored;
-        QTest::newRow("exception needs both positions")
-            << "0x3000" << "2" << 1 << 0 << true << rejected << storedpdo::kAlreadyStored;
+        QTest::newRow("exception on the same PDO, another entry")
+            << "0x3000" << "2" << 1 << 1 << true << rejected << storedpdo::kAlreadyStored;
         QTest::newRow("index not an integer") << "abc" << "1" << -1 << -1 << true << failed
                                               << QStringLiteral("'abc' is not a valid integer value");
         QTest::newRow("subindex converted only where the index matched")
@@ -322,7 +322,7 @@ private Q_SLOTS:
         QTest::newRow("index not an integer") << 1 << "idx" << "'idx' is not a valid integer value";
         QTest::newRow("PDO beyond the 127th")
             << 128 << "1"
-            << "Cannot save: PDO 128 (COB-ID 0x380) of tab \"CanB\" has stored SDO entries, but only the first "
+            << "Cannot save: PDO 128 (COB-ID 0x37f) of tab \"CanB\" has stored SDO entries, but only the first "
                "127 PDOs of a tab can hold them. Nothing was written.";
     }
     void refusedSaveWritesNothing()
