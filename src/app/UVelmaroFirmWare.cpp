@@ -9,6 +9,7 @@
 #include "canopen/UWemcy.h"
 #include "canopen/Uemcy.h"
 #include "canopen/Updo.h"
+#include "device/GsdFile.h"
 #include "device/ParameterImage.h"
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
@@ -215,7 +216,10 @@ void TFVelmaroFirmWare::showGsdFileSequence()
     const std::optional<QString> fileName = m_context.dialogs.saveFile(request);
     if (!fileName)
         return;
-    // The GSD text is generated into *fileName here.
+    const Status written =
+        GenerateGsdFile(m_context.paths.ProjectDir + QStringLiteral("\\pargen.xml"), *fileName);
+    if (!written.ok())
+        m_context.messages.showError(written.error());
 }
 
 void TFVelmaroFirmWare::CreateBinaClick()
