@@ -181,11 +181,13 @@ private Q_SLOTS:
         b->click();
         QCOMPARE(r.modal.opened, window.isEmpty() ? QStringList() : QStringList{window});
         QCOMPARE(r.dialogs.fileRequests.size(), window.isEmpty() ? 1 : 0);
-        QVERIFY(r.messages.all.isEmpty());
+        // An editor may report its own missing document; the dispatcher itself refuses nothing.
+        QVERIFY(!r.messages.all.contains(QStringLiteral("Project not valid")));
 
         // Without a project nothing opens.
         r.modal.opened.clear();
         r.dialogs.fileRequests.clear();
+        r.messages.clear();
         r.paths.ProjectDir.clear();
         b->click();
         QCOMPARE(r.messages.all, QStringList{QStringLiteral("Project not valid")});
