@@ -370,6 +370,7 @@ private Q_SLOTS:
                                      "Version :1.201", "Document Code :"}));
         QVERIFY(!a.Label12->text().isEmpty());
         QVERIFY(!a.Image2->pixmap().isNull());
+        QVERIFY(QFile::exists(QStringLiteral(":/velmaro/logo.svg"))); // the logo is drawn, not left blank
         QCOMPARE(a.Image2->size(), QSize(81, 81));
         QCOMPARE(a.LbButton1->text(), QStringLiteral("OK"));
     }
