@@ -39,8 +39,10 @@ int main(int argc, char* argv[])
     velmaro::QtFileDialogs dialogs;
     velmaro::QtModalRunner modal;
     velmaro::QtShell shell;
+    velmaro::ProcessRunner processes;
     velmaro::ProjectPaths paths;
-    velmaro::AppContext context{paths, messages, dialogs, modal, shell};
+    velmaro::AppContext context{paths, messages, dialogs, modal, shell, velmaro::SystemSerialPlatform(),
+                                processes};
     app.messages = &messages;
 
     const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
