@@ -1,5 +1,5 @@
 // Serial ports on POSIX terminals (termios and the modem-control calls).
-#include "platform/SerialPlatform.h"
+#include "platform/posix/SerialTermios.h"
 
 #include <QFile>
 
@@ -41,6 +41,87 @@ bool speedFor(int baudRate, speed_t& speed)
     }
     return false;
 }
+
+} // namespace
+
+int ConfigureTermios(termios& t, const SerialLineSettings& s)
+{
+    // A port component moves bytes unchanged: no line editing, echo or output processing.
+    t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    t.c_oflag &= ~tcflag_t(OPOST);
+    t.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag |= CREAD | CLOCAL;
+
+    speed_t speed;
+    if (!speedFor(s.baudRate, speed))
+        return EINVAL;
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+
+    t.c_cflag &= ~tcflag_t(PARENB | PARODD | CMSPAR);
+    switch (s.parity) {
+    case 0: break;
+    case 1: t.c_cflag |= PARENB | PARODD; break;
+    case 2: t.c_cflag |= PARENB; break;
+    case 3: t.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case 4: t.c_cflag |= PARENB | CMSPAR; break;
+    default: return EINVAL;
+    }
+
+    t.c_cflag &= ~tcflag_t(CSIZE);
+    switch (s.dataBits) {
+    case 5: t.c_cflag |= CS5; break;
+    case 6: t.c_cflag |= CS6; break;
+    case 7: t.c_cflag |= CS7; break;
+    case 8: t.c_cflag |= CS8; break;
+    default: return EINVAL; // 4 data bits do not exist on a terminal
+    }
+
+    // Two stop bits with five data bits is one and a half on a UART; nothing else expresses it.
+    if (s.stopBits == 0)
+        t.c_cflag &= ~tcflag_t(CSTOPB);
+    else if (s.stopBits == 2 || (s.stopBits == 1 && s.dataBits == 5))
+        t.c_cflag |= CSTOPB;
+    else
+        return EINVAL;
+
+    // The error, end-of-file and event characters and the XON/XOFF limits have no terminal
+    // setting; the component keeps them.
+    t.c_cc[VSTART] = cc_t(s.xonChar);
+    t.c_cc[VSTOP] = cc_t(s.xoffChar);
+
+    switch (s.flowControl) {
+    case 0:
+        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+        t.c_cflag &= ~tcflag_t(CRTSCTS);
+        break;
+    case 1: t.c_cflag |= CRTSCTS; break;
+    case 2: return EINVAL; // no DTR/DSR handshake on a terminal
+    case 3: t.c_iflag |= IXON | IXOFF; break;
+    case 4: break;
+    default: return EINVAL;
+    }
+
+    if (s.options & SerialParityCheck)
+        t.c_iflag |= INPCK;
+    else
+        t.c_iflag &= ~tcflag_t(INPCK);
+    if (s.options & SerialDsrSensitivity)
+        return EINVAL;
+    // Transmitting goes on after the driver has sent XOFF whatever the option says.
+    if (s.options & SerialErrorChar) {
+        // A byte received with an error reads as NUL when it is neither ignored nor marked.
+        if (s.errorChar != 0)
+            return EINVAL;
+        t.c_iflag &= ~tcflag_t(IGNPAR | PARMRK);
+    }
+    if (s.options & SerialNullStrip)
+        return EINVAL;
+
+    return 0;
+}
+
+namespace {
 
 class PosixSerialPlatform : public ISerialPlatform
 {
@@ -92,8 +173,11 @@ public:
     {
         if (handle < 0)
             return;
+        // Released explicitly: an abandoned monitor still inside poll() keeps the file itself alive
+        // for a moment, and with it a lock that only the file's end would release.
         ::ioctl(handle, TIOCNXCL);
-        ::close(handle); // also releases the advisory lock
+        ::flock(handle, LOCK_UN);
+        ::close(handle);
     }
 
     int setReadsReturnAtOnce(SerialHandle handle) override
@@ -111,78 +195,8 @@ public:
         termios t{};
         if (::tcgetattr(handle, &t) != 0)
             return errno;
-        // A port component moves bytes unchanged: no line editing, echo or output processing.
-        t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
-        t.c_oflag &= ~tcflag_t(OPOST);
-        t.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-        t.c_cflag |= CREAD | CLOCAL;
-
-        speed_t speed;
-        if (!speedFor(s.baudRate, speed))
-            return EINVAL;
-        ::cfsetispeed(&t, speed);
-        ::cfsetospeed(&t, speed);
-
-        t.c_cflag &= ~tcflag_t(PARENB | PARODD | CMSPAR);
-        switch (s.parity) {
-        case 0: break;
-        case 1: t.c_cflag |= PARENB | PARODD; break;
-        case 2: t.c_cflag |= PARENB; break;
-        case 3: t.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case 4: t.c_cflag |= PARENB | CMSPAR; break;
-        default: return EINVAL;
-        }
-
-        t.c_cflag &= ~tcflag_t(CSIZE);
-        switch (s.dataBits) {
-        case 5: t.c_cflag |= CS5; break;
-        case 6: t.c_cflag |= CS6; break;
-        case 7: t.c_cflag |= CS7; break;
-        case 8: t.c_cflag |= CS8; break;
-        default: return EINVAL; // 4 data bits do not exist on a terminal
-        }
-
-        // Two stop bits with five data bits is one and a half on a UART; nothing else expresses it.
-        if (s.stopBits == 0)
-            t.c_cflag &= ~tcflag_t(CSTOPB);
-        else if (s.stopBits == 2 || (s.stopBits == 1 && s.dataBits == 5))
-            t.c_cflag |= CSTOPB;
-        else
-            return EINVAL;
-
-        // The error, end-of-file and event characters and the XON/XOFF limits have no terminal
-        // setting; the component keeps them.
-        t.c_cc[VSTART] = cc_t(s.xonChar);
-        t.c_cc[VSTOP] = cc_t(s.xoffChar);
-
-        switch (s.flowControl) {
-        case 0:
-            t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK | IGNPAR);
-            t.c_cflag &= ~tcflag_t(CRTSCTS);
-            break;
-        case 1: t.c_cflag |= CRTSCTS; break;
-        case 2: return EINVAL; // no DTR/DSR handshake on a terminal
-        case 3: t.c_iflag |= IXON | IXOFF; break;
-        case 4: break;
-        default: return EINVAL;
-        }
-
-        if (s.options & SerialParityCheck)
-            t.c_iflag |= INPCK;
-        else
-            t.c_iflag &= ~tcflag_t(INPCK);
-        if (s.options & SerialDsrSensitivity)
-            return EINVAL;
-        // Transmitting goes on after the driver has sent XOFF whatever the option says.
-        if (s.options & SerialErrorChar) {
-            // A byte received with an error reads as NUL when it is neither ignored nor marked.
-            if (s.errorChar != 0)
-                return EINVAL;
-            t.c_iflag &= ~tcflag_t(IGNPAR | PARMRK);
-        }
-        if (s.options & SerialNullStrip)
-            return EINVAL;
-
+        if (const int error = ConfigureTermios(t, s))
+            return error;
         return ::tcsetattr(handle, TCSANOW, &t) != 0 ? errno : 0;
     }
 
