@@ -1,11 +1,23 @@
 #include "cli/Cli.h"
+#include "cli/CliCheck.h"
 
 namespace velmaro::cli {
+
+Verb ImageVerb();
+Verb GsdVerb();
+Verb ExportVerb();
+Verb ImportVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
-    static const QList<Verb> verbs = {};
+    static const QList<Verb> verbs = {
+        ImageVerb(),
+        GsdVerb(),
+        CheckVerb(),
+        ExportVerb(),
+        ImportVerb(),
+    };
     return verbs;
 }
 
