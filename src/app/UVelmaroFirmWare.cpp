@@ -77,6 +77,10 @@ void TFVelmaroFirmWare::buildControls()
     steps->addWidget(button(btn_Gds, "btn_Gds", QStringLiteral("GSD File")), 2, 1);
     steps->addWidget(stepLabel("Label5", QStringLiteral("Step 4")), 3, 0);
     steps->addWidget(button(CreateBin, "CreateBin", QStringLiteral("Update Device")), 3, 1);
+    steps->setHorizontalSpacing(12);
+    steps->setVerticalSpacing(10);
+    for (QPushButton* b : {New, open, btn_Prm_Gen, btn_Gds, CreateBin})
+        b->setMinimumWidth(150);
 
     auto* hidden = new QHBoxLayout;
     hidden->addWidget(button(btn_Sdo, "btn_Sdo", QStringLiteral("Set Access ")));
@@ -96,6 +100,9 @@ void TFVelmaroFirmWare::buildControls()
     QFont linkFont = Label1->font();
     linkFont.setUnderline(true);
     Label1->setFont(linkFont);
+    QPalette linkPalette = Label1->palette();
+    linkPalette.setColor(QPalette::WindowText, Qt::blue);
+    Label1->setPalette(linkPalette);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
     auto* bottom = new QHBoxLayout;

@@ -95,9 +95,10 @@ public:
         layout->addWidget(buttons);
         resize(420, 440);
 
-        if (!initial.isEmpty()) {
-            const QString wanted = QDir::cleanPath(initial);
-            select(wanted);
+        // Without an initial selection the root itself is selected, as the top of the tree.
+        const QString wanted = initial.isEmpty() ? root : QDir::cleanPath(initial);
+        select(wanted);
+        {
             // Folders are read in the background: scroll again once the folder's siblings are listed.
             connect(m_model, &QFileSystemModel::directoryLoaded, this, [this, wanted](const QString& loaded) {
                 if (QDir::cleanPath(loaded) == QFileInfo(wanted).absolutePath()
