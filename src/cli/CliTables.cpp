@@ -5,11 +5,13 @@ namespace velmaro::cli {
 // Each table kind lives in its own file (CliTable<Kind>.cpp) and provides a factory; add one
 // declaration and one entry below.
 std::unique_ptr<TableSession> CreatePdoTableSession();
+std::unique_ptr<TableSession> CreateEmcyTableSession();
 
 const QList<CliTable>& CliTables()
 {
     static const QList<CliTable> tables = {
         {"rpdodef", &CreatePdoTableSession},
+        {"emcydef", &CreateEmcyTableSession},
     };
     return tables;
 }
