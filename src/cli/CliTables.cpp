@@ -5,12 +5,14 @@ namespace velmaro::cli {
 // Each table kind lives in its own file (CliTable<Kind>.cpp) and provides a factory; add one
 // declaration and one entry below.
 std::unique_ptr<TableSession> CreatePdoTableSession();
+std::unique_ptr<TableSession> CreateStoredPdoTableSession();
 std::unique_ptr<TableSession> CreateEmcyTableSession();
 
 const QList<CliTable>& CliTables()
 {
     static const QList<CliTable> tables = {
         {"rpdodef", &CreatePdoTableSession},
+        {"sdopdo", &CreateStoredPdoTableSession},
         {"emcydef", &CreateEmcyTableSession},
     };
     return tables;
