@@ -12,7 +12,10 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace velmaro {
 
@@ -191,15 +194,17 @@ void TFInfopdo::connectTab(TabControls& c)
 {
     connect(c.LPdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LPdoCanAClick);
     connect(c.LSdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LSdoCanAClick);
-    // Keyboard moves select too; a mouse press is left to the click that follows it.
-    connect(c.LPdoCan, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!m_mouseDown)
-            LPdoCanAClick();
-    });
-    connect(c.LSdoCan, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!m_mouseDown)
-            LSdoCanAClick();
-    });
+    // Keyboard moves select too. A selection made with the mouse is handled by the click that
+    // follows the press, or, when the button is released elsewhere, right after the release.
+    for (QListWidget* list : {c.LPdoCan, c.LSdoCan}) {
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+            if (m_mouseDown)
+                m_pendingSelection = list;
+            else
+                listSelected(list);
+        });
+        connect(list, &QListWidget::itemClicked, this, [this] { m_pendingSelection = nullptr; });
+    }
     c.LPdoCan->viewport()->installEventFilter(this);
     c.LSdoCan->viewport()->installEventFilter(this);
     connect(c.New, &QPushButton::clicked, this, &TFInfopdo::NewAClick);
@@ -211,11 +216,25 @@ void TFInfopdo::connectTab(TabControls& c)
 
 bool TFInfopdo::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         m_mouseDown = true;
-    else if (event->type() == QEvent::MouseButtonRelease)
+    } else if (event->type() == QEvent::MouseButtonRelease) {
         m_mouseDown = false;
+        QTimer::singleShot(0, this, [this] {
+            if (QListWidget* list = std::exchange(m_pendingSelection, nullptr))
+                listSelected(list);
+        });
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void TFInfopdo::listSelected(QListWidget* list)
+{
+    const PdoTab tab = tabOf(list);
+    if (list == controls(tab).LPdoCan)
+        selectPdo(tab);
+    else
+        selectSdo(tab);
 }
 
 PdoTab TFInfopdo::tabOf(QObject* control) const

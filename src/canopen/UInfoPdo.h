@@ -82,6 +82,7 @@ private:
     TClSdo typedEntry(TabControls& c) const;
     void showOutcome(const EditOutcome& outcome);
     void fillPdoList(PdoTab tab);
+    void listSelected(QListWidget* list);
 
     AppContext& m_context;
     StoredPdoTable m_table;
@@ -91,6 +92,7 @@ private:
     TabControls m_tabB;
     QTabWidget* m_notebook = nullptr;
     bool m_mouseDown = false;
+    QListWidget* m_pendingSelection = nullptr; // selected by a press whose click is still to come
 };
 
 } // namespace velmaro

@@ -166,6 +166,21 @@ private Q_SLOTS:
         QCOMPARE(f.window.table().PdoListA.at(0).Sdos.size(), 1);
     }
 
+    void focusDoesNotSelectButKeysDo()
+    {
+        Fixture f;
+        f.project.writeStored({"1:1:1:0", "2:2:2:0", "3:3:2:0"});
+        f.show();
+        QListWidget* pdos = f.list(QStringLiteral("LPdoCanA"));
+        pdos->setFocus(Qt::TabFocusReason);
+        QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());
+        f.press(QStringLiteral("NewA")); // no PDO selected yet
+        QCOMPARE(f.window.table().PdoListA.at(0).Sdos.size(), 1);
+        pdos->setCurrentRow(0);
+        QTest::keyClick(pdos, Qt::Key_Down);
+        QCOMPARE(f.items(QStringLiteral("LSdoCanA")), (QStringList{"Sdo0", "Sdo1"}));
+    }
+
     void deleteLeavesItemTextsAndNewNumbersByCount()
     {
         Fixture f;
