@@ -34,6 +34,7 @@ TBusyIndicator::TBusyIndicator(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Update Firmware from Serial (RS232)"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowModality(Qt::ApplicationModal);
+    setMinimumWidth(340);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Waiting for the updater to finish..."), this));
     auto* bar = new QProgressBar(this);

@@ -67,6 +67,8 @@ class TestComm : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void portNamesMapToDevices_data();
+    void portNamesMapToDevices();
     void openFailures_data();
     void openFailures();
     void openTwiceAndReopen();
@@ -87,6 +89,50 @@ private Q_SLOTS:
     void handlersRunInOrder();
     void openCloseDestroyWhileBytesArrive();
 };
+
+void TestComm::portNamesMapToDevices_data()
+{
+    QTest::addColumn<QStringList>("devNodes");  // names in the device folder
+    QTest::addColumn<QStringList>("uartTypes"); // "ttySn=type" for the built-in ports
+    QTest::addColumn<QStringList>("expected");  // COM1, COM2, ... in order
+    QTest::newRow("built-in ports without UART are skipped")
+        << QStringList{"ttyS0", "ttyS1", "ttyS2", "ttyUSB0"} << QStringList{"ttyS0=4", "ttyS1=0"}
+        << QStringList{"ttyS0", "ttyUSB0"};
+    QTest::newRow("numeric order within each kind")
+        << QStringList{"ttyUSB10", "ttyUSB2", "ttyACM1", "ttyACM0", "ttyS10", "ttyS9"}
+        << QStringList{"ttyS9=4", "ttyS10=4"}
+        << QStringList{"ttyS9", "ttyS10", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1"};
+    QTest::newRow("other names are no serial ports")
+        << QStringList{"tty0", "ttyUSB", "ttyUSB1a", "console", "ttyAMA0"} << QStringList{}
+        << QStringList{};
+}
+
+void TestComm::portNamesMapToDevices()
+{
+    QFETCH(QStringList, devNodes);
+    QFETCH(QStringList, uartTypes);
+    QFETCH(QStringList, expected);
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("dev"));
+    for (const QString& node : devNodes) {
+        QFile f(root.filePath(QStringLiteral("dev/") + node));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    for (const QString& entry : uartTypes) {
+        const QStringList parts = entry.split(QLatin1Char('='));
+        QDir(root.path()).mkpath(QStringLiteral("sys/") + parts[0]);
+        QFile f(root.filePath(QStringLiteral("sys/%1/type").arg(parts[0])));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(parts[1].toLatin1() + "\n");
+    }
+    QStringList devices = ListSerialDevices(root.filePath(QStringLiteral("dev")), root.filePath(QStringLiteral("sys")));
+    for (QString& d : devices)
+        d = QFileInfo(d).fileName();
+    QCOMPARE(devices, expected);
+    QCOMPARE(ComPortNumber(QStringLiteral("com3")), 3);
+    QCOMPARE(ComPortNumber(QStringLiteral("COM0")), 0);
+    QCOMPARE(ComPortNumber(QStringLiteral("/dev/ttyS0")), 0);
+}
 
 void TestComm::openFailures_data()
 {
