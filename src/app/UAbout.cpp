@@ -1,11 +1,144 @@
 #include "app/UAbout.h"
 
+#include "app/UVelmaroFirmWare.h"
+#include "app/WindowStyle.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QVBoxLayout>
+
+// The GUI is a static library: its resources are registered explicitly.
+static void initAboutResources()
+{
+    Q_INIT_RESOURCE(velmaro_app);
+}
+
 namespace velmaro {
+
+namespace {
+
+constexpr int LogoSide = 81;
+
+QPixmap logoPixmap(qreal ratio)
+{
+    QSvgRenderer renderer(QStringLiteral(":/velmaro/logo.svg"));
+    QPixmap pixmap(QSize(LogoSide, LogoSide) * ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+} // namespace
 
 TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFAbout").mid(1));
+    initAboutResources();
+    setObjectName(QStringLiteral("FAbout"));
     setWindowTitle(QStringLiteral("About..."));
+
+    auto label = [this](QLabel*& l, const char* name, const QString& text) {
+        l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+
+    label(Image2, "Image2", QString());
+    Image2->setFixedSize(LogoSide, LogoSide);
+    Image2->setPixmap(logoPixmap(devicePixelRatioF()));
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->installEventFilter(this);
+
+    label(Label1, "Label1", QStringLiteral("Software Velmaro "));
+    QFont title = Label1->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.4);
+    Label1->setFont(title);
+    label(Label2, "Label2", QStringLiteral("PROFIBUS / Serial - Converter"));
+    label(Label6, "Label6", QStringLiteral("Software Code : "));
+    label(Label9, "Label9", QStringLiteral("TQ4712"));
+    label(Label3, "Label3", QStringLiteral("Version :"));
+    label(Label10, "Label10", QStringLiteral("1.201"));
+    label(Label8, "Label8", QStringLiteral("Document Code :"));
+    label(Label12, "Label12", ManualDocumentCode);
+    for (QLabel* l : {Label1, Label2, Label6, Label9, Label3, Label10, Label8, Label12})
+        l->setTextFormat(Qt::PlainText); // trailing blanks and "&" stay as they are
+
+    label(Label4, "Label4", MakerWebAddress());
+    Label4->setTextFormat(Qt::PlainText);
+    QFont link = Label4->font();
+    link.setUnderline(true);
+    Label4->setFont(link);
+    QPalette palette = Label4->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    Label4->setPalette(palette);
+    Label4->setCursor(Qt::PointingHandCursor);
+    Label4->installEventFilter(this);
+
+    LbButton1 = new QPushButton(QStringLiteral("OK"), this);
+    LbButton1->setObjectName(QStringLiteral("LbButton1"));
+    LbButton1->setDefault(true);
+    connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* lines = new QGridLayout;
+    lines->addWidget(Label1, 0, 0, 1, 2);
+    lines->addWidget(Label2, 1, 0, 1, 2);
+    lines->addWidget(Label6, 2, 0);
+    lines->addWidget(Label9, 2, 1);
+    lines->addWidget(Label3, 3, 0);
+    lines->addWidget(Label10, 3, 1);
+    lines->addWidget(Label8, 4, 0);
+    lines->addWidget(Label12, 4, 1);
+    lines->setColumnStretch(1, 1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(Image2);
+    left->addStretch();
+    left->addWidget(LbButton1);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addSpacing(12);
+    body->addLayout(lines, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(Label4);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addLayout(bottom);
+
+    MakeFixedToolWindow(this);
+}
+
+void TFAbout::Label4Click()
+{
+    m_context.shell.openAddress(MakerHomePage());
+}
+
+void TFAbout::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+}
+
+bool TFAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == Label4 || watched == Image2) && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Label4Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace velmaro

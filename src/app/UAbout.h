@@ -4,16 +4,41 @@
 
 #include <QDialog>
 
+class QLabel;
+class QPushButton;
+
 namespace velmaro {
 
+// The product data, the maker's logo and the link to the maker's web site.
 class TFAbout : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFAbout(AppContext& context, QWidget* parent = nullptr);
 
+    QLabel* Image2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label4 = nullptr;
+    QPushButton* LbButton1 = nullptr;
+
+    void Label4Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     AppContext& m_context;
 };
+
+// The manual's document code shown in the About window.
+inline const QString ManualDocumentCode = QStringLiteral("QV-TQ4712-UM-01");
 
 } // namespace velmaro

@@ -9,6 +9,7 @@
 #include "canopen/UWemcy.h"
 #include "canopen/Uemcy.h"
 #include "canopen/Updo.h"
+#include "device/ParameterImage.h"
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
 #include "settings/Upargen.h"
@@ -23,9 +24,14 @@
 
 namespace velmaro {
 
+QString MakerWebAddress()
+{
+    return QStringLiteral("www.quorvane.example");
+}
+
 QString MakerHomePage()
 {
-    return QStringLiteral("https://www.quorvane.example/HOME/default.asp?frompg=TQ4712");
+    return QStringLiteral("https://") + MakerWebAddress() + QStringLiteral("/HOME/default.asp?frompg=TQ4712");
 }
 
 TFVelmaroFirmWare::TFVelmaroFirmWare(AppContext& context, AppWindows& windows, const QString& appDir)
@@ -83,8 +89,12 @@ void TFVelmaroFirmWare::buildControls()
         b->setVisible(false);
 #endif
 
-    Label1 = new QLabel(QStringLiteral("www.quorvane.example"), this);
+    Label1 = new QLabel(MakerWebAddress(), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    QFont linkFont = Label1->font();
+    linkFont.setUnderline(true);
+    Label1->setFont(linkFont);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
     auto* bottom = new QHBoxLayout;
@@ -146,7 +156,8 @@ void TFVelmaroFirmWare::showEvent(QShowEvent* event)
 
 bool TFVelmaroFirmWare::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Label1Click();
         return true;
     }
@@ -209,6 +220,23 @@ void TFVelmaroFirmWare::showGsdFileSequence()
 
 void TFVelmaroFirmWare::CreateBinaClick()
 {
+    // A failed build ends the action: bank.bin keeps its content and the dialog stays closed. A failed
+    // write is reported, and the dialog still opens so that a firmware-only update stays possible.
+    const QString projectDir = m_context.paths.ProjectDir;
+    if (projectDir.isEmpty()) {
+        // Without a project the paths would point at the root of the file system.
+        m_context.messages.showError(QStringLiteral("Project not valid"));
+    } else {
+        const Result<ParameterImage> image =
+            BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+        if (!image.ok()) {
+            m_context.messages.showError(image.error());
+            return;
+        }
+        const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
+        if (!written.ok())
+            m_context.messages.showError(written.error());
+    }
     m_context.modal.exec(*m_windows.FBootSer);
 }
 

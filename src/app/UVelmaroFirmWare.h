@@ -60,7 +60,8 @@ private:
     QString m_openExcelDir;
 };
 
-// The maker's home page, opened from the main window and the About window.
+// The maker's web address as shown, and the home page opened from the main window and the About window.
+QString MakerWebAddress();
 QString MakerHomePage();
 
 } // namespace velmaro

@@ -4,8 +4,13 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace velmaro {
 
+// The new-project dialog; in mode 1 a plain one-line text prompt "Edit XML".
 class TFsaveproj : public QDialog
 {
     Q_OBJECT
@@ -17,7 +22,25 @@ public:
     QString NewProjectName;  // the name taken from the edit field on OK
     bool AllowClose = false; // whether the dialog may close now; kept between openings
 
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    // Every way of closing passes here: the dialog closes only while AllowClose is true.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void FormCreate();
+    void FormShow();
+
     AppContext& m_context;
 };
 

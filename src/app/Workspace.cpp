@@ -4,12 +4,20 @@
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 
+#include <QDir>
+
 namespace velmaro {
 
 namespace {
 const QString Section = QStringLiteral("lastproj");
 const QString Key = QStringLiteral("projectname");
 } // namespace
+
+bool LeavesProjects(const QString& name)
+{
+    const QStringList parts = NativePath(name).split(QLatin1Char('/'));
+    return parts.contains(QStringLiteral(".."));
+}
 
 QString IniFilePath(const ProjectPaths& paths)
 {
@@ -28,7 +36,8 @@ bool RestoreLastProject(ProjectPaths& p, const QString& appDir)
     p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key);
     if (!p.ProjectName.isEmpty() && !p.ProjectName.startsWith(QLatin1Char('\\')))
         p.ProjectName.prepend(QLatin1Char('\\'));
-    if (!p.ProjectName.isEmpty() && DirectoryExists(p.ProjectsDir + p.ProjectName)) {
+    const bool usable = !p.ProjectName.isEmpty() && !LeavesProjects(p.ProjectName);
+    if (usable && DirectoryExists(p.ProjectsDir + p.ProjectName)) {
         p.ProjectDir = p.ProjectsDir + p.ProjectName;
         return true;
     }
@@ -50,16 +59,14 @@ bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QStr
     QString chosen = dir;
     if (!dialogs.browseForFolder(title, root, chosen))
         return false;
-    // The picker answers in native form; keep the "\" form below the root.
-    const QString nativeRoot = NativePath(root);
-    const QString nativeChosen = NativePath(chosen);
-    if (nativeChosen == nativeRoot || nativeChosen.startsWith(nativeRoot + QLatin1Char('/'))) {
-        QString rest = nativeChosen.mid(nativeRoot.size());
-        rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
-        dir = root + rest;
-    } else {
-        dir = chosen;
-    }
+    // The picker answers in native form; the result keeps the root as given and "\" below it.
+    const QString nativeRoot = QDir::cleanPath(NativePath(root));
+    const QString nativeChosen = QDir::cleanPath(NativePath(chosen));
+    if (nativeChosen != nativeRoot && !nativeChosen.startsWith(nativeRoot + QLatin1Char('/')))
+        return false; // above or beside the root: nothing there can be chosen
+    QString rest = nativeChosen.mid(nativeRoot.size());
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    dir = root + rest;
     return true;
 }
 

@@ -13,6 +13,10 @@ inline const QString IniFileName = QStringLiteral("\\Velmaro_Ferrant.ini");
 
 QString IniFilePath(const ProjectPaths& paths);
 
+// Whether a project name read from the INI file climbs out of PROJECTS with a ".." part; such a name
+// never opens a project (the fallback project is used instead).
+bool LeavesProjects(const QString& name);
+
 // Start-up: fills the directories beside the executable (creating MASTER and PROJECTS), reads the last
 // project from the INI file and chooses ProjectDir. Returns whether the caption shows ProjectName.
 // Does not compute the document paths.

@@ -2,8 +2,6 @@
 
 #include "app/IntegerText.h"
 
-#include <algorithm>
-
 namespace velmaro {
 
 namespace emcyword {
@@ -83,44 +81,9 @@ QStringList CsvValues(const TClWEmcy& w)
     return v;
 }
 
-Result<QList<int>> SaveOrder(const QList<TClWEmcy>& words)
+QStringList SaveKey(const TClWEmcy& word)
 {
-    struct Keyed
-    {
-        std::array<qint32, 3> key;
-        bool aboveSentinel;
-        int position;
-    };
-    constexpr qint32 Sentinel = 999999;
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(words.size()));
-    for (int i = 0; i < words.size(); ++i) {
-        const TClWEmcy& w = words.at(i);
-        Keyed k{{0, 0, 0}, false, i};
-        const QString* texts[3] = {&w.devid, &w.index_addrm, &w.subindex};
-        for (int c = 0; c < 3; ++c) {
-            const auto v = ParseIntegerText(*texts[c]);
-            if (!v.ok())
-                return v.status();
-            k.key[size_t(c)] = v.value();
-        }
-        k.aboveSentinel = k.key > std::array<qint32, 3>{Sentinel, Sentinel, Sentinel};
-        keyed.push_back(k);
-    }
-    // Ascending tuples; an equal tuple replaces the best in the original scan, so among equal tuples
-    // the later-listed word comes first.
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.aboveSentinel != b.aboveSentinel)
-            return !a.aboveSentinel;
-        if (a.key != b.key)
-            return a.key < b.key;
-        return a.position > b.position;
-    });
-    QList<int> order;
-    order.reserve(words.size());
-    for (const Keyed& k : keyed)
-        order << k.position;
-    return order;
+    return {word.devid, word.index_addrm, word.subindex};
 }
 
 } // namespace emcyword

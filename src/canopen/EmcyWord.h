@@ -58,10 +58,8 @@ QStringList RowValues(const TClWEmcy& word, int side);
 // The 52 values of an exported line: index, subindex, devid, "0", then the bits.
 QStringList CsvValues(const TClWEmcy& word);
 
-// Save order of one side: ascending by (devid, index_addrm, subindex), equal tuples later-listed first.
-// Tuples above (999999, 999999, 999999) come after the others in the same order. Fails with the
-// conversion message of the first key component that is not an integer.
-Result<QList<int>> SaveOrder(const QList<TClWEmcy>& words);
+// The save key of a word: (devid, index_addrm, subindex), compared in that order.
+QStringList SaveKey(const TClWEmcy& word);
 
 // Modes of CheckWordKey.
 enum KeyMode { NewOnA = 0, NewOnB = 1, ModifyOnA = 2, ModifyOnB = 3 };

@@ -1,11 +1,21 @@
 #include "cli/Cli.h"
+#include "cli/CliCheck.h"
 
 namespace velmaro::cli {
+
+Verb ImageVerb();
+Verb ExportVerb();
+Verb ImportVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
-    static const QList<Verb> verbs = {};
+    static const QList<Verb> verbs = {
+        ImageVerb(),
+        CheckVerb(),
+        ExportVerb(),
+        ImportVerb(),
+    };
     return verbs;
 }
 

@@ -50,12 +50,16 @@ Result<std::optional<CommSettings>> LoadCommSettings(const QString& path)
 
 Status SaveCommSettings(const QString& path, const CommSettings& settings)
 {
+    // A record with a missing field would write an incomplete document: refuse before touching the file.
+    for (const CommField& f : CommFields()) {
+        if (!(settings.*f.member))
+            return Status::failure(QStringLiteral("Cannot save \"%1\": the field %2 has no value.")
+                                       .arg(path, QLatin1String(f.element)));
+    }
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("Par_Gen");
-    for (const CommField& f : CommFields()) {
-        const std::optional<QString>& value = settings.*f.member;
-        root.append_child(f.element).text().set(value ? value->toUtf8().constData() : "");
-    }
+    for (const CommField& f : CommFields())
+        root.append_child(f.element).text().set((settings.*f.member)->toUtf8().constData());
     return SaveXmlDocument(doc, path);
 }
 

@@ -40,7 +40,8 @@ const CommField (&CommFields())[15];
 // the parser's text (and the line and column) when the file is not well-formed XML.
 Result<std::optional<CommSettings>> LoadCommSettings(const QString& path);
 
-// Writes the whole document atomically; every field must be present.
+// Writes the whole document atomically. Every field must be present; a record that lacks one is
+// refused and nothing is written.
 Status SaveCommSettings(const QString& path, const CommSettings& settings);
 
 // The PROFIBUS byte counts as the mapping editor and the GSD generator read them: absent or not an

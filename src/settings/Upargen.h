@@ -1,18 +1,60 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "settings/CommEditorRules.h"
 
 #include <QDialog>
 
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
 namespace velmaro {
 
+// "SET COMMUNICATION": edits the project's pargen.xml. Loads on every showing, OK validates and saves,
+// Cancel writes nothing.
 class TFpargen : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFpargen(AppContext& context, QWidget* parent = nullptr);
 
+    QRadioButton* RB_Ser_232 = nullptr;
+    QRadioButton* RB_Ser_485 = nullptr;
+    QRadioButton* RB_Ser_Rec = nullptr;
+    QRadioButton* RB_Ser_RecTra = nullptr;
+    QRadioButton* RB_Ser_TEvery = nullptr;
+    QLineEdit* E_Ser_TEvery = nullptr;
+    QRadioButton* RB_Ser_TChange = nullptr;
+    QRadioButton* RB_Ser_REndC = nullptr;
+    QLineEdit* E_Ser_REndC = nullptr;
+    QRadioButton* RB_Ser_REndT = nullptr;
+    QLineEdit* E_Ser_REndT = nullptr;
+    QComboBox* CB_Ser_Baud = nullptr;
+    QComboBox* CB_Ser_Par = nullptr;
+    QComboBox* CB_DataBits = nullptr;
+    QLineEdit* E_TimeOut = nullptr;
+    QLineEdit* E_Pro_ID = nullptr;
+    QComboBox* CB_Pro_Baud = nullptr;
+    QLineEdit* E_PRo_IN = nullptr;
+    QLineEdit* E_PRo_Out = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+
+    // What the controls show now.
+    CommEditorValues controlValues() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FormShow();
+    void RB_Ser_232Click();
+    void BitBtn1Click();
+    void setControlValues(const CommEditorValues& values);
+
     AppContext& m_context;
 };
 

@@ -1,35 +1,375 @@
 #include "app/AppWindows.h"
+#include "app/UAbout.h"
 #include "app/UVelmaroFirmWare.h"
+#include "app/Unewp.h"
 #include "app/Workspace.h"
+#include "platform/IniFile.h"
 #include "support/Recorders.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 using namespace velmaro;
+
+namespace {
+
+QString iniOf(const QTemporaryDir& dir)
+{
+    return dir.filePath(QStringLiteral("Velmaro_Ferrant.ini"));
+}
+
+QString lastProjectInIni(const QTemporaryDir& dir)
+{
+    return ReadProfileString(iniOf(dir), QStringLiteral("lastproj"), QStringLiteral("projectname"));
+}
+
+// Answers the new-project dialog with `name` and OK, or with Cancel when `name` is nothing.
+std::function<int(QDialog&)> answerNewProject(std::optional<QString> name)
+{
+    return [name](QDialog& d) {
+        auto& dialog = static_cast<TFsaveproj&>(d);
+        if (name) {
+            dialog.Edit1->setText(*name);
+            dialog.bitbtn1->click();
+        }
+        if (dialog.isVisible())
+            dialog.bitbtn2->click();
+        return dialog.result();
+    };
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void startsWithBareCaption()
+    void startsWithCaptionOfRestoredProject_data()
     {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("no ini file") << QByteArray() << false << MainCaption;
+        QTest::newRow("restored project") << QByteArray("[lastproj]\nprojectname=Plant1\n") << true
+                                          << MainCaption + QStringLiteral("\\Plant1");
+        QTest::newRow("stale project") << QByteArray("[lastproj]\nprojectname=Plant1\n") << false << MainCaption;
+    }
+    void startsWithCaptionOfRestoredProject()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, folderExists);
+        QFETCH(QString, caption);
         QTemporaryDir dir;
+        if (!ini.isEmpty()) {
+            QFile f(iniOf(dir));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(ini);
+        }
+        if (folderExists)
+            QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Plant1")));
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
-        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption);
-        QCOMPARE(r.paths.ProjectDir, dir.path() + QStringLiteral("\\PROJECTS"));
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), caption);
+        QCOMPARE(windows.FVelmaroFirmWare->OpenExcelInitialDir(), r.paths.ProjectDir);
+        QCOMPARE(r.paths.PargenXmlPath, r.paths.ProjectDir + QStringLiteral("\\pargen.xml"));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("MASTER"))).isDir());
         QVERIFY(r.messages.all.isEmpty());
     }
-    void editorButtonsRefuseWithoutProject()
+
+    void createsSixteenWindowsWithTheirCaptions()
+    {
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows w(r.context, dir.path());
+        QCOMPARE(w.FVelmaroFirmWare->windowTitle(), MainCaption);
+        const QList<QDialog*> dialogs = w.FVelmaroFirmWare->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+        QStringList captions;
+        for (const QDialog* d : dialogs) {
+            captions << d->windowTitle();
+            QVERIFY(!d->isVisible());
+        }
+        QCOMPARE(captions, (QStringList{"New project", "Help", "About...", "Select String", "Generate Firmware",
+                                        "SET COMMUNICATION", "Set SDO Access", "Define Traslate PDO",
+                                        "Set Traslate EMCY", "Define EMCY Word", "XML Reader & Writer",
+                                        "Define Store PDO", "Set SDO Access", "Set PDO Access",
+                                        "Update Firmware from Serial (RS232)"}));
+    }
+
+    void showsControlsWithTheirCaptions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("hidden");
+#ifdef VELMARO_SHOW_HIDDEN_EDITORS
+        const bool editorsHidden = false;
+#else
+        const bool editorsHidden = true;
+#endif
+        QTest::newRow("New") << "New" << "New project" << false;
+        QTest::newRow("open") << "open" << "Open project" << false;
+        QTest::newRow("btn_Prm_Gen") << "btn_Prm_Gen" << "Set Communication" << false;
+        QTest::newRow("btn_Gds") << "btn_Gds" << "GSD File" << false;
+        QTest::newRow("CreateBin") << "CreateBin" << "Update Device" << false;
+        QTest::newRow("about") << "about" << "About" << false;
+        QTest::newRow("LbButton1") << "LbButton1" << "X" << false;
+        QTest::newRow("btn_Sdo") << "btn_Sdo" << "Set Access " << editorsHidden;
+        QTest::newRow("btn_Pdo") << "btn_Pdo" << "Set Traslate PDO" << editorsHidden;
+        QTest::newRow("btn_Info_Pdo") << "btn_Info_Pdo" << "Define store PDO" << editorsHidden;
+        QTest::newRow("btn_Emcy") << "btn_Emcy" << "Set Traslate EMCY" << editorsHidden;
+        QTest::newRow("btn_Emcy_Wd") << "btn_Emcy_Wd" << "Define EMCY Word" << editorsHidden;
+    }
+    void showsControlsWithTheirCaptions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, hidden);
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        auto* button = windows.FVelmaroFirmWare->findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->isHidden(), hidden);
+    }
+
+    void mainWindowHasNoTitleBarButtonsAndFixedSize()
     {
         QTemporaryDir dir;
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
+        QWidget* main = windows.FVelmaroFirmWare;
+        const Qt::WindowFlags flags = main->windowFlags();
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+        for (Qt::WindowType hint : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint,
+                                    Qt::WindowMaximizeButtonHint})
+            QVERIFY(!flags.testFlag(hint));
+        QCOMPARE(main->minimumSize(), main->maximumSize());
+        for (QDialog* d : {static_cast<QDialog*>(windows.Fsaveproj), static_cast<QDialog*>(windows.FAbout)}) {
+            QVERIFY(!d->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+            QCOMPARE(d->minimumSize(), d->maximumSize());
+        }
+    }
+
+    // Which window each editor button opens, with and without a project.
+    void dispatchesEditorButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Set Access") << "btn_Sdo" << "FSetVar";
+        QTest::newRow("Set Traslate PDO") << "btn_Pdo" << "Fpdo";
+        QTest::newRow("Define store PDO") << "btn_Info_Pdo" << "FInfopdo";
+        QTest::newRow("Set Traslate EMCY") << "btn_Emcy" << "Femcy";
+        QTest::newRow("Define EMCY Word") << "btn_Emcy_Wd" << "FWemcy";
+        QTest::newRow("Set Communication") << "btn_Prm_Gen" << "Fpargen";
+        QTest::newRow("GSD File") << "btn_Gds" << "";
+    }
+    void dispatchesEditorButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, window);
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        auto* b = windows.FVelmaroFirmWare->findChild<QPushButton*>(button);
+
+        // The fallback project (PROJECTS itself) is a project.
+        b->click();
+        QCOMPARE(r.modal.opened, window.isEmpty() ? QStringList() : QStringList{window});
+        QCOMPARE(r.dialogs.fileRequests.size(), window.isEmpty() ? 1 : 0);
+        QVERIFY(r.messages.all.isEmpty());
+
+        // Without a project nothing opens.
+        r.modal.opened.clear();
+        r.dialogs.fileRequests.clear();
         r.paths.ProjectDir.clear();
-        windows.FVelmaroFirmWare->btn_Prm_Gen->click();
-        QCOMPARE(r.messages.messages, QStringList{QStringLiteral("Project not valid")});
+        b->click();
+        QCOMPARE(r.messages.all, QStringList{QStringLiteral("Project not valid")});
         QVERIFY(r.modal.opened.isEmpty());
+        QVERIFY(r.dialogs.fileRequests.isEmpty());
+        QVERIFY(r.paths.ProjectDir.isEmpty());
+    }
+
+    void gsdFileAsksWhereToSave()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/P")));
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        r.dialogs.folderAnswer = dir.filePath(QStringLiteral("PROJECTS/P"));
+        windows.FVelmaroFirmWare->open->click();
+        r.dialogs.fileAnswers.push_back(std::nullopt);
+        windows.FVelmaroFirmWare->btn_Gds->click();
+        QCOMPARE(r.dialogs.fileRequests.size(), 1);
+        QCOMPARE(r.dialogs.fileRequests.at(0).filter, QStringLiteral("Generic Station Description (*.gsd)|*.gsd"));
+        QCOMPARE(r.dialogs.fileRequests.at(0).initialDir, r.paths.ProjectsDir + QStringLiteral("\\P"));
+        QVERIFY(QDir(dir.filePath(QStringLiteral("PROJECTS/P"))).entryList(QDir::Files).isEmpty());
+    }
+
+    void newProjectSetsCaption_data()
+    {
+        QTest::addColumn<QString>("name"); // "<cancel>" for Cancel
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("projectBelowProjects");
+        QTest::newRow("created") << "Plant1" << MainCaption + "Plant1" << "\\Plant1";
+        QTest::newRow("cancelled: project stays, name leaves the caption") << "<cancel>" << MainCaption << "\\Old";
+        QTest::newRow("empty name, then cancel") << "" << MainCaption << "\\Old";
+        QTest::newRow("existing name, then cancel") << "Old" << MainCaption << "\\Old";
+    }
+    void newProjectSetsCaption()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, projectBelowProjects);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Old")));
+        {
+            QFile f(iniOf(dir));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[lastproj]\nprojectname=\\Old\n");
+        }
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption + QStringLiteral("\\Old"));
+        windows.Fsaveproj->NewProjectDest = QStringLiteral("stale");
+        r.modal.onOpen = answerNewProject(name == QLatin1String("<cancel>") ? std::nullopt : std::optional(name));
+        windows.FVelmaroFirmWare->New->click();
+
+        QCOMPARE(r.modal.opened, QStringList{QStringLiteral("Fsaveproj")});
+        QCOMPARE(windows.Fsaveproj->SaveProjMode, 0);
+        QCOMPARE(windows.Fsaveproj->NewProjectDest, r.paths.ProjectsDir);
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), caption);
+        QCOMPARE(r.paths.ProjectDir, r.paths.ProjectsDir + projectBelowProjects);
+        QCOMPARE(windows.FVelmaroFirmWare->OpenExcelInitialDir(), r.paths.ProjectDir);
+        QCOMPARE(r.paths.PargenXmlPath, r.paths.ProjectDir + QStringLiteral("\\pargen.xml"));
+    }
+
+    void openProjectSetsCaption_data()
+    {
+        QTest::addColumn<QString>("answer"); // below PROJECTS; "<cancel>"
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("folder") << "/A/B" << MainCaption + "\\A\\B";
+        QTest::newRow("PROJECTS itself") << "" << MainCaption;
+        QTest::newRow("cancelled") << "<cancel>" << MainCaption + "\\Old";
+    }
+    void openProjectSetsCaption()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, caption);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/A/B")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Old")));
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        r.paths.ProjectDir = r.paths.ProjectsDir + QStringLiteral("\\Old");
+        if (answer != QLatin1String("<cancel>"))
+            r.dialogs.folderAnswer = dir.filePath(QStringLiteral("PROJECTS")) + answer;
+        windows.FVelmaroFirmWare->open->click();
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), caption);
+        QCOMPARE(windows.FVelmaroFirmWare->OpenExcelInitialDir(), r.paths.ProjectDir);
+    }
+
+    void deletedProjectAndCancelledOpenLeavesNoProject()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Old")));
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        r.dialogs.folderAnswer = dir.filePath(QStringLiteral("PROJECTS/Old"));
+        windows.FVelmaroFirmWare->open->click();
+        QVERIFY(QDir(dir.filePath(QStringLiteral("PROJECTS/Old"))).removeRecursively());
+        r.dialogs.folderAnswer.reset();
+        windows.FVelmaroFirmWare->open->click();
+        QCOMPARE(r.dialogs.folderRequests.last().dir, QString());
+        QCOMPARE(r.paths.ProjectDir, QString());
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption);
+        windows.FVelmaroFirmWare->btn_Prm_Gen->click();
+        QCOMPARE(r.messages.all, QStringList{QStringLiteral("Project not valid")});
+    }
+
+    void closeWritesLastProject()
+    {
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        windows.FVelmaroFirmWare->show();
+        r.modal.onOpen = answerNewProject(QStringLiteral("Plant1"));
+        windows.FVelmaroFirmWare->New->click();
+        windows.FVelmaroFirmWare->LbButton1->click();
+        QVERIFY(!windows.FVelmaroFirmWare->isVisible());
+        QCOMPARE(lastProjectInIni(dir), QStringLiteral("Plant1"));
+        QVERIFY(r.messages.all.isEmpty());
+    }
+
+    void failedIniWriteKeepsWindowOpen()
+    {
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        windows.FVelmaroFirmWare->show();
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
+        QVERIFY(!windows.FVelmaroFirmWare->close());
+        QVERIFY(windows.FVelmaroFirmWare->isVisible());
+        QCOMPARE(r.messages.messages,
+                 QStringList{QStringLiteral("Unable to write to ") + dir.path() + QStringLiteral("\\Velmaro_Ferrant.ini")});
+        QVERIFY(r.messages.errors.isEmpty());
+        // Once the file can be written, the next close succeeds.
+        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("Velmaro_Ferrant.ini")));
+        QVERIFY(windows.FVelmaroFirmWare->close());
+        QCOMPARE(lastProjectInIni(dir), QString());
+        QVERIFY(QFile::exists(iniOf(dir)));
+    }
+
+    void linksOpenTheMakersHomePage_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::newRow("main window link") << "main Label1";
+        QTest::newRow("About link") << "about Label4";
+        QTest::newRow("About logo") << "about Image2";
+    }
+    void linksOpenTheMakersHomePage()
+    {
+        QFETCH(QString, clicked);
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        QWidget* owner = clicked.startsWith(QLatin1String("main")) ? static_cast<QWidget*>(windows.FVelmaroFirmWare)
+                                                                   : static_cast<QWidget*>(windows.FAbout);
+        auto* label = owner->findChild<QLabel*>(clicked.section(QLatin1Char(' '), 1));
+        QVERIFY(label);
+        owner->show();
+        QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(r.shell.addresses.size(), 1);
+        const QUrl url(r.shell.addresses.at(0));
+        QCOMPARE(url.path(), QStringLiteral("/HOME/default.asp"));
+        QCOMPARE(QUrlQuery(url).queryItemValue(QStringLiteral("frompg")), QStringLiteral("TQ4712"));
+        QVERIFY(url.host().endsWith(QLatin1String(".example")));
+        QCOMPARE(r.shell.addresses.at(0), MakerHomePage());
+        QTest::mouseClick(label, Qt::RightButton);
+        QCOMPARE(r.shell.addresses.size(), 1);
+    }
+
+    void aboutShowsProductData()
+    {
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        windows.FVelmaroFirmWare->about->click();
+        QCOMPARE(r.modal.opened, QStringList{QStringLiteral("FAbout")});
+        const TFAbout& a = *windows.FAbout;
+        QCOMPARE(a.windowTitle(), QStringLiteral("About..."));
+        const QStringList texts{a.Label1->text(), a.Label2->text(), a.Label6->text() + a.Label9->text(),
+                                a.Label3->text() + a.Label10->text(), a.Label8->text()};
+        QCOMPARE(texts, (QStringList{"Software Velmaro ", "PROFIBUS / Serial - Converter", "Software Code : TQ4712",
+                                     "Version :1.201", "Document Code :"}));
+        QVERIFY(!a.Label12->text().isEmpty());
+        QVERIFY(!a.Image2->pixmap().isNull());
+        QCOMPARE(a.Image2->size(), QSize(81, 81));
+        QCOMPARE(a.LbButton1->text(), QStringLiteral("OK"));
     }
 };
 

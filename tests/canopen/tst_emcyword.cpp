@@ -1,4 +1,9 @@
 #include "canopen/EmcyWord.h"
+#include "canopen/EmcyWordDocument.h"
+#include "cli/Cli.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -21,6 +26,45 @@ QStringList record(const QString& extdata)
     QStringList r = RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), SideA);
     r[2] = extdata;
     return r;
+}
+
+QString dataFile(const char* name)
+{
+    return QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/") + QLatin1String(name);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A row element with all 52 attributes; `name` and `extra` vary the element and add attributes.
+QByteArray rowXml(const char* name, const QString& index, const QString& extdata, const QString& poscomp,
+                  const char* extra = "")
+{
+    QStringList values = RowValues(word(QStringLiteral("1"), index, QStringLiteral("0")), SideA);
+    values[2] = extdata;
+    values[6] = poscomp;
+    QString xml = QStringLiteral("<") + QLatin1String(name);
+    for (int i = 0; i < values.size(); ++i)
+        xml += QStringLiteral(" %1=\"%2\"").arg(AttributeNames().at(i), values.at(i));
+    xml += QLatin1String(extra) + QStringLiteral("/>");
+    return xml.toUtf8();
+}
+
+int runVerb(const char* name, const QStringList& args, QString& err)
+{
+    QString outText;
+    QTextStream o(&outText);
+    QTextStream e(&err);
+    cli::Io io{o, e};
+    for (const cli::Verb& v : cli::Verbs()) {
+        if (QLatin1String(v.name) == QLatin1String(name))
+            return v.run(args, io);
+    }
+    return -1;
 }
 
 } // namespace
@@ -160,15 +204,24 @@ private Q_SLOTS:
             const QStringList p = t.split(QLatin1Char(','));
             words << word(p.at(0), p.at(1), p.at(2));
         }
-        const auto r = SaveOrder(words);
+        QList<QStringList> keys;
+        for (const TClWEmcy& w : words)
+            keys << SaveKey(w);
+        const auto r = OrderByKey(keys, EmcyWordOrder());
         QVERIFY(r.ok());
         QCOMPARE(r.value(), order);
     }
 
     void saveOrderRefusesNonInteger()
     {
-        const auto r = SaveOrder({word("1", "1", "1"), word("2", "", "1")});
-        QCOMPARE(r.error(), QStringLiteral("'' is not a valid integer value"));
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
+        EmcyWordTable table;
+        QVERIFY(table.newWord(SideA, "1", "1", "1"));
+        QVERIFY(table.newWord(SideA, "1", "x", "1"));
+        const Status s = SaveEmcyWordDocument(path, table);
+        QCOMPARE(s.error(), QStringLiteral("'x' is not a valid integer value"));
+        QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
     }
 
     void checkWordKey_data()
@@ -238,6 +291,136 @@ private Q_SLOTS:
         QVERIFY(table.modifyWord(SideA, NodesPerWord, "3", "1", "1"));
         QCOMPARE(table.side(SideA).words[1].index_addrm, QStringLiteral("3"));
         QCOMPARE(table.side(SideA).labels.at(1), QStringLiteral("W1"));
+    }
+
+    void loadsDocument()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.path() + QStringLiteral("/emcyword.xml"),
+                  "<emcyword>\n" + rowXml("row", "1", "0", "37") + rowXml("item", "2", "1", "", " note=\"x\"")
+                      + rowXml("row", "3", "0", "5") + rowXml("row", "4", "2", "5") + "</emcyword>");
+        EmcyWordTable table;
+        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
+        QVERIFY(r.ok());
+        QCOMPARE(table.side(SideA).labels, (QStringList{"W0", "W1"}));
+        QCOMPARE(table.side(SideA).words.at(1).index_addrm, QStringLiteral("3"));
+        QCOMPARE(table.side(SideB).labels, QStringList{"W0"});
+        QCOMPARE(table.side(SideB).words.at(0).bits[0].poscomp, QString());
+    }
+
+    void loadFailures_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<int>("wordsKept");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing attribute") << QByteArray("<emcyword>" + rowXml("row", "1", "0", "1")
+                                                         + "<row index_addrm=\"2\"/></emcyword>")
+                                           << 1 << "Error in reading file XML";
+        QTest::newRow("side marker not an integer") << QByteArray("<emcyword>" + rowXml("row", "1", "0", "1")
+                                                                  + rowXml("row", "2", "A", "1") + "</emcyword>")
+                                                    << 1 << "Error in reading file XML";
+        QTest::newRow("not well-formed") << QByteArray("<emcyword><row") << 0 << "Error in reading file XML";
+        QTest::newRow("empty root") << QByteArray("<emcyword/>") << 0 << "";
+    }
+    void loadFailures()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(int, wordsKept);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        writeFile(dir.path() + QStringLiteral("/emcyword.xml"), xml);
+        EmcyWordTable table;
+        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
+        QCOMPARE(r.message, message);
+        QCOMPARE(table.side(SideA).words.size(), wordsKept);
+        EmcyWordTable none;
+        QCOMPARE(LoadEmcyWordDocument(dir.path() + QStringLiteral("\\nothing.xml"), none).message,
+                 QStringLiteral("File XML not found"));
+    }
+
+    void saveRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
+        EmcyWordTable table;
+        QVERIFY(table.newWord(SideB, "0x1000", "1", "9"));
+        QVERIFY(table.newWord(SideA, "8192", "2", "2"));
+        QVERIFY(table.newWord(SideA, "4096", "9", "1"));
+        QVERIFY(table.modifyBit(SideA, 1, {"0xFF", "0x0F", "1", "17"}).ok());
+        QVERIFY(SaveEmcyWordDocument(path, table).ok());
+        EmcyWordTable again;
+        QVERIFY(LoadEmcyWordDocument(path, again).ok());
+        // Side A in key order (devid 1 before 2), then side B.
+        QCOMPARE(again.side(SideA).words.at(0).index_addrm, QStringLiteral("4096"));
+        QCOMPARE(again.side(SideA).words.at(1).bits[0].poscomp, QStringLiteral("33"));
+        QCOMPARE(again.side(SideA).words.at(1).bits[0].b1, QStringLiteral("0x0F"));
+        QCOMPARE(again.side(SideB).words.at(0).devid, QStringLiteral("9"));
+        QFile f(dir.path() + QStringLiteral("/emcyword.xml"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.startsWith("<emcyword>"));
+        QVERIFY(text.contains("<row index_addrm=\"4096\" subindex=\"9\" extdata=\"0\" devid=\"1\" bit0_b0=\"\""));
+        QVERIFY(text.contains("extdata=\"1\" devid=\"9\""));
+    }
+
+    void importsWorksheet_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<int>("wordsA");
+        QTest::addColumn<int>("wordsB");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("sheet name in another case") << "emcyword.xlsx" << 2 << 1
+                                                    << int(ImportOutcome::Outcome::Imported);
+        QTest::newRow("no worksheet empties") << "emcyword_nosheet.xlsx" << 0 << 0
+                                              << int(ImportOutcome::Outcome::NoWorksheet);
+        QTest::newRow("empty side marker stops") << "emcyword_stop.xlsx" << 1 << 0
+                                                 << int(ImportOutcome::Outcome::StoppedAtRecord);
+    }
+    void importsWorksheet()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(int, wordsA);
+        QFETCH(int, wordsB);
+        QFETCH(int, outcome);
+        EmcyWordTable table;
+        QVERIFY(table.newWord(SideA, "7", "7", "7"));
+        const ImportOutcome r = ImportEmcyWordWorksheet(dataFile(workbook.toLatin1().constData()), table,
+                                                        [&] { table.clear(); });
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(table.side(SideA).words.size(), wordsA);
+        QCOMPARE(table.side(SideB).words.size(), wordsB);
+    }
+
+    void importedTexts()
+    {
+        EmcyWordTable table;
+        ImportEmcyWordWorksheet(dataFile("emcyword.xlsx"), table, [] {});
+        const TClWEmcy& w = table.side(SideA).words.at(0);
+        QCOMPARE(w.index_addrm, QStringLiteral("0x2000"));
+        QCOMPARE(w.devid, QStringLiteral("5"));
+        QCOMPARE(w.bits[0].b0, QStringLiteral("0xFF"));
+        QCOMPARE(w.bits[0].poscomp, QStringLiteral("37"));
+        QCOMPARE(w.bits[1].b1, QString()); // an empty cell stays empty
+        QCOMPARE(table.side(SideB).words.at(0).index_addrm, QStringLiteral("8192"));
+    }
+
+    void cliExportAndImport()
+    {
+        QTemporaryDir dir;
+        QString err;
+        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword.xlsx")}, err), 0);
+        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
+        QCOMPARE(runVerb("export", {"emcyword", dir.path()}, err), 0);
+        QFile f(dir.path() + QStringLiteral("/emcyword.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // three words, then nothing after the last CR LF
+        // Side A in save order (devid 5, then 7), then side B; the fourth value is always "0".
+        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,,37,"));
+        QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
+        QVERIFY(lines.at(2).endsWith(",\r"));
+        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_stop.xlsx")}, err), 1);
+        QVERIFY(!err.isEmpty());
     }
 };
 

@@ -1,0 +1,35 @@
+#include "app/NewProject.h"
+
+#include "app/Workspace.h"
+#include "platform/FileSystem.h"
+
+namespace velmaro {
+
+NewProjectOutcome CreateNewProject(ProjectPaths& paths, const QString& dest, const QString& name)
+{
+    NewProjectOutcome outcome;
+    if (dest.isEmpty())
+        outcome.messages << QStringLiteral("directory destination not valid");
+    // A ".." part would place the project beside or above the destination.
+    if (name.isEmpty() || LeavesProjects(name))
+        outcome.messages << QStringLiteral("Name project not valid");
+    if (!outcome.messages.isEmpty())
+        return outcome;
+
+    const QString folder = dest + QLatin1Char('/') + name;
+    if (DirectoryExists(folder)) {
+        outcome.messages << QStringLiteral("Name project not valid because directory already exists");
+        return outcome;
+    }
+    // An illegal name, a missing parent or missing rights: the dialog stays open without a message.
+    if (!CreateDir(folder))
+        return outcome;
+    ForceDirectories(folder + QStringLiteral("/bin")); // a project without "bin" is still opened
+    paths.ProjectName = name;
+    paths.ProjectDir = dest + QLatin1Char('\\') + name;
+    SetDocumentPaths(paths);
+    outcome.created = true;
+    return outcome;
+}
+
+} // namespace velmaro

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/ProjectPaths.h"
+
+#include <QStringList>
+
+namespace velmaro {
+
+// What "OK" of the new-project dialog produced: the messages to show, in order, and whether the dialog
+// may close (the project was created and opened).
+struct NewProjectOutcome
+{
+    QStringList messages;
+    bool created = false;
+};
+
+// Creates the project folder `name` (taken exactly as typed) and its "bin" folder below `dest`, then
+// makes it the open project: ProjectName without a leading "\", ProjectDir joined with "\", document
+// paths recomputed. The folders are tested and created with "/". On any failure `paths` is unchanged.
+NewProjectOutcome CreateNewProject(ProjectPaths& paths, const QString& dest, const QString& name);
+
+} // namespace velmaro

@@ -1,0 +1,165 @@
+#include "canopen/PdoTable.h"
+
+#include "app/IntegerText.h"
+
+namespace velmaro {
+
+namespace {
+
+QStringList emptyRow()
+{
+    return QStringList(PdoColumnCount, QString());
+}
+
+QList<QStringList> emptySide()
+{
+    return QList<QStringList>(PdoShownRows, emptyRow());
+}
+
+// The row that receives a side's next record: next free row, added past the shown ones when needed.
+QStringList& nextRow(QList<QStringList>& side, int& used)
+{
+    while (side.size() <= used)
+        side.append(emptyRow());
+    return side[used++];
+}
+
+const OrderRule kPdoOrder{QStringLiteral("0x999999"), TieRule::LaterWins};
+
+} // namespace
+
+const TableDefinition& RpdoDefTable()
+{
+    static const TableDefinition table{
+        QStringLiteral("rpdodef"),
+        {QStringLiteral("cobid"), QStringLiteral("id_dev_orig"), QStringLiteral("en_bypass"),
+         QStringLiteral("posind"), QStringLiteral("n_tpdo")}};
+    return table;
+}
+
+PdoTable::PdoTable() : sideA(emptySide()), sideB(emptySide()) {}
+
+void PdoTable::clear()
+{
+    sideA = emptySide();
+    sideB = emptySide();
+}
+
+QList<QStringList> PdoRecords(const QList<QStringList>& side)
+{
+    QList<QStringList> records;
+    for (const QStringList& row : side) {
+        if (row.value(PdoCobId).isEmpty())
+            break;
+        records.append(row);
+    }
+    return records;
+}
+
+QString PackDocumentFlag(bool sideA, const QString& enTraslate)
+{
+    const int value = (sideA ? 2 : 0) + (enTraslate == QLatin1String("1") ? 1 : 0);
+    return QString::number(value);
+}
+
+QString PackCsvFlag(bool sideA, const QString& enTraslate)
+{
+    return QLatin1String(sideA ? "0" : "1") + QLatin1String(enTraslate == QLatin1String("1") ? "1" : "0");
+}
+
+TableLoadResult LoadPdoTable(const QString& path, PdoTable& table)
+{
+    table.clear();
+    int usedA = 0;
+    int usedB = 0;
+    const QStringList& names = RpdoDefTable().AttributeNames;
+    auto reader = [&](const TableRow& row) -> Status {
+        const Result<qint32> flag = row.integerAttribute(names.at(PdoEnTraslate));
+        if (!flag.ok())
+            return flag.status();
+        const bool sideA = (*flag & 2) != 0;
+        QStringList& cells = sideA ? nextRow(table.sideA, usedA) : nextRow(table.sideB, usedB);
+        for (int k = 0; k < PdoColumnCount; ++k) {
+            const Result<QString> text = row.attribute(names.at(k));
+            if (!text.ok())
+                return text.status();
+            cells[k] = k == PdoEnTraslate ? QString::number(*flag & 1) : *text;
+        }
+        return {};
+    };
+    return LoadTableDocument(path, QStringLiteral("File XML not found"),
+                             QStringLiteral("Error in reading file XML"), reader);
+}
+
+Status SavePdoTable(const QString& path, const PdoTable& table)
+{
+    TableSideRows rows[2];
+    const QList<QStringList>* sides[2] = {&table.sideA, &table.sideB};
+    for (int s = 0; s < 2; ++s) {
+        for (const QStringList& record : PdoRecords(*sides[s])) {
+            QStringList values = record;
+            values[PdoEnTraslate] = PackDocumentFlag(s == 0, record.at(PdoEnTraslate));
+            rows[s].append({record.at(PdoCobId)}, values);
+        }
+    }
+    return SaveTableDocument(RpdoDefTable(), path, rows[0], rows[1], kPdoOrder);
+}
+
+namespace {
+
+// Places worksheet records: the flag column's bit 1 chooses side B, bit 0 the "en_traslate" cell.
+struct PdoImportReader
+{
+    PdoTable& table;
+    int usedA = 0;
+    int usedB = 0;
+    Status operator()(const QStringList& fields)
+    {
+        const Result<qint32> flag = ParseIntegerText(fields.at(PdoEnTraslate));
+        if (!flag.ok())
+            return flag.status();
+        const bool sideB = (*flag & 2) != 0;
+        QStringList& cells = sideB ? nextRow(table.sideB, usedB) : nextRow(table.sideA, usedA);
+        for (int k = 0; k < PdoColumnCount; ++k)
+            cells[k] = k == PdoEnTraslate ? QString::number(*flag & 1) : fields.at(k);
+        return {};
+    }
+};
+
+} // namespace
+
+ImportOutcome ImportPdoTable(const Workbook& workbook, PdoTable& table)
+{
+    PdoImportReader reader{table};
+    return ImportWorksheet(RpdoDefTable(), workbook, [&] { table.clear(); }, std::ref(reader));
+}
+
+ImportOutcome ImportPdoTable(const QString& workbookPath, PdoTable& table)
+{
+    PdoImportReader reader{table};
+    return ImportWorksheet(RpdoDefTable(), workbookPath, [&] { table.clear(); }, std::ref(reader));
+}
+
+QList<QStringList> PdoCsvLines(const PdoTable& table)
+{
+    QList<QStringList> lines;
+    const QList<QStringList>* sides[2] = {&table.sideA, &table.sideB};
+    for (int s = 0; s < 2; ++s) {
+        // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
+        QList<QStringList> gridRows{RpdoDefTable().AttributeNames};
+        gridRows.append(sides[s]->mid(0, PdoShownRows));
+        for (const QStringList& row : gridRows) {
+            QStringList values = row;
+            values[PdoEnTraslate] = PackCsvFlag(s == 0, row.at(PdoEnTraslate));
+            lines.append(values);
+        }
+    }
+    return lines;
+}
+
+Status ExportPdoTable(const QString& projectDir, const PdoTable& table)
+{
+    return ExportCsv(projectDir, RpdoDefTable(), PdoCsvLines(table));
+}
+
+} // namespace velmaro

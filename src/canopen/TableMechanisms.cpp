@@ -1,0 +1,285 @@
+#include "canopen/TableMechanisms.h"
+
+#include "app/IntegerText.h"
+#include "platform/FileSystem.h"
+#include "platform/Workbook.h"
+#include "platform/XmlDocument.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <vector>
+
+namespace velmaro {
+
+// ---------------------------------------------------------------------------------------------------
+// Loading
+
+Result<QString> TableRow::attribute(const QString& name) const
+{
+    const pugi::xml_node node(m_node);
+    const QByteArray key = name.toUtf8();
+    const pugi::xml_attribute attr = node.type() == pugi::node_element
+                                         ? node.attribute(key.constData())
+                                         : pugi::xml_attribute();
+    if (!attr)
+        return Result<QString>::failure(
+            QStringLiteral("row %1 has no attribute \"%2\"").arg(m_index + 1).arg(name));
+    return QString::fromUtf8(attr.value());
+}
+
+Result<qint32> TableRow::integerAttribute(const QString& name) const
+{
+    const Result<QString> text = attribute(name);
+    if (!text.ok())
+        return text.status();
+    const Result<qint32> value = ParseIntegerText(*text);
+    if (!value.ok())
+        return Result<qint32>::failure(QStringLiteral("row %1: %2").arg(m_index + 1).arg(value.error()));
+    return value;
+}
+
+TableLoadResult LoadTableDocument(const QString& path, const QString& notFoundMessage,
+                                  const QString& readErrorMessage, const TableRowReader& reader)
+{
+    TableLoadResult result;
+    if (!FileExists(path)) {
+        result.outcome = TableLoadResult::Outcome::NotFound;
+        result.message = notFoundMessage;
+        result.detail = QStringLiteral("\"%1\" does not exist").arg(path);
+        return result;
+    }
+    auto fail = [&](const QString& detail) {
+        result.outcome = TableLoadResult::Outcome::ReadError;
+        result.message = readErrorMessage;
+        result.detail = detail;
+        return result;
+    };
+    const auto doc = LoadXmlDocument(path);
+    if (!doc.ok())
+        return fail(doc.error());
+    const pugi::xml_node root = (*doc)->document_element();
+    int index = 0;
+    // Every child is a row whatever its name; a text or other node has no attributes, so a reader
+    // asking for one fails as it should.
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling(), ++index) {
+        const Status status = reader(TableRow(child.internal_object(), index));
+        if (!status.ok())
+            return fail(status.error());
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Ordering
+
+Result<QList<int>> OrderByKey(const QList<QStringList>& keys, const OrderRule& rule)
+{
+    const Result<qint32> sentinel = ParseIntegerText(rule.sentinel);
+    if (!sentinel.ok())
+        return sentinel.status();
+    const int n = int(keys.size());
+    const int width = n == 0 ? 0 : int(keys.first().size());
+    std::vector<qint32> values(size_t(n) * size_t(width));
+    for (int i = 0; i < n; ++i) {
+        const QStringList& key = keys.at(i);
+        for (int c = 0; c < width; ++c) {
+            const Result<qint32> v = ParseIntegerText(c < key.size() ? key.at(c) : QString());
+            if (!v.ok())
+                return v.status();
+            values[size_t(i) * size_t(width) + size_t(c)] = *v;
+        }
+    }
+    // Lexicographic comparison of record i's tuple with record j's (or with the sentinel tuple).
+    auto compare = [&](int i, int j) {
+        for (int c = 0; c < width; ++c) {
+            const qint32 a = values[size_t(i) * size_t(width) + size_t(c)];
+            const qint32 b = j < 0 ? *sentinel : values[size_t(j) * size_t(width) + size_t(c)];
+            if (a != b)
+                return a < b ? -1 : 1;
+        }
+        return 0;
+    };
+    const bool laterWins = rule.tie == TieRule::LaterWins;
+    // A record the selection loop can choose: its tuple beats the sentinel tuple under the tie rule.
+    auto chosen = [&](int i) {
+        const int c = compare(i, -1);
+        return laterWins ? c <= 0 : c < 0;
+    };
+    QList<int> order(n);
+    for (int i = 0; i < n; ++i)
+        order[i] = i;
+    std::vector<char> inRange(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        inRange[size_t(i)] = chosen(i) ? 1 : 0;
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        if (inRange[size_t(a)] != inRange[size_t(b)])
+            return inRange[size_t(a)] > inRange[size_t(b)];
+        const int c = compare(a, b);
+        if (c != 0)
+            return c < 0;
+        return laterWins ? a > b : a < b;
+    });
+    return order;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Saving
+
+Status WriteTableDocument(const TableDefinition& table, const QString& path, const QList<QStringList>& rows)
+{
+    pugi::xml_document doc;
+    pugi::xml_node root = doc.append_child(table.TableName.toUtf8().constData());
+    std::vector<QByteArray> names;
+    names.reserve(size_t(table.AttributeNames.size()));
+    for (const QString& name : table.AttributeNames)
+        names.push_back(name.toUtf8());
+    for (const QStringList& values : rows) {
+        pugi::xml_node row = root.append_child("row");
+        for (size_t k = 0; k < names.size(); ++k) {
+            const QString value = qsizetype(k) < values.size() ? values.at(qsizetype(k)) : QString();
+            row.append_attribute(names[k].constData()).set_value(value.toUtf8().constData());
+        }
+    }
+    return SaveXmlDocument(doc, path);
+}
+
+Status SaveTableDocument(const TableDefinition& table, const QString& path, const TableSideRows& sideA,
+                         const TableSideRows& sideB, const OrderRule& rule)
+{
+    QList<QStringList> rows;
+    rows.reserve(sideA.rows.size() + sideB.rows.size());
+    for (const TableSideRows* side : {&sideA, &sideB}) {
+        const Result<QList<int>> order = OrderByKey(side->keys, rule);
+        if (!order.ok())
+            return order.status();
+        for (int i : *order)
+            rows.append(side->rows.at(i));
+    }
+    return WriteTableDocument(table, path, rows);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Importing
+
+FileDialogRequest OpenExcelRequest(const ProjectPaths& paths)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("File EXCEL (*.xls)|*.xls|"
+                                    "Workbook (*.xlsx)|*.xlsx|"
+                                    "OpenDocument spreadsheet (*.ods)|*.ods");
+    request.initialDir = paths.ProjectDir;
+    return request;
+}
+
+QString ImportOutcome::describe(const QString& workbookPath, const QString& tableName) const
+{
+    switch (outcome) {
+    case Outcome::Imported:
+        return QStringLiteral("Imported %1 records from \"%2\".").arg(records).arg(workbookPath);
+    case Outcome::Unreadable:
+        return QStringLiteral("Cannot read workbook \"%1\": %2").arg(workbookPath, reason);
+    case Outcome::NoWorksheet:
+        return QStringLiteral("Workbook \"%1\" has no worksheet \"%2\".").arg(workbookPath, tableName);
+    case Outcome::StoppedAtRecord:
+        return QStringLiteral("Import stopped at record %1 (worksheet row %2): %3")
+            .arg(record)
+            .arg(sheetRow)
+            .arg(reason);
+    }
+    return {};
+}
+
+ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& workbook,
+                              const std::function<void()>& emptyStep, const WorksheetRecordReader& reader)
+{
+    if (emptyStep)
+        emptyStep();
+    ImportOutcome result;
+    QString sheet;
+    bool found = false;
+    for (const QString& name : workbook.worksheetNames()) {
+        if (name.compare(table.TableName, Qt::CaseInsensitive) == 0) {
+            sheet = name;
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        result.outcome = ImportOutcome::Outcome::NoWorksheet;
+        return result;
+    }
+    const Result<WorksheetRows> rows = workbook.readRows(sheet);
+    if (!rows.ok()) {
+        result.outcome = ImportOutcome::Outcome::Unreadable;
+        result.reason = rows.error();
+        return result;
+    }
+    const int fieldCount = int(table.AttributeNames.size());
+    int number = 0;
+    for (const WorksheetRow& row : rows->rows) {
+        ++number;
+        auto stop = [&](const QString& reason) {
+            result.outcome = ImportOutcome::Outcome::StoppedAtRecord;
+            result.record = number;
+            result.sheetRow = row.sheetRow;
+            result.reason = reason;
+            return result;
+        };
+        if (rows->columns < fieldCount)
+            return stop(QStringLiteral("the worksheet has %1 columns, %2 needed").arg(rows->columns).arg(fieldCount));
+        QStringList fields;
+        fields.reserve(fieldCount);
+        for (int k = 0; k < fieldCount; ++k)
+            fields.append(k < row.cells.size() ? row.cells.at(k) : QString());
+        const Status status = reader(fields);
+        if (!status.ok())
+            return stop(status.error());
+        ++result.records;
+    }
+    return result;
+}
+
+ImportOutcome ImportWorksheet(const TableDefinition& table, const QString& workbookPath,
+                              const std::function<void()>& emptyStep, const WorksheetRecordReader& reader)
+{
+    if (emptyStep)
+        emptyStep();
+    const Result<std::shared_ptr<Workbook>> workbook = OpenWorkbook(workbookPath);
+    if (!workbook.ok()) {
+        ImportOutcome result;
+        result.outcome = ImportOutcome::Outcome::Unreadable;
+        result.reason = workbook.error();
+        return result;
+    }
+    return ImportWorksheet(table, **workbook, nullptr, reader);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Exporting
+
+QString CsvPath(const QString& projectDir, const TableDefinition& table)
+{
+    return projectDir + QLatin1Char('/') + table.TableName + QStringLiteral(".csv");
+}
+
+QByteArray CsvText(const QList<QStringList>& lines)
+{
+    QString text;
+    for (const QStringList& line : lines) {
+        for (const QString& value : line) {
+            text += value;
+            text += QLatin1Char(',');
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+Status ExportCsv(const QString& projectDir, const TableDefinition& table, const QList<QStringList>& lines)
+{
+    return WriteFileAtomically(CsvPath(projectDir, table), CsvText(lines));
+}
+
+} // namespace velmaro

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/ProjectPaths.h"
+#include "cli/Cli.h"
+
+namespace velmaro::cli {
+
+// One document check of `velmaro-cli check`. It prints one summary line on io.out and returns true when
+// the document passes, or prints the reason on io.err and returns false.
+struct ProjectCheck
+{
+    const char* document;
+    bool (*run)(const ProjectPaths& paths, Io& io);
+};
+
+// The checks in the order they run; the verb stops at the first that fails. Add a document's check here.
+const QList<ProjectCheck>& ProjectChecks();
+
+// pargen.xml, loaded and validated as the communication settings editor does.
+bool CheckCommSettings(const ProjectPaths& paths, Io& io);
+
+// check PROJECT_DIR
+Verb CheckVerb();
+
+} // namespace velmaro::cli

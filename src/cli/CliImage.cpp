@@ -1,0 +1,44 @@
+#include "cli/Cli.h"
+
+#include "device/ParameterImage.h"
+#include "platform/FileSystem.h"
+
+namespace velmaro::cli {
+
+namespace {
+
+// Builds PROJECT_DIR's bank.bin from its pargen.xml, as "Update Device" does before the update dialog.
+int RunImage(const QStringList& args, Io& io)
+{
+    if (args.size() != 1) {
+        io.err << "Usage: velmaro-cli image PROJECT_DIR\n";
+        return UsageError;
+    }
+    const QString projectDir = args.first();
+    if (!DirectoryExists(projectDir)) {
+        io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
+        return Refused;
+    }
+    const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+    if (!image.ok()) {
+        io.err << image.error() << "\n";
+        return Refused;
+    }
+    const QString binPath = ParameterImagePath(projectDir);
+    const Status written = WriteParameterImage(*image, binPath);
+    if (!written.ok()) {
+        io.err << written.error() << "\n";
+        return Refused;
+    }
+    io.out << "Wrote " << NativePath(binPath) << " (" << image->bytes.size() << " bytes)\n";
+    return Success;
+}
+
+} // namespace
+
+Verb ImageVerb()
+{
+    return {"image", "image PROJECT_DIR           build PROJECT_DIR/bin/bank.bin from its pargen.xml", RunImage};
+}
+
+} // namespace velmaro::cli

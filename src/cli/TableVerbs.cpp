@@ -1,0 +1,28 @@
+#include "cli/TableVerbs.h"
+
+#include "platform/FileSystem.h"
+
+namespace velmaro::cli {
+
+const CliTable* TableAndProject(const QStringList& args, Io& io, ProjectPaths& paths, int& exitCode)
+{
+    const CliTable* table = FindCliTable(args.at(0));
+    if (!table) {
+        io.err << "Unknown table '" << args.at(0) << "'. Tables: " << CliTableNames() << ".\n";
+        exitCode = UsageError;
+        return nullptr;
+    }
+    QString dir = args.at(1);
+    while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\'))))
+        dir.chop(1);
+    if (!DirectoryExists(dir)) {
+        io.err << "Project folder \"" << args.at(1) << "\" does not exist.\n";
+        exitCode = Refused;
+        return nullptr;
+    }
+    paths.ProjectDir = dir;
+    SetDocumentPaths(paths);
+    return table;
+}
+
+} // namespace velmaro::cli

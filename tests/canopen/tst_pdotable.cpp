@@ -1,0 +1,279 @@
+#include "canopen/PdoTable.h"
+
+#include "cli/Cli.h"
+#include "platform/Workbook.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmaro;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray row(const char* cobid, const char* flag, const char* tail = "")
+{
+    return QByteArray("<row cobid=\"") + cobid + "\" id_dev_orig=\"d" + cobid + "\" en_bypass=\"" + flag
+           + "\" posind=\"p\" n_tpdo=\"n\"" + tail + "/>";
+}
+
+QByteArray doc(const QByteArray& rows)
+{
+    return "<rpdodef>" + rows + "</rpdodef>";
+}
+
+// cobid texts of a side's records
+QStringList cobids(const QList<QStringList>& side)
+{
+    QStringList ids;
+    for (const QStringList& r : PdoRecords(side))
+        ids << r.at(PdoCobId);
+    return ids;
+}
+
+int runVerb(const char* name, const QStringList& args, QString& out, QString& err)
+{
+    QTextStream o(&out);
+    QTextStream e(&err);
+    cli::Io io{o, e};
+    for (const cli::Verb& v : cli::Verbs()) {
+        if (QLatin1String(v.name) == QLatin1String(name))
+            return v.run(args, io);
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestPdoTable : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString docPath() const { return m_dir.path() + QStringLiteral("\\rpdodef.xml"); }
+    QString nativeDoc() const { return m_dir.path() + QStringLiteral("/rpdodef.xml"); }
+
+private Q_SLOTS:
+    void flagPackingBothWays_data()
+    {
+        QTest::addColumn<QByteArray>("flag");
+        QTest::addColumn<bool>("sideA");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("3: side A, enabled") << QByteArray("3") << true << "1" << QByteArray("3");
+        QTest::newRow("2: side A, not enabled") << QByteArray("2") << true << "0" << QByteArray("2");
+        QTest::newRow("1: side B, enabled") << QByteArray("1") << false << "1" << QByteArray("1");
+        QTest::newRow("0: side B, not enabled") << QByteArray("0") << false << "0" << QByteArray("0");
+        QTest::newRow("6: side A, not enabled, written back as 2") << QByteArray("6") << true << "0" << QByteArray("2");
+        QTest::newRow("hex 0x3") << QByteArray("0x3") << true << "1" << QByteArray("3");
+    }
+    void flagPackingBothWays()
+    {
+        QFETCH(QByteArray, flag);
+        QFETCH(bool, sideA);
+        QFETCH(QString, cell);
+        QFETCH(QByteArray, written);
+        writeAll(nativeDoc(), doc(row("0x181", flag.constData())));
+        PdoTable table;
+        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        const QList<QStringList>& side = sideA ? table.sideA : table.sideB;
+        QCOMPARE(side.size(), PdoShownRows);
+        QCOMPARE(side.at(0), (QStringList{"0x181", "d0x181", cell, "p", "n"}));
+        QVERIFY(PdoRecords(sideA ? table.sideB : table.sideA).isEmpty());
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(readAll(nativeDoc()).contains(QByteArray("en_bypass=\"" + written + "\"")));
+    }
+
+    void enTraslateOtherThanExactlyOne_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("sideA");
+        QTest::addColumn<QString>("sideB");
+        QTest::addColumn<QString>("csvA");
+        QTest::newRow("1") << "1" << "3" << "1" << "01";
+        QTest::newRow("01") << "01" << "2" << "0" << "00";
+        QTest::newRow("blank then 1") << " 1" << "2" << "0" << "00";
+        QTest::newRow("empty") << "" << "2" << "0" << "00";
+        QTest::newRow("yes") << "yes" << "2" << "0" << "00";
+    }
+    void enTraslateOtherThanExactlyOne()
+    {
+        QFETCH(QString, cell);
+        QFETCH(QString, sideA);
+        QFETCH(QString, sideB);
+        QFETCH(QString, csvA);
+        QCOMPARE(PackDocumentFlag(true, cell), sideA);
+        QCOMPARE(PackDocumentFlag(false, cell), sideB);
+        QCOMPARE(PackCsvFlag(true, cell), csvA);
+        QCOMPARE(PackCsvFlag(false, cell), QString(QLatin1Char('1') + csvA.at(1)));
+    }
+
+    void loadReadErrorKeepsEarlierRowsAndFilledCells()
+    {
+        writeAll(nativeDoc(), doc(row("1", "3") + "<row cobid=\"2\" id_dev_orig=\"x\" en_bypass=\"2\" n_tpdo=\"n\"/>"
+                                  + row("3", "3")));
+        PdoTable table;
+        const TableLoadResult r = LoadPdoTable(docPath(), table);
+        QCOMPARE(r.message, QStringLiteral("Error in reading file XML"));
+        QCOMPARE(table.sideA.at(0).at(PdoCobId), QStringLiteral("1"));
+        // The failing row keeps the cells filled before "posind".
+        QCOMPARE(table.sideA.at(1), (QStringList{"2", "x", "0", "", ""}));
+        QCOMPARE(table.sideA.at(2), (QStringList{"", "", "", "", ""}));
+    }
+
+    void loadRejectsBadFlagAndMissingFile()
+    {
+        writeAll(nativeDoc(), doc(row("1", "3") + row("2", "three")));
+        PdoTable table;
+        QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("Error in reading file XML"));
+        QCOMPARE(cobids(table.sideA), QStringList{"1"});
+        QVERIFY(QFile::remove(nativeDoc()));
+        QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("File XML not found"));
+        QVERIFY(cobids(table.sideA).isEmpty());
+    }
+
+    void rowsAfterEmptyCobidAreDropped()
+    {
+        PdoTable table;
+        table.sideA[0] = QStringList{"1", "a", "1", "p", "n"};
+        table.sideA[1] = QStringList{"2", "b", "0", "p", "n"};
+        table.sideA[3] = QStringList{"4", "d", "1", "p", "n"};
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        PdoTable again;
+        QVERIFY(LoadPdoTable(docPath(), again).ok());
+        QCOMPARE(cobids(again.sideA), (QStringList{"1", "2"}));
+        QCOMPARE(again.sideA.at(3).at(PdoCobId), QString());
+    }
+
+    void equalKeysSwapAtEverySaveAndReopen()
+    {
+        PdoTable table;
+        table.sideA[0] = QStringList{"0x181", "first", "1", "", ""};
+        table.sideA[1] = QStringList{"385", "second", "1", "", ""};
+        table.sideA[2] = QStringList{"0x80", "low", "0", "", ""};
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        const QByteArray once = readAll(nativeDoc());
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QCOMPARE(readAll(nativeDoc()), once); // two saves within one opening agree
+        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QCOMPARE(cobids(table.sideA), (QStringList{"0x80", "385", "0x181"}));
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QCOMPARE(cobids(table.sideA), (QStringList{"0x80", "0x181", "385"}));
+    }
+
+    void saveRefusesNonIntegerCobid()
+    {
+        writeAll(nativeDoc(), "<rpdodef/>");
+        PdoTable table;
+        table.sideB[0] = QStringList{"0x18G", "a", "1", "p", "n"};
+        QCOMPARE(SavePdoTable(docPath(), table).error(), QStringLiteral("'0x18G' is not a valid integer value"));
+        QCOMPARE(readAll(nativeDoc()), QByteArray("<rpdodef/>"));
+    }
+
+    void twelveRecordsShownAsTenSavedAsTwelve()
+    {
+        QByteArray rows;
+        for (int i = 12; i >= 1; --i)
+            rows += row(QByteArray::number(i).constData(), "3");
+        writeAll(nativeDoc(), doc(rows));
+        PdoTable table;
+        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QCOMPARE(table.sideA.size(), 12);
+        const QList<QStringList> lines = PdoCsvLines(table);
+        QCOMPARE(lines.size(), 22);
+        QCOMPARE(lines.at(10).at(PdoCobId), QStringLiteral("3")); // tenth record; 2 and 1 are left out
+        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QCOMPARE(cobids(table.sideA).size(), 12);
+        QCOMPARE(cobids(table.sideA).first(), QStringLiteral("1"));
+    }
+
+    void exportOfAnEmptyEditor()
+    {
+        PdoTable table;
+        QVERIFY(ExportPdoTable(m_dir.path(), table).ok());
+        QByteArray expected = "cobid,id_dev_orig,00,posind,n_tpdo,\r\n";
+        for (int i = 0; i < 10; ++i)
+            expected += ",,00,,,\r\n";
+        expected += "cobid,id_dev_orig,10,posind,n_tpdo,\r\n";
+        for (int i = 0; i < 10; ++i)
+            expected += ",,10,,,\r\n";
+        QCOMPARE(readAll(m_dir.path() + QStringLiteral("/rpdodef.csv")), expected);
+    }
+
+    void importFlagsAndStops_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QStringList>("sideA");
+        QTest::addColumn<QStringList>("sideB");
+        QTest::addColumn<bool>("complete");
+        const QStringList head{"cobid", "id", "flag", "pos", "n"};
+        QTest::newRow("flags 0, 1, 10, 11")
+            << QList<QStringList>{head, {"1", "a", "0", "p", ""}, {"2", "b", "1", "p", "n"},
+                                  {"3", "c", "10", "p", "n"}, {"4", "d", "11", "p", "n"}}
+            << QStringList{"1|a|0|p|", "2|b|1|p|n"} << QStringList{"3|c|0|p|n", "4|d|1|p|n"} << true;
+        QTest::newRow("empty flag cell ends the import at that record")
+            << QList<QStringList>{head, {"1", "a", "1", "p", "n"}, {"2", "b", "", "p", "n"}, {"3", "c", "0", "p", "n"}}
+            << QStringList{"1|a|1|p|n"} << QStringList{} << false;
+    }
+    void importFlagsAndStops()
+    {
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(QStringList, sideA);
+        QFETCH(QStringList, sideB);
+        QFETCH(bool, complete);
+        MemoryWorkbook book;
+        book.sheets.append({QStringLiteral("RPDODEF"), rows});
+        PdoTable table;
+        table.sideA[0] = QStringList{"old", "", "", "", ""};
+        const ImportOutcome r = ImportPdoTable(book, table);
+        QCOMPARE(r.ok(), complete);
+        auto joined = [](const QList<QStringList>& side) {
+            QStringList out;
+            for (const QStringList& rec : PdoRecords(side))
+                out << rec.join(QLatin1Char('|'));
+            return out;
+        };
+        QCOMPARE(joined(table.sideA), sideA);
+        QCOMPARE(joined(table.sideB), sideB);
+    }
+
+    void cliImportRefusesUnreadableWorkbookAndKeepsTheDocument()
+    {
+        writeAll(nativeDoc(), doc(row("1", "3")));
+        writeAll(m_dir.path() + QStringLiteral("/book.xls"), "not a workbook");
+        QString out, err;
+        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), m_dir.path() + QStringLiteral("/book.xls")}, out, err), 1);
+        QVERIFY2(err.contains(QStringLiteral("Nothing was saved")), qPrintable(err));
+        QCOMPARE(readAll(nativeDoc()), doc(row("1", "3")));
+    }
+
+    void cliExportWritesTheEditorsCsv()
+    {
+        writeAll(nativeDoc(), doc(row("0x181", "3") + row("7", "0")));
+        QString out, err;
+        QCOMPARE(runVerb("export", {"rpdodef", m_dir.path()}, out, err), 0);
+        const QByteArray csv = readAll(m_dir.path() + QStringLiteral("/rpdodef.csv"));
+        QVERIFY(csv.startsWith("cobid,id_dev_orig,00,posind,n_tpdo,\r\n0x181,d0x181,01,p,n,\r\n,,00,,,\r\n"));
+        QVERIFY(csv.contains("cobid,id_dev_orig,10,posind,n_tpdo,\r\n7,d7,10,p,n,\r\n"));
+        QCOMPARE(runVerb("export", {"nosuch", m_dir.path()}, out, err), 2);
+        QCOMPARE(runVerb("export", {"rpdodef", m_dir.path() + QStringLiteral("/missing")}, out, err), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdoTable)
+#include "tst_pdotable.moc"

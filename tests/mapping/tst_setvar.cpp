@@ -1,0 +1,265 @@
+#include "app/ProjectPaths.h"
+#include "mapping/MappingGrid.h"
+#include "mapping/USetVar.h"
+#include "support/Recorders.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace velmaro;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString cell(QTableView* grid, int row, int column)
+{
+    return grid->model()->index(row, column).data().toString();
+}
+
+void type(QTableView* grid, int row, const QStringList& cells)
+{
+    for (int c = 0; c < cells.size(); ++c)
+        grid->model()->setData(grid->model()->index(row, c + 1), cells[c]);
+}
+
+const QByteArray twoRows = "<Serial_to_ProfiBus><ProfiBUS_IN>"
+                           "<row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0x10\" NPoint=\"2\" "
+                           "Address_Profi=\"0\" Mnemonic=\"a\"/></ProfiBUS_IN><ProfiBUS_OUT>"
+                           "<row Slave_ID=\"3\" Address_Mod=\"4\" NPoint=\"5\" Address_Profi=\"6\" Mnemonic=\"\"/>"
+                           "</ProfiBUS_OUT></Serial_to_ProfiBus>";
+
+} // namespace
+
+class TestSetVar : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    test::Recorders m_r;
+    TFSetVar* m_w = nullptr;
+    QString sdoFile() const { return m_dir.filePath(QStringLiteral("sdo.xml")); }
+
+    // Opens the window as the main window does and lets `act` work on it; the dialog's result.
+    int open(const std::function<void()>& act = {})
+    {
+        m_r.modal.onOpen = [&](QDialog& d) {
+            if (act)
+                act();
+            return d.isVisible() ? int(QDialog::Rejected) : d.result();
+        };
+        m_w->setResult(QDialog::Rejected);
+        return m_r.modal.exec(*m_w);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(sdoFile());
+        QFile::remove(m_dir.filePath(QStringLiteral("pargen.xml")));
+        m_r.paths.ProjectDir = m_dir.path();
+        SetDocumentPaths(m_r.paths);
+        m_r.messages.clear();
+        delete m_w;
+        m_w = new TFSetVar(m_r.context);
+    }
+    void cleanupTestCase() { delete m_w; }
+
+    void layout()
+    {
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Set SDO Access"));
+        QCOMPARE(m_w->PageControl1->tabText(0), QStringLiteral("ProfiBus IN --> Serial Read"));
+        QCOMPARE(m_w->PageControl1->tabText(1), QStringLiteral("Serial Write --> ProfiBus OUT"));
+        QCOMPARE(m_w->findChild<QTableView*>(QStringLiteral("sga")), m_w->sga);
+        QStringList headers;
+        for (int c = 0; c < m_w->sga->model()->columnCount(); ++c)
+            headers << m_w->sga->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(headers, (QStringList{"N\u00B0", "Slave ID", "Type", "Address Register", "NPoint",
+                                       "Address ProfiBUS", "Mnemonic"}));
+        QCOMPARE(m_w->sgb->model()->columnCount(), 6);
+        QCOMPARE(m_w->sgb->model()->rowCount(), 244);
+        QVERIFY(!(m_w->sga->model()->flags(m_w->sga->model()->index(0, 0)) & Qt::ItemIsEditable));
+    }
+
+    void noDocumentThenOkWritesEmptyTables()
+    {
+        QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
+        QVERIFY(m_r.messages.all.isEmpty());
+        QCOMPARE(readFile(sdoFile()),
+                 QByteArray("<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
+    }
+
+    // Every showing reloads: typed cells vanish after Cancel, the stored values come back.
+    void cancelWritesNothingAndShowingReloads()
+    {
+        writeFile(sdoFile(), twoRows);
+        QCOMPARE(open([&] {
+                     QCOMPARE(cell(m_w->sga, 0, 0), QStringLiteral("1"));
+                     QCOMPARE(cell(m_w->sga, 243, 0), QStringLiteral("244"));
+                     QCOMPARE(cell(m_w->sga, 0, 3), QStringLiteral("0x10"));
+                     QCOMPARE(cell(m_w->sgb, 0, 1), QStringLiteral("3"));
+                     type(m_w->sga, 0, {"99"});
+                     type(m_w->sgb, 5, {"7", "7", "7", "7", "typed"});
+                     m_w->bitbtn2->click();
+                 }),
+                 int(QDialog::Rejected));
+        QCOMPARE(readFile(sdoFile()), twoRows);
+        open([&] {
+            QCOMPARE(cell(m_w->sga, 0, 1), QStringLiteral("1"));
+            QCOMPARE(cell(m_w->sgb, 5, 5), QString());
+            m_w->close(); // the close box
+        });
+        QCOMPARE(readFile(sdoFile()), twoRows);
+        QVERIFY(m_r.messages.all.isEmpty());
+    }
+
+    void okSavesRowsInUseAsTyped()
+    {
+        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        QCOMPARE(open([&] {
+                     QCOMPARE(m_w->InLimit, 10);
+                     QCOMPARE(m_w->OutLimit, 244);
+                     type(m_w->sga, 0, {"0x13", "Input Register", "0", "1", "10", ""});
+                     type(m_w->sga, 2, {"999", "", "", "", "", "after the gap"});
+                     type(m_w->sgb, 0, {"1", "0", "1", "200", " spaced "});
+                     m_w->bitbtn1->click();
+                 }),
+                 int(QDialog::Accepted));
+        QCOMPARE(readFile(sdoFile()),
+                 QByteArray("<Serial_to_ProfiBus>\n  <ProfiBUS_IN>\n    <row Slave_ID=\"0x13\" Type=\"Input Register\" "
+                            "Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"10\" Mnemonic=\"\" />\n  </ProfiBUS_IN>\n"
+                            "  <ProfiBUS_OUT>\n    <row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" "
+                            "Address_Profi=\"200\" Mnemonic=\" spaced \" />\n  </ProfiBUS_OUT>\n</Serial_to_ProfiBus>\n"));
+    }
+
+    void refusedOkKeepsWindowAndFile()
+    {
+        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        writeFile(sdoFile(), twoRows);
+        open([&] {
+            type(m_w->sga, 0, {"1", "Holding Register", "0", "1", "11"});
+            m_w->bitbtn1->click();
+            QVERIFY(m_w->isVisible());
+            QCOMPARE(cell(m_w->sga, 0, 5), QStringLiteral("11"));
+        });
+        QCOMPARE(m_r.messages.errors,
+                 QStringList{"Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. "});
+        QCOMPARE(readFile(sdoFile()), twoRows);
+    }
+
+    void failedSaveKeepsWindowOpen()
+    {
+        m_r.paths.SdoXmlPath = m_r.paths.ProjectDir + QStringLiteral("\\missing\\sdo.xml");
+        open([&] {
+            type(m_w->sgb, 0, {"1", "0", "1", "0", "kept"});
+            m_w->bitbtn1->click();
+            QVERIFY(m_w->isVisible());
+            QCOMPARE(cell(m_w->sgb, 0, 5), QStringLiteral("kept"));
+        });
+        QCOMPARE(m_r.messages.errors.size(), 1);
+        QVERIFY(m_r.messages.errors.first().startsWith(QStringLiteral("Cannot create file")));
+    }
+
+    // A failed load is reported, the rows read before it are shown, the file is left alone.
+    void loadFailureShowsWhatWasLoaded_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("inFirstSlave");
+        QTest::newRow("not well-formed") << QByteArray("<Serial_to_ProfiBus><ProfiBUS_IN>") << QString();
+        QTest::newRow("no output holder")
+            << QByteArray(twoRows).replace("<ProfiBUS_OUT>", "<Other>").replace("</ProfiBUS_OUT>", "</Other>")
+            << QStringLiteral("1");
+    }
+    void loadFailureShowsWhatWasLoaded()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, inFirstSlave);
+        writeFile(sdoFile(), xml);
+        open([&] {
+            QCOMPARE(cell(m_w->sga, 0, 1), inFirstSlave);
+            QCOMPARE(cell(m_w->sgb, 0, 1), QString());
+            m_w->bitbtn2->click();
+        });
+        QCOMPARE(m_r.messages.errors.size(), 1);
+        QVERIFY(m_r.messages.errors.first().contains(m_r.paths.SdoXmlPath));
+        QCOMPARE(readFile(sdoFile()), xml);
+    }
+
+    void unreadablePargenStillLoadsTables()
+    {
+        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen>");
+        writeFile(sdoFile(), twoRows);
+        open([&] { QCOMPARE(cell(m_w->sgb, 0, 1), QStringLiteral("3")); });
+        QCOMPARE(m_r.messages.errors.size(), 1);
+        QCOMPARE(m_w->InLimit, 244);
+    }
+
+    void rowsBeyondGridNoticeLeavesFile()
+    {
+        QByteArray rows;
+        for (int i = 1; i <= 250; ++i)
+            rows += "<r Slave_ID=\"" + QByteArray::number(i) + "\" Type=\"Input Register\" Address_Mod=\"0\" "
+                    "NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
+        const QByteArray xml = "<S><ProfiBUS_IN>" + rows + "</ProfiBUS_IN><ProfiBUS_OUT/></S>";
+        writeFile(sdoFile(), xml);
+        open([&] {
+            QCOMPARE(cell(m_w->sga, 243, 1), QStringLiteral("244"));
+            m_w->bitbtn2->click();
+        });
+        QCOMPARE(m_r.messages.messages.size(), 1);
+        QVERIFY(m_r.messages.errors.isEmpty());
+        QCOMPARE(readFile(sdoFile()), xml);
+    }
+
+    // Text still in a cell editor when OK is pressed is part of what is saved.
+    void okTakesTextOfOpenEditor()
+    {
+        open([&] {
+            type(m_w->sgb, 0, {"1", "0", "1", "0"});
+            const QModelIndex index = m_w->sgb->model()->index(0, 5);
+            m_w->sgb->setCurrentIndex(index);
+            m_w->sgb->edit(index);
+            auto* editor = qobject_cast<QLineEdit*>(m_w->sgb->indexWidget(index));
+            QVERIFY(editor);
+            editor->setText(QStringLiteral("still editing"));
+            m_w->bitbtn1->click();
+        });
+        QVERIFY(readFile(sdoFile()).contains("Mnemonic=\"still editing\""));
+    }
+
+    void typeCellChoosesRegisterKind()
+    {
+        open([&] {
+            const QModelIndex index = m_w->sga->model()->index(0, 2);
+            QAbstractItemDelegate* delegate = m_w->sga->itemDelegateForIndex(index);
+            QWidget* editor = delegate->createEditor(m_w->sga->viewport(), QStyleOptionViewItem(), index);
+            auto* combo = qobject_cast<QComboBox*>(editor);
+            QVERIFY(combo);
+            QCOMPARE(combo->count(), 2);
+            delegate->setEditorData(combo, index);
+            QCOMPARE(combo->currentIndex(), -1);
+            combo->setCurrentIndex(1);
+            delegate->setModelData(combo, m_w->sga->model(), index);
+            QCOMPARE(cell(m_w->sga, 0, 2), QStringLiteral("Input Register"));
+            delete editor;
+        });
+    }
+};
+
+QTEST_MAIN(TestSetVar)
+#include "tst_setvar.moc"

@@ -1,0 +1,108 @@
+#include "cli/Cli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmaro::cli;
+
+namespace {
+
+struct Outcome
+{
+    int code;
+    QString out;
+    QString err;
+};
+
+Outcome runVerb(const QStringList& args)
+{
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    Io io{o, e};
+    for (const Verb& v : Verbs()) {
+        if (QLatin1String(v.name) == QLatin1String("check")) {
+            const int code = v.run(args, io);
+            o.flush();
+            e.flush();
+            return {code, out, err};
+        }
+    }
+    return {-1, {}, QStringLiteral("no check verb")};
+}
+
+QByteArray defaultsWith(const QByteArray& from, const QByteArray& to)
+{
+    QFile f(QStringLiteral(VELMARO_TEST_DATA "/settings/defaults.xml"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll().replace(from, to);
+}
+
+} // namespace
+
+class TestCliCheck : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void projectFolders_data()
+    {
+        QTest::addColumn<QByteArray>("document"); // empty: no pargen.xml
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("no document") << QByteArray() << 0
+                                     << "pargen.xml (none, the editor's defaults): RS232, 115200 baud, parity NONE, "
+                                        "8 data bits, PROFIBUS address 1, 244 input bytes, 244 output bytes\n"
+                                     << "";
+        QTest::newRow("valid document")
+            << defaultsWith("<Ser_Type>0", "<Ser_Type>1").replace("<Profi_ID>1<", "<Profi_ID>$7E<") << 0
+            << "pargen.xml: RS485, 115200 baud, parity NONE, 8 data bits, PROFIBUS address 126, 244 input bytes, "
+               "244 output bytes\n"
+            << "";
+        QTest::newRow("first failure only")
+            << defaultsWith("<Ser_TimeOut>0<", "<Ser_TimeOut><").replace("<Profi_NB_IN>244", "<Profi_NB_IN>245")
+            << 1 << ""
+            << "Error!! Serial TimeOut must be between 0 and 10000000 mS (0 to disable the timeout)\n";
+        QTest::newRow("trailing blank kept in the message")
+            << defaultsWith("<Profi_NB_OUT>244", "<Profi_NB_OUT>245") << 1 << ""
+            << "Error!! ProfiBus N Byte OUT must be between 0 and 244. \n";
+        QTest::newRow("absent element fails loading")
+            << defaultsWith("<Ser_Par>0</Ser_Par>", "") << 1 << "" << "pargen.xml: the element \"Ser_Par\" is missing\n";
+        QTest::newRow("not well-formed") << QByteArray("<Par_Gen>") << 1 << "" << "pargen.xml: ";
+    }
+    void projectFolders()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        if (!document.isEmpty()) {
+            QFile f(dir.filePath(QStringLiteral("pargen.xml")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(document);
+        }
+        const Outcome r = runVerb({dir.path() + QStringLiteral("/")});
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.out, out);
+        if (code == 0 || err.startsWith(QLatin1String("Error!!")))
+            QCOMPARE(r.err, err);
+        else
+            QVERIFY2(r.err.contains(err), qPrintable(r.err));
+    }
+
+    void refusesBadArguments()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(runVerb({}).code, int(UsageError));
+        QCOMPARE(runVerb({dir.path(), dir.path()}).code, int(UsageError));
+        const Outcome missing = runVerb({dir.filePath(QStringLiteral("nope"))});
+        QCOMPARE(missing.code, int(Refused));
+        QVERIFY(missing.err.contains(QStringLiteral("not found")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCheck)
+#include "tst_clicheck.moc"
