@@ -9,6 +9,7 @@
 #include "canopen/UWemcy.h"
 #include "canopen/Uemcy.h"
 #include "canopen/Updo.h"
+#include "device/GsdFile.h"
 #include "device/ParameterImage.h"
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
@@ -76,6 +77,10 @@ void TFVelmaroFirmWare::buildControls()
     steps->addWidget(button(btn_Gds, "btn_Gds", QStringLiteral("GSD File")), 2, 1);
     steps->addWidget(stepLabel("Label5", QStringLiteral("Step 4")), 3, 0);
     steps->addWidget(button(CreateBin, "CreateBin", QStringLiteral("Update Device")), 3, 1);
+    steps->setHorizontalSpacing(12);
+    steps->setVerticalSpacing(10);
+    for (QPushButton* b : {New, open, btn_Prm_Gen, btn_Gds, CreateBin})
+        b->setMinimumWidth(150);
 
     auto* hidden = new QHBoxLayout;
     hidden->addWidget(button(btn_Sdo, "btn_Sdo", QStringLiteral("Set Access ")));
@@ -95,6 +100,9 @@ void TFVelmaroFirmWare::buildControls()
     QFont linkFont = Label1->font();
     linkFont.setUnderline(true);
     Label1->setFont(linkFont);
+    QPalette linkPalette = Label1->palette();
+    linkPalette.setColor(QPalette::WindowText, Qt::blue);
+    Label1->setPalette(linkPalette);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
     auto* bottom = new QHBoxLayout;
@@ -215,7 +223,10 @@ void TFVelmaroFirmWare::showGsdFileSequence()
     const std::optional<QString> fileName = m_context.dialogs.saveFile(request);
     if (!fileName)
         return;
-    // The GSD text is generated into *fileName here.
+    const Status written =
+        GenerateGsdFile(m_context.paths.ProjectDir + QStringLiteral("\\pargen.xml"), *fileName);
+    if (!written.ok())
+        m_context.messages.showError(written.error());
 }
 
 void TFVelmaroFirmWare::CreateBinaClick()

@@ -1,11 +1,417 @@
 #include "canopen/Uemcy.h"
 
+#include "app/WindowStyle.h"
+#include "canopen/EmcyDocument.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 namespace velmaro {
+
+namespace {
+
+// The edits from top to bottom: attribute position, label name, range, and width class
+// (0 identifier, 1 eight bits, 2 sixteen bits).
+struct EditRow
+{
+    int field;
+    const char* caption;
+    const char* range;
+    int width;
+};
+
+const EditRow editRows[EmcyTextFieldCount] = {
+    {0, "ID_EMCY", "(1..127)", 0},
+    {1, "Mask_error_code", "(0..65535)", 2},
+    {6, "Enabled_mask_error_code", "(0..65535)", 2},
+    {2, "MAsk_error_Reg", "(0..255)", 1},
+    {7, "Enabled_mask_error_Reg", "(0..255)", 1},
+    {3, "Mask_Manu1", "(0..65535)", 2},
+    {8, "Enabled_Mask_Manu1", "(0..65535)", 2},
+    {4, "Mask_Manu2", "(0..65535)", 2},
+    {9, "Enabled_Mask_Manu2", "(0..65535)", 2},
+    {5, "Mask_Manu3", "(0..255)", 1},
+    {10, "Enabled_Mask_Manu3", "(0..255)", 1},
+};
+
+// Option buttons by alias code, top to bottom.
+const char* const optionNames[EmcyAliasCount] = {"r1", "r2", "r3", "r9", "r4", "r5", "r6", "r7", "r8"};
+
+QString optionCaption(int code, int side)
+{
+    switch (code) {
+    case 0:
+        return side == 0 ? QStringLiteral("No traslate ID CANA") : QStringLiteral("No traslate ID CANB");
+    case 1:
+        return QStringLiteral("Error code byte  HIGH");
+    case 2:
+        return QStringLiteral("Error code byte LOW");
+    case 3:
+        return QStringLiteral("Error Reg");
+    case 4:
+        return QStringLiteral("Manu1 byte HIGH");
+    case 5:
+        return QStringLiteral("Manu1 byte LOW");
+    case 6:
+        return QStringLiteral("Manu2 byte HIGH");
+    case 7:
+        return QStringLiteral("Manu2 byte LOW");
+    default:
+        return QStringLiteral("Manu3");
+    }
+}
+
+} // namespace
 
 TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("TFemcy").mid(1));
     setWindowTitle(QStringLiteral("Set Traslate EMCY"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+
+    TabbedNotebook1 = new QTabWidget(this);
+    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
+    TabbedNotebook1->addTab(buildPage(0), QStringLiteral("From CAN A"));
+    TabbedNotebook1->addTab(buildPage(1), QStringLiteral("From CAN B"));
+    LBCanA = m_pages[0].list;
+    LBCanB = m_pages[1].list;
+    enablea = m_pages[0].enable;
+    enableb = m_pages[1].enable;
+    DeleteA = m_pages[0].deleteButton;
+    NewA = m_pages[0].newButton;
+    ModifyA = m_pages[0].modifyButton;
+    DeleteB = m_pages[1].deleteButton;
+    NewB = m_pages[1].newButton;
+    ModifyB = m_pages[1].modifyButton;
+
+    PanelBColor1 = new QWidget(this);
+    PanelBColor1->setObjectName(QStringLiteral("PanelBColor1"));
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, PanelBColor1);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    LbButton1 = button("LbButton1", QStringLiteral("OK"));
+    bitbtn2 = button("bitbtn2", QStringLiteral("Cancel"));
+    button1 = button("button1", QStringLiteral("Export"));
+    bitbtn4 = button("bitbtn4", QStringLiteral("Import"));
+    auto* bar = new QHBoxLayout(PanelBColor1);
+    bar->addWidget(LbButton1);
+    bar->addWidget(bitbtn2);
+    bar->addStretch();
+    bar->addWidget(button1);
+    bar->addWidget(bitbtn4);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TabbedNotebook1);
+    layout->addWidget(PanelBColor1);
+
+    connect(LbButton1, &QPushButton::clicked, this, &TFemcy::BitBtn1Click);
+    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(button1, &QPushButton::clicked, this, &TFemcy::Button1Click);
+    connect(bitbtn4, &QPushButton::clicked, this, &TFemcy::BitBtn4Click);
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+QWidget* TFemcy::buildPage(int side)
+{
+    const QString suffix = side == 0 ? QStringLiteral("A") : QStringLiteral("B");
+    const QString lowSuffix = suffix.toLower();
+    Page& p = m_pages[size_t(side)];
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("Page") + suffix);
+
+    p.list = new QListWidget(page);
+    p.list->setObjectName(QStringLiteral("LBCan") + suffix);
+    p.list->setSelectionMode(QAbstractItemView::SingleSelection);
+    p.list->setSortingEnabled(false);
+    p.list->setFixedWidth(110);
+
+    auto* edits = new QGridLayout;
+    const int widths[3] = {40, 60, 90};
+    for (int row = 0; row < EmcyTextFieldCount; ++row) {
+        const EditRow& r = editRows[row];
+        const QString attribute = EmcyAttributeNames().at(r.field);
+        auto* edit = new QLineEdit(page);
+        edit->setObjectName(QStringLiteral("E") + attribute + suffix);
+        edit->setFixedWidth(widths[r.width]);
+        const QString name = QLatin1String(r.caption);
+        auto* label = new QLabel(name + QString(qMax(2, 26 - int(name.size())), QLatin1Char(' ')) +
+                                     QLatin1String(r.range),
+                                 page);
+        label->setObjectName(attribute + suffix);
+        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); // the blanks align the ranges
+        edits->addWidget(edit, row, 0);
+        edits->addWidget(label, row, 1);
+        p.edits[size_t(r.field)] = edit;
+        p.labels[size_t(r.field)] = label;
+    }
+
+    p.enable = new QCheckBox(side == 0 ? QStringLiteral("Enabled_Traslate to CANB")
+                                       : QStringLiteral("Enabled_Traslate to CANA"),
+                             page);
+    p.enable->setObjectName(QStringLiteral("enable") + lowSuffix);
+
+    p.group = new QGroupBox(QStringLiteral("Allias use"), page);
+    p.group->setObjectName(QStringLiteral("Gbbypass_set") + suffix);
+    auto* texts = new QVBoxLayout;
+    const QString other = side == 0 ? QStringLiteral("B") : QStringLiteral("A");
+    const QString staticTexts[3] = {QStringLiteral("ID CAN") + suffix + QStringLiteral(" EMCY "),
+                                    QStringLiteral("Traslate in"),
+                                    QStringLiteral("CAN") + other + QStringLiteral(" EMCY at:")};
+    for (int i = 0; i < 3; ++i) {
+        auto* t = new QLabel(staticTexts[i], p.group);
+        t->setObjectName(QStringLiteral("StaticText%1").arg(i + 1) + suffix);
+        texts->addWidget(t);
+    }
+    texts->addStretch();
+    auto* options = new QVBoxLayout;
+    for (int code = 0; code < EmcyAliasCount; ++code) {
+        auto* rb = new QRadioButton(optionCaption(code, side), p.group);
+        rb->setObjectName(QLatin1String(optionNames[code]) + lowSuffix);
+        options->addWidget(rb);
+        p.options[size_t(code)] = rb;
+    }
+    auto* groupLayout = new QHBoxLayout(p.group);
+    groupLayout->addLayout(texts);
+    groupLayout->addLayout(options);
+
+    auto pageButton = [page, &suffix](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, page);
+        b->setObjectName(QLatin1String(name) + suffix);
+        b->setAutoDefault(false);
+        return b;
+    };
+    p.deleteButton = pageButton("Delete", QStringLiteral("Delete EMCY"));
+    p.newButton = pageButton("New", QStringLiteral("New EMCY"));
+    p.modifyButton = pageButton("Modify", side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"));
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(p.enable);
+    right->addWidget(p.group);
+    right->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(p.list);
+    top->addLayout(edits);
+    top->addLayout(right);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(p.deleteButton);
+    buttons->addWidget(p.newButton);
+    buttons->addWidget(p.modifyButton);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+
+    QListWidget* list = p.list;
+    // A click, or moving the selection with the keys, shows the selected entry.
+    connect(list, &QListWidget::itemClicked, this, [this, list] { LBCanAClick(list); });
+    connect(list, &QListWidget::currentRowChanged, this, [this, list] { LBCanAClick(list); });
+    QPushButton* n = p.newButton;
+    QPushButton* m = p.modifyButton;
+    QPushButton* d = p.deleteButton;
+    connect(n, &QPushButton::clicked, this, [this, n] { NewAClick(n); });
+    connect(m, &QPushButton::clicked, this, [this, m] { ModifyAClick(m); });
+    connect(d, &QPushButton::clicked, this, [this, d] { DeleteAClick(d); });
+    return page;
+}
+
+void TFemcy::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        CentreOnScreen(this);
+        FormShow();
+    }
+}
+
+int TFemcy::sideOf(QObject* sender) const
+{
+    const Page& b = m_pages[1];
+    return (sender == b.list || sender == b.newButton || sender == b.modifyButton || sender == b.deleteButton)
+               ? 1
+               : 0;
+}
+
+void TFemcy::takeSelection(int side)
+{
+    QListWidget* list = m_pages[size_t(side)].list;
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    m_table.sides[size_t(side)].selected = items.isEmpty() ? -1 : list->row(items.first());
+}
+
+void TFemcy::refreshList(int side)
+{
+    const EmcySide& s = m_table.sides[size_t(side)];
+    QListWidget* list = m_pages[size_t(side)].list;
+    const QSignalBlocker blocker(list);
+    if (list->count() != s.labels.size()) {
+        list->clear();
+        list->addItems(s.labels);
+    } else {
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setText(s.labels.at(i));
+    }
+    if (s.selected >= 0) {
+        list->setCurrentRow(s.selected);
+    } else {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    }
+}
+
+void TFemcy::showSelected(int side)
+{
+    const EmcySide& s = m_table.sides[size_t(side)];
+    if (s.selected < 0 || s.selected >= s.entries.size())
+        return;
+    const EmcyControls c = ControlsOfEntry(s.entries.at(s.selected));
+    Page& p = m_pages[size_t(side)];
+    for (int i = 0; i < EmcyTextFieldCount; ++i)
+        p.edits[size_t(i)]->setText(c.texts[size_t(i)]);
+    p.enable->setChecked(c.enable);
+    if (c.alias)
+        p.options[size_t(*c.alias)]->setChecked(true);
+}
+
+EmcyControls TFemcy::readControls(int side) const
+{
+    const Page& p = m_pages[size_t(side)];
+    EmcyControls c;
+    for (int i = 0; i < EmcyTextFieldCount; ++i)
+        c.texts[size_t(i)] = p.edits[size_t(i)]->text();
+    c.enable = p.enable->isChecked();
+    for (int code = 0; code < EmcyAliasCount; ++code) {
+        if (p.options[size_t(code)]->isChecked()) {
+            c.alias = code;
+            break;
+        }
+    }
+    return c;
+}
+
+void TFemcy::showMessages(const QStringList& messages)
+{
+    for (const QString& m : messages)
+        m_context.messages.showMessage(m);
+}
+
+void TFemcy::showFirstLines()
+{
+    SelectFirstLines(m_table);
+    for (int side = 0; side < EmcySideCount; ++side) {
+        refreshList(side);
+        showSelected(side);
+    }
+}
+
+void TFemcy::ClearEmcyEditor()
+{
+    ClearEmcyTable(m_table);
+    for (int side = 0; side < EmcySideCount; ++side) {
+        refreshList(side);
+        Page& p = m_pages[size_t(side)];
+        for (QLineEdit* e : p.edits)
+            e->clear();
+        p.enable->setChecked(false);
+        p.options[0]->setChecked(true);
+    }
+}
+
+void TFemcy::FormShow()
+{
+    ClearEmcyEditor();
+    const EmcyLoadOutcome loaded = LoadEmcyTable(m_context.paths.EmcyDefXmlPath, m_table);
+    showMessages(loaded.messages);
+    if (loaded.complete) {
+        showFirstLines();
+    } else {
+        for (int side = 0; side < EmcySideCount; ++side)
+            refreshList(side);
+    }
+}
+
+void TFemcy::LBCanAClick(QObject* sender)
+{
+    const int side = sideOf(sender);
+    takeSelection(side);
+    showSelected(side);
+}
+
+void TFemcy::NewAClick(QObject* sender)
+{
+    const int side = sideOf(sender);
+    takeSelection(side);
+    QStringList messages;
+    NewEmcy(m_table, side, readControls(side), messages);
+    showMessages(messages);
+    refreshList(side);
+}
+
+void TFemcy::ModifyAClick(QObject* sender)
+{
+    const int side = sideOf(sender);
+    takeSelection(side);
+    QStringList messages;
+    ModifyEmcy(m_table, side, readControls(side), messages);
+    showMessages(messages);
+    refreshList(side);
+}
+
+void TFemcy::DeleteAClick(QObject* sender)
+{
+    const int side = sideOf(sender);
+    takeSelection(side);
+    DeleteEmcy(m_table, side);
+    refreshList(side);
+}
+
+void TFemcy::BitBtn1Click()
+{
+    const Status saved = SaveEmcyTable(m_context.paths.EmcyDefXmlPath, m_table);
+    if (!saved.ok()) {
+        m_context.messages.showError(saved.error());
+        return;
+    }
+    accept();
+}
+
+void TFemcy::BitBtn4Click()
+{
+    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
+    if (!workbook)
+        return;
+    // The import is quiet: whatever was placed before a failure stays, and nothing is selected then.
+    const ImportOutcome imported = ImportEmcyWorkbook(*workbook, m_table, [this] { ClearEmcyEditor(); });
+    if (imported.ok()) {
+        showFirstLines();
+    } else {
+        for (int side = 0; side < EmcySideCount; ++side)
+            refreshList(side);
+    }
+}
+
+void TFemcy::Button1Click()
+{
+    const Status exported = ExportEmcyCsv(m_context.paths.ProjectDir, m_table);
+    if (!exported.ok())
+        m_context.messages.showError(exported.error());
 }
 
 } // namespace velmaro

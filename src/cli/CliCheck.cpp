@@ -39,6 +39,7 @@ const QList<ProjectCheck>& ProjectChecks()
 {
     static const QList<ProjectCheck> checks = {
         {"pargen.xml", &CheckCommSettings},
+        {"sdo.xml", &CheckMapping},
     };
     return checks;
 }

@@ -19,6 +19,9 @@ const QList<ProjectCheck>& ProjectChecks();
 // pargen.xml, loaded and validated as the communication settings editor does.
 bool CheckCommSettings(const ProjectPaths& paths, Io& io);
 
+// sdo.xml, when present, loaded and validated as the mapping editor does on OK; silent without it.
+bool CheckMapping(const ProjectPaths& paths, Io& io);
+
 // check PROJECT_DIR
 Verb CheckVerb();
 

@@ -1,5 +1,4 @@
 #include "cli/Cli.h"
-
 #include "device/ParameterImage.h"
 #include "platform/FileSystem.h"
 
@@ -38,7 +37,8 @@ int RunImage(const QStringList& args, Io& io)
 
 Verb ImageVerb()
 {
-    return {"image", "image PROJECT_DIR           build PROJECT_DIR/bin/bank.bin from its pargen.xml", RunImage};
+    return {"image", "image PROJECT_DIR           build PROJECT_DIR/bin/bank.bin from its pargen.xml",
+            RunImage};
 }
 
 } // namespace velmaro::cli

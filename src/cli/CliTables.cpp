@@ -6,11 +6,13 @@ namespace velmaro::cli {
 // declaration and one entry below.
 std::unique_ptr<TableSession> CreatePdoTableSession();
 std::unique_ptr<TableSession> CreateEmcyWordTableSession();
+std::unique_ptr<TableSession> CreateEmcyTableSession();
 
 const QList<CliTable>& CliTables()
 {
     static const QList<CliTable> tables = {
         {"rpdodef", &CreatePdoTableSession},
+        {"emcydef", &CreateEmcyTableSession},
         {"emcyword", &CreateEmcyWordTableSession},
     };
     return tables;

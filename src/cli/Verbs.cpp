@@ -4,6 +4,7 @@
 namespace velmaro::cli {
 
 Verb ImageVerb();
+Verb GsdVerb();
 Verb ExportVerb();
 Verb ImportVerb();
 
@@ -12,6 +13,7 @@ const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
         ImageVerb(),
+        GsdVerb(),
         CheckVerb(),
         ExportVerb(),
         ImportVerb(),

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QPalette>
+#include <QTimer>
 
 namespace velmaro {
 
@@ -107,6 +108,8 @@ QWidget* RegisterTypeDelegate::createEditor(QWidget* parent, const QStyleOptionV
         Q_EMIT self->commitData(combo);
         Q_EMIT self->closeEditor(combo);
     });
+    // The list opens with the editor, so one click on the cell reaches the choice.
+    QTimer::singleShot(0, combo, [combo] { combo->showPopup(); });
     return combo;
 }
 

@@ -85,19 +85,26 @@ Status ValidateMapping(const MappingTables& used, const MappingLimits& limits)
     return Status();
 }
 
-Status CheckMappingDocument(const QString& pargenPath, const QString& sdoPath, QStringList* notices)
+MappingCheck CheckMappingDocument(const QString& pargenPath, const QString& sdoPath)
 {
+    MappingCheck check;
     const MappingLoad load = LoadMappingDocument(sdoPath);
+    check.found = load.found;
+    check.notices = load.notices;
     if (!load.found)
-        return Status();
-    if (notices)
-        *notices << load.notices;
-    if (!load.ok())
-        return Status::failure(load.error);
+        return check;
+    if (!load.ok()) {
+        check.verdict = Status::failure(load.error);
+        return check;
+    }
     const Result<MappingLimits> limits = LoadMappingLimits(pargenPath);
-    if (!limits.ok())
-        return limits.status();
-    return ValidateMapping(RowsInUse(load.tables), limits.value());
+    if (!limits.ok()) {
+        check.verdict = limits.status();
+        return check;
+    }
+    check.used = RowsInUse(load.tables);
+    check.verdict = ValidateMapping(check.used, limits.value());
+    return check;
 }
 
 } // namespace velmaro

@@ -16,8 +16,14 @@ MappingTables RowsInUse(const MappingTables& grid);
 Status ValidateMapping(const MappingTables& used, const MappingLimits& limits);
 
 // The editor's verdict on a project's mapping without a window: limits from pargen.xml, sdo.xml
-// loaded as the editor loads it, then the validation of OK. No sdo.xml passes. Plain messages of the
-// load (rows beyond the grid) are added to `notices`.
-Status CheckMappingDocument(const QString& pargenPath, const QString& sdoPath, QStringList* notices);
+// loaded as the editor loads it, then the validation of OK. No sdo.xml passes.
+struct MappingCheck
+{
+    bool found = false;  // sdo.xml exists
+    MappingTables used;  // the rows in use
+    QStringList notices; // plain messages of the load (rows beyond the grid)
+    Status verdict;      // the load failure or the first failing cell
+};
+MappingCheck CheckMappingDocument(const QString& pargenPath, const QString& sdoPath);
 
 } // namespace velmaro

@@ -40,7 +40,7 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    resize(820, 520);
+    resize(920, 560);
 
     const QString number = QStringLiteral("N\u00B0");
     m_modelA = new MappingGridModel({number, QStringLiteral("Slave ID"), QStringLiteral("Type"),

@@ -95,9 +95,10 @@ public:
         layout->addWidget(buttons);
         resize(420, 440);
 
-        if (!initial.isEmpty()) {
-            const QString wanted = QDir::cleanPath(initial);
-            select(wanted);
+        // Without an initial selection the root itself is selected, as the top of the tree.
+        const QString wanted = initial.isEmpty() ? root : QDir::cleanPath(initial);
+        select(wanted);
+        {
             // Folders are read in the background: scroll again once the folder's siblings are listed.
             connect(m_model, &QFileSystemModel::directoryLoaded, this, [this, wanted](const QString& loaded) {
                 if (QDir::cleanPath(loaded) == QFileInfo(wanted).absolutePath()
@@ -154,6 +155,8 @@ std::optional<QString> QtFileDialogs::saveFile(const FileDialogRequest& r)
 {
     QFileDialog dialog(owner(), r.title, NativePath(r.initialDir), qtFilter(r.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // An existing file is replaced without asking (the GSD file is regenerated over and over).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(r.defaultExt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

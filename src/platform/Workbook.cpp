@@ -1,4 +1,5 @@
 #include "platform/Workbook.h"
+#include "platform/WorkbookReaders.h"
 
 #include <cmath>
 
@@ -37,3 +38,12 @@ Result<WorksheetRows> MemoryWorkbook::readRows(const QString& name) const
 }
 
 } // namespace velmaro
+
+namespace velmaro::workbook {
+
+QString BooleanCellText(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace velmaro::workbook

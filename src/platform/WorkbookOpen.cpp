@@ -1,11 +1,178 @@
-#include "platform/Workbook.h"
+#include "platform/FileSystem.h"
+#include "platform/WorkbookReaders.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <zip.h>
+
+#include <cstring>
 
 namespace velmaro {
 
+namespace workbook {
+
+namespace {
+
+// No part of a table workbook comes near this; larger entries are refused rather than inflated.
+constexpr zip_uint64_t kMaxEntryBytes = 256u * 1024u * 1024u;
+
+} // namespace
+
+void SparseSheet::set(int row, int column, QString text)
+{
+    if (text.isEmpty())
+        return;
+    m_rows[row][column] = std::move(text);
+}
+
+WorksheetRows SparseSheet::usedRange() const
+{
+    WorksheetRows result;
+    if (m_rows.empty())
+        return result;
+    int firstColumn = kMaxColumns;
+    int lastColumn = -1;
+    for (const auto& [row, cells] : m_rows) {
+        firstColumn = std::min(firstColumn, cells.begin()->first);
+        lastColumn = std::max(lastColumn, cells.rbegin()->first);
+    }
+    result.columns = lastColumn - firstColumn + 1;
+    const int firstRow = m_rows.begin()->first;
+    const int lastRow = m_rows.rbegin()->first;
+    result.rows.reserve(lastRow - firstRow);
+    auto it = std::next(m_rows.begin());
+    for (int row = firstRow + 1; row <= lastRow; ++row) {
+        WorksheetRow out;
+        out.sheetRow = row + 1;
+        if (it != m_rows.end() && it->first == row) {
+            const auto& cells = it->second;
+            out.cells = QStringList(cells.rbegin()->first - firstColumn + 1, QString());
+            for (const auto& [column, text] : cells)
+                out.cells[column - firstColumn] = text;
+            ++it;
+        }
+        result.rows.append(std::move(out));
+    }
+    return result;
+}
+
+ZipPackage::~ZipPackage()
+{
+    if (m_zip)
+        zip_discard(static_cast<zip_t*>(m_zip));
+}
+
+Result<std::shared_ptr<ZipPackage>> ZipPackage::open(const QString& nativePath)
+{
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(nativePath).constData(), ZIP_RDONLY, &error);
+    if (!zip) {
+        zip_error_t e;
+        zip_error_init_with_code(&e, error);
+        const QString reason = QString::fromUtf8(zip_error_strerror(&e));
+        zip_error_fini(&e);
+        return Result<std::shared_ptr<ZipPackage>>::failure(reason);
+    }
+    auto package = std::make_shared<ZipPackage>();
+    package->m_zip = zip;
+    package->m_path = nativePath;
+    return package;
+}
+
+bool ZipPackage::contains(const QString& name) const
+{
+    return zip_name_locate(static_cast<zip_t*>(m_zip), name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+}
+
+Result<QByteArray> ZipPackage::read(const QString& name) const
+{
+    zip_t* zip = static_cast<zip_t*>(m_zip);
+    const QByteArray key = name.toUtf8();
+    zip_int64_t index = zip_name_locate(zip, key.constData(), 0);
+    if (index < 0)
+        index = zip_name_locate(zip, key.constData(), ZIP_FL_NOCASE);
+    if (index < 0)
+        return Result<QByteArray>::failure(QStringLiteral("the package has no part \"%1\"").arg(name));
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+        return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\"").arg(name));
+    if (stat.size > kMaxEntryBytes)
+        return Result<QByteArray>::failure(QStringLiteral("part \"%1\" is too large").arg(name));
+    zip_file_t* file = zip_fopen_index(zip, zip_uint64_t(index), 0);
+    if (!file)
+        return Result<QByteArray>::failure(
+            QStringLiteral("cannot open part \"%1\": %2").arg(name, QString::fromUtf8(zip_strerror(zip))));
+    QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
+    const zip_int64_t got = stat.size == 0 ? 0 : zip_fread(file, bytes.data(), stat.size);
+    const QString reason = got < 0 ? QString::fromUtf8(zip_file_strerror(file)) : QString();
+    zip_fclose(file);
+    if (got != zip_int64_t(stat.size))
+        return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\": %2")
+                                               .arg(name, reason.isEmpty() ? QStringLiteral("truncated") : reason));
+    return bytes;
+}
+
+QString ResolvePartName(const QString& source, const QString& target)
+{
+    QString path;
+    if (target.startsWith(QLatin1Char('/'))) {
+        path = target.mid(1);
+    } else {
+        const int slash = int(source.lastIndexOf(QLatin1Char('/')));
+        path = (slash >= 0 ? source.left(slash + 1) : QString()) + target;
+    }
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".."))
+            parts.isEmpty() ? void() : parts.removeLast();
+        else if (part != QLatin1String("."))
+            parts.append(part);
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+const char* LocalName(const char* name)
+{
+    const char* colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+} // namespace workbook
+
 Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path)
 {
-    return Result<std::shared_ptr<Workbook>>::failure(
-        QStringLiteral("\"%1\": workbook formats are not readable yet").arg(path));
+    using Failure = Result<std::shared_ptr<Workbook>>;
+    const QString native = NativePath(path);
+    QFile file(native);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure::failure(QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString()));
+    const QByteArray magic = file.read(8);
+    file.close();
+    static const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    if (magic == compound) {
+        auto book = workbook::OpenXls(native);
+        if (!book.ok())
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
+        return book;
+    }
+    if (magic.startsWith("PK")) {
+        auto package = workbook::ZipPackage::open(native);
+        if (!package.ok())
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, package.error()));
+        Result<std::shared_ptr<Workbook>> book = Failure::failure(QString());
+        if ((*package)->contains(QStringLiteral("content.xml")))
+            book = workbook::OpenOds(*package, path);
+        else if ((*package)->contains(QStringLiteral("_rels/.rels")))
+            book = workbook::OpenXlsx(*package, path);
+        else
+            return Failure::failure(QStringLiteral("\"%1\" is a zip file but not a workbook").arg(path));
+        if (!book.ok())
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
+        return book;
+    }
+    return Failure::failure(QStringLiteral("\"%1\" is not an .xls, .xlsx or .ods workbook").arg(path));
 }
 
 } // namespace velmaro

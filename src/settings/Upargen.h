@@ -43,9 +43,6 @@ public:
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
 
-    // What the controls show now.
-    CommEditorValues controlValues() const;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -54,6 +51,7 @@ private:
     void RB_Ser_232Click();
     void BitBtn1Click();
     void setControlValues(const CommEditorValues& values);
+    CommEditorValues controlValues() const;
 
     AppContext& m_context;
 };

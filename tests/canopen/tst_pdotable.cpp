@@ -252,6 +252,87 @@ private Q_SLOTS:
         QCOMPARE(joined(table.sideB), sideB);
     }
 
+    void importFixtures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QStringList>("sideA");
+        QTest::addColumn<QStringList>("sideB");
+        const int imported = int(ImportOutcome::Outcome::Imported);
+        const int stopped = int(ImportOutcome::Outcome::StoppedAtRecord);
+        // Worksheet "RpdoDef": flags 0, 1, 10, 11; the formula cell differs by writer.
+        const QStringList a{"385|0x10|0|3.5| ", "0x181|7|1||2"};
+        const QStringList bEmpty{"640|12|0||x", "0x201|5|1|1|123456789"};
+        const QStringList bThree{"640|12|0|3|x", "0x201|5|1|1|123456789"};
+        QTest::newRow("xls by xlwt") << "pdo_xlwt.xls" << imported << a << bEmpty;
+        QTest::newRow("xls by a spreadsheet program") << "pdo_calc.xls" << imported << a << bEmpty;
+        QTest::newRow("xlsx by openpyxl") << "pdo_openpyxl.xlsx" << imported << a << bEmpty;
+        QTest::newRow("xlsx by a spreadsheet program") << "pdo_calc.xlsx" << imported << a << bThree;
+        QTest::newRow("ods by a spreadsheet program") << "pdo_calc.ods" << imported << a << bThree;
+        QTest::newRow("no worksheet rpdodef empties quietly")
+            << "pdo_nosheet_openpyxl.xlsx" << int(ImportOutcome::Outcome::NoWorksheet) << QStringList{} << QStringList{};
+        QTest::newRow("xls: empty flag cell stops at record 2") << "pdo_stop_xlwt.xls" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("xlsx: empty flag cell stops at record 2") << "pdo_stop_openpyxl.xlsx" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("ods: empty flag cell stops at record 2") << "pdo_stop_calc.ods" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("not a workbook") << "make_workbooks.py" << int(ImportOutcome::Outcome::Unreadable) << QStringList{} << QStringList{};
+    }
+    void importFixtures()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, outcome);
+        QFETCH(QStringList, sideA);
+        QFETCH(QStringList, sideB);
+        PdoTable table;
+        table.sideB[0] = QStringList{"old", "", "", "", ""};
+        const ImportOutcome r = ImportPdoTable(QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file, table);
+        QCOMPARE(int(r.outcome), outcome);
+        if (r.outcome == ImportOutcome::Outcome::StoppedAtRecord) {
+            QCOMPARE(r.record, 2);
+            QCOMPARE(r.sheetRow, 3);
+        }
+        auto joined = [](const QList<QStringList>& side) {
+            QStringList out;
+            for (const QStringList& rec : PdoRecords(side))
+                out << rec.join(QLatin1Char('|'));
+            return out;
+        };
+        QCOMPARE(joined(table.sideA), sideA);
+        QCOMPARE(joined(table.sideB), sideB);
+    }
+
+    void cliImportSavesOrderedOrRefuses_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("imported and saved") << "pdo_calc.ods" << 0 << "Imported 4 records";
+        QTest::newRow("stopped early") << "pdo_stop_openpyxl.xlsx" << 1
+                                       << "Import stopped at record 2 (worksheet row 3): '' is not a valid integer value";
+        QTest::newRow("no worksheet") << "pdo_nosheet_openpyxl.xlsx" << 1 << "has no worksheet \"rpdodef\"";
+    }
+    void cliImportSavesOrderedOrRefuses()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        writeAll(nativeDoc(), doc(row("1", "3")));
+        QString out, err;
+        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file}, out, err),
+                 exitCode);
+        QVERIFY2(QString(out + err).contains(message), qPrintable(out + err));
+        if (exitCode != 0) {
+            QCOMPARE(readAll(nativeDoc()), doc(row("1", "3")));
+            return;
+        }
+        QCOMPARE(readAll(nativeDoc()),
+                 QByteArray("<rpdodef>\n"
+                            "  <row cobid=\"0x181\" id_dev_orig=\"7\" en_bypass=\"3\" posind=\"\" n_tpdo=\"2\" />\n"
+                            "  <row cobid=\"385\" id_dev_orig=\"0x10\" en_bypass=\"2\" posind=\"3.5\" n_tpdo=\" \" />\n"
+                            "  <row cobid=\"0x201\" id_dev_orig=\"5\" en_bypass=\"1\" posind=\"1\" n_tpdo=\"123456789\" />\n"
+                            "  <row cobid=\"640\" id_dev_orig=\"12\" en_bypass=\"0\" posind=\"3\" n_tpdo=\"x\" />\n"
+                            "</rpdodef>\n"));
+    }
+
     void cliImportRefusesUnreadableWorkbookAndKeepsTheDocument()
     {
         writeAll(nativeDoc(), doc(row("1", "3")));

@@ -1,6 +1,6 @@
-#include "tst_image_support.h"
 #include "cli/Cli.h"
 #include "device/ParameterImage.h"
+#include "tst_image_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -52,7 +52,7 @@ int RunVerb(const char* name, const QStringList& args, QString& out, QString& er
 class TestParameterImage : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void workedExamples_data()
     {
         QTest::addColumn<QByteArray>("pargen");
@@ -60,13 +60,14 @@ private Q_SLOTS:
         QTest::newRow("editor defaults") << Golden("pargen_defaults.xml") << Golden("bank_defaults.bin");
         QTest::newRow("RS485 9600 EVEN 10/4") << Golden("pargen_example2.xml") << Golden("bank_example2.bin");
         QTest::newRow("children in another order, other root")
-            << QByteArray("<Settings><Profi_NB_OUT>244</Profi_NB_OUT><Profi_NB_IN>244</Profi_NB_IN>"
-                          "<Other>9</Other><Profi_Baud>10</Profi_Baud><Profi_ID>1</Profi_ID>"
-                          "<Ser_TimeOut>0</Ser_TimeOut><Ser_DataBits>3</Ser_DataBits><Ser_Par>0</Ser_Par>"
-                          "<Ser_Baud>7</Ser_Baud><Ser_Baud>5</Ser_Baud><Ser_Receive_End_T>50</Ser_Receive_End_T>"
-                          "<Ser_Receive_End_C>19</Ser_Receive_End_C><Ser_Trans_Every>1000</Ser_Trans_Every>"
-                          "<Ser_Receive>1</Ser_Receive><Ser_Transmit>1</Ser_Transmit><Ser_RecTra>1</Ser_RecTra>"
-                          "<Ser_Type>0</Ser_Type></Settings>")
+            << QByteArray(
+                   "<Settings><Profi_NB_OUT>244</Profi_NB_OUT><Profi_NB_IN>244</Profi_NB_IN>"
+                   "<Other>9</Other><Profi_Baud>10</Profi_Baud><Profi_ID>1</Profi_ID>"
+                   "<Ser_TimeOut>0</Ser_TimeOut><Ser_DataBits>3</Ser_DataBits><Ser_Par>0</Ser_Par>"
+                   "<Ser_Baud>7</Ser_Baud><Ser_Baud>5</Ser_Baud><Ser_Receive_End_T>50</Ser_Receive_End_T>"
+                   "<Ser_Receive_End_C>19</Ser_Receive_End_C><Ser_Trans_Every>1000</Ser_Trans_Every>"
+                   "<Ser_Receive>1</Ser_Receive><Ser_Transmit>1</Ser_Transmit><Ser_RecTra>1</Ser_RecTra>"
+                   "<Ser_Type>0</Ser_Type></Settings>")
             << Golden("bank_defaults.bin");
         QTest::newRow("no pargen.xml: header alone") << QByteArray() << QByteArray::fromHex("04000000");
     }
@@ -94,21 +95,26 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("Ser_Trans_Every 70000 keeps low 16 bits")
             << Changes{{"Ser_Trans_Every", "70000"}} << 8 << QByteArray::fromHex("7011");
-        QTest::newRow("Ser_TimeOut abc") << Changes{{"Ser_TimeOut", "abc"}} << 20 << QByteArray::fromHex("00000000");
-        QTest::newRow("Ser_TimeOut absent") << Changes{{"Ser_TimeOut", std::nullopt}} << 20
-                                            << QByteArray::fromHex("00000000");
-        QTest::newRow("Ser_TimeOut 5000") << Changes{{"Ser_TimeOut", "5000"}} << 20 << QByteArray::fromHex("88130000");
-        QTest::newRow("Ser_TimeOut hex wraps") << Changes{{"Ser_TimeOut", "$FFFFFFFE"}} << 20
-                                               << QByteArray::fromHex("feffffff");
-        QTest::newRow("Ser_Type 2 not reduced") << Changes{{"Ser_Type", "2"}} << 4 << QByteArray::fromHex("02");
+        QTest::newRow("Ser_TimeOut abc")
+            << Changes{{"Ser_TimeOut", "abc"}} << 20 << QByteArray::fromHex("00000000");
+        QTest::newRow("Ser_TimeOut absent")
+            << Changes{{"Ser_TimeOut", std::nullopt}} << 20 << QByteArray::fromHex("00000000");
+        QTest::newRow("Ser_TimeOut 5000")
+            << Changes{{"Ser_TimeOut", "5000"}} << 20 << QByteArray::fromHex("88130000");
+        QTest::newRow("Ser_TimeOut hex wraps")
+            << Changes{{"Ser_TimeOut", "$FFFFFFFE"}} << 20 << QByteArray::fromHex("feffffff");
+        QTest::newRow("Ser_Type 2 not reduced")
+            << Changes{{"Ser_Type", "2"}} << 4 << QByteArray::fromHex("02");
         QTest::newRow("Ser_Receive_End_T unaligned 16 bits")
             << Changes{{"Ser_Receive_End_T", "0x1234"}} << 11 << QByteArray::fromHex("3412");
-        QTest::newRow("Ser_Receive_End_T -1") << Changes{{"Ser_Receive_End_T", "-1"}} << 11 << QByteArray::fromHex("ffff");
-        QTest::newRow("Profi_ID 300 keeps low 8 bits") << Changes{{"Profi_ID", "300"}} << 15 << QByteArray::fromHex("2c");
-        QTest::newRow("end character with leading blanks") << Changes{{"Ser_Receive_End_C", "  19"}} << 10
-                                                           << QByteArray::fromHex("13");
-        QTest::newRow("Ser_DataBits after the PROFIBUS fields") << Changes{{"Ser_DataBits", "2"}} << 19
-                                                                << QByteArray::fromHex("02");
+        QTest::newRow("Ser_Receive_End_T -1")
+            << Changes{{"Ser_Receive_End_T", "-1"}} << 11 << QByteArray::fromHex("ffff");
+        QTest::newRow("Profi_ID 300 keeps low 8 bits")
+            << Changes{{"Profi_ID", "300"}} << 15 << QByteArray::fromHex("2c");
+        QTest::newRow("end character with leading blanks")
+            << Changes{{"Ser_Receive_End_C", "  19"}} << 10 << QByteArray::fromHex("13");
+        QTest::newRow("Ser_DataBits after the PROFIBUS fields")
+            << Changes{{"Ser_DataBits", "2"}} << 19 << QByteArray::fromHex("02");
     }
     void fieldPacking()
     {
@@ -136,12 +142,12 @@ private Q_SLOTS:
                                          << QStringLiteral("The element \"Profi_ID\" is missing in \"");
         QTest::newRow("Ser_Type absent") << PargenXml({{"Ser_Type", std::nullopt}})
                                          << QStringLiteral("The element \"Ser_Type\" is missing in \"");
-        QTest::newRow("Ser_Baud not an integer") << PargenXml({{"Ser_Baud", "abc"}})
-                                                 << QStringLiteral("'abc' is not a valid integer value");
-        QTest::newRow("Profi_NB_OUT trailing blank") << PargenXml({{"Profi_NB_OUT", "19 "}})
-                                                     << QStringLiteral("'19 ' is not a valid integer value");
-        QTest::newRow("Ser_DataBits empty") << PargenXml({{"Ser_DataBits", ""}})
-                                            << QStringLiteral("'' is not a valid integer value");
+        QTest::newRow("Ser_Baud not an integer")
+            << PargenXml({{"Ser_Baud", "abc"}}) << QStringLiteral("'abc' is not a valid integer value");
+        QTest::newRow("Profi_NB_OUT trailing blank")
+            << PargenXml({{"Profi_NB_OUT", "19 "}}) << QStringLiteral("'19 ' is not a valid integer value");
+        QTest::newRow("Ser_DataBits empty")
+            << PargenXml({{"Ser_DataBits", ""}}) << QStringLiteral("'' is not a valid integer value");
         QTest::newRow("first failure in image order wins")
             << PargenXml({{"Ser_DataBits", "x"}, {"Profi_ID", "y"}})
             << QStringLiteral("'y' is not a valid integer value");
@@ -184,8 +190,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bankAfter");
         QTest::addColumn<QString>("err");
         const QByteArray old("old content");
-        QTest::newRow("writes the example") << Golden("pargen_example2.xml") << true << 0
-                                            << Golden("bank_example2.bin") << QString();
+        QTest::newRow("writes the example")
+            << Golden("pargen_example2.xml") << true << 0 << Golden("bank_example2.bin") << QString();
         QTest::newRow("failed build keeps bank.bin")
             << PargenXml({{"Profi_ID", std::nullopt}}) << true << 1 << old
             << QStringLiteral("The element \"Profi_ID\" is missing in \"");

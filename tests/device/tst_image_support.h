@@ -12,11 +12,11 @@ namespace velmaro::test {
 // The settings editor's document for a new project, as element/text pairs in document order.
 inline QList<QPair<QString, QString>> DefaultPargenFields()
 {
-    return {{"Ser_Type", "0"},          {"Ser_RecTra", "1"},    {"Ser_Transmit", "1"},
-            {"Ser_Receive", "1"},       {"Ser_Trans_Every", "1000"}, {"Ser_Receive_End_C", "0x13"},
-            {"Ser_Receive_End_T", "50"}, {"Ser_Baud", "7"},      {"Ser_Par", "0"},
-            {"Ser_DataBits", "3"},      {"Ser_TimeOut", "0"},   {"Profi_ID", "1"},
-            {"Profi_Baud", "10"},       {"Profi_NB_IN", "244"}, {"Profi_NB_OUT", "244"}};
+    return {{"Ser_Type", "0"},           {"Ser_RecTra", "1"},         {"Ser_Transmit", "1"},
+            {"Ser_Receive", "1"},        {"Ser_Trans_Every", "1000"}, {"Ser_Receive_End_C", "0x13"},
+            {"Ser_Receive_End_T", "50"}, {"Ser_Baud", "7"},           {"Ser_Par", "0"},
+            {"Ser_DataBits", "3"},       {"Ser_TimeOut", "0"},        {"Profi_ID", "1"},
+            {"Profi_Baud", "10"},        {"Profi_NB_IN", "244"},      {"Profi_NB_OUT", "244"}};
 }
 
 // A pargen.xml text: the default document with some fields replaced; nullopt leaves a field out.

@@ -1,7 +1,7 @@
-#include "tst_image_support.h"
 #include "app/AppWindows.h"
 #include "app/UVelmaroFirmWare.h"
 #include "support/Recorders.h"
+#include "tst_image_support.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -26,7 +26,7 @@ QByteArray Golden(const char* name)
 class TestUpdateDeviceButton : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void updateDevice_data()
     {
         QTest::addColumn<QByteArray>("pargen"); // empty: no document
@@ -35,19 +35,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error"); // start of the one error box, empty: none
         QTest::addColumn<bool>("dialogOpens");
         const QByteArray old = "previous image";
-        QTest::newRow("editor defaults") << Golden("pargen_defaults.xml") << true << Golden("bank_defaults.bin")
-                                         << QString() << true;
-        QTest::newRow("no pargen.xml") << QByteArray() << true << QByteArray::fromHex("04000000") << QString()
-                                       << true;
-        QTest::newRow("Profi_ID missing") << PargenXml({{"Profi_ID", std::nullopt}}) << true << old
-                                          << QStringLiteral("The element \"Profi_ID\" is missing in \"") << false;
-        QTest::newRow("Ser_Baud not an integer") << PargenXml({{"Ser_Baud", "fast"}}) << true << old
-                                                 << QStringLiteral("'fast' is not a valid integer value") << false;
-        QTest::newRow("not well-formed") << QByteArray("<Par_Gen><Ser_Type>") << true << old << QStringLiteral("")
-                                         << false;
+        QTest::newRow("editor defaults")
+            << Golden("pargen_defaults.xml") << true << Golden("bank_defaults.bin") << QString() << true;
+        QTest::newRow("no pargen.xml")
+            << QByteArray() << true << QByteArray::fromHex("04000000") << QString() << true;
+        QTest::newRow("Profi_ID missing")
+            << PargenXml({{"Profi_ID", std::nullopt}}) << true << old
+            << QStringLiteral("The element \"Profi_ID\" is missing in \"") << false;
+        QTest::newRow("Ser_Baud not an integer")
+            << PargenXml({{"Ser_Baud", "fast"}}) << true << old
+            << QStringLiteral("'fast' is not a valid integer value") << false;
+        QTest::newRow("not well-formed")
+            << QByteArray("<Par_Gen><Ser_Type>") << true << old << QStringLiteral("") << false;
         QTest::newRow("no bin folder: reported, dialog still opens")
-            << Golden("pargen_defaults.xml") << false << QByteArray() << QStringLiteral("Cannot create file \"")
-            << true;
+            << Golden("pargen_defaults.xml") << false << QByteArray()
+            << QStringLiteral("Cannot create file \"") << true;
     }
     void updateDevice()
     {

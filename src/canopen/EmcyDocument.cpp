@@ -1,0 +1,107 @@
+#include "canopen/EmcyDocument.h"
+
+#include "app/IntegerText.h"
+
+namespace velmaro {
+
+namespace {
+
+TableRowReader rowReader(EmcyTable& table)
+{
+    return [&table](const TableRow& row) -> Status {
+        TClEmcy entry;
+        for (int i = 0; i < EmcyTextFieldCount; ++i) {
+            const Result<QString> text = row.attribute(EmcyAttributeNames().at(i));
+            if (!text.ok())
+                return text.status();
+            entry.*EmcyTextFields()[size_t(i)] = text->isEmpty() ? QStringLiteral("0") : *text;
+        }
+        const Result<qint32> packed = row.integerAttribute(EmcyAttributeNames().at(EmcyTextFieldCount));
+        if (!packed.ok())
+            return packed.status();
+        const int side = UnpackBypassSet(*packed, entry);
+        AppendEmcy(table, side, entry, entry.id_dev);
+        return Status();
+    };
+}
+
+WorksheetRecordReader recordReader(EmcyTable& table)
+{
+    return [&table](const QStringList& fields) -> Status {
+        TClEmcy entry;
+        for (int i = 0; i < EmcyTextFieldCount; ++i)
+            entry.*EmcyTextFields()[size_t(i)] = fields.value(i);
+        const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
+        if (!packed.ok())
+            return packed.status();
+        const int side = UnpackBypassSet(*packed, entry);
+        AppendEmcy(table, side, entry, entry.id_dev);
+        return Status();
+    };
+}
+
+TableSideRows sideRows(const EmcyTable& table, int side)
+{
+    const EmcySide& s = table.sides[size_t(side)];
+    TableSideRows rows;
+    for (int i = 0; i < s.entries.size(); ++i)
+        rows.append(QStringList{s.labels.at(i)}, EmcyRowValues(s.entries.at(i), side));
+    return rows;
+}
+
+} // namespace
+
+const TableDefinition& EmcyDefTable()
+{
+    static const TableDefinition table{EmcyTableName(), EmcyAttributeNames()};
+    return table;
+}
+
+const OrderRule& EmcyOrderRule()
+{
+    static const OrderRule rule{QStringLiteral("999999"), TieRule::LaterWins};
+    return rule;
+}
+
+EmcyLoadOutcome LoadEmcyTable(const QString& path, EmcyTable& table)
+{
+    EmcyLoadOutcome outcome;
+    outcome.result = LoadTableDocument(path, EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
+    outcome.complete = outcome.result.ok();
+    if (!outcome.complete)
+        outcome.messages << outcome.result.message;
+    return outcome;
+}
+
+Status SaveEmcyTable(const QString& path, const EmcyTable& table)
+{
+    return SaveTableDocument(EmcyDefTable(), path, sideRows(table, 0), sideRows(table, 1), EmcyOrderRule());
+}
+
+QList<QStringList> EmcyCsvLines(const EmcyTable& table)
+{
+    QList<QStringList> lines;
+    for (int side = 0; side < EmcySideCount; ++side) {
+        for (const TClEmcy& entry : table.sides[size_t(side)].entries)
+            lines << EmcyRowValues(entry, side);
+    }
+    return lines;
+}
+
+Status ExportEmcyCsv(const QString& projectDir, const EmcyTable& table)
+{
+    return ExportCsv(projectDir, EmcyDefTable(), EmcyCsvLines(table));
+}
+
+ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
+                                 const std::function<void()>& emptyStep)
+{
+    return ImportWorksheet(EmcyDefTable(), workbookPath, emptyStep, recordReader(table));
+}
+
+ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table, const std::function<void()>& emptyStep)
+{
+    return ImportWorksheet(EmcyDefTable(), workbook, emptyStep, recordReader(table));
+}
+
+} // namespace velmaro

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace velmaro {
+
+// One EMCY translation entry: the producer's node identifier, masks and enable masks of the error
+// code, error register and the three manufacturer fields, all kept as typed; whether the translation
+// is enabled; and which byte of the translated message receives the identifier (0 = none, 1..8).
+struct TClEmcy
+{
+    QString id_dev;
+    QString mask_eq_ec;
+    QString mask_eq_er;
+    QString mask_eq_m1;
+    QString mask_eq_m2;
+    QString mask_eq_m3;
+    QString enmask_eq_ec;
+    QString enmask_eq_er;
+    QString enmask_eq_m1;
+    QString enmask_eq_m2;
+    QString enmask_eq_m3;
+    bool enable = false;
+    int alias_use = 0;
+};
+
+constexpr int EmcyTextFieldCount = 11;
+constexpr int EmcySideCount = 2; // 0 = from CAN A, 1 = from CAN B
+
+// The root element, worksheet and CSV base name.
+QString EmcyTableName();
+// The twelve attribute names in document, worksheet and CSV order; the last is "bypass_set".
+const QStringList& EmcyAttributeNames();
+// The eleven text fields in attribute order.
+const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields();
+
+// "bypass_set": bit 0 enable, bits 1..4 alias_use, bit 5 side.
+qint32 PackBypassSet(const TClEmcy& entry, int side);
+// Sets enable and alias_use (0..15) from a packed value and gives the side (0 or 1).
+int UnpackBypassSet(qint32 value, TClEmcy& entry);
+
+// One page: its entries and the list box lines (labels) beside them, always of equal length, and
+// the selected line (-1 for none).
+struct EmcySide
+{
+    QList<TClEmcy> entries;
+    QStringList labels;
+    int selected = -1;
+};
+
+// The editor's in-memory table.
+struct EmcyTable
+{
+    std::array<EmcySide, EmcySideCount> sides;
+
+    int size() const { return int(sides[0].entries.size() + sides[1].entries.size()); }
+};
+
+// What a page's controls hold: the eleven edits in attribute order, the check box, and the code of
+// the first checked option button (none when no button is checked).
+struct EmcyControls
+{
+    std::array<QString, EmcyTextFieldCount> texts;
+    bool enable = false;
+    std::optional<int> alias;
+};
+
+constexpr int EmcyAliasCount = 9;
+
+// What the page shows for an entry; an alias_use above 8 leaves the option buttons unset.
+EmcyControls ControlsOfEntry(const TClEmcy& entry);
+// Each text becomes its edit's text, or "0" for an empty edit; alias_use is kept when no option is set.
+void ReadControlsIntoEntry(const EmcyControls& controls, TClEmcy& entry);
+
+// The editor's empty step: both pages emptied, nothing selected.
+void ClearEmcyTable(EmcyTable& table);
+
+inline const QString IndexNotValidMessage = QStringLiteral("Index Not Valid");
+
+// True when `newText` is refused as an identifier on `side`. An unchanged identifier of a modified
+// entry is not tested; an empty text and a text equal to a line of the side's list box (exact,
+// case-sensitive) are refused, each reason adding its message to `messages`.
+bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& currentText, bool isNew,
+                 int side, QStringList& messages);
+
+// Appends an entry from the controls, labelled with the identifier edit as typed, and selects it.
+// When a line is selected the identifier is checked first. False when refused.
+bool NewEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages);
+// Overwrites the selected entry and its line from the controls. False when nothing is selected or the
+// identifier is refused.
+bool ModifyEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages);
+// Removes the selected entry; nothing is selected afterwards. False when nothing was selected.
+bool DeleteEmcy(EmcyTable& table, int side);
+
+// Appends an entry to a side, labelled with `label`.
+void AppendEmcy(EmcyTable& table, int side, const TClEmcy& entry, const QString& label);
+// Selects the first line of each side that has lines.
+void SelectFirstLines(EmcyTable& table);
+
+// The twelve values of an entry in attribute order, "bypass_set" packed with the side.
+QStringList EmcyRowValues(const TClEmcy& entry, int side);
+
+} // namespace velmaro

@@ -1,0 +1,62 @@
+#pragma once
+
+// Internals shared by the workbook readers; not for use outside src/platform.
+
+#include "platform/Workbook.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace velmaro::workbook {
+
+// The non-empty cells of one worksheet, by 0-based row and column.
+class SparseSheet
+{
+public:
+    void set(int row, int column, QString text);
+    // The used range (first to last non-empty row and column): headings = its first row.
+    WorksheetRows usedRange() const;
+
+private:
+    std::map<int, std::map<int, QString>> m_rows;
+};
+
+// A zip package opened read-only; entries are read whole, up to a size limit.
+class ZipPackage
+{
+public:
+    ~ZipPackage();
+    static Result<std::shared_ptr<ZipPackage>> open(const QString& nativePath);
+    bool contains(const QString& name) const;
+    // The entry's bytes; the name is looked up exactly, then without regard to case.
+    Result<QByteArray> read(const QString& name) const;
+
+private:
+    void* m_zip = nullptr;
+    QString m_path;
+};
+
+// Part name `target` of a relationship, resolved against the folder of the part `source` (a leading
+// "/" makes it absolute within the package).
+QString ResolvePartName(const QString& source, const QString& target);
+
+// The local part of an XML name ("x:sheet" gives "sheet").
+const char* LocalName(const char* name);
+
+// The text of a boolean cell, the same in every format: "1" or "0", as FreeXL gives them in .xls.
+QString BooleanCellText(bool value);
+
+// Opens the three formats.
+Result<std::shared_ptr<Workbook>> OpenXls(const QString& nativePath);
+Result<std::shared_ptr<Workbook>> OpenXlsx(std::shared_ptr<ZipPackage> package, const QString& path);
+Result<std::shared_ptr<Workbook>> OpenOds(std::shared_ptr<ZipPackage> package, const QString& path);
+
+// Largest row and column index a reader accepts (the limits of current spreadsheet programs).
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
+
+} // namespace velmaro::workbook

@@ -1,0 +1,278 @@
+#include "canopen/EmcyDocument.h"
+#include "canopen/EmcyTable.h"
+#include "platform/Workbook.h"
+
+#include <QTest>
+
+using namespace velmaro;
+
+namespace {
+
+EmcyControls controls(const QString& id, std::optional<int> alias = 0, bool enable = false)
+{
+    EmcyControls c;
+    c.texts[0] = id;
+    for (int i = 1; i < EmcyTextFieldCount; ++i)
+        c.texts[size_t(i)] = QString::number(i);
+    c.alias = alias;
+    c.enable = enable;
+    return c;
+}
+
+EmcyTable tableWithLabels(const QStringList& a, const QStringList& b = {})
+{
+    EmcyTable t;
+    for (const QString& l : a)
+        AppendEmcy(t, 0, TClEmcy{}, l);
+    for (const QString& l : b)
+        AppendEmcy(t, 1, TClEmcy{}, l);
+    return t;
+}
+
+} // namespace
+
+class TestEmcyTable : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void unpacksBypassSet_data()
+    {
+        QTest::addColumn<int>("packed");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<int>("alias");
+        QTest::newRow("35: side B, enabled, error code high") << 35 << 1 << true << 1;
+        QTest::newRow("16: side A, disabled, Manu3") << 16 << 0 << false << 8;
+        QTest::newRow("30: side A, code 15 kept") << 30 << 0 << false << 15;
+        QTest::newRow("37: side B, enabled, error code low") << 37 << 1 << true << 2;
+        QTest::newRow("higher bits ignored") << (64 + 128 + 3) << 0 << true << 1;
+        QTest::newRow("negative: all bits set") << -1 << 1 << true << 15;
+    }
+    void unpacksBypassSet()
+    {
+        QFETCH(int, packed);
+        TClEmcy e;
+        QTEST(UnpackBypassSet(packed, e), "side");
+        QTEST(e.enable, "enable");
+        QTEST(e.alias_use, "alias");
+    }
+
+    void packsBypassSet_data()
+    {
+        QTest::addColumn<int>("alias");
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QString>("packed");
+        QTest::newRow("side A, nothing") << 0 << false << 0 << "0";
+        QTest::newRow("side A, Manu3, enabled") << 8 << true << 0 << "17";
+        QTest::newRow("side B, error code low, enabled") << 2 << true << 1 << "37";
+        QTest::newRow("side B, nothing") << 0 << false << 1 << "32";
+        QTest::newRow("code 15 read back stays in its bits") << 15 << false << 0 << "30";
+    }
+    void packsBypassSet()
+    {
+        QFETCH(int, alias);
+        QFETCH(bool, enable);
+        QFETCH(int, side);
+        TClEmcy e;
+        e.alias_use = alias;
+        e.enable = enable;
+        QTEST(EmcyRowValues(e, side).last(), "packed");
+        TClEmcy back;
+        QCOMPARE(UnpackBypassSet(PackBypassSet(e, side), back), side);
+        QCOMPARE(back.alias_use, alias);
+        QCOMPARE(back.enable, enable);
+    }
+
+    void checksIdentifier_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("newText");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("isNew");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<bool>("rejected");
+        QTest::addColumn<int>("messages");
+        const QStringList lines{"5", "12", "0xA"};
+        QTest::newRow("duplicate") << lines << "12" << "5" << true << 0 << true << 1;
+        QTest::newRow("leading zero differs") << lines << "012" << "5" << true << 0 << false << 0;
+        QTest::newRow("hex form differs") << lines << "0x5" << "5" << true << 0 << false << 0;
+        QTest::newRow("case differs") << lines << "0XA" << "5" << true << 0 << false << 0;
+        QTest::newRow("blank not trimmed") << lines << " 12" << "5" << true << 0 << false << 0;
+        QTest::newRow("range not tested") << lines << "500" << "5" << true << 0 << false << 0;
+        QTest::newRow("empty") << lines << "" << "5" << true << 0 << true << 1;
+        QTest::newRow("empty and an empty line: two messages")
+            << QStringList{"1", ""} << "" << "1" << true << 0 << true << 2;
+        QTest::newRow("modify unchanged: not tested") << lines << "12" << "12" << false << 0 << false << 0;
+        QTest::newRow("modify unchanged empty: not tested")
+            << QStringList{""} << "" << "" << false << 0 << false << 0;
+        QTest::newRow("modify to another line") << lines << "5" << "12" << false << 0 << true << 1;
+        QTest::newRow("other side's lines not scanned") << lines << "12" << "5" << true << 1 << false << 0;
+        QTest::newRow("unknown side scans nothing") << lines << "12" << "5" << true << 2 << false << 0;
+        QTest::newRow("unknown side, empty text") << lines << "" << "5" << true << 7 << true << 1;
+    }
+    void checksIdentifier()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, newText);
+        QFETCH(QString, current);
+        QFETCH(bool, isNew);
+        QFETCH(int, side);
+        const EmcyTable t = tableWithLabels(lines);
+        QStringList messages;
+        QTEST(CheckEmcyId(t, newText, current, isNew, side, messages), "rejected");
+        QTEST(int(messages.size()), "messages");
+        for (const QString& m : messages)
+            QCOMPARE(m, QStringLiteral("Index Not Valid"));
+    }
+
+    void newEntryRules_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("added");
+        QTest::newRow("duplicate while a line is selected") << 0 << "12" << false;
+        QTest::newRow("leading zero while a line is selected") << 1 << "012" << true;
+        QTest::newRow("empty while a line is selected") << 0 << "" << false;
+        QTest::newRow("duplicate, nothing selected: no test") << -1 << "12" << true;
+        QTest::newRow("empty, nothing selected: no test") << -1 << "" << true;
+    }
+    void newEntryRules()
+    {
+        QFETCH(int, selected);
+        QFETCH(QString, id);
+        QFETCH(bool, added);
+        EmcyTable t = tableWithLabels({"3", "12"});
+        t.sides[0].selected = selected;
+        QStringList messages;
+        QCOMPARE(NewEmcy(t, 0, controls(id, 4, true), messages), added);
+        QCOMPARE(messages.isEmpty(), added);
+        QCOMPARE(t.sides[0].entries.size(), t.sides[0].labels.size());
+        if (!added) {
+            QCOMPARE(t.sides[0].labels, (QStringList{"3", "12"}));
+            QCOMPARE(t.sides[0].selected, selected);
+            return;
+        }
+        QCOMPARE(t.sides[0].labels.last(), id);
+        QCOMPARE(t.sides[0].selected, 2);
+        const TClEmcy& e = t.sides[0].entries.last();
+        QCOMPARE(e.id_dev, id.isEmpty() ? QStringLiteral("0") : id);
+        QCOMPARE(e.alias_use, 4);
+        QVERIFY(e.enable);
+        QCOMPARE(e.enmask_eq_m3, QStringLiteral("10"));
+        QVERIFY(t.sides[1].entries.isEmpty());
+    }
+
+    void emptyEditsBecomeZero()
+    {
+        EmcyTable t;
+        QStringList messages;
+        EmcyControls c; // every edit empty, no option checked
+        c.alias.reset();
+        QVERIFY(NewEmcy(t, 1, c, messages));
+        const TClEmcy& e = t.sides[1].entries.at(0);
+        for (QString TClEmcy::*f : EmcyTextFields())
+            QCOMPARE(e.*f, QStringLiteral("0"));
+        QCOMPARE(e.alias_use, 0);
+        QCOMPARE(t.sides[1].labels, QStringList{QString()});
+    }
+
+    void modifyRules()
+    {
+        EmcyTable t = tableWithLabels({"3", "12", ""});
+        QStringList messages;
+        // Nothing selected: nothing happens.
+        QVERIFY(!ModifyEmcy(t, 0, controls("99"), messages));
+        QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", ""}));
+        // An empty label left unchanged is not tested; the option not checked keeps alias_use.
+        t.sides[0].selected = 2;
+        t.sides[0].entries[2].alias_use = 13;
+        QVERIFY(ModifyEmcy(t, 0, controls("", std::nullopt, true), messages));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(t.sides[0].entries[2].alias_use, 13);
+        QCOMPARE(t.sides[0].entries[2].id_dev, QStringLiteral("0"));
+        // Changed to a listed identifier: refused, entry untouched.
+        QVERIFY(!ModifyEmcy(t, 0, controls("3", 7), messages));
+        QCOMPARE(messages, QStringList{IndexNotValidMessage});
+        QCOMPARE(t.sides[0].entries[2].alias_use, 13);
+        // Changed to a new identifier: line and entry replaced, selection kept.
+        messages.clear();
+        QVERIFY(ModifyEmcy(t, 0, controls("0x20", 7), messages));
+        QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", "0x20"}));
+        QCOMPARE(t.sides[0].entries[2].alias_use, 7);
+        QCOMPARE(t.sides[0].selected, 2);
+    }
+
+    void deleteRules()
+    {
+        EmcyTable t = tableWithLabels({"3", "12", "7"});
+        QVERIFY(!DeleteEmcy(t, 0));
+        t.sides[0].selected = 1;
+        QVERIFY(DeleteEmcy(t, 0));
+        QCOMPARE(t.sides[0].labels, (QStringList{"3", "7"}));
+        QCOMPARE(t.sides[0].entries.size(), 2);
+        QCOMPARE(t.sides[0].selected, -1);
+        // Right after a delete nothing is selected, so New makes no test.
+        QStringList messages;
+        QVERIFY(NewEmcy(t, 0, controls("3"), messages));
+        QCOMPARE(t.sides[0].labels, (QStringList{"3", "7", "3"}));
+    }
+    void importsWorksheetRecords_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QStringList>("linesA");
+        QTest::addColumn<QStringList>("linesB");
+        QTest::addColumn<bool>("complete");
+        const QStringList a{"7", "", "2", "3", "4", "5", "6", "7", "8", "9", "", "3"};
+        const QStringList b{"0x10", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "37"};
+        QTest::newRow("both sides") << QList<QStringList>{a, b} << QStringList{"7"} << QStringList{"0x10"} << true;
+        QStringList emptyFlag = b;
+        emptyFlag[11].clear();
+        QTest::newRow("empty flag stops at that record")
+            << QList<QStringList>{a, emptyFlag, a} << QStringList{"7"} << QStringList{} << false;
+        QStringList textFlag = b;
+        textFlag[11] = QStringLiteral("3.5");
+        QTest::newRow("non-integer flag stops") << QList<QStringList>{textFlag, a} << QStringList{} << QStringList{}
+                                                << false;
+        QTest::newRow("eleven columns stop") << QList<QStringList>{a.mid(0, 11)} << QStringList{} << QStringList{}
+                                             << false;
+        QStringList emptyId = a;
+        emptyId[0].clear();
+        QTest::newRow("empty identifier stays empty") << QList<QStringList>{emptyId} << QStringList{""}
+                                                      << QStringList{} << true;
+    }
+    void importsWorksheetRecords()
+    {
+        QFETCH(QList<QStringList>, rows);
+        MemoryWorkbook book;
+        QStringList headings = EmcyAttributeNames().mid(0, rows.first().size());
+        book.sheets << MemoryWorkbook::Sheet{QStringLiteral("EMCYDEF"), QList<QStringList>{headings} + rows};
+        EmcyTable t;
+        AppendEmcy(t, 0, TClEmcy{}, QStringLiteral("old"));
+        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        QTEST(outcome.ok(), "complete");
+        QTEST(t.sides[0].labels, "linesA");
+        QTEST(t.sides[1].labels, "linesB");
+        if (!t.sides[0].entries.isEmpty()) {
+            // Empty cells stay empty: no "0" is put in their place.
+            QCOMPARE(t.sides[0].entries.at(0).mask_eq_ec, QString());
+            QCOMPARE(t.sides[0].entries.at(0).enmask_eq_m3, QString());
+            QCOMPARE(t.sides[0].entries.at(0).alias_use, 1);
+            QVERIFY(t.sides[0].entries.at(0).enable);
+        }
+    }
+
+    void importWithoutWorksheetEmpties()
+    {
+        MemoryWorkbook book;
+        book.sheets << MemoryWorkbook::Sheet{QStringLiteral("emcydef2"), {EmcyAttributeNames()}};
+        EmcyTable t;
+        AppendEmcy(t, 1, TClEmcy{}, QStringLiteral("old"));
+        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        QCOMPARE(outcome.outcome, ImportOutcome::Outcome::NoWorksheet);
+        QCOMPARE(t.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEmcyTable)
+#include "tst_emcy_table.moc"
