@@ -416,7 +416,7 @@ private Q_SLOTS:
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 4); // three words, then nothing after the last CR LF
         // Side A in save order (devid 5, then 7), then side B; the fourth value is always "0".
-        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,,37,"));
+        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,37,0xFF,,38,"));
         QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
         QVERIFY(lines.at(2).endsWith(",\r"));
         QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_stop.xlsx")}, err), 1);
