@@ -99,7 +99,8 @@ ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
     return ImportWorksheet(EmcyDefTable(), workbookPath, emptyStep, recordReader(table));
 }
 
-ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table, const std::function<void()>& emptyStep)
+ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
+                                 const std::function<void()>& emptyStep)
 {
     return ImportWorksheet(EmcyDefTable(), workbook, emptyStep, recordReader(table));
 }

@@ -18,7 +18,7 @@ inline const QString EmcyReadErrorMessage = QStringLiteral("Error in reading fil
 
 struct EmcyLoadOutcome
 {
-    QStringList messages; // shown in plain message boxes, in order
+    QStringList messages;  // shown in plain message boxes, in order
     bool complete = false; // every row was read: the first lines are then selected
     TableLoadResult result;
 };

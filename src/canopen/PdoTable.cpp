@@ -162,4 +162,15 @@ Status ExportPdoTable(const QString& projectDir, const PdoTable& table)
     return ExportCsv(projectDir, RpdoDefTable(), PdoCsvLines(table));
 }
 
+int SharedColumnWidth(int width, int columns)
+{
+    if (columns <= 0)
+        return 0;
+    int quotient = width / columns;
+    const int twiceRemainder = 2 * (width % columns);
+    if (twiceRemainder > columns || (twiceRemainder == columns && quotient % 2 != 0))
+        ++quotient;
+    return quotient - 5;
+}
+
 } // namespace velmaro

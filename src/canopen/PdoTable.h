@@ -69,4 +69,8 @@ ImportOutcome ImportPdoTable(const Workbook& workbook, PdoTable& table);
 QList<QStringList> PdoCsvLines(const PdoTable& table);
 Status ExportPdoTable(const QString& projectDir, const PdoTable& table);
 
+// The column width that shares a grid's width among its columns: width / columns rounded to the
+// nearest integer (a half to the even neighbour), minus 5 pixels.
+int SharedColumnWidth(int width, int columns);
+
 } // namespace velmaro

@@ -1,11 +1,460 @@
 #include "canopen/UInfoPdo.h"
 
+#include <QButtonGroup>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <utility>
+
 namespace velmaro {
+
+namespace {
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    return l;
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// The row of the selected item, -1 when none is selected. A list that takes the focus gets a current
+// row without a selection; only a selection counts.
+int selectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+void deselect(QListWidget* list)
+{
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
+} // namespace
+
+PoscompRadioGroup::PoscompRadioGroup(const QString& name, QWidget* parent)
+    : QGroupBox(QStringLiteral("Selected PDO Byte"), parent), m_buttons(new QButtonGroup(this))
+{
+    setObjectName(name);
+    auto* grid = new QGridLayout(this);
+    for (int i = 0; i <= storedpdo::kLastByteItem; ++i) {
+        const QString text = i == 0 ? QStringLiteral("none") : QStringLiteral("B%1").arg(i);
+        auto* radio = new QRadioButton(text, this);
+        radio->setObjectName(name + QLatin1Char('_') + text);
+        m_buttons->addButton(radio, i);
+        grid->addWidget(radio, i / 3, i % 3);
+    }
+    setItemIndex(0);
+}
+
+int PoscompRadioGroup::itemIndex() const
+{
+    return m_buttons->checkedId();
+}
+
+void PoscompRadioGroup::setItemIndex(int index)
+{
+    if (QAbstractButton* b = m_buttons->button(index))
+        b->setChecked(true);
+}
 
 TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("TFInfopdo").mid(1));
     setWindowTitle(QStringLiteral("Define Store PDO"));
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+
+    auto* layout = new QVBoxLayout(this);
+    m_notebook = new QTabWidget(this);
+    m_notebook->setObjectName(QStringLiteral("TabbedNotebook1"));
+    m_notebook->addTab(buildTab(PdoTab::CanA), QStringLiteral("CanA"));
+    m_notebook->addTab(buildTab(PdoTab::CanB), QStringLiteral("CanB"));
+    layout->addWidget(m_notebook, 1);
+
+    auto* bar = new QHBoxLayout;
+    auto* ok = button(QStringLiteral("LbButton1"), QStringLiteral("OK"), this);
+    auto* cancel = button(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
+    auto* exportButton = button(QStringLiteral("button1"), QStringLiteral("Export"), this);
+    auto* importButton = button(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
+    bar->addStretch(1);
+    bar->addWidget(ok);
+    bar->addWidget(cancel);
+    bar->addWidget(exportButton);
+    bar->addWidget(importButton);
+    layout->addLayout(bar);
+
+    connect(ok, &QPushButton::clicked, this, &TFInfopdo::BitBtn1Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(exportButton, &QPushButton::clicked, this, &TFInfopdo::Button1Click);
+    connect(importButton, &QPushButton::clicked, this, &TFInfopdo::BitBtn4Click);
+    connectTab(m_tabA);
+    connectTab(m_tabB);
+    resize(760, 460);
+}
+
+QWidget* TFInfopdo::buildTab(PdoTab tab)
+{
+    const bool a = tab == PdoTab::CanA;
+    const QString s = a ? QStringLiteral("A") : QStringLiteral("B");
+    auto* page = new QWidget;
+    page->setObjectName(TabName(tab));
+    TabControls& c = controls(tab);
+
+    auto* grid = new QGridLayout(page);
+
+    // PDOs of the tab.
+    auto* pdoColumn = new QVBoxLayout;
+    pdoColumn->addWidget(label(a ? QStringLiteral("StaticText1") : QStringLiteral("StaticText6"),
+                               QStringLiteral("Correlated"), page));
+    pdoColumn->addWidget(label(QStringLiteral("IndexPdo") + s,
+                               a ? QStringLiteral("Index PDO in CANA") : QStringLiteral("Index PDO in CANB"),
+                               page));
+    c.LPdoCan = new QListWidget(page);
+    c.LPdoCan->setObjectName(QStringLiteral("LPdoCan") + s);
+    pdoColumn->addWidget(c.LPdoCan, 1);
+    grid->addLayout(pdoColumn, 0, 0, 2, 1);
+
+    // Entries of the selected PDO.
+    auto* sdoColumn = new QVBoxLayout;
+    sdoColumn->addWidget(label(QStringLiteral("CorrelatedSdo") + s,
+                               a ? QStringLiteral("SDO CANB") : QStringLiteral("SDO CANA"), page));
+    c.LSdoCan = new QListWidget(page);
+    c.LSdoCan->setObjectName(QStringLiteral("LSdoCan") + s);
+    sdoColumn->addWidget(c.LSdoCan, 1);
+    grid->addLayout(sdoColumn, 0, 1, 2, 1);
+
+    // The entry being edited.
+    const QString other = a ? QStringLiteral("CANB") : QStringLiteral("CANA");
+    auto* fields = new QVBoxLayout;
+    fields->addWidget(label(QStringLiteral("index") + s, QStringLiteral("Index SDO ") + other, page));
+    c.Eindex = new QLineEdit(page);
+    c.Eindex->setObjectName(QStringLiteral("Eindex") + s);
+    fields->addWidget(c.Eindex);
+    fields->addWidget(label(QStringLiteral("subindex") + s, QStringLiteral("Subindex SDO ") + other, page));
+    c.Esubindex = new QLineEdit(page);
+    c.Esubindex->setObjectName(QStringLiteral("Esubindex") + s);
+    fields->addWidget(c.Esubindex);
+
+    auto addGroup = [&](PoscompRadioGroup*& group, const QString& name, const QString& lead,
+                        const QString& what) {
+        auto* row = new QHBoxLayout;
+        auto* texts = new QVBoxLayout;
+        texts->addWidget(label(QString(), lead, page));
+        texts->addWidget(label(QString(), what, page));
+        texts->addStretch(1);
+        row->addLayout(texts);
+        group = new PoscompRadioGroup(name, page);
+        row->addWidget(group, 1);
+        fields->addLayout(row);
+    };
+    addGroup(c.PoscompMsb, QStringLiteral("PoscompMsb") + s, QStringLiteral("Traslate in"),
+             QStringLiteral("High SDO Byte"));
+    addGroup(c.PoscompLsb, QStringLiteral("PoscompLsb") + s,
+             a ? QStringLiteral("Trsalete in") : QStringLiteral("Traslate in"), QStringLiteral("Low SDO Byte"));
+    fields->addStretch(1);
+    grid->addLayout(fields, 0, 2);
+
+    auto* buttons = new QHBoxLayout;
+    c.Delete = button(a ? QStringLiteral("DELETEa") : QStringLiteral("Deleteb"), QStringLiteral("Delete SDO"), page);
+    c.New = button(a ? QStringLiteral("NewA") : QStringLiteral("Newb"), QStringLiteral("New SDO"), page);
+    c.Modify = button(a ? QStringLiteral("ModifyA") : QStringLiteral("Modifyb"), QStringLiteral("Modify SDO"), page);
+    c.Copy = button(QStringLiteral("copy") + s, QStringLiteral("Copy SDO"), page);
+    c.Paste = button(QStringLiteral("Paste") + s, QStringLiteral("Paste SDO"), page);
+    for (QPushButton* b : {c.New, c.Modify, c.Delete, c.Copy, c.Paste})
+        buttons->addWidget(b);
+    grid->addLayout(buttons, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 2);
+    return page;
+}
+
+void TFInfopdo::connectTab(TabControls& c)
+{
+    connect(c.LPdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LPdoCanAClick);
+    connect(c.LSdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LSdoCanAClick);
+    // Keyboard moves select too. A selection made with the mouse is handled by the click that
+    // follows the press, or, when the button is released elsewhere, right after the release.
+    for (QListWidget* list : {c.LPdoCan, c.LSdoCan}) {
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+            if (m_mouseDown)
+                m_pendingSelection = list;
+            else
+                listSelected(list);
+        });
+        connect(list, &QListWidget::itemClicked, this, [this] { m_pendingSelection = nullptr; });
+    }
+    c.LPdoCan->viewport()->installEventFilter(this);
+    c.LSdoCan->viewport()->installEventFilter(this);
+    connect(c.New, &QPushButton::clicked, this, &TFInfopdo::NewAClick);
+    connect(c.Modify, &QPushButton::clicked, this, &TFInfopdo::ModifyAClick);
+    connect(c.Delete, &QPushButton::clicked, this, &TFInfopdo::DeleteAClick);
+    connect(c.Copy, &QPushButton::clicked, this, &TFInfopdo::CopyAClick);
+    connect(c.Paste, &QPushButton::clicked, this, &TFInfopdo::PasteAClick);
+}
+
+bool TFInfopdo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        m_mouseDown = true;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        m_mouseDown = false;
+        QTimer::singleShot(0, this, [this] {
+            if (QListWidget* list = std::exchange(m_pendingSelection, nullptr))
+                listSelected(list);
+        });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFInfopdo::listSelected(QListWidget* list)
+{
+    const PdoTab tab = tabOf(list);
+    if (list == controls(tab).LPdoCan)
+        selectPdo(tab);
+    else
+        selectSdo(tab);
+}
+
+PdoTab TFInfopdo::tabOf(QObject* control) const
+{
+    for (QObject* o = control; o; o = o->parent()) {
+        if (o->objectName() == QLatin1String("CanB"))
+            return PdoTab::CanB;
+        if (o->objectName() == QLatin1String("CanA"))
+            return PdoTab::CanA;
+    }
+    return PdoTab(m_notebook->currentIndex() == 1 ? PdoTab::CanB : PdoTab::CanA);
+}
+
+void TFInfopdo::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFInfopdo::clearEntryControls(TabControls& c)
+{
+    c.Eindex->clear();
+    c.Esubindex->clear();
+    c.PoscompMsb->setItemIndex(0);
+    c.PoscompLsb->setItemIndex(0);
+}
+
+void TFInfopdo::fillPdoList(PdoTab tab)
+{
+    QListWidget* list = controls(tab).LPdoCan;
+    const QSignalBlocker block(list);
+    list->clear();
+    for (const TClPdo& pdo : m_table.pdos(tab))
+        list->addItem(pdo.CobId);
+    deselect(list);
+}
+
+void TFInfopdo::FormShow()
+{
+    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+        TabControls& c = controls(tab);
+        const QSignalBlocker blockPdo(c.LPdoCan);
+        const QSignalBlocker blockSdo(c.LSdoCan);
+        c.LPdoCan->clear();
+        c.LSdoCan->clear();
+        clearEntryControls(c);
+    }
+    const QStringList messages = MessagesOf(LoadStoredPdo(m_context.paths, m_table));
+    fillPdoList(PdoTab::CanA);
+    fillPdoList(PdoTab::CanB);
+    for (const QString& m : messages)
+        m_context.messages.showMessage(m);
+}
+
+void TFInfopdo::LPdoCanAClick()
+{
+    selectPdo(tabOf(sender()));
+}
+
+void TFInfopdo::selectPdo(PdoTab tab)
+{
+    TabControls& c = controls(tab);
+    const QSignalBlocker block(c.LSdoCan);
+    c.LSdoCan->clear();
+    clearEntryControls(c);
+    const int row = selectedRow(c.LPdoCan);
+    if (row < 0 || row >= m_table.pdos(tab).size())
+        return;
+    const int n = int(m_table.pdos(tab).at(row).Sdos.size());
+    for (int i = 0; i < n; ++i)
+        c.LSdoCan->addItem(QStringLiteral("Sdo") + QString::number(i));
+    deselect(c.LSdoCan);
+}
+
+void TFInfopdo::LSdoCanAClick()
+{
+    selectSdo(tabOf(sender()));
+}
+
+void TFInfopdo::selectSdo(PdoTab tab)
+{
+    TabControls& c = controls(tab);
+    const int pdo = selectedRow(c.LPdoCan);
+    const int sdo = selectedRow(c.LSdoCan);
+    if (pdo < 0 || pdo >= m_table.pdos(tab).size() || sdo < 0)
+        return;
+    const QList<TClSdo>& sdos = m_table.pdos(tab).at(pdo).Sdos;
+    if (sdo >= sdos.size())
+        return;
+    const TClSdo& entry = sdos.at(sdo);
+    c.Eindex->setText(entry.Index);
+    c.Esubindex->setText(entry.Subindex);
+    const Result<std::pair<int, int>> items = SplitPoscomp(entry.Poscomp);
+    if (!items.ok()) {
+        m_context.messages.showError(items.error());
+        return;
+    }
+    c.PoscompMsb->setItemIndex(items->first);
+    c.PoscompLsb->setItemIndex(items->second);
+}
+
+TClSdo TFInfopdo::typedEntry(TabControls& c) const
+{
+    return TClSdo{c.Eindex->text(), c.Esubindex->text(),
+                  ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex())};
+}
+
+void TFInfopdo::showOutcome(const EditOutcome& outcome)
+{
+    if (outcome.kind == EditOutcome::Rejected && !outcome.message.isEmpty())
+        m_context.messages.showMessage(outcome.message);
+    else if (outcome.kind == EditOutcome::Failed)
+        m_context.messages.showError(outcome.message);
+}
+
+void TFInfopdo::NewAClick()
+{
+    const PdoTab tab = tabOf(sender());
+    TabControls& c = controls(tab);
+    const int pdo = selectedRow(c.LPdoCan);
+    if (pdo < 0)
+        return;
+    const EditOutcome outcome = AddSdoEntry(m_table, tab, pdo, typedEntry(c));
+    if (!outcome.accepted()) {
+        showOutcome(outcome);
+        return;
+    }
+    const QSignalBlocker block(c.LSdoCan);
+    c.LSdoCan->addItem(QStringLiteral("Sdo") + QString::number(c.LSdoCan->count()));
+    c.LSdoCan->setCurrentRow(c.LSdoCan->count() - 1);
+}
+
+void TFInfopdo::ModifyAClick()
+{
+    const PdoTab tab = tabOf(sender());
+    TabControls& c = controls(tab);
+    const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
+    if (at.pdo < 0 || at.sdo < 0)
+        return;
+    showOutcome(ModifySdoEntry(m_table, tab, at, typedEntry(c)));
+}
+
+void TFInfopdo::DeleteAClick()
+{
+    const PdoTab tab = tabOf(sender());
+    TabControls& c = controls(tab);
+    const int pdo = selectedRow(c.LPdoCan);
+    const int sdo = selectedRow(c.LSdoCan);
+    if (pdo < 0 || sdo < 0 || pdo >= m_table.pdos(tab).size())
+        return;
+    QList<TClSdo>& sdos = m_table.pdos(tab)[pdo].Sdos;
+    if (sdo < sdos.size())
+        sdos.removeAt(sdo);
+    const QSignalBlocker block(c.LSdoCan);
+    delete c.LSdoCan->takeItem(sdo);
+    deselect(c.LSdoCan);
+}
+
+void TFInfopdo::CopyAClick()
+{
+    const PdoTab tab = tabOf(sender());
+    TabControls& c = controls(tab);
+    StoredPdoCopyBuffer& buffer = copyBuffer(tab);
+    buffer.index = c.Eindex->text();
+    buffer.subindex = c.Esubindex->text();
+    buffer.poscomp = ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex());
+}
+
+void TFInfopdo::PasteAClick()
+{
+    const PdoTab tab = tabOf(sender());
+    TabControls& c = controls(tab);
+    const StoredPdoCopyBuffer& buffer = copyBuffer(tab);
+    c.Eindex->setText(buffer.index);
+    c.Esubindex->setText(buffer.subindex);
+    const Result<std::pair<int, int>> items = SplitPoscomp(buffer.poscomp);
+    if (!items.ok()) {
+        m_context.messages.showError(items.error());
+        return;
+    }
+    c.PoscompLsb->setItemIndex(items->second);
+    c.PoscompMsb->setItemIndex(items->first);
+}
+
+void TFInfopdo::BitBtn1Click()
+{
+    const Status saved = SaveStoredPdo(m_table, m_context.paths.SdoPdoXmlPath);
+    if (!saved.ok()) {
+        m_context.messages.showError(saved.error());
+        return;
+    }
+    accept();
+}
+
+void TFInfopdo::Button1Click()
+{
+    const Status exported = ExportStoredPdo(m_table, m_context.paths.ProjectDir);
+    if (!exported.ok())
+        m_context.messages.showError(exported.error());
+}
+
+void TFInfopdo::BitBtn4Click()
+{
+    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
+    if (!workbook)
+        return;
+    // The import is quiet: whatever it placed stays, every failure included.
+    ImportStoredPdo(m_table, *workbook, [this] {
+        for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+            TabControls& c = controls(tab);
+            const QSignalBlocker blockPdo(c.LPdoCan);
+            const QSignalBlocker blockSdo(c.LSdoCan);
+            c.LSdoCan->clear();
+            clearEntryControls(c);
+            // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
+            // lists the PDO's entries again so that list positions and entries stay in step.
+            deselect(c.LPdoCan);
+        }
+    });
 }
 
 } // namespace velmaro

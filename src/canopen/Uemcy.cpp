@@ -152,9 +152,8 @@ QWidget* TFemcy::buildPage(int side)
         edit->setObjectName(QStringLiteral("E") + attribute + suffix);
         edit->setFixedWidth(widths[r.width]);
         const QString name = QLatin1String(r.caption);
-        auto* label = new QLabel(name + QString(qMax(2, 26 - int(name.size())), QLatin1Char(' ')) +
-                                     QLatin1String(r.range),
-                                 page);
+        auto* label = new QLabel(
+            name + QString(qMax(2, 26 - int(name.size())), QLatin1Char(' ')) + QLatin1String(r.range), page);
         label->setObjectName(attribute + suffix);
         label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); // the blanks align the ranges
         edits->addWidget(edit, row, 0);
@@ -200,7 +199,8 @@ QWidget* TFemcy::buildPage(int side)
     };
     p.deleteButton = pageButton("Delete", QStringLiteral("Delete EMCY"));
     p.newButton = pageButton("New", QStringLiteral("New EMCY"));
-    p.modifyButton = pageButton("Modify", side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"));
+    p.modifyButton =
+        pageButton("Modify", side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"));
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.enable);

@@ -1,11 +1,233 @@
 #include "canopen/Updo.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 namespace velmaro {
+
+namespace {
+
+constexpr int kColumns = 6;
+constexpr int kRows = PdoShownRows + 1;
+constexpr int kHeadingRole = Qt::UserRole + 1;
+
+// Draws the heading shown over row 0, whose cells hold the attribute names.
+class HeadingDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant heading = index.data(kHeadingRole);
+        if (heading.isValid()) {
+            option->text = heading.toString();
+            option->font.setBold(true);
+        }
+    }
+};
+
+QTableWidgetItem* fixedItem(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(QColor(0xE8, 0xE8, 0xE8));
+    return item;
+}
+
+} // namespace
+
+PdoGrid::PdoGrid(QWidget* parent) : QTableWidget(parent)
+{
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setMinimumSectionSize(1); // the shared width may be narrow
+    setItemDelegate(new HeadingDelegate(this));
+    prepare();
+}
+
+void PdoGrid::prepare()
+{
+    setColumnCount(kColumns);
+    setRowCount(kRows);
+    static const QStringList shown{QStringLiteral("N\u00B0"), QStringLiteral("cobid"), QStringLiteral("id_dev_orig"),
+                                   QStringLiteral("en_traslate"), QStringLiteral("posid"), QStringLiteral("n_tPDO")};
+    const QStringList cells = QStringList{QStringLiteral("N")} + RpdoDefTable().AttributeNames;
+    for (int c = 0; c < kColumns; ++c) {
+        QTableWidgetItem* heading = fixedItem(cells.at(c));
+        heading->setData(kHeadingRole, shown.at(c));
+        setItem(0, c, heading);
+    }
+    for (int r = 1; r < kRows; ++r) {
+        setItem(r, 0, fixedItem(QString::number(r - 1)));
+        for (int c = 1; c < kColumns; ++c)
+            setItem(r, c, new QTableWidgetItem(QString()));
+    }
+}
+
+void PdoGrid::showRows(const QList<QStringList>& side)
+{
+    for (int r = 1; r < kRows; ++r) {
+        const QStringList row = side.value(r - 1);
+        for (int c = 1; c < kColumns; ++c)
+            item(r, c)->setText(row.value(c - 1));
+    }
+}
+
+void PdoGrid::readRows(QList<QStringList>& side)
+{
+    while (side.size() < PdoShownRows)
+        side.append(QStringList(PdoColumnCount, QString()));
+    for (int r = 1; r < kRows; ++r) {
+        for (int c = 1; c < kColumns; ++c)
+            side[r - 1][c - 1] = cellText(r, c);
+    }
+}
+
+void PdoGrid::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+QString PdoGrid::cellText(int row, int column) const
+{
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
 
 TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("TFpdo").mid(1));
     setWindowTitle(QStringLiteral("Define Traslate PDO"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    resize(640, 380);
+
+    TabbedNotebook1 = new QTabWidget(this);
+    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
+    sga = new PdoGrid(TabbedNotebook1);
+    sga->setObjectName(QStringLiteral("sga"));
+    sgb = new PdoGrid(TabbedNotebook1);
+    sgb->setObjectName(QStringLiteral("sgb"));
+    TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
+    TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
+
+    auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QLatin1String(caption), this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false); // Enter typed in a grid must not press a button
+        return b;
+    };
+    bitbtn1 = button("bitbtn1", "OK");
+    bitbtn2 = button("bitbtn2", "Cancel");
+    button1 = button("button1", "Export");
+    bitbtn4 = button("bitbtn4", "Import");
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(bitbtn1);
+    bar->addWidget(bitbtn2);
+    bar->addStretch();
+    bar->addWidget(button1);
+    bar->addWidget(bitbtn4);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TabbedNotebook1);
+    layout->addLayout(bar);
+
+    connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
+    connect(bitbtn2, &QPushButton::clicked, this, &TFpdo::reject);
+    connect(button1, &QPushButton::clicked, this, &TFpdo::Button1Click);
+    connect(bitbtn4, &QPushButton::clicked, this, &TFpdo::BitBtn4Click);
+}
+
+void TFpdo::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFpdo::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TFpdo::FormShow()
+{
+    sga->prepare();
+    sgb->prepare();
+    const TableLoadResult load = LoadPdoTable(m_context.paths.RpdoDefXmlPath, m_table);
+    showGrids(); // rows read before a failure are shown
+    if (!load.ok())
+        m_context.messages.showMessage(load.message);
+}
+
+void TFpdo::FormResize()
+{
+    for (PdoGrid* grid : {sga, sgb}) {
+        const int width = SharedColumnWidth(grid->width(), grid->columnCount());
+        grid->horizontalHeader()->setDefaultSectionSize(std::max(width, 1));
+        for (int c = 0; c < grid->columnCount(); ++c)
+            grid->setColumnWidth(c, std::max(width, 1));
+    }
+}
+
+void TFpdo::BitBtn1Click()
+{
+    readGrids();
+    const Status saved = SavePdoTable(m_context.paths.RpdoDefXmlPath, m_table);
+    if (!saved.ok()) {
+        m_context.messages.showError(saved.error());
+        return;
+    }
+    accept();
+}
+
+void TFpdo::BitBtn4Click()
+{
+    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
+    if (!workbook)
+        return;
+    // Quiet by design: whatever was placed before a failure stays, nothing is reported.
+    ImportPdoTable(*workbook, m_table);
+    showGrids();
+}
+
+void TFpdo::Button1Click()
+{
+    readGrids();
+    const Status written = ExportPdoTable(m_context.paths.ProjectDir, m_table);
+    if (!written.ok())
+        m_context.messages.showError(written.error());
+}
+
+void TFpdo::readGrids()
+{
+    sga->commitOpenEditor();
+    sgb->commitOpenEditor();
+    sga->readRows(m_table.sideA);
+    sgb->readRows(m_table.sideB);
+}
+
+void TFpdo::showGrids()
+{
+    sga->showRows(m_table.sideA);
+    sgb->showRows(m_table.sideB);
 }
 
 } // namespace velmaro

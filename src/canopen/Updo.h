@@ -1,19 +1,68 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "canopen/PdoTable.h"
 
 #include <QDialog>
+#include <QTableWidget>
+
+class QPushButton;
+class QTabWidget;
 
 namespace velmaro {
 
+// One side's grid: 6 columns (1 fixed), 11 rows, row 0 the heading row whose cells hold the
+// attribute names while the heading shown is drawn over them.
+class PdoGrid : public QTableWidget
+{
+    Q_OBJECT
+public:
+    explicit PdoGrid(QWidget* parent = nullptr);
+    // Sets the size, the heading row and the row numbers, and empties every record cell.
+    void prepare();
+    // Shows grid rows 1 to 10 from the side's first ten rows.
+    void showRows(const QList<QStringList>& side);
+    // Copies the cells of rows 1 to 10 into the side's first ten rows (rows beyond stay).
+    void readRows(QList<QStringList>& side);
+    // Ends an edit in progress so that the typed text counts.
+    void commitOpenEditor();
+    QString cellText(int row, int column) const;
+};
+
+// Editor of the PDO translation table (rpdodef.xml): one tab per direction.
 class TFpdo : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFpdo(AppContext& context, QWidget* parent = nullptr);
 
+    QTabWidget* TabbedNotebook1 = nullptr;
+    PdoGrid* sga = nullptr; // "PDO From CanA to CanB"
+    PdoGrid* sgb = nullptr; // "PDO From CanB to CanA"
+    QPushButton* bitbtn1 = nullptr; // OK
+    QPushButton* bitbtn2 = nullptr; // Cancel
+    QPushButton* button1 = nullptr; // Export
+    QPushButton* bitbtn4 = nullptr; // Import
+
+    void FormShow();
+    void FormResize();
+    void BitBtn1Click();
+    void BitBtn4Click();
+    void Button1Click();
+
+    // The whole in-memory table, records beyond the tenth included.
+    const PdoTable& table() const { return m_table; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void readGrids();
+    void showGrids();
+
     AppContext& m_context;
+    PdoTable m_table;
 };
 
 } // namespace velmaro

@@ -6,12 +6,14 @@ namespace velmaro::cli {
 // declaration and one entry below.
 std::unique_ptr<TableSession> CreatePdoTableSession();
 std::unique_ptr<TableSession> CreateEmcyWordTableSession();
+std::unique_ptr<TableSession> CreateStoredPdoTableSession();
 std::unique_ptr<TableSession> CreateEmcyTableSession();
 
 const QList<CliTable>& CliTables()
 {
     static const QList<CliTable> tables = {
         {"rpdodef", &CreatePdoTableSession},
+        {"sdopdo", &CreateStoredPdoTableSession},
         {"emcydef", &CreateEmcyTableSession},
         {"emcyword", &CreateEmcyWordTableSession},
     };

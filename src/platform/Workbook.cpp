@@ -9,6 +9,9 @@ QString FormatWorkbookNumber(double value)
 {
     if (value == 0)
         return QStringLiteral("0"); // also -0
+    // Whole numbers below 10^15 print exactly as integers; the common case, and much faster.
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     // QString::number never uses the C locale; 'g' drops trailing zeros and the decimal point.
     return QString::number(value, 'g', 15);
 }

@@ -1,7 +1,5 @@
 #include "platform/WorkbookReaders.h"
 
-#include <QLocale>
-
 #include <pugixml.hpp>
 
 #include <cstring>
@@ -79,7 +77,7 @@ QString cellText(const pugi::xml_node& cell)
     if (!std::strcmp(type, "float") || !std::strcmp(type, "percentage") || !std::strcmp(type, "currency")) {
         const char* value = attr(cell, "value");
         bool ok = false;
-        const double number = QLocale::c().toDouble(QString::fromUtf8(value ? value : ""), &ok);
+        const double number = QByteArray(value ? value : "").trimmed().toDouble(&ok); // locale-independent
         return ok ? FormatWorkbookNumber(number) : paragraphs(cell);
     }
     if (!std::strcmp(type, "boolean")) {

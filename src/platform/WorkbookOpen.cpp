@@ -23,7 +23,7 @@ void SparseSheet::set(int row, int column, QString text)
 {
     if (text.isEmpty())
         return;
-    m_rows[row][column] = std::move(text);
+    m_rows[row].emplace_back(column, std::move(text));
 }
 
 WorksheetRows SparseSheet::usedRange() const
@@ -34,8 +34,10 @@ WorksheetRows SparseSheet::usedRange() const
     int firstColumn = kMaxColumns;
     int lastColumn = -1;
     for (const auto& [row, cells] : m_rows) {
-        firstColumn = std::min(firstColumn, cells.begin()->first);
-        lastColumn = std::max(lastColumn, cells.rbegin()->first);
+        for (const auto& cell : cells) {
+            firstColumn = std::min(firstColumn, cell.first);
+            lastColumn = std::max(lastColumn, cell.first);
+        }
     }
     result.columns = lastColumn - firstColumn + 1;
     const int firstRow = m_rows.begin()->first;
@@ -46,9 +48,11 @@ WorksheetRows SparseSheet::usedRange() const
         WorksheetRow out;
         out.sheetRow = row + 1;
         if (it != m_rows.end() && it->first == row) {
-            const auto& cells = it->second;
-            out.cells = QStringList(cells.rbegin()->first - firstColumn + 1, QString());
-            for (const auto& [column, text] : cells)
+            int width = 0;
+            for (const auto& cell : it->second)
+                width = std::max(width, cell.first - firstColumn + 1);
+            out.cells = QStringList(width, QString());
+            for (const auto& [column, text] : it->second)
                 out.cells[column - firstColumn] = text;
             ++it;
         }

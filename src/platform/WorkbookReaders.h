@@ -22,7 +22,8 @@ public:
     WorksheetRows usedRange() const;
 
 private:
-    std::map<int, std::map<int, QString>> m_rows;
+    // Cells of each row in arrival order; sorted by column (last write wins) when the range is built.
+    std::map<int, std::vector<std::pair<int, QString>>> m_rows;
 };
 
 // A zip package opened read-only; entries are read whole, up to a size limit.

@@ -1,7 +1,5 @@
 #include "platform/WorkbookReaders.h"
 
-#include <QLocale>
-
 #include <pugixml.hpp>
 
 #include <cstring>
@@ -228,7 +226,7 @@ private:
         if (std::strcmp(type, "e") == 0)
             return QString(); // an error value is no value
         bool ok = false;
-        const double number = QLocale::c().toDouble(QString::fromUtf8(value).trimmed(), &ok);
+        const double number = QByteArray(value).trimmed().toDouble(&ok); // locale-independent
         return ok ? FormatWorkbookNumber(number) : QString::fromUtf8(value);
     }
 

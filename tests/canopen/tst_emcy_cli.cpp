@@ -52,9 +52,12 @@ QString workbook(const QString& name)
 const QByteArray twoRows =
     "<emcydef>"
     "<row id_dev=\"9\" mask_eq_ec=\"\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" mask_eq_m3=\"5\" "
-    "enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" bypass_set=\"37\"/>"
-    "<row id_dev=\"4\" mask_eq_ec=\"0xFF\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" mask_eq_m3=\"5\" "
-    "enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" bypass_set=\"17\"/>"
+    "enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" "
+    "bypass_set=\"37\"/>"
+    "<row id_dev=\"4\" mask_eq_ec=\"0xFF\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" "
+    "mask_eq_m3=\"5\" "
+    "enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" "
+    "bypass_set=\"17\"/>"
     "</emcydef>";
 
 } // namespace
@@ -62,7 +65,7 @@ const QByteArray twoRows =
 class TestEmcyCli : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void exportsAsTheEditorDoes()
     {
         QTemporaryDir dir;

@@ -2,6 +2,8 @@
 #include "canopen/EmcyTable.h"
 #include "platform/Workbook.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmaro;
@@ -34,7 +36,7 @@ EmcyTable tableWithLabels(const QStringList& a, const QStringList& b = {})
 class TestEmcyTable : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void unpacksBypassSet_data()
     {
         QTest::addColumn<int>("packed");
@@ -94,22 +96,34 @@ private Q_SLOTS:
         QTest::addColumn<bool>("rejected");
         QTest::addColumn<int>("messages");
         const QStringList lines{"5", "12", "0xA"};
-        QTest::newRow("duplicate") << lines << "12" << "5" << true << 0 << true << 1;
-        QTest::newRow("leading zero differs") << lines << "012" << "5" << true << 0 << false << 0;
-        QTest::newRow("hex form differs") << lines << "0x5" << "5" << true << 0 << false << 0;
-        QTest::newRow("case differs") << lines << "0XA" << "5" << true << 0 << false << 0;
-        QTest::newRow("blank not trimmed") << lines << " 12" << "5" << true << 0 << false << 0;
-        QTest::newRow("range not tested") << lines << "500" << "5" << true << 0 << false << 0;
-        QTest::newRow("empty") << lines << "" << "5" << true << 0 << true << 1;
-        QTest::newRow("empty and an empty line: two messages")
-            << QStringList{"1", ""} << "" << "1" << true << 0 << true << 2;
-        QTest::newRow("modify unchanged: not tested") << lines << "12" << "12" << false << 0 << false << 0;
-        QTest::newRow("modify unchanged empty: not tested")
-            << QStringList{""} << "" << "" << false << 0 << false << 0;
-        QTest::newRow("modify to another line") << lines << "5" << "12" << false << 0 << true << 1;
-        QTest::newRow("other side's lines not scanned") << lines << "12" << "5" << true << 1 << false << 0;
-        QTest::newRow("unknown side scans nothing") << lines << "12" << "5" << true << 2 << false << 0;
-        QTest::newRow("unknown side, empty text") << lines << "" << "5" << true << 7 << true << 1;
+        QTest::newRow("duplicate") << lines << "12"
+                                   << "5" << true << 0 << true << 1;
+        QTest::newRow("leading zero differs") << lines << "012"
+                                              << "5" << true << 0 << false << 0;
+        QTest::newRow("hex form differs") << lines << "0x5"
+                                          << "5" << true << 0 << false << 0;
+        QTest::newRow("case differs") << lines << "0XA"
+                                      << "5" << true << 0 << false << 0;
+        QTest::newRow("blank not trimmed") << lines << " 12"
+                                           << "5" << true << 0 << false << 0;
+        QTest::newRow("range not tested") << lines << "500"
+                                          << "5" << true << 0 << false << 0;
+        QTest::newRow("empty") << lines << ""
+                               << "5" << true << 0 << true << 1;
+        QTest::newRow("empty and an empty line: two messages") << QStringList{"1", ""} << ""
+                                                               << "1" << true << 0 << true << 2;
+        QTest::newRow("modify unchanged: not tested") << lines << "12"
+                                                      << "12" << false << 0 << false << 0;
+        QTest::newRow("modify unchanged empty: not tested") << QStringList{""} << ""
+                                                            << "" << false << 0 << false << 0;
+        QTest::newRow("modify to another line") << lines << "5"
+                                                << "12" << false << 0 << true << 1;
+        QTest::newRow("other side's lines not scanned") << lines << "12"
+                                                        << "5" << true << 1 << false << 0;
+        QTest::newRow("unknown side scans nothing") << lines << "12"
+                                                    << "5" << true << 2 << false << 0;
+        QTest::newRow("unknown side, empty text") << lines << ""
+                                                  << "5" << true << 7 << true << 1;
     }
     void checksIdentifier()
     {
@@ -225,21 +239,22 @@ private Q_SLOTS:
         QTest::addColumn<bool>("complete");
         const QStringList a{"7", "", "2", "3", "4", "5", "6", "7", "8", "9", "", "3"};
         const QStringList b{"0x10", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "37"};
-        QTest::newRow("both sides") << QList<QStringList>{a, b} << QStringList{"7"} << QStringList{"0x10"} << true;
+        QTest::newRow("both sides") << QList<QStringList>{a, b} << QStringList{"7"} << QStringList{"0x10"}
+                                    << true;
         QStringList emptyFlag = b;
         emptyFlag[11].clear();
         QTest::newRow("empty flag stops at that record")
             << QList<QStringList>{a, emptyFlag, a} << QStringList{"7"} << QStringList{} << false;
         QStringList textFlag = b;
         textFlag[11] = QStringLiteral("3.5");
-        QTest::newRow("non-integer flag stops") << QList<QStringList>{textFlag, a} << QStringList{} << QStringList{}
-                                                << false;
-        QTest::newRow("eleven columns stop") << QList<QStringList>{a.mid(0, 11)} << QStringList{} << QStringList{}
-                                             << false;
+        QTest::newRow("non-integer flag stops")
+            << QList<QStringList>{textFlag, a} << QStringList{} << QStringList{} << false;
+        QTest::newRow("eleven columns stop")
+            << QList<QStringList>{a.mid(0, 11)} << QStringList{} << QStringList{} << false;
         QStringList emptyId = a;
         emptyId[0].clear();
-        QTest::newRow("empty identifier stays empty") << QList<QStringList>{emptyId} << QStringList{""}
-                                                      << QStringList{} << true;
+        QTest::newRow("empty identifier stays empty")
+            << QList<QStringList>{emptyId} << QStringList{""} << QStringList{} << true;
     }
     void importsWorksheetRecords()
     {
@@ -271,6 +286,83 @@ private Q_SLOTS:
         const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
         QCOMPARE(outcome.outcome, ImportOutcome::Outcome::NoWorksheet);
         QCOMPARE(t.size(), 0);
+    }
+    void savesSidesInLabelOrder_data()
+    {
+        QTest::addColumn<QStringList>("labelsA");
+        QTest::addColumn<QStringList>("labelsB");
+        QTest::addColumn<QStringList>("written"); // id_dev of the rows, "#n" marking the n-th entry of A
+        QTest::newRow("integer value order")
+            << QStringList{"20", "3", "0x10"} << QStringList{} << QStringList{"#1", "#2", "#0"};
+        QTest::newRow("equal labels: later listed first")
+            << QStringList{"7", "2", "7", "+7"} << QStringList{} << QStringList{"#1", "#3", "#2", "#0"};
+        QTest::newRow("side B after side A")
+            << QStringList{"9"} << QStringList{"1"} << QStringList{"#0", "B"};
+        QTest::newRow("sentinel, then labels above it")
+            << QStringList{"1000000", "999999", "5", "0x100000"} << QStringList{}
+            << QStringList{"#2", "#1", "#0", "#3"};
+        QTest::newRow("negative before zero")
+            << QStringList{"0", "-1"} << QStringList{} << QStringList{"#1", "#0"};
+    }
+    void savesSidesInLabelOrder()
+    {
+        QFETCH(QStringList, labelsA);
+        QFETCH(QStringList, labelsB);
+        EmcyTable t;
+        for (int i = 0; i < labelsA.size(); ++i) {
+            TClEmcy e;
+            e.id_dev = QStringLiteral("#%1").arg(i); // the label, not id_dev, is the key
+            AppendEmcy(t, 0, e, labelsA.at(i));
+        }
+        for (const QString& l : labelsB) {
+            TClEmcy e;
+            e.id_dev = QStringLiteral("B");
+            AppendEmcy(t, 1, e, l);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("\\emcydef.xml");
+        QVERIFY(SaveEmcyTable(path, t).ok());
+        QFile f(dir.filePath(QStringLiteral("emcydef.xml")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray xml = f.readAll();
+        QStringList written;
+        for (qsizetype at = 0; (at = xml.indexOf("id_dev=\"", at)) >= 0;) {
+            at += 8;
+            written << QString::fromUtf8(xml.mid(at, xml.indexOf('"', at) - at));
+        }
+        QTEST(written, "written");
+        // What the save writes reads back to the same lists.
+        EmcyTable back;
+        QVERIFY(LoadEmcyTable(path, back).complete);
+        QCOMPARE(back.size(), t.size());
+    }
+
+    void refusesSaveOfNonIntegerLabel_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("side");
+        QTest::newRow("empty label on A") << "" << 0;
+        QTest::newRow("text on B") << "abc" << 1;
+        QTest::newRow("trailing blank") << "5 " << 0;
+    }
+    void refusesSaveOfNonIntegerLabel()
+    {
+        QFETCH(QString, label);
+        QFETCH(int, side);
+        EmcyTable t;
+        AppendEmcy(t, 0, TClEmcy{}, QStringLiteral("1"));
+        AppendEmcy(t, side, TClEmcy{}, label);
+        QTemporaryDir dir;
+        const QString native = dir.filePath(QStringLiteral("emcydef.xml"));
+        QFile old(native);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("<emcydef/>");
+        old.close();
+        const Status saved = SaveEmcyTable(native, t);
+        QVERIFY(!saved.ok());
+        QCOMPARE(saved.error(), QStringLiteral("'%1' is not a valid integer value").arg(label));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("<emcydef/>"));
     }
 };
 

@@ -64,8 +64,7 @@ QStringList lines(const QListWidget* list)
     return l;
 }
 
-template <typename T>
-T* child(const TFemcy& w, const QByteArray& name)
+template <typename T> T* child(const TFemcy& w, const QByteArray& name)
 {
     T* c = w.findChild<T*>(QString::fromLatin1(name));
     if (!c)
@@ -109,7 +108,7 @@ QString workbook(const QString& name)
 class TestEmcyWindow : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void layout()
     {
         Project p;
@@ -123,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(w.enableb->text(), QStringLiteral("Enabled_Traslate to CANA"));
         QVERIFY(w.DeleteA->x() < w.NewA->x() && w.NewA->x() < w.ModifyA->x());
         QVERIFY(child<QLineEdit>(w, "Eid_devA")->width() < child<QLineEdit>(w, "Emask_eq_erA")->width());
-        QVERIFY(child<QLineEdit>(w, "Emask_eq_erB")->width() < child<QLineEdit>(w, "Eenmask_eq_m2B")->width());
+        QVERIFY(child<QLineEdit>(w, "Emask_eq_erB")->width() <
+                child<QLineEdit>(w, "Eenmask_eq_m2B")->width());
     }
 
     void loadsFlagAndIdentifier_data()
@@ -136,12 +136,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("option");
         QTest::newRow("35: page B, enabled, error code high") << QByteArray("5") << QByteArray("35") << "B"
                                                               << "5" << true << "r2";
-        QTest::newRow("16: page A, Manu3") << QByteArray("0x7F") << QByteArray("16") << "A" << "0x7F" << false
-                                           << "r8";
-        QTest::newRow("30: code 15 leaves the options") << QByteArray("9") << QByteArray("30") << "A" << "9"
-                                                        << false << "r1";
-        QTest::newRow("empty id_dev listed as 0") << QByteArray("") << QByteArray("7") << "A" << "0" << true
-                                                  << "r9";
+        QTest::newRow("16: page A, Manu3") << QByteArray("0x7F") << QByteArray("16") << "A"
+                                           << "0x7F" << false << "r8";
+        QTest::newRow("30: code 15 leaves the options") << QByteArray("9") << QByteArray("30") << "A"
+                                                        << "9" << false << "r1";
+        QTest::newRow("empty id_dev listed as 0") << QByteArray("") << QByteArray("7") << "A"
+                                                  << "0" << true << "r9";
     }
     void loadsFlagAndIdentifier()
     {
@@ -171,13 +171,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("linesA");
         const QByteArray missing = "<row id_dev=\"4\"/>";
-        QTest::newRow("missing attribute") << document(row("1", "0") + missing + row("2", "0")) << "Error in reading file XML"
-                                           << QStringList{"1"};
+        QTest::newRow("missing attribute") << document(row("1", "0") + missing + row("2", "0"))
+                                           << "Error in reading file XML" << QStringList{"1"};
         QTest::newRow("empty flag") << document(row("1", "0") + row("3", "")) << "Error in reading file XML"
                                     << QStringList{"1"};
-        QTest::newRow("flag not an integer") << document(row("1", "0") + row("3", "0x")) << "Error in reading file XML"
-                                             << QStringList{"1"};
-        QTest::newRow("not well-formed") << QByteArray("<emcydef><row") << "Error in reading file XML" << QStringList{};
+        QTest::newRow("flag not an integer")
+            << document(row("1", "0") + row("3", "0x")) << "Error in reading file XML" << QStringList{"1"};
+        QTest::newRow("not well-formed")
+            << QByteArray("<emcydef><row") << "Error in reading file XML" << QStringList{};
         QTest::newRow("no file") << QByteArray() << "File XML not found" << QStringList{};
     }
     void readErrorsKeepEarlierRowsUnselected()
@@ -393,6 +394,49 @@ private Q_SLOTS:
         QVERIFY(p.r.messages.all.isEmpty());
         QCOMPARE(lines(w.LBCanA), QStringList{"5"});
         QVERIFY(w.LBCanA->selectedItems().isEmpty());
+    }
+
+    void writeFailuresAreReported()
+    {
+        Project p;
+        p.r.paths.ProjectDir = p.dir.path() + QStringLiteral("\\gone");
+        SetDocumentPaths(p.r.paths);
+        TFemcy w(p.r.context);
+        w.show();
+        setId(w, "A", QStringLiteral("1"));
+        w.NewA->click();
+        p.r.messages.clear();
+        w.button1->click();
+        w.LbButton1->click();
+        QCOMPARE(p.r.messages.errors.size(), 2);
+        QVERIFY(p.r.messages.errors.at(0).startsWith(QStringLiteral("Cannot create file")));
+        QVERIFY(p.r.messages.errors.at(1).startsWith(QStringLiteral("Cannot create file")));
+        QVERIFY(w.isVisible());
+        QCOMPARE(lines(w.LBCanA), QStringList{"1"});
+    }
+
+    void clickingALineShowsItsEntry()
+    {
+        Project p;
+        p.write(document(row("1", "17") + row("2", "30") + row("3", "4")));
+        TFemcy w(p.r.context);
+        w.show();
+        QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r8"));
+        auto click = [&w](int line) {
+            const QRect r = w.LBCanA->visualItemRect(w.LBCanA->item(line));
+            QTest::mouseClick(w.LBCanA->viewport(), Qt::LeftButton, {}, r.center());
+        };
+        click(1); // code 15: the options stay as they were
+        QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("2"));
+        QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r8"));
+        QVERIFY(!w.enablea->isChecked());
+        click(2);
+        QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("3"));
+        QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r3"));
+        // Modify reads the controls back: the shown option replaces the entry's code.
+        click(1);
+        w.ModifyA->click();
+        QCOMPARE(w.table().sides[0].entries.at(1).alias_use, 2);
     }
 
     void cancelledImportChangesNothing()

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "app/ProjectPaths.h"
+#include "app/Result.h"
+#include "canopen/TableMechanisms.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace velmaro {
+
+// One stored SDO entry of a PDO: the SDO object of the other CAN side and the position composition
+// (16 x M + L: PDO byte paired with the SDO's high byte, PDO byte paired with its low byte).
+struct TClSdo
+{
+    QString Index;
+    QString Subindex;
+    QString Poscomp;
+};
+
+// One PDO of a tab: its COB-ID as listed, its 1-based position in the tab's list (the number stored
+// entries refer to) and its stored entries.
+struct TClPdo
+{
+    QString CobId;
+    int Number = 0;
+    QList<TClSdo> Sdos;
+};
+
+// Tab "CanA" is side A, tab "CanB" side B.
+enum class PdoTab
+{
+    CanA,
+    CanB
+};
+
+QString TabName(PdoTab tab);
+
+// Everything the stored-PDO editor holds between a showing and its OK or Cancel.
+struct StoredPdoTable
+{
+    QList<TClPdo> PdoListA;
+    QList<TClPdo> PdoListB;
+    QList<TClSdo> SdoRefListA; // from the SDO table, Index and Subindex only
+    QList<TClSdo> SdoRefListB;
+
+    QList<TClPdo>& pdos(PdoTab tab) { return tab == PdoTab::CanA ? PdoListA : PdoListB; }
+    const QList<TClPdo>& pdos(PdoTab tab) const { return tab == PdoTab::CanA ? PdoListA : PdoListB; }
+    QList<TClSdo>& refs(PdoTab tab) { return tab == PdoTab::CanA ? SdoRefListA : SdoRefListB; }
+    const QList<TClSdo>& refs(PdoTab tab) const { return tab == PdoTab::CanA ? SdoRefListA : SdoRefListB; }
+    void clear();
+};
+
+// The Copy/Paste buffer of one tab: index, subindex and position composition texts. Empty until the
+// first Copy; it outlives the showings of the window.
+struct StoredPdoCopyBuffer
+{
+    QString index;
+    QString subindex;
+    QString poscomp;
+};
+
+// "sdopdo": "index", "subindex", "nrpdo", "poscomp".
+const TableDefinition& SdoPdoTable();
+
+namespace storedpdo {
+
+inline constexpr int kMaxPdoNumber = 127; // seven bits of "nrpdo"
+inline constexpr int kCanBFlag = 128;     // bit 7 of "nrpdo"
+inline constexpr int kLastByteItem = 8;   // "B8"
+
+inline const QString kSdoNotFound = QStringLiteral("File SDO XML not found");
+inline const QString kSdoReadError = QStringLiteral("Error in reading file SDO XML");
+inline const QString kPdoNotFound = QStringLiteral("File PDO XML not found");
+inline const QString kPdoReadError = QStringLiteral("Error in reading file PDO XML");
+inline const QString kStoredNotFound = QStringLiteral("File SDOPDO XML not found");
+inline const QString kStoredReadError = QStringLiteral("Error in reading file SDOPDO XML");
+inline const QString kInSdoTable = QStringLiteral("Index or Subindex Not Valid,Sdo Already Exists");
+inline const QString kAlreadyStored = QStringLiteral("Index or Subindex Not Valid");
+
+} // namespace storedpdo
+
+// "nrpdo" of an entry of the PDO numbered `number` on `tab`: the number, plus 128 on tab "CanB".
+int PackNrpdo(int number, PdoTab tab);
+// The tab and PDO number that an "nrpdo" value names (bit 7: "CanB"; bits 0 to 6: the number).
+std::pair<PdoTab, int> UnpackNrpdo(qint32 nrpdo);
+
+// Decimal text of 16 x high + low, with the radio items ("none" = 0, "B1".."B8" = 1..8).
+QString ComposePoscomp(int highItem, int lowItem);
+// Radio items for a composition text: high and low nibble, a nibble above 8 giving "B8".
+// Fails with the conversion error when the text is not an integer.
+Result<std::pair<int, int>> SplitPoscomp(const QString& poscomp);
+
+// Where an entry sits: PDO position in the tab's list, entry position in its Sdos.
+struct EntryPosition
+{
+    int pdo = -1;
+    int sdo = -1;
+};
+
+// Outcome of a check or an edit: accepted, rejected with a fixed message (plain box), or abandoned by
+// a conversion error (error box).
+struct EditOutcome
+{
+    enum Kind
+    {
+        Accepted,
+        Rejected,
+        Failed
+    };
+    Kind kind = Accepted;
+    QString message;
+    bool accepted() const { return kind == Accepted; }
+};
+
+// Accepts the pair unless the tab's SDO table holds it, or another stored entry of the tab (other than
+// `except`) has it. Values are compared as integers; a subindex is converted only where the index
+// matched, nothing at all when the lists are empty.
+EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
+                          const std::optional<EntryPosition>& except, const QList<TClPdo>& pdos,
+                          const QList<TClSdo>& refs);
+
+// New: checks the pair and appends an entry to the PDO at `pdoPosition`.
+EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, const TClSdo& entry);
+// Modify: checks the pair, the entry itself excepted, and replaces it.
+EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, const TClSdo& entry);
+
+// The failed reads of a showing, in order; the window shows each one's message in a plain box.
+using LoadFailures = QList<TableLoadResult>;
+QStringList MessagesOf(const LoadFailures& failures);
+
+// Reads the SDO reference lists from the SDO table at `path`.
+void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+// Reads the PDOs of both tabs from the PDO translation document at `path` ("en_bypass" bit 1 clear:
+// tab "CanA").
+void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+// Reads the stored entries at `path` into the PDOs already listed.
+void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+
+// A showing: empties the table, then the three independent reads in order.
+LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table);
+
+// The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
+// "index", "subindex", "nrpdo", "poscomp". Refuses, naming the tab and the PDO, an entry of a PDO
+// beyond the 127th of its tab: its number does not fit beside the tab bit of "nrpdo".
+struct StoredPdoSides
+{
+    TableSideRows sideA;
+    TableSideRows sideB;
+};
+Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table);
+
+// OK: writes the document at `path`, ordered by (Index, Subindex), equal pairs in list order; nothing
+// is written on a failure.
+Status SaveStoredPdo(const StoredPdoTable& table, const QString& path);
+
+// Export: sdopdo.csv in the project folder, entries in list order, no heading line.
+Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir);
+
+// Import from the workbook at `workbookPath`: the editor's `emptyStep` first; once the worksheet
+// "sdopdo" is found every PDO's entries are dropped, then each record goes to the PDO that its third
+// field names. `skipped`, when given, counts the records naming a PDO the tab does not have.
+ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath,
+                              const std::function<void()>& emptyStep, int* skipped = nullptr);
+ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
+                              const std::function<void()>& emptyStep, int* skipped = nullptr);
+
+} // namespace velmaro

@@ -1,0 +1,233 @@
+#include "canopen/Updo.h"
+#include "support/Recorders.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace velmaro;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray row(int cobid, int flag)
+{
+    return QStringLiteral("<row cobid=\"%1\" id_dev_orig=\"d\" en_bypass=\"%2\" posind=\"p\" n_tpdo=\"n\"/>")
+        .arg(cobid)
+        .arg(flag)
+        .toUtf8();
+}
+
+QStringList gridRow(PdoGrid* grid, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        cells << grid->cellText(r, c);
+    return cells;
+}
+
+} // namespace
+
+class TestPdoWindow : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    test::Recorders m_r;
+    TFpdo* m_w = nullptr;
+    QString docFile() const { return m_dir.filePath(QStringLiteral("rpdodef.xml")); }
+
+    int open(const std::function<void()>& act = {})
+    {
+        m_r.modal.onOpen = [&](QDialog& d) {
+            if (act)
+                act();
+            return d.isVisible() ? int(QDialog::Rejected) : d.result();
+        };
+        m_w->setResult(QDialog::Rejected);
+        return m_r.modal.exec(*m_w);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(docFile());
+        QFile::remove(m_dir.filePath(QStringLiteral("rpdodef.csv")));
+        m_r.paths.ProjectDir = m_dir.path();
+        SetDocumentPaths(m_r.paths);
+        m_r.messages.clear();
+        m_r.dialogs.fileRequests.clear();
+        delete m_w;
+        m_w = new TFpdo(m_r.context);
+    }
+    void cleanupTestCase() { delete m_w; }
+
+    void layoutAndMissingDocument()
+    {
+        open();
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Define Traslate PDO"));
+        QCOMPARE(m_w->TabbedNotebook1->tabText(0), QStringLiteral("PDO From CanA to CanB"));
+        QCOMPARE(m_w->TabbedNotebook1->tabText(1), QStringLiteral("PDO From CanB to CanA"));
+        QCOMPARE(m_w->sga->rowCount(), 11);
+        QCOMPARE(m_w->sgb->columnCount(), 6);
+        QCOMPARE(gridRow(m_w->sga, 0), (QStringList{"N", "cobid", "id_dev_orig", "en_bypass", "posind", "n_tpdo"}));
+        QCOMPARE(m_w->sga->cellText(1, 0), QStringLiteral("0"));
+        QCOMPARE(m_w->sgb->cellText(10, 0), QStringLiteral("9"));
+        QVERIFY(!(m_w->sga->item(0, 1)->flags() & Qt::ItemIsEditable));
+        QVERIFY(m_w->sga->item(1, 1)->flags() & Qt::ItemIsEditable);
+        QCOMPARE(m_r.messages.messages, QStringList{"File XML not found"});
+    }
+
+    void loadShowsTenOfTwelveAndOkSavesTwelve()
+    {
+        QByteArray rows;
+        for (int i = 1; i <= 12; ++i)
+            rows += row(i, 3);
+        rows += row(100, 1);
+        writeFile(docFile(), "<rpdodef>" + rows + "</rpdodef>");
+        QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
+        QVERIFY(m_r.messages.all.isEmpty());
+        QCOMPARE(gridRow(m_w->sga, 10), (QStringList{"9", "10", "d", "1", "p", "n"}));
+        QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "100", "d", "1", "p", "n"}));
+        const QByteArray saved = readFile(docFile());
+        QCOMPARE(saved.count("<row "), 13);
+        QVERIFY(saved.contains("cobid=\"12\" id_dev_orig=\"d\" en_bypass=\"3\""));
+        QVERIFY(saved.contains("cobid=\"100\" id_dev_orig=\"d\" en_bypass=\"1\""));
+    }
+
+    void readErrorShowsTheRowsBefore()
+    {
+        writeFile(docFile(), "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>");
+        open();
+        QCOMPARE(m_r.messages.messages, QStringList{"Error in reading file XML"});
+        QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "1", "d", "0", "p", "n"}));
+        QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "5", "", "", "", ""}));
+        QCOMPARE(m_w->sga->cellText(2, 1), QString());
+    }
+
+    void okWithBadCobidStaysOpenAndWritesNothing()
+    {
+        writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
+        QCOMPARE(open([&] {
+                     m_w->sga->item(2, 1)->setText(QStringLiteral("0x18G"));
+                     m_w->bitbtn1->click();
+                     QVERIFY(m_w->isVisible());
+                 }),
+                 int(QDialog::Rejected));
+        QCOMPARE(m_r.messages.errors, QStringList{"'0x18G' is not a valid integer value"});
+        QCOMPARE(readFile(docFile()), "<rpdodef>" + row(1, 2) + "</rpdodef>");
+    }
+
+    void typedCellsSavedOrderedAndCancelDropsThem()
+    {
+        open([&] {
+            m_w->sga->item(1, 1)->setText(QStringLiteral("0x181"));
+            m_w->sga->item(1, 3)->setText(QStringLiteral(" 1"));
+            m_w->sga->item(2, 1)->setText(QStringLiteral("385"));
+            m_w->sga->item(2, 3)->setText(QStringLiteral("1"));
+            m_w->sga->item(4, 1)->setText(QStringLiteral("7")); // below an empty cobid: not a record
+            m_w->bitbtn2->click();
+        });
+        QVERIFY(!QFile::exists(docFile()));
+        open([&] {
+            QCOMPARE(m_w->sga->cellText(1, 1), QString()); // reloaded empty
+            m_w->sga->item(1, 1)->setText(QStringLiteral("0x181"));
+            m_w->sga->item(1, 3)->setText(QStringLiteral(" 1"));
+            m_w->sga->item(2, 1)->setText(QStringLiteral("385"));
+            m_w->sga->item(2, 3)->setText(QStringLiteral("1"));
+            m_w->sga->item(4, 1)->setText(QStringLiteral("7"));
+            m_w->bitbtn1->click();
+        });
+        QCOMPARE(readFile(docFile()),
+                 QByteArray("<rpdodef>\n"
+                            "  <row cobid=\"385\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\" />\n"
+                            "  <row cobid=\"0x181\" id_dev_orig=\"\" en_bypass=\"2\" posind=\"\" n_tpdo=\"\" />\n"
+                            "</rpdodef>\n"));
+    }
+
+    void importThroughTheOpenDialog()
+    {
+        writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
+        m_r.dialogs.fileAnswers = {std::nullopt, QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
+        open([&] {
+            m_w->bitbtn4->click(); // cancelled: nothing changes
+            QCOMPARE(m_w->sga->cellText(1, 1), QStringLiteral("1"));
+            m_w->bitbtn4->click();
+            m_w->bitbtn2->click();
+        });
+        QCOMPARE(m_r.dialogs.fileRequests.size(), 2);
+        QCOMPARE(m_r.dialogs.fileRequests.first().initialDir, m_dir.path());
+        QVERIFY(m_r.dialogs.fileRequests.first().filter.startsWith(QStringLiteral("File EXCEL (*.xls)|*.xls|")));
+        QCOMPARE(gridRow(m_w->sga, 2), (QStringList{"1", "0x181", "7", "1", "", "2"}));
+        QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "640", "12", "0", "", "x"}));
+        QVERIFY(m_r.messages.all.isEmpty());
+        QCOMPARE(readFile(docFile()), "<rpdodef>" + row(1, 2) + "</rpdodef>"); // Cancel: not saved
+    }
+
+    void importWithoutWorksheetEmptiesQuietly()
+    {
+        writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
+        m_r.dialogs.fileAnswers = {QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_nosheet_openpyxl.xlsx")};
+        open([&] { m_w->bitbtn4->click(); });
+        QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "", "", "", "", ""}));
+        QCOMPARE(gridRow(m_w->sga, 0).at(1), QStringLiteral("cobid"));
+        QVERIFY(m_r.messages.all.isEmpty());
+    }
+
+    void exportWritesTheGridRows()
+    {
+        open([&] {
+            m_w->sgb->item(1, 1)->setText(QStringLiteral("a,b"));
+            m_w->sgb->item(1, 3)->setText(QStringLiteral("1"));
+            m_w->button1->click();
+            QVERIFY(m_w->isVisible());
+        });
+        const QByteArray csv = readFile(m_dir.filePath(QStringLiteral("rpdodef.csv")));
+        QCOMPARE(csv.count("\r\n"), 22);
+        QVERIFY(csv.contains("\r\ncobid,id_dev_orig,10,posind,n_tpdo,\r\na,b,,11,,,\r\n,,10,,,\r\n"));
+    }
+
+    void resizeSharesTheWidth()
+    {
+        open([&] {
+            m_w->resize(700, 400);
+            QCoreApplication::processEvents();
+            QVERIFY(m_w->sga->width() > 300);
+            QCOMPARE(m_w->sga->columnWidth(3), SharedColumnWidth(m_w->sga->width(), 6));
+            QCOMPARE(m_w->sgb->columnWidth(0), SharedColumnWidth(m_w->sgb->width(), 6));
+        });
+    }
+
+    void sharedColumnWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("exact") << 600 << 95;
+        QTest::newRow("rounds down") << 602 << 95;
+        QTest::newRow("half to even, down") << 603 << 95;  // 100.5 -> 100
+        QTest::newRow("half to even, up") << 609 << 97;    // 101.5 -> 102
+        QTest::newRow("rounds up") << 604 << 96;
+    }
+    void sharedColumnWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(int, expected);
+        QCOMPARE(SharedColumnWidth(width, 6), expected);
+    }
+};
+
+QTEST_MAIN(TestPdoWindow)
+#include "tst_pdo_window.moc"
