@@ -3,6 +3,8 @@
 #include "app/ProjectPaths.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
+#include "platform/Processes.h"
+#include "platform/SerialPlatform.h"
 
 namespace velmaro {
 
@@ -15,6 +17,8 @@ struct AppContext
     IFileDialogs& dialogs;
     IModalRunner& modal;
     IShell& shell;
+    ISerialPlatform& serial;
+    IProcessRunner& processes;
 };
 
 } // namespace velmaro

@@ -13,8 +13,10 @@ int main(int argc, char* argv[])
     velmaro::QtFileDialogs dialogs;
     velmaro::QtModalRunner modal;
     velmaro::QtShell shell;
+    velmaro::ProcessRunner processes;
     velmaro::ProjectPaths paths;
-    velmaro::AppContext context{paths, messages, dialogs, modal, shell};
+    velmaro::AppContext context{paths, messages, dialogs, modal, shell, velmaro::SystemSerialPlatform(),
+                                processes};
     app.setMessageBoxes(&messages);
 
     // The directory of the executable is the application directory: MASTER, PROJECTS and the INI file.

@@ -305,7 +305,7 @@ namespace {
 struct StoredPdoImport
 {
     StoredPdoTable& table;
-    int* skipped;
+    bool strict;
     bool dropped = false;
 
     void drop()
@@ -326,8 +326,11 @@ struct StoredPdoImport
             return nrpdo.status();
         const auto [tab, number] = UnpackNrpdo(*nrpdo);
         if (number > table.pdos(tab).size()) {
-            if (skipped)
-                ++*skipped;
+            if (strict)
+                return Status::failure(QStringLiteral("it names PDO %1 of tab \"%2\", which lists %3 PDO(s)")
+                                           .arg(number)
+                                           .arg(TabName(tab))
+                                           .arg(table.pdos(tab).size()));
             return Status();
         }
         TClPdo* pdo = pdoNumbered(table, tab, number);
@@ -349,17 +352,17 @@ struct StoredPdoImport
 } // namespace
 
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath,
-                              const std::function<void()>& emptyStep, int* skipped)
+                              const std::function<void()>& emptyStep, bool strict)
 {
-    StoredPdoImport import{table, skipped};
+    StoredPdoImport import{table, strict};
     return import.finish(ImportWorksheet(SdoPdoTable(), workbookPath, emptyStep,
                                          [&import](const QStringList& fields) { return import.read(fields); }));
 }
 
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
-                              const std::function<void()>& emptyStep, int* skipped)
+                              const std::function<void()>& emptyStep, bool strict)
 {
-    StoredPdoImport import{table, skipped};
+    StoredPdoImport import{table, strict};
     return import.finish(ImportWorksheet(SdoPdoTable(), workbook, emptyStep,
                                          [&import](const QStringList& fields) { return import.read(fields); }));
 }

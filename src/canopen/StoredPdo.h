@@ -162,10 +162,11 @@ Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir);
 
 // Import from the workbook at `workbookPath`: the editor's `emptyStep` first; once the worksheet
 // "sdopdo" is found every PDO's entries are dropped, then each record goes to the PDO that its third
-// field names. `skipped`, when given, counts the records naming a PDO the tab does not have.
+// field names. The editor drops a record naming a PDO that the tab does not have; `strict` (the
+// command line) ends the import at such a record instead, so that no record is lost unnoticed.
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath,
-                              const std::function<void()>& emptyStep, int* skipped = nullptr);
+                              const std::function<void()>& emptyStep, bool strict = false);
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
-                              const std::function<void()>& emptyStep, int* skipped = nullptr);
+                              const std::function<void()>& emptyStep, bool strict = false);
 
 } // namespace velmaro

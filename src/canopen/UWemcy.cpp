@@ -1,11 +1,363 @@
 #include "canopen/UWemcy.h"
 
+#include "app/WindowStyle.h"
+#include "canopen/EmcyWordDocument.h"
+
+#include <QBitmap>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(canopen);
+}
+
 namespace velmaro {
 
-TFWemcy::TFWemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+namespace {
+
+const QString WordCaption = QStringLiteral("Word n°  Emcy Define");
+const QString BitCaption = QStringLiteral("Mask BIT n°  Define");
+constexpr int KindRole = Qt::UserRole;
+enum NodeKind { WordNode = 0, BitNode = 1 };
+
+QLineEdit* edit(QWidget* parent, const QString& name)
 {
-    setObjectName(QStringLiteral("TFWemcy").mid(1));
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    return e;
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+} // namespace
+
+TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint), m_context(context)
+{
+    setObjectName(QStringLiteral("FWemcy"));
     setWindowTitle(QStringLiteral("Define EMCY Word"));
+
+    TabbedNotebook1 = new QTabWidget(this);
+    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
+    TabbedNotebook1->addTab(buildPage(emcyword::SideA), QStringLiteral("CanA"));
+    TabbedNotebook1->addTab(buildPage(emcyword::SideB), QStringLiteral("CanB"));
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("PanelBColor1"));
+    auto* bar = new QHBoxLayout(panel);
+    auto button = [panel, bar](QPushButton*& b, const char* name, const QString& caption) {
+        b = new QPushButton(caption, panel);
+        b->setObjectName(QLatin1String(name));
+        bar->addWidget(b);
+    };
+    button(bitbtn1, "bitbtn1", QStringLiteral("OK"));
+    button(bitbtn2, "bitbtn2", QStringLiteral("Cancel"));
+    button(button1, "button1", QStringLiteral("Export"));
+    button(bitbtn4, "bitbtn4", QStringLiteral("Import"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TabbedNotebook1);
+    layout->addWidget(panel);
+
+    connect(bitbtn1, &QPushButton::clicked, this, &TFWemcy::BitBtn1Click);
+    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(button1, &QPushButton::clicked, this, &TFWemcy::Button1Click);
+    connect(bitbtn4, &QPushButton::clicked, this, &TFWemcy::BitBtn4Click);
+
+    FormCreate();
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+QWidget* TFWemcy::buildPage(int side)
+{
+    const bool a = side == emcyword::SideA;
+    const QString s = a ? QStringLiteral("A") : QStringLiteral("B");
+    Page& p = pages[side];
+    auto* page = new QWidget;
+
+    p.tree = new QTreeWidget(page);
+    p.tree->setObjectName(QStringLiteral("TWCan") + s);
+    p.tree->setHeaderHidden(true);
+    p.tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    p.tree->setMinimumWidth(140);
+
+    p.wordGroup = new QGroupBox(WordCaption, page);
+    p.wordGroup->setObjectName(QStringLiteral("GBword_emcy_bitmap") + s);
+    p.index = edit(p.wordGroup, QStringLiteral("Eindex_addrm") + s);
+    p.subindex = edit(p.wordGroup, QStringLiteral("Esubindex") + s);
+    p.devid = edit(p.wordGroup, QStringLiteral("Edevid") + s);
+    auto* words = new QGridLayout(p.wordGroup);
+    words->addWidget(label(p.wordGroup, QStringLiteral("index_addrm") + s,
+                           a ? QStringLiteral("Index SDO BUS B") : QStringLiteral("Index SDO BUS A")), 0, 0);
+    words->addWidget(p.index, 0, 1);
+    words->addWidget(label(p.wordGroup, QStringLiteral("subindex") + s,
+                           a ? QStringLiteral("Subindex SDO BUS B") : QStringLiteral("Subindex SDO BUS A")), 1, 0);
+    words->addWidget(p.subindex, 1, 1);
+    words->addWidget(label(p.wordGroup, QStringLiteral("devid") + s,
+                           a ? QStringLiteral("ID EMCY BUS A") : QStringLiteral("ID EMCY BUS B")), 2, 0);
+    words->addWidget(p.devid, 2, 1);
+
+    p.bitGroup = new QGroupBox(BitCaption, p.wordGroup);
+    p.bitGroup->setObjectName(QStringLiteral("Gbebm") + s);
+    p.b0 = edit(p.bitGroup, QStringLiteral("Eb0") + s);
+    p.pos1 = edit(p.bitGroup, QStringLiteral("Eposcomp") + s);
+    p.b1 = edit(p.bitGroup, QStringLiteral("Eb1") + s);
+    p.pos2 = edit(p.bitGroup, QStringLiteral("Eposcomp") + s + QStringLiteral("2"));
+    auto* bits = new QGridLayout(p.bitGroup);
+    bits->addWidget(label(p.bitGroup, QStringLiteral("b0") + s, QStringLiteral("Mask Byte 1")), 0, 0);
+    bits->addWidget(p.b0, 0, 1);
+    bits->addWidget(label(p.bitGroup, QStringLiteral("poscomp") + s, QStringLiteral("Emcy byte 1")), 0, 2);
+    bits->addWidget(p.pos1, 0, 3);
+    bits->addWidget(label(p.bitGroup, QStringLiteral("b1") + s,
+                          a ? QStringLiteral("Mask byte 2") : QStringLiteral("Mask Byte 2")), 1, 0);
+    bits->addWidget(p.b1, 1, 1);
+    bits->addWidget(label(p.bitGroup, a ? QStringLiteral("poscompA2") : QStringLiteral("posscompb2"),
+                          QStringLiteral("Emcy Byte 2")), 1, 2);
+    bits->addWidget(p.pos2, 1, 3);
+    words->addWidget(p.bitGroup, 3, 0, 1, 2);
+
+    auto pageButton = [page, &s](QPushButton*& b, const QString& name, const QString& caption) {
+        b = new QPushButton(caption, page);
+        b->setObjectName(name + s);
+    };
+    pageButton(p.deleteButton, QStringLiteral("delete"), QStringLiteral("Delete"));
+    pageButton(p.newButton, QStringLiteral("new"), QStringLiteral("New"));
+    pageButton(p.modifyButton, QStringLiteral("modify"), QStringLiteral("Modify"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(p.deleteButton);
+    buttons->addWidget(p.newButton);
+    buttons->addWidget(p.modifyButton);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(p.wordGroup);
+    right->addLayout(buttons);
+    right->addStretch();
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(p.tree);
+    layout->addLayout(right);
+
+    // Both pages share the handlers; the side tells them apart.
+    connect(p.deleteButton, &QPushButton::clicked, this, [this, side] { deleteBClick(side); });
+    connect(p.newButton, &QPushButton::clicked, this, [this, side] { newBClick(side); });
+    connect(p.modifyButton, &QPushButton::clicked, this, [this, side] { modifyBClick(side); });
+    connect(p.tree, &QTreeWidget::itemSelectionChanged, this, [this, side] { TWCanAChange(side); });
+    return page;
+}
+
+void TFWemcy::FormCreate()
+{
+    initResources();
+    // A strip of six 16 x 16 images; olive pixels are transparent.
+    const QPixmap strip(QStringLiteral(":/canopen/LARGEIMAGES.bmp"));
+    for (int i = 0; i < 6; ++i) {
+        QPixmap image = strip.copy(i * 16, 0, 16, 16);
+        image.setMask(image.createMaskFromColor(QColor(128, 128, 0)));
+        Large << image;
+    }
+}
+
+void TFWemcy::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+    FormShow();
+}
+
+void TFWemcy::FormShow()
+{
+    ClearWordEditor();
+    const TableLoadResult loaded = LoadEmcyWordDocument(m_context.paths.EmcyWordXmlPath, m_table);
+    if (!loaded.ok())
+        m_context.messages.showMessage(loaded.message);
+    rebuildTrees();
+}
+
+void TFWemcy::ClearWordEditor()
+{
+    m_filling = true;
+    for (Page& p : pages) {
+        p.tree->clear();
+        for (QLineEdit* e : {p.index, p.subindex, p.devid, p.b0, p.b1, p.pos1, p.pos2})
+            e->clear();
+    }
+    m_filling = false;
+    m_table.clear();
+}
+
+void TFWemcy::rebuildTrees()
+{
+    m_filling = true;
+    for (int side = 0; side < 2; ++side) {
+        pages[side].tree->clear();
+        for (const QString& label : m_table.side(side).labels)
+            AddWordNodes(side, label.mid(1));
+        pages[side].tree->clearSelection();
+    }
+    m_filling = false;
+}
+
+void TFWemcy::AddWordNodes(int side, const QString& number)
+{
+    auto icon = [this](int normal, int selected) {
+        QIcon i;
+        if (Large.size() > selected) {
+            i.addPixmap(Large.at(normal), QIcon::Normal);
+            i.addPixmap(Large.at(selected), QIcon::Selected);
+        }
+        return i;
+    };
+    auto* word = new QTreeWidgetItem(pages[side].tree, QStringList{QStringLiteral("W") + number});
+    word->setIcon(0, icon(0, 1));
+    word->setData(0, KindRole, WordNode);
+    for (int bit = 0; bit < 16; ++bit) {
+        auto* node = new QTreeWidgetItem(word, QStringList{QStringLiteral("Bit") + QString::number(bit)});
+        node->setIcon(0, icon(2, 3));
+        node->setData(0, KindRole, BitNode);
+    }
+}
+
+int TFWemcy::SelectedNodeIndex(int side) const
+{
+    const QTreeWidget* tree = pages[side].tree;
+    const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    const QTreeWidgetItem* item = selected.constFirst();
+    if (const QTreeWidgetItem* parent = item->parent())
+        return tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(parent)) * emcyword::NodesPerWord
+               + parent->indexOfChild(const_cast<QTreeWidgetItem*>(item)) + 1;
+    return tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) * emcyword::NodesPerWord;
+}
+
+void TFWemcy::ShowWordNode(int position, int side)
+{
+    const int word = position / emcyword::NodesPerWord;
+    const int node = position % emcyword::NodesPerWord;
+    const QString wordCaption = QStringLiteral("Word n°") + QString::number(word) + QStringLiteral(" Emcy Define ");
+    const QString bitCaption = QStringLiteral("Mask BIT n°")
+                               + (node == 0 ? QString() : QString::number(node - 1)) + QStringLiteral(" Define");
+    for (Page& p : pages) {
+        p.wordGroup->setTitle(wordCaption);
+        p.bitGroup->setTitle(bitCaption);
+    }
+    const auto& words = m_table.side(side).words;
+    if (word >= words.size())
+        return;
+    const TClWEmcy& w = words.at(word);
+    Page& p = pages[side];
+    p.index->setText(w.index_addrm);
+    p.subindex->setText(w.subindex);
+    p.devid->setText(w.devid);
+    if (node == 0) {
+        for (QLineEdit* e : {p.b0, p.b1, p.pos1, p.pos2})
+            e->clear();
+        return;
+    }
+    const ClEbm& bit = w.bits[size_t(node - 1)];
+    p.b0->setText(bit.b0);
+    p.b1->setText(bit.b1);
+    const auto positions = emcyword::UnpackPositions(bit.poscomp);
+    if (!positions.ok()) {
+        m_context.messages.showError(positions.error());
+        return;
+    }
+    p.pos1->setText(positions->first);
+    p.pos2->setText(positions->second);
+}
+
+void TFWemcy::ModifyWordNode(int position, int side)
+{
+    Page& p = pages[side];
+    if (position % emcyword::NodesPerWord != 0) {
+        const Status s = m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()});
+        if (!s.ok())
+            m_context.messages.showError(s.error());
+        return;
+    }
+    if (!m_table.modifyWord(side, position, p.index->text(), p.subindex->text(), p.devid->text()))
+        m_context.messages.showMessage(emcyword::IndexNotValid);
+}
+
+void TFWemcy::modifyBClick(int side)
+{
+    const int position = SelectedNodeIndex(side);
+    if (position != -1)
+        ModifyWordNode(position, side);
+}
+
+void TFWemcy::newBClick(int side)
+{
+    Page& p = pages[side];
+    if (!m_table.newWord(side, p.index->text(), p.subindex->text(), p.devid->text())) {
+        m_context.messages.showMessage(emcyword::IndexNotValid);
+        return;
+    }
+    m_filling = true;
+    AddWordNodes(side, m_table.side(side).labels.constLast().mid(1));
+    m_filling = false;
+}
+
+void TFWemcy::deleteBClick(int side)
+{
+    const int position = SelectedNodeIndex(side);
+    if (position < 0 || !m_table.deleteNode(side, position))
+        return;
+    QTreeWidget* tree = pages[side].tree;
+    m_filling = true;
+    delete tree->takeTopLevelItem(position / emcyword::NodesPerWord);
+    tree->clearSelection();
+    m_filling = false;
+}
+
+void TFWemcy::TWCanAChange(int side)
+{
+    if (m_filling)
+        return;
+    const int position = SelectedNodeIndex(side);
+    if (position >= 0)
+        ShowWordNode(position, side);
+}
+
+void TFWemcy::BitBtn1Click()
+{
+    const Status saved = SaveEmcyWordDocument(m_context.paths.EmcyWordXmlPath, m_table);
+    if (!saved.ok()) {
+        m_context.messages.showError(saved.error());
+        return;
+    }
+    accept();
+}
+
+void TFWemcy::BitBtn4Click()
+{
+    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
+    if (!workbook)
+        return;
+    // The import is quiet: whatever was read before a failure stays.
+    ImportEmcyWordWorksheet(*workbook, m_table, [this] { ClearWordEditor(); });
+    rebuildTrees();
+}
+
+void TFWemcy::Button1Click()
+{
+    const Status exported = ExportEmcyWordCsv(m_context.paths.ProjectDir, m_table);
+    if (!exported.ok())
+        m_context.messages.showError(exported.error());
 }
 
 } // namespace velmaro

@@ -1,19 +1,82 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "canopen/EmcyWord.h"
 
 #include <QDialog>
+#include <QList>
+#include <QPixmap>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace velmaro {
 
+// "Define EMCY Word": the EMCY words of both buses as two trees of word and bit nodes.
 class TFWemcy : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFWemcy(AppContext& context, QWidget* parent = nullptr);
 
+    // The controls of one page; index 0 is page "CanA", 1 page "CanB".
+    struct Page
+    {
+        QTreeWidget* tree = nullptr;
+        QGroupBox* wordGroup = nullptr;
+        QGroupBox* bitGroup = nullptr;
+        QLineEdit* index = nullptr;
+        QLineEdit* subindex = nullptr;
+        QLineEdit* devid = nullptr;
+        QLineEdit* b0 = nullptr;
+        QLineEdit* b1 = nullptr;
+        QLineEdit* pos1 = nullptr;
+        QLineEdit* pos2 = nullptr;
+        QPushButton* deleteButton = nullptr;
+        QPushButton* newButton = nullptr;
+        QPushButton* modifyButton = nullptr;
+    };
+    Page pages[2];
+    QTabWidget* TabbedNotebook1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+    QPushButton* button1 = nullptr;
+    QPushButton* bitbtn4 = nullptr;
+    // The six 16 x 16 node images (0 word, 1 selected word, 2 bit, 3 selected bit).
+    QList<QPixmap> Large;
+
+    const EmcyWordTable& table() const { return m_table; }
+
+    void FormShow();
+    void ClearWordEditor();
+    int SelectedNodeIndex(int side) const;
+    void ShowWordNode(int position, int side);
+    void ModifyWordNode(int position, int side);
+    void newBClick(int side);
+    void modifyBClick(int side);
+    void deleteBClick(int side);
+    void TWCanAChange(int side);
+    void BitBtn1Click();
+    void BitBtn4Click();
+    void Button1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FormCreate();
+    QWidget* buildPage(int side);
+    void AddWordNodes(int side, const QString& number);
+    void rebuildTrees();
+
     AppContext& m_context;
+    EmcyWordTable m_table;
+    bool m_filling = false;
 };
 
 } // namespace velmaro

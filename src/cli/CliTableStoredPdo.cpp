@@ -19,7 +19,8 @@ public:
     }
     ImportOutcome importWorkbook(const QString& path) override
     {
-        return ImportStoredPdo(m_table, path, [] {});
+        // Strict: a record naming a PDO that the tab lacks refuses the import instead of vanishing.
+        return ImportStoredPdo(m_table, path, [] {}, true);
     }
     Status save(const ProjectPaths& paths) override { return SaveStoredPdo(m_table, paths.SdoPdoXmlPath); }
     Status exportCsv(const ProjectPaths& paths) override { return ExportStoredPdo(m_table, paths.ProjectDir); }

@@ -5,6 +5,7 @@ namespace velmaro::cli {
 // Each table kind lives in its own file (CliTable<Kind>.cpp) and provides a factory; add one
 // declaration and one entry below.
 std::unique_ptr<TableSession> CreatePdoTableSession();
+std::unique_ptr<TableSession> CreateEmcyWordTableSession();
 std::unique_ptr<TableSession> CreateStoredPdoTableSession();
 std::unique_ptr<TableSession> CreateEmcyTableSession();
 
@@ -14,6 +15,7 @@ const QList<CliTable>& CliTables()
         {"rpdodef", &CreatePdoTableSession},
         {"sdopdo", &CreateStoredPdoTableSession},
         {"emcydef", &CreateEmcyTableSession},
+        {"emcyword", &CreateEmcyWordTableSession},
     };
     return tables;
 }

@@ -7,6 +7,7 @@ Verb ImageVerb();
 Verb GsdVerb();
 Verb ExportVerb();
 Verb ImportVerb();
+Verb UpdateVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
@@ -17,6 +18,7 @@ const QList<Verb>& Verbs()
         CheckVerb(),
         ExportVerb(),
         ImportVerb(),
+        UpdateVerb(),
     };
     return verbs;
 }

@@ -1,11 +1,233 @@
 #include "device/UBootSer.h"
 
+#include "device/CommInt.h"
+#include "device/UpdaterCommand.h"
+#include "platform/FileSystem.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
 namespace velmaro {
+
+namespace {
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+TBusyIndicator::TBusyIndicator(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("BusyIndicator"));
+    setWindowTitle(QStringLiteral("Update Firmware from Serial (RS232)"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowModality(Qt::ApplicationModal);
+    setMinimumWidth(340);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Waiting for the updater to finish..."), this));
+    auto* bar = new QProgressBar(this);
+    bar->setRange(0, 0);
+    layout->addWidget(bar);
+    LElapsed = named(new QLabel(this), "LElapsed");
+    layout->addWidget(LElapsed);
+    SetElapsed(0);
+}
+
+void TBusyIndicator::SetElapsed(qint64 elapsedMs)
+{
+    LElapsed->setText(QStringLiteral("%1 s elapsed (at most %2 s)")
+                          .arg(elapsedMs / 1000)
+                          .arg(UpdaterWaitLimitMs / 1000));
+}
+
+void TBusyIndicator::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
 
 TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("TFBootSer").mid(1));
     setWindowTitle(QStringLiteral("Update Firmware from Serial (RS232)"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(440, 330);
+
+    Comm1 = new TComm(this, m_context.serial);
+    Comm1->setObjectName(QStringLiteral("Comm1"));
+    Comm1->SetMonitorEvents(AllCommEvents());
+    Comm1->SetOptions({});
+
+    auto place = [this](QWidget* w, int x, int y, int width, int height) {
+        w->setParent(this);
+        w->setGeometry(x, y, width, height);
+        return w;
+    };
+    Label1 = named(new QLabel(QStringLiteral("Follow these steps to update the GQ4712 from RS232:")), "Label1");
+    Label2 = named(new QLabel(QStringLiteral("1 - Turn OFF the Device")), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("2 - Insert the Boot Jumper (see the manual)")), "Label3");
+    Label4 = named(new QLabel(QStringLiteral("3 - Select the  COM port and press the connect button")), "Label4");
+    CB_Com = named(new QComboBox, "CB_Com");
+    CB_Com->setEditable(false);
+    CB_Com->addItems(ComPortNames());
+    CB_Com->setCurrentIndex(0);
+    LComDevice = named(new QLabel, "LComDevice");
+    LbButton1 = named(new QPushButton(QStringLiteral("Connect")), "LbButton1");
+    Label5 = named(new QLabel(QStringLiteral("4 - Turn ON the Device")), "Label5");
+    Label6 = named(new QLabel(QStringLiteral("5 - Check the BOOT led. It must blink quickly")), "Label6");
+    LbButton3 = named(new QPushButton(QStringLiteral("Cancel")), "LbButton3");
+    LbButton2 = named(new QPushButton(QStringLiteral("Next")), "LbButton2");
+    place(Label1, 16, 12, 408, 22);
+    place(Label2, 32, 44, 392, 22);
+    place(Label3, 32, 72, 392, 22);
+    place(Label4, 32, 100, 392, 22);
+    place(CB_Com, 48, 130, 100, 26);
+    place(LComDevice, 156, 130, 150, 26);
+    place(LbButton1, 316, 128, 100, 30);
+    place(Label5, 32, 170, 392, 22);
+    place(Label6, 32, 198, 392, 22);
+    place(LbButton3, 200, 280, 100, 32);
+    place(LbButton2, 316, 280, 100, 32);
+
+    Panel1 = named(new QFrame(this), "Panel1");
+    Panel1->setAutoFillBackground(true);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    auto placeOnPanel = [this](QWidget* w, int x, int y, int width, int height) {
+        w->setParent(Panel1);
+        w->setGeometry(x, y, width, height);
+    };
+    Label7 = named(new QLabel(QStringLiteral("Update Device Options")), "Label7");
+    CB_Firm = named(new QCheckBox(QStringLiteral("Firmware")), "CB_Firm");
+    CB_RFirm = named(new QCheckBox(QStringLiteral("Read Firmware when finish")), "CB_RFirm");
+    CB_Proj = named(new QCheckBox(QStringLiteral("Project")), "CB_Proj");
+    CB_RProj = named(new QCheckBox(QStringLiteral("Read Project when finish")), "CB_RProj");
+    LbButton4 = named(new QPushButton(QStringLiteral("Execute update firmware")), "LbButton4");
+    for (QCheckBox* box : {CB_Firm, CB_RFirm, CB_Proj, CB_RProj})
+        box->setChecked(true);
+    placeOnPanel(Label7, 16, 12, 300, 22);
+    placeOnPanel(CB_Firm, 32, 48, 300, 24);
+    placeOnPanel(CB_RFirm, 32, 80, 300, 24);
+    placeOnPanel(CB_Proj, 32, 112, 300, 24);
+    placeOnPanel(CB_RProj, 32, 144, 300, 24);
+    placeOnPanel(LbButton4, 32, 200, 220, 34);
+    Panel1->hide();
+
+    connect(CB_Com, &QComboBox::currentIndexChanged, this, &TFBootSer::CB_ComChange);
+    connect(LbButton1, &QPushButton::clicked, this, &TFBootSer::LbButton1Click);
+    connect(LbButton2, &QPushButton::clicked, this, &TFBootSer::LbButton2Click);
+    connect(LbButton3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(LbButton4, &QPushButton::clicked, this, &TFBootSer::LbButton4Click);
+}
+
+void TFBootSer::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFBootSer::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormClose();
+}
+
+void TFBootSer::setPageOneLabelsVisible(bool visible)
+{
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6})
+        label->setVisible(visible);
+}
+
+void TFBootSer::CB_ComChange()
+{
+    const QString device = m_context.serial.devicePath(CB_Com->currentText());
+    LComDevice->setText(device.isEmpty() ? QStringLiteral("(no device)") : device);
+}
+
+void TFBootSer::FormShow()
+{
+    Panel1->hide();
+    PortOk = false;
+    setPageOneLabelsVisible(true);
+    CB_ComChange(); // devices come and go between showings
+}
+
+void TFBootSer::FormClose()
+{
+    Comm1->Close();
+}
+
+void TFBootSer::LbButton1Click()
+{
+    PortOk = false;
+    if (!ConnectPort(*Comm1, CB_Com->currentText())) {
+        m_context.messages.showError(PortCannotOpenText);
+        return;
+    }
+    PortOk = true;
+}
+
+void TFBootSer::LbButton2Click()
+{
+    if (!PortOk) {
+        m_context.messages.showError(QStringLiteral("Select one port."));
+        return;
+    }
+    Panel1->setGeometry(rect());
+    Panel1->show();
+    Panel1->raise();
+    setPageOneLabelsVisible(false);
+    Comm1->Close();
+}
+
+void TFBootSer::LbButton4Click()
+{
+    if (m_busy)
+        return;
+    const ProjectPaths& p = m_context.paths;
+    const Status folders = CheckUpdaterFolders(p.MasterDir, p.ProjectDir);
+    if (!folders.ok()) {
+        m_context.messages.showError(folders.error());
+        return;
+    }
+    UpdateChoices choices;
+    choices.firmware = CB_Firm->isChecked();
+    choices.readFirmware = CB_RFirm->isChecked();
+    choices.project = CB_Proj->isChecked();
+    choices.readProject = CB_RProj->isChecked();
+    const QString parameters = UpdaterCommandLine(CB_Com->currentText(), choices, p.MasterDir, p.ProjectDir);
+
+    // The indicator appears with the first wait, so a missing updater returns without a flash.
+    auto whileWaiting = [this](qint64 elapsedMs) {
+        if (!m_busy) {
+            m_busy = new TBusyIndicator(this);
+            m_busy->show();
+        }
+        m_busy->SetElapsed(elapsedMs);
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    m_context.processes.runAndWait(NativePath(UpdaterProgram(p.AppDir)), parameters, false, UpdaterWaitLimitMs,
+                                   whileWaiting);
+    if (m_busy) {
+        m_busy->hide();
+        m_busy->deleteLater();
+        m_busy = nullptr;
+    }
 }
 
 } // namespace velmaro

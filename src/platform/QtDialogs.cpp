@@ -155,6 +155,8 @@ std::optional<QString> QtFileDialogs::saveFile(const FileDialogRequest& r)
 {
     QFileDialog dialog(owner(), r.title, NativePath(r.initialDir), qtFilter(r.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // An existing file is replaced without asking (the GSD file is regenerated over and over).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(r.defaultExt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

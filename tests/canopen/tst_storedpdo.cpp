@@ -368,7 +368,7 @@ private Q_SLOTS:
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<QStringList>("canA");
         QTest::addColumn<QStringList>("canB");
-        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("strictStopsAt"); // 0: a strict import reads every record
         const QStringList heading{"index", "subindex", "nrpdo", "poscomp"};
         const QStringList kept{"1:0x1000:1:0"};
         QTest::newRow("no worksheet keeps the entries")
@@ -378,13 +378,13 @@ private Q_SLOTS:
         QTest::newRow("records go to their PDO, name in another case")
             << "SdoPdo"
             << QList<QStringList>{heading, {"0x2000", "1", "2", "33"}, {"7", "", "129", ""}, {"8", "8", "9", "0"}}
-            << QStringList{"2:0x2000:1:33"} << QStringList{"1:7::"} << 1;
+            << QStringList{"2:0x2000:1:33"} << QStringList{"1:7::"} << 3;
         QTest::newRow("PDO number 0 ends the import, records before stay")
             << "sdopdo" << QList<QStringList>{heading, {"1", "1", "1", "0"}, {"2", "2", "128", "0"}, {"3", "3", "1", "0"}}
-            << QStringList{"1:1:1:0"} << QStringList{} << 0;
+            << QStringList{"1:1:1:0"} << QStringList{} << 2;
         QTest::newRow("empty flag cell ends the import")
             << "sdopdo" << QList<QStringList>{heading, {"1", "1", "", "0"}, {"3", "3", "1", "0"}} << QStringList{}
-            << QStringList{} << 0;
+            << QStringList{} << 1;
     }
     void importDropsEntriesOnlyOnceTheWorksheetIsFound()
     {
@@ -398,12 +398,13 @@ private Q_SLOTS:
         MemoryWorkbook workbook;
         workbook.sheets.append(MemoryWorkbook::Sheet{sheet, rows});
         int emptied = 0;
-        int skipped = 0;
-        ImportStoredPdo(table, workbook, [&] { ++emptied; }, &skipped);
+        StoredPdoTable strictTable = table;
+        ImportStoredPdo(table, workbook, [&] { ++emptied; });
         QCOMPARE(emptied, 1);
         QTEST(entries(table, PdoTab::CanA), "canA");
         QTEST(entries(table, PdoTab::CanB), "canB");
-        QTEST(skipped, "skipped");
+        const ImportOutcome strict = ImportStoredPdo(strictTable, workbook, [] {}, true);
+        QTEST(strict.outcome == ImportOutcome::Outcome::StoppedAtRecord ? strict.record : 0, "strictStopsAt");
     }
 };
 

@@ -97,6 +97,29 @@ struct ModalRecorder : IModalRunner
     }
 };
 
+// Records every program start instead of running it; `onRun` may act while "waiting" (for example
+// call whileWaiting) and `outcome` is what the run returns.
+struct ProcessRecorder : IProcessRunner
+{
+    struct Call
+    {
+        QString program, parameters;
+        bool hidden;
+        int limitMs;
+    };
+    QList<Call> calls;
+    ProcessOutcome outcome;
+    std::function<void(const std::function<void(qint64)>&)> onRun;
+    ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden, int limitMs,
+                              const std::function<void(qint64)>& whileWaiting) override
+    {
+        calls << Call{program, parameters, hidden, limitMs};
+        if (onRun)
+            onRun(whileWaiting);
+        return outcome;
+    }
+};
+
 struct ShellRecorder : IShell
 {
     QStringList addresses;
@@ -111,7 +134,8 @@ struct Recorders
     DialogRecorder dialogs;
     ModalRecorder modal;
     ShellRecorder shell;
-    AppContext context{paths, messages, dialogs, modal, shell};
+    ProcessRecorder processes;
+    AppContext context{paths, messages, dialogs, modal, shell, SystemSerialPlatform(), processes};
 };
 
 } // namespace velmaro::test

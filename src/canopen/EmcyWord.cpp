@@ -1,0 +1,198 @@
+#include "canopen/EmcyWord.h"
+
+#include "app/IntegerText.h"
+
+namespace velmaro {
+
+namespace emcyword {
+
+const QStringList& AttributeNames()
+{
+    static const QStringList names = [] {
+        QStringList n{QStringLiteral("index_addrm"), QStringLiteral("subindex"), QStringLiteral("extdata"),
+                      QStringLiteral("devid")};
+        for (int bit = 0; bit < 16; ++bit) {
+            const QString prefix = QStringLiteral("bit") + QString::number(bit);
+            n << prefix + QStringLiteral("_b0") << prefix + QStringLiteral("_b1")
+              << prefix + QStringLiteral("_poscomp");
+        }
+        return n;
+    }();
+    return names;
+}
+
+Result<QString> PackPositions(const QString& first, const QString& second)
+{
+    const auto a = ParseIntegerText(first);
+    if (!a.ok())
+        return a.status();
+    const auto b = ParseIntegerText(second);
+    if (!b.ok())
+        return b.status();
+    const quint32 packed = (quint32(a.value()) * 16u + quint32(b.value())) % 65536u;
+    return QString::number(packed);
+}
+
+Result<std::pair<QString, QString>> UnpackPositions(const QString& poscomp)
+{
+    const auto v = ParseIntegerText(poscomp);
+    if (!v.ok())
+        return v.status();
+    const quint32 low = quint32(v.value()) & 0xFFFFu;
+    return std::make_pair(QString::number(low >> 4), QString::number(low % 16));
+}
+
+Result<SidedWord> WordFromRecord(const QStringList& r)
+{
+    if (r.size() < AttributeNames().size())
+        return Result<SidedWord>::failure(QStringLiteral("A record needs %1 values, this one has %2")
+                                              .arg(AttributeNames().size())
+                                              .arg(r.size()));
+    SidedWord out;
+    out.word.index_addrm = r.at(0);
+    out.word.subindex = r.at(1);
+    out.word.devid = r.at(3);
+    for (int bit = 0; bit < 16; ++bit) {
+        ClEbm& b = out.word.bits[size_t(bit)];
+        b.b0 = r.at(4 + 3 * bit);
+        b.b1 = r.at(5 + 3 * bit);
+        b.poscomp = r.at(6 + 3 * bit);
+    }
+    const auto side = ParseIntegerText(r.at(2));
+    if (!side.ok())
+        return side.status();
+    out.side = side.value();
+    return out;
+}
+
+QStringList RowValues(const TClWEmcy& w, int side)
+{
+    QStringList v{w.index_addrm, w.subindex, side == SideA ? QStringLiteral("0") : QStringLiteral("1"), w.devid};
+    for (const ClEbm& b : w.bits)
+        v << b.b0 << b.b1 << b.poscomp;
+    return v;
+}
+
+QStringList CsvValues(const TClWEmcy& w)
+{
+    QStringList v{w.index_addrm, w.subindex, w.devid, QStringLiteral("0")};
+    for (const ClEbm& b : w.bits)
+        v << b.b0 << b.b1 << b.poscomp;
+    return v;
+}
+
+QStringList SaveKey(const TClWEmcy& word)
+{
+    return {word.devid, word.index_addrm, word.subindex};
+}
+
+} // namespace emcyword
+
+void EmcyWordTable::clear()
+{
+    m_sides[0] = Side();
+    m_sides[1] = Side();
+}
+
+void EmcyWordTable::addWord(int side, const TClWEmcy& word, const QString& number)
+{
+    m_sides[side].words << word;
+    m_sides[side].labels << QStringLiteral("W") + number;
+}
+
+void EmcyWordTable::addLoadedWord(int side, const TClWEmcy& word)
+{
+    addWord(side, word, QString::number(m_sides[side].words.size()));
+}
+
+void EmcyWordTable::addRecord(const emcyword::SidedWord& record)
+{
+    if (record.side == emcyword::SideA || record.side == emcyword::SideB)
+        addLoadedWord(record.side, record.word);
+}
+
+QString EmcyWordTable::NextWordNumber(int side) const
+{
+    QString next = QStringLiteral("0");
+    for (const QString& label : m_sides[side].labels)
+        next = QString::number(qint64(ParseIntegerTextOr(label.mid(1), -1)) + 1);
+    return next;
+}
+
+bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, const QString& devid, int mode,
+                                 int ownPosition) const
+{
+    using namespace emcyword;
+    if (mode < NewOnA || mode > ModifyOnB)
+        return true;
+    if (index.isEmpty() || subindex.isEmpty() || devid.isEmpty())
+        return false;
+    const bool modify = mode == ModifyOnA || mode == ModifyOnB;
+    const QList<TClWEmcy>& words = m_sides[(mode == NewOnA || mode == ModifyOnA) ? SideA : SideB].words;
+    for (int i = 0; i < words.size(); ++i) {
+        if (modify && i == ownPosition)
+            continue;
+        const TClWEmcy& w = words.at(i);
+        if (w.index_addrm == index && w.subindex == subindex && w.devid == devid)
+            return false;
+    }
+    return true;
+}
+
+bool EmcyWordTable::newWord(int side, const QString& index, const QString& subindex, const QString& devid)
+{
+    if (!CheckWordKey(index, subindex, devid, side == emcyword::SideA ? emcyword::NewOnA : emcyword::NewOnB, -1))
+        return false;
+    TClWEmcy word;
+    word.index_addrm = index;
+    word.subindex = subindex;
+    word.devid = devid;
+    addWord(side, word, NextWordNumber(side));
+    return true;
+}
+
+bool EmcyWordTable::deleteNode(int side, int position)
+{
+    if (position < 0 || position % emcyword::NodesPerWord != 0)
+        return false;
+    const int w = position / emcyword::NodesPerWord;
+    if (w >= m_sides[side].words.size())
+        return false;
+    m_sides[side].words.removeAt(w);
+    m_sides[side].labels.removeAt(w);
+    return true;
+}
+
+Status EmcyWordTable::modifyBit(int side, int position, const BitEdits& edits)
+{
+    const int w = position / emcyword::NodesPerWord;
+    const int bit = position % emcyword::NodesPerWord - 1;
+    if (bit < 0 || w >= m_sides[side].words.size())
+        return {};
+    ClEbm& b = m_sides[side].words[w].bits[size_t(bit)];
+    b.b0 = edits.b0;
+    b.b1 = edits.b1;
+    const auto packed = emcyword::PackPositions(edits.first, edits.second);
+    if (!packed.ok())
+        return packed.status();
+    b.poscomp = packed.value();
+    return {};
+}
+
+bool EmcyWordTable::modifyWord(int side, int position, const QString& index, const QString& subindex,
+                               const QString& devid)
+{
+    const int w = position / emcyword::NodesPerWord;
+    if (w >= m_sides[side].words.size())
+        return true;
+    const int mode = side == emcyword::SideA ? emcyword::ModifyOnA : emcyword::ModifyOnB;
+    if (!CheckWordKey(index, subindex, devid, mode, w))
+        return false;
+    TClWEmcy& word = m_sides[side].words[w];
+    word.index_addrm = index;
+    word.subindex = subindex;
+    word.devid = devid;
+    return true;
+}
+
+} // namespace velmaro

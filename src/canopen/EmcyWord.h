@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace velmaro {
+
+// One bit of an EMCY word: two mask bytes and the two EMCY byte positions packed into one number.
+struct ClEbm
+{
+    QString b0;
+    QString b1;
+    QString poscomp; // first position x 16 + second position, modulo 65536, decimal
+};
+
+// One EMCY word: the 16-bit object on the other bus, the producer's node id and its sixteen bits.
+struct TClWEmcy
+{
+    QString index_addrm;
+    QString subindex;
+    QString devid;
+    std::array<ClEbm, 16> bits;
+};
+
+namespace emcyword {
+
+inline const QString TableName = QStringLiteral("emcyword");
+// "index_addrm", "subindex", "extdata", "devid", then bitN_b0, bitN_b1, bitN_poscomp for N = 0..15.
+const QStringList& AttributeNames();
+
+constexpr int NodesPerWord = 17; // the word node, then Bit0..Bit15
+constexpr int SideA = 0;
+constexpr int SideB = 1;
+
+// Packs the two positions: fails with the conversion message of the first text that is not an integer.
+Result<QString> PackPositions(const QString& first, const QString& second);
+// Unpacks a stored poscomp into its two positions (decimal texts).
+Result<std::pair<QString, QString>> UnpackPositions(const QString& poscomp);
+
+// A record of 52 texts in AttributeNames order (from a document row or a worksheet line) as a word
+// and its side marker; nothing when the marker is not an integer.
+struct SidedWord
+{
+    TClWEmcy word;
+    qint32 side = 0; // the "extdata" value: 0 side A, 1 side B, anything else is dropped
+};
+Result<SidedWord> WordFromRecord(const QStringList& record);
+
+// The 52 attribute values of a saved row.
+QStringList RowValues(const TClWEmcy& word, int side);
+// The 52 values of an exported line: index, subindex, devid, "0", then the bits.
+QStringList CsvValues(const TClWEmcy& word);
+
+// The save key of a word: (devid, index_addrm, subindex), compared in that order.
+QStringList SaveKey(const TClWEmcy& word);
+
+// Modes of CheckWordKey.
+enum KeyMode { NewOnA = 0, NewOnB = 1, ModifyOnA = 2, ModifyOnB = 3 };
+inline const QString IndexNotValid = QStringLiteral("Index Not Valid");
+
+} // namespace emcyword
+
+// The in-memory table of the editor: a list of words and their labels per side. Every word takes 17
+// consecutive positions in its side's tree: the word node, then its sixteen bit nodes.
+class EmcyWordTable
+{
+public:
+    struct Side
+    {
+        QList<TClWEmcy> words;
+        QStringList labels; // "W" + number, given when added, never renumbered
+    };
+
+    void clear();
+    const Side& side(int s) const { return m_sides[s]; }
+
+    // Appends a word with the label "W" + number.
+    void addWord(int side, const TClWEmcy& word, const QString& number);
+    // Appends a word labelled with the count of words the side held before (loading and import).
+    void addLoadedWord(int side, const TClWEmcy& word);
+    // "0" for an empty side, else one more than the number of the last word.
+    QString NextWordNumber(int side) const;
+
+    // Accepts a key: none of the texts empty and no other word of the side with the same three texts.
+    bool CheckWordKey(const QString& index, const QString& subindex, const QString& devid, int mode,
+                      int ownPosition) const;
+
+    // New: adds the word when its key is accepted; false otherwise.
+    bool newWord(int side, const QString& index, const QString& subindex, const QString& devid);
+    // Delete: removes the word of a word node; a bit node does nothing. Returns whether it removed.
+    bool deleteNode(int side, int position);
+
+    struct BitEdits
+    {
+        QString b0, b1, first, second;
+    };
+    // Modify on a bit node: masks stored, then positions packed (a conversion failure leaves the masks
+    // changed and poscomp as it was).
+    Status modifyBit(int side, int position, const BitEdits& edits);
+    // Modify on a word node; false when the key is refused.
+    bool modifyWord(int side, int position, const QString& index, const QString& subindex, const QString& devid);
+
+    // Loads a document: records of 52 texts; side markers other than 0 and 1 are dropped.
+    void addRecord(const emcyword::SidedWord& record);
+
+private:
+    Side m_sides[2];
+};
+
+} // namespace velmaro

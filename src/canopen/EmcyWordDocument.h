@@ -1,0 +1,36 @@
+#pragma once
+
+// The load, save, import and export steps of the EMCY word editor, shared by the window and
+// velmaro-cli, on the table mechanisms every editor uses.
+
+#include "canopen/EmcyWord.h"
+#include "canopen/TableMechanisms.h"
+
+#include <functional>
+
+namespace velmaro {
+
+// "emcyword" with its 52 attribute names.
+const TableDefinition& EmcyWordTableDefinition();
+
+// Save order of each side: (devid, index_addrm, subindex) against "999999"; an equal tuple also
+// replaces the best, so equal tuples come out later-listed first.
+OrderRule EmcyWordOrder();
+
+// Empties `table` and loads the document at `path` ("File XML not found", "Error in reading file XML").
+// Words read before a failure stay; rows whose "extdata" is neither 0 nor 1 are dropped.
+TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table);
+
+// Writes both sides in their save order. Fails without writing when a key text is not an integer.
+Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table);
+
+// The Import: `emptyStep` (which must empty `table`), then the worksheet "emcyword", 52 columns in
+// attribute order; a side marker that is not an integer ends the import at that record.
+ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable& table,
+                                      const std::function<void()>& emptyStep);
+
+// The CSV lines: side A then side B in list order, 52 values each with "0" as the fourth.
+QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table);
+Status ExportEmcyWordCsv(const QString& projectDir, const EmcyWordTable& table);
+
+} // namespace velmaro

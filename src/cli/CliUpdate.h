@@ -1,0 +1,17 @@
+#pragma once
+
+#include "cli/Cli.h"
+
+namespace velmaro {
+class ISerialPlatform;
+class IProcessRunner;
+} // namespace velmaro
+
+namespace velmaro::cli {
+
+// "update" with the serial ports, the process runner and the application directory given, so tests
+// can put pseudo-terminals and a recorder in place.
+int RunUpdate(const QStringList& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
+              const QString& appDir);
+
+} // namespace velmaro::cli

@@ -1,0 +1,48 @@
+#include "device/UpdaterCommand.h"
+
+#include "device/CommInt.h"
+
+namespace velmaro {
+
+QString UpdaterProgram(const QString& appDir)
+{
+    return appDir + UpdaterFileName;
+}
+
+QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices, const QString& masterDir,
+                           const QString& projectDir)
+{
+    const QString no = QStringLiteral("NO ");
+    const QChar quote = QLatin1Char('"');
+    return portName + QLatin1Char(' ') + (choices.firmware ? QStringLiteral("FW ") : no)
+           + (choices.readFirmware ? QStringLiteral("FR ") : no) + (choices.project ? QStringLiteral("PW ") : no)
+           + (choices.readProject ? QStringLiteral("PR ") : no) + quote + masterDir
+           + QStringLiteral("\\simQ4712.sim") + quote + QLatin1Char(' ') + quote + projectDir
+           + QStringLiteral("\\bin\\") + quote;
+}
+
+Status CheckUpdaterFolders(const QString& masterDir, const QString& projectDir)
+{
+    for (const QString& folder : {masterDir, projectDir}) {
+        if (folder.contains(QLatin1Char('"')))
+            return Status::failure(QStringLiteral("The folder \"%1\" contains a double quote; the updater "
+                                                  "cannot be given its path. Rename the folder.")
+                                       .arg(folder));
+    }
+    return {};
+}
+
+bool ConnectPort(TCustomComm& comm, const QString& portName)
+{
+    comm.Close();
+    try {
+        comm.SetDeviceName(portName);
+        comm.Open();
+        comm.SetDtr(true);
+    } catch (const ECommError&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace velmaro

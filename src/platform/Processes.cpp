@@ -1,0 +1,90 @@
+#include "platform/Processes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace velmaro {
+
+QStringList SplitParameters(const QString& parameters)
+{
+    QStringList arguments;
+    QString current;
+    bool quoted = false;
+    bool pending = false; // an argument has begun, possibly an empty quoted one
+    for (const QChar c : parameters) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            pending = true;
+        } else if (c == QLatin1Char(' ') && !quoted) {
+            if (pending)
+                arguments << current;
+            current.clear();
+            pending = false;
+        } else {
+            current += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        arguments << current;
+    return arguments;
+}
+
+ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& parameters, bool /*hidden*/,
+                                         int limitMs, const std::function<void(qint64)>& whileWaiting)
+{
+    ProcessOutcome outcome;
+    const QByteArray path = QFile::encodeName(program);
+    QList<QByteArray> encoded{path};
+    for (const QString& argument : SplitParameters(parameters))
+        encoded << argument.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& argument : encoded)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    if (path.isEmpty() || ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0)
+        return outcome;
+
+    QElapsedTimer clock; // monotonic: no wrap to care about
+    clock.start();
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            outcome.kind = ProcessOutcome::Ended;
+            outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return outcome;
+        }
+        if (done < 0 && errno != EINTR) {
+            outcome.kind = ProcessOutcome::Ended; // reaped elsewhere: its status is lost
+            return outcome;
+        }
+        if (clock.elapsed() >= limitMs) {
+            // Left running; collected when it ends so that it leaves no zombie behind.
+            std::thread([pid] {
+                int ignored = 0;
+                while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+                }
+            }).detach();
+            outcome.kind = ProcessOutcome::StillRunning;
+            return outcome;
+        }
+        if (whileWaiting)
+            whileWaiting(clock.elapsed());
+        else
+            QThread::msleep(10);
+    }
+}
+
+} // namespace velmaro

@@ -1,0 +1,215 @@
+#include "canopen/UWemcy.h"
+#include "support/Recorders.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace velmaro;
+using namespace velmaro::emcyword;
+
+namespace {
+
+QString rowXml(const QString& index, const char* extdata, const QString& bit3poscomp)
+{
+    QString xml = QStringLiteral("<row");
+    for (const QString& name : AttributeNames()) {
+        QString value = QStringLiteral("1");
+        if (name == QLatin1String("index_addrm"))
+            value = index;
+        else if (name == QLatin1String("extdata"))
+            value = QLatin1String(extdata);
+        else if (name == QLatin1String("bit3_poscomp"))
+            value = bit3poscomp;
+        else if (name == QLatin1String("bit3_b0"))
+            value = QStringLiteral("0xF0");
+        xml += QStringLiteral(" %1=\"%2\"").arg(name, value);
+    }
+    return xml + QStringLiteral("/>");
+}
+
+void select(QTreeWidget* tree, int word, int bit = -1)
+{
+    QTreeWidgetItem* item = tree->topLevelItem(word);
+    if (bit >= 0)
+        item = item->child(bit);
+    tree->clearSelection();
+    item->setSelected(true);
+}
+
+} // namespace
+
+class TestEmcyWordWindow : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    test::Recorders m_r;
+    TFWemcy* m_window = nullptr;
+    TFWemcy::Page& page(int side) { return m_window->pages[side]; }
+
+    void writeDocument(const QString& body)
+    {
+        QFile f(m_dir.path() + QStringLiteral("/emcyword.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((QStringLiteral("<emcyword>") + body + QStringLiteral("</emcyword>")).toUtf8());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_r.paths.ProjectDir = m_dir.path();
+        SetDocumentPaths(m_r.paths);
+        m_r.messages.clear();
+        m_window = new TFWemcy(m_r.context);
+    }
+    void cleanup()
+    {
+        delete m_window;
+        QFile::remove(m_dir.path() + QStringLiteral("/emcyword.xml"));
+    }
+
+    void showsWordsAndBits()
+    {
+        writeDocument(rowXml("1", "0", "0") + rowXml("2", "0", "37") + rowXml("3", "1", "0") + rowXml("4", "2", "0"));
+        m_window->show();
+        QVERIFY(m_r.messages.all.isEmpty());
+        QTreeWidget* a = page(SideA).tree;
+        QCOMPARE(a->topLevelItemCount(), 2);
+        QCOMPARE(a->topLevelItem(1)->text(0), QStringLiteral("W1"));
+        QCOMPARE(a->topLevelItem(1)->childCount(), 16);
+        QCOMPARE(a->topLevelItem(1)->child(15)->text(0), QStringLiteral("Bit15"));
+        QCOMPARE(page(SideB).tree->topLevelItem(0)->text(0), QStringLiteral("W0"));
+        QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);
+        QCOMPARE(page(SideA).wordGroup->title(), QStringLiteral("Word n°  Emcy Define"));
+
+        select(a, 1, 3);
+        QCOMPARE(m_window->SelectedNodeIndex(SideA), 17 + 4);
+        QCOMPARE(page(SideA).index->text(), QStringLiteral("2"));
+        QCOMPARE(page(SideA).b0->text(), QStringLiteral("0xF0"));
+        QCOMPARE(page(SideA).pos1->text(), QStringLiteral("2"));
+        QCOMPARE(page(SideA).pos2->text(), QStringLiteral("5"));
+        QCOMPARE(page(SideB).wordGroup->title(), QStringLiteral("Word n°1 Emcy Define "));
+        QCOMPARE(page(SideA).bitGroup->title(), QStringLiteral("Mask BIT n°3 Define"));
+    }
+
+    void modifiesBitPositions()
+    {
+        writeDocument(rowXml("1", "1", "0"));
+        m_window->show();
+        QTreeWidget* b = page(SideB).tree;
+        select(b, 0, 0);
+        page(SideB).pos1->setText(QStringLiteral("1"));
+        page(SideB).pos2->setText(QStringLiteral("17"));
+        page(SideB).modifyButton->click();
+        QCOMPARE(m_window->table().side(SideB).words.at(0).bits[0].poscomp, QStringLiteral("33"));
+        select(b, 0, 1);
+        select(b, 0, 0);
+        QCOMPARE(page(SideB).pos1->text(), QStringLiteral("2"));
+        QCOMPARE(page(SideB).pos2->text(), QStringLiteral("1"));
+    }
+
+    void newDeleteAndNumbers()
+    {
+        m_window->show();
+        QCOMPARE(m_r.messages.messages, QStringList{"File XML not found"});
+        TFWemcy::Page& p = page(SideA);
+        p.subindex->setText(QStringLiteral("1"));
+        p.devid->setText(QStringLiteral("5"));
+        for (const char* index : {"1", "2", "3"}) {
+            p.index->setText(QLatin1String(index));
+            p.newButton->click();
+        }
+        select(p.tree, 1, 2);
+        p.deleteButton->click(); // a bit node: nothing
+        QCOMPARE(p.tree->topLevelItemCount(), 3);
+        select(p.tree, 1);
+        p.deleteButton->click();
+        QCOMPARE(p.tree->topLevelItemCount(), 2);
+        p.index->setText(QStringLiteral("4"));
+        p.newButton->click();
+        QCOMPARE(p.tree->topLevelItem(2)->text(0), QStringLiteral("W3"));
+        select(p.tree, 2);
+        QCOMPARE(p.wordGroup->title(), QStringLiteral("Word n°2 Emcy Define "));
+
+        m_r.messages.clear();
+        p.newButton->click(); // the same key again
+        p.subindex->clear();
+        p.newButton->click();
+        QCOMPARE(m_r.messages.messages, (QStringList{"Index Not Valid", "Index Not Valid"}));
+        QCOMPARE(p.tree->topLevelItemCount(), 3);
+    }
+
+    void undefinedBitReportsConversion()
+    {
+        m_window->show();
+        TFWemcy::Page& p = page(SideB);
+        p.index->setText(QStringLiteral("1"));
+        p.subindex->setText(QStringLiteral("1"));
+        p.devid->setText(QStringLiteral("1"));
+        p.newButton->click();
+        p.pos1->setText(QStringLiteral("kept"));
+        m_r.messages.clear();
+        select(p.tree, 0, 4);
+        QCOMPARE(m_r.messages.errors, QStringList{"'' is not a valid integer value"});
+        QCOMPARE(p.pos1->text(), QStringLiteral("kept"));
+    }
+
+    void okSavesAndCancelDiscards()
+    {
+        m_window->show();
+        TFWemcy::Page& p = page(SideA);
+        p.index->setText(QStringLiteral("0x2000"));
+        p.subindex->setText(QStringLiteral("1"));
+        p.devid->setText(QStringLiteral("x"));
+        p.newButton->click();
+        m_window->bitbtn1->click(); // "x" is no integer: refused, window open
+        QCOMPARE(m_r.messages.errors, QStringList{"'x' is not a valid integer value"});
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+
+        select(p.tree, 0);
+        p.devid->setText(QStringLiteral("5"));
+        p.modifyButton->click();
+        m_window->bitbtn1->click();
+        QCOMPARE(m_window->result(), int(QDialog::Accepted));
+        QVERIFY(QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+
+        m_window->show();
+        QCOMPARE(page(SideA).tree->topLevelItemCount(), 1);
+        page(SideA).newButton->click();
+        m_window->bitbtn2->click();
+        m_window->show();
+        QCOMPARE(page(SideA).tree->topLevelItemCount(), 1);
+    }
+
+    void importWithoutWorksheetEmpties()
+    {
+        writeDocument(rowXml("1", "0", "0"));
+        m_window->show();
+        m_r.dialogs.fileAnswers.push_back(
+            QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword_nosheet.xlsx"));
+        m_window->bitbtn4->click();
+        QCOMPARE(page(SideA).tree->topLevelItemCount(), 0);
+        QCOMPARE(page(SideB).tree->topLevelItemCount(), 0);
+        QCOMPARE(m_r.dialogs.fileRequests.at(0).initialDir, m_r.paths.ProjectDir);
+        m_r.dialogs.fileAnswers.push_back(QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
+        m_window->bitbtn4->click();
+        QCOMPARE(page(SideA).tree->topLevelItemCount(), 2);
+        QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);
+    }
+
+    void imageStrip()
+    {
+        QCOMPARE(m_window->Large.size(), 6);
+        QCOMPARE(m_window->Large.at(0).size(), QSize(16, 16));
+        // Olive corners are transparent.
+        QCOMPARE(m_window->Large.at(2).toImage().pixelColor(0, 0).alpha(), 0);
+    }
+};
+
+QTEST_MAIN(TestEmcyWordWindow)
+#include "tst_emcywordwindow.moc"
