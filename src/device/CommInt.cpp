@@ -159,6 +159,11 @@ void TCommEventThread::run()
 
 void TCommEventThread::handOver(unsigned mask)
 {
+    {
+        std::lock_guard<std::mutex> lock(m_link->mutex);
+        if (m_link->terminated)
+            return;
+    }
     QCoreApplication* ui = QCoreApplication::instance();
     if (!ui)
         return;

@@ -19,6 +19,7 @@
 using namespace velmaro;
 
 Q_DECLARE_METATYPE(velmaro::SerialLineSettings)
+Q_DECLARE_METATYPE(velmaro::TBaudrate)
 
 namespace {
 
@@ -80,6 +81,8 @@ private Q_SLOTS:
     void reconfigure_data();
     void reconfigure();
     void settingsApplyAtNextOpen();
+    void ratesWithoutTermiosConstant_data();
+    void ratesWithoutTermiosConstant();
     void inexpressibleSettings_data();
     void inexpressibleSettings();
     void setDtrOnPseudoTerminal();
@@ -350,6 +353,32 @@ void TestComm::settingsApplyAtNextOpen()
     const termios t = pty.settings();
     QCOMPARE(cfgetospeed(&t), speed_t(B115200));
     QVERIFY(t.c_cflag & CSTOPB);
+}
+
+void TestComm::ratesWithoutTermiosConstant_data()
+{
+    QTest::addColumn<TBaudrate>("rate");
+    QTest::addColumn<int>("bitsPerSecond");
+    QTest::newRow("14400") << br14400 << 14400;
+    QTest::newRow("56000") << br56000 << 56000;
+    QTest::newRow("128000") << br128000 << 128000;
+    QTest::newRow("256000") << br256000 << 256000;
+    QTest::newRow("back to a standard rate") << br57600 << 57600;
+}
+
+void TestComm::ratesWithoutTermiosConstant()
+{
+    QFETCH(TBaudrate, rate);
+    QFETCH(int, bitsPerSecond);
+    Pty pty;
+    TComm comm;
+    comm.SetDeviceName(pty.slavePath);
+    comm.SetBaudRate(br256000);
+    comm.Open();
+    QCOMPARE(ReadOutputBitRate(pty.master), 256000);
+    comm.SetBaudRate(br9600);
+    comm.SetBaudRate(rate);
+    QCOMPARE(ReadOutputBitRate(pty.master), bitsPerSecond);
 }
 
 void TestComm::inexpressibleSettings_data()

@@ -44,6 +44,24 @@ bool speedFor(int baudRate, speed_t& speed)
 
 } // namespace
 
+bool HasTermiosSpeed(int baudRate)
+{
+    speed_t ignored;
+    return speedFor(baudRate, ignored);
+}
+
+#ifndef __linux__
+int SetOtherBitRate(int, int)
+{
+    return EINVAL;
+}
+
+int ReadOutputBitRate(int)
+{
+    return -1;
+}
+#endif
+
 int ConfigureTermios(termios& t, const SerialLineSettings& s)
 {
     // A port component moves bytes unchanged: no line editing, echo or output processing.
@@ -53,10 +71,10 @@ int ConfigureTermios(termios& t, const SerialLineSettings& s)
     t.c_cflag |= CREAD | CLOCAL;
 
     speed_t speed;
-    if (!speedFor(s.baudRate, speed))
-        return EINVAL;
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
+    if (speedFor(s.baudRate, speed)) {
+        ::cfsetispeed(&t, speed);
+        ::cfsetospeed(&t, speed);
+    }
 
     t.c_cflag &= ~tcflag_t(PARENB | PARODD | CMSPAR);
     switch (s.parity) {
@@ -197,7 +215,9 @@ public:
             return errno;
         if (const int error = ConfigureTermios(t, s))
             return error;
-        return ::tcsetattr(handle, TCSANOW, &t) != 0 ? errno : 0;
+        if (::tcsetattr(handle, TCSANOW, &t) != 0)
+            return errno;
+        return HasTermiosSpeed(s.baudRate) ? 0 : SetOtherBitRate(handle, s.baudRate);
     }
 
     int setDtr(SerialHandle handle, bool state) override
