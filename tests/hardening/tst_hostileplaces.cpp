@@ -213,11 +213,11 @@ private Q_SLOTS:
         if (mount.mounted())
             QVERIFY(mount.makeReadOnly());
         else
-            for (const QString& folder : {p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
+            for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
                 QVERIFY(QFile::setPermissions(folder, readOnly));
         expectRefusedAndUnchanged(root, p, Writers().at(writer));
         if (!mount.mounted())
-            for (const QString& folder : {p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
+            for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
                 QFile::setPermissions(folder, readOnly | QFile::WriteOwner);
     }
 
