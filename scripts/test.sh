@@ -4,3 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# Every fuzz target for a few seconds (its own clang build in build-fuzz/, incremental).
+scripts/fuzz.sh 2

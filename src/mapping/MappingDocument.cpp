@@ -49,10 +49,9 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
         for (const QString& name : attributes) {
             const pugi::xml_attribute a = child.attribute(name.toUtf8().constData());
             if (!a) {
+                // One arg() call: a "%1" inside the path must stay text.
                 load.error = QStringLiteral("%1: row %2 of \"%3\" has no attribute \"%4\"")
-                                 .arg(path)
-                                 .arg(count)
-                                 .arg(element, name);
+                                 .arg(path, QString::number(count), element, name);
                 return;
             }
             row << QString::fromUtf8(a.value());
@@ -62,10 +61,8 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
     if (count > MappingRowCount) {
         load.notices << QStringLiteral("\"%1\" in %2 holds %3 rows, the table only %4: rows %5 to %3 "
                                        "were not loaded, and OK would drop them.")
-                            .arg(element, path)
-                            .arg(count)
-                            .arg(MappingRowCount)
-                            .arg(MappingRowCount + 1);
+                            .arg(element, path, QString::number(count), QString::number(MappingRowCount),
+                                 QString::number(MappingRowCount + 1));
     }
 }
 

@@ -45,9 +45,11 @@ Status WriteFileAtomically(const QString& path, const QByteArray& bytes)
     auto fail = [&](const QString& reason) {
         return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
     };
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: every write reaches the file at once and reports its error (a full disk); through
+    // the buffer, a failing final flush went unnoticed and commit() renamed an empty file over the old.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(reason);

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 #include "platform/WorkbookReaders.h"
+#include "platform/XmlDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,9 @@ namespace workbook {
 
 namespace {
 
-// No part of a table workbook comes near this; larger entries are refused rather than inflated.
-constexpr zip_uint64_t kMaxEntryBytes = 256u * 1024u * 1024u;
+// No part of a table workbook comes near this; larger entries are refused rather than inflated. The
+// same bound as for XML documents: a part is parsed whole, at several times its size in memory.
+constexpr zip_uint64_t kMaxEntryBytes = zip_uint64_t(kMaxXmlDocumentBytes);
 
 } // namespace
 
@@ -103,7 +105,9 @@ Result<QByteArray> ZipPackage::read(const QString& name) const
     if (zip_stat_index(zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\"").arg(name));
     if (stat.size > kMaxEntryBytes)
-        return Result<QByteArray>::failure(QStringLiteral("part \"%1\" is too large").arg(name));
+        return Result<QByteArray>::failure(QStringLiteral("part \"%1\" is too large to be read (%2 bytes; at most %3 MB)")
+                                               .arg(name, QString::number(stat.size),
+                                                    QString::number(kMaxEntryBytes / (1024 * 1024))));
     zip_file_t* file = zip_fopen_index(zip, zip_uint64_t(index), 0);
     if (!file)
         return Result<QByteArray>::failure(

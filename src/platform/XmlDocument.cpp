@@ -35,10 +35,19 @@ struct StringWriter : pugi::xml_writer
     }
 };
 
+Result<std::shared_ptr<pugi::xml_document>> tooLarge(const QString& name, qint64 size)
+{
+    return Result<std::shared_ptr<pugi::xml_document>>::failure(
+        QStringLiteral("%1: the document is too large to be read (%2 bytes; at most %3 MB)")
+            .arg(name, QString::number(size), QString::number(kMaxXmlDocumentBytes / (1024 * 1024))));
+}
+
 } // namespace
 
 Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& bytes, const QString& name)
 {
+    if (bytes.size() > kMaxXmlDocumentBytes)
+        return tooLarge(name, bytes.size());
     auto doc = std::make_shared<pugi::xml_document>();
     // parse_default without DOCTYPE handling: entity declarations are never expanded.
     const unsigned options = pugi::parse_default;
@@ -46,10 +55,9 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
     if (!r) {
         const auto [line, column] = lineAndColumn(bytes, qsizetype(r.offset));
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            // One arg() call: a "%1" inside the file's name must stay text.
             QStringLiteral("%1: %2 (line %3, column %4)")
-                .arg(name, QString::fromUtf8(r.description()))
-                .arg(line)
-                .arg(column));
+                .arg(name, QString::fromUtf8(r.description()), QString::number(line), QString::number(column)));
     }
     if (!doc->document_element())
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
@@ -63,6 +71,8 @@ Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    if (file.size() > kMaxXmlDocumentBytes)
+        return tooLarge(path, file.size());
     return ParseXmlDocument(file.readAll(), path);
 }
 

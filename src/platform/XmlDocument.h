@@ -12,8 +12,13 @@ class xml_document;
 
 namespace velmaro {
 
+// Documents larger than this are refused unread: no project document comes near it, and reading one
+// would hold several times its size in memory.
+constexpr qint64 kMaxXmlDocumentBytes = 64 * 1024 * 1024;
+
 // Parses the file at `path` (built with "\"). Only the predefined entities are expanded and no external
-// file is read. A file that is not well-formed fails with the parser's text, its line and column.
+// file is read. A file that is not well-formed fails with the parser's text, its line and column; a file
+// over kMaxXmlDocumentBytes fails with a text saying it is too large.
 Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path);
 
 // Parses XML text held in memory, with the same rules and messages.
