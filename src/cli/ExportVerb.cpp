@@ -7,24 +7,16 @@ namespace {
 
 int RunExport(const QStringList& args, Io& io)
 {
-    if (args.size() != 2) {
-        io.err << "Usage: velmaro-cli export TABLE PROJECT_DIR (TABLE: " << CliTableNames() << ")\n";
-        return UsageError;
-    }
-    ProjectPaths paths;
-    int exitCode = Success;
-    const CliTable* table = TableAndProject(args, io, paths, exitCode);
-    if (!table)
-        return exitCode;
-    const auto session = table->create();
-    for (const QString& message : session->load(paths))
-        io.err << message << "\n";
-    const Status written = session->exportCsv(paths);
+    const OpenedTable opened = OpenTableForVerb(args, 2, "export TABLE PROJECT_DIR", io);
+    if (!opened.session)
+        return opened.exitCode;
+    const Status written = opened.session->exportCsv(opened.paths);
     if (!written.ok()) {
         io.err << written.error() << "\n";
         return Refused;
     }
-    io.out << "Exported " << table->name << " to \"" << paths.ProjectDir << "/" << table->name << ".csv\".\n";
+    const char* name = opened.table->name;
+    io.out << "Exported " << name << " to \"" << opened.paths.ProjectDir << "/" << name << ".csv\".\n";
     return Success;
 }
 

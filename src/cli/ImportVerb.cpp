@@ -9,30 +9,21 @@ namespace {
 
 int RunImport(const QStringList& args, Io& io)
 {
-    if (args.size() != 3) {
-        io.err << "Usage: velmaro-cli import TABLE PROJECT_DIR WORKBOOK (TABLE: " << CliTableNames() << ")\n";
-        return UsageError;
-    }
-    ProjectPaths paths;
-    int exitCode = Success;
-    const CliTable* table = TableAndProject(args, io, paths, exitCode);
-    if (!table)
-        return exitCode;
-    const auto session = table->create();
-    for (const QString& message : session->load(paths))
-        io.err << message << "\n";
-    const ImportOutcome outcome = session->importWorkbook(args.at(2));
+    const OpenedTable opened = OpenTableForVerb(args, 3, "import TABLE PROJECT_DIR WORKBOOK", io);
+    if (!opened.session)
+        return opened.exitCode;
+    const ImportOutcome outcome = opened.session->importWorkbook(args.at(2));
+    const QString summary = outcome.describe(args.at(2), QLatin1String(opened.table->name));
     if (!outcome.ok()) {
-        io.err << outcome.describe(args.at(2), QLatin1String(table->name)) << "\n"
-               << "Nothing was saved.\n";
+        io.err << summary << "\n" << "Nothing was saved.\n";
         return Refused;
     }
-    const Status saved = session->save(paths);
+    const Status saved = opened.session->save(opened.paths);
     if (!saved.ok()) {
         io.err << saved.error() << "\n";
         return Refused;
     }
-    io.out << outcome.describe(args.at(2), QLatin1String(table->name)) << "\n";
+    io.out << summary << "\n";
     return Success;
 }
 

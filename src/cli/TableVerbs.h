@@ -4,10 +4,23 @@
 #include "cli/Cli.h"
 #include "cli/CliTables.h"
 
+#include <memory>
+
 namespace velmaro::cli {
 
-// Shared by "export" and "import": finds the table kind and the project folder named by the first two
-// arguments, or explains why not (then returns nullptr and sets `exitCode`).
-const CliTable* TableAndProject(const QStringList& args, Io& io, ProjectPaths& paths, int& exitCode);
+// A table opened for "export" or "import". `session` is null when the verb stops before it
+// (`exitCode` then says how).
+struct OpenedTable
+{
+    const CliTable* table = nullptr;
+    ProjectPaths paths;
+    std::unique_ptr<TableSession> session;
+    int exitCode = Success;
+};
+
+// Shared by "export" and "import": checks that there are `argCount` arguments (the usage line names
+// `synopsis`), finds the table kind and the project folder named by the first two, or explains why
+// not, then loads the table as its editor's showing does, the messages on stderr.
+OpenedTable OpenTableForVerb(const QStringList& args, qsizetype argCount, const char* synopsis, Io& io);
 
 } // namespace velmaro::cli

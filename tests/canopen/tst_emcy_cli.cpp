@@ -1,4 +1,6 @@
 #include "cli/Cli.h"
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,43 +8,12 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
+using velmaro::test::VerbRun;
+using velmaro::test::runVerb;
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QString& verb, const QStringList& args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    cli::Io io{out, err};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (verb == QLatin1String(v.name))
-            r.code = v.run(args, io);
-    }
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QByteArray read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QString workbook(const QString& name)
 {
@@ -69,21 +40,21 @@ class TestEmcyCli : public QObject
     void exportsAsTheEditorDoes()
     {
         QTemporaryDir dir;
-        write(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
-        const Run r = run(QStringLiteral("export"), {QStringLiteral("emcydef"), dir.path()});
+        writeFile(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
+        const VerbRun r = runVerb(QStringLiteral("export"), {QStringLiteral("emcydef"), dir.path()});
         QCOMPARE(r.code, 0);
-        QCOMPARE(read(dir.filePath(QStringLiteral("emcydef.csv"))),
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("emcydef.csv"))),
                  QByteArray("4,0xFF,2,3,4,5,6,7,8,9,10,17,\r\n9,0,2,3,4,5,6,7,8,9,10,37,\r\n"));
     }
 
     void importsAndSavesInOrder()
     {
         QTemporaryDir dir;
-        write(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
-        const Run r = run(QStringLiteral("import"),
-                          {QStringLiteral("emcydef"), dir.path(), workbook(QStringLiteral("emcydef.xls"))});
+        writeFile(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
+        const VerbRun r = runVerb(QStringLiteral("import"), {QStringLiteral("emcydef"), dir.path(),
+                                                             workbook(QStringLiteral("emcydef.xls"))});
         QCOMPARE(r.code, 0);
-        const QByteArray saved = read(dir.filePath(QStringLiteral("emcydef.xml")));
+        const QByteArray saved = readFile(dir.filePath(QStringLiteral("emcydef.xml")));
         QVERIFY(saved.startsWith("<emcydef>"));
         QVERIFY(!saved.contains("id_dev=\"9\""));
         const qsizetype three = saved.indexOf("id_dev=\"3\"");
@@ -105,18 +76,19 @@ class TestEmcyCli : public QObject
     {
         QFETCH(QString, file);
         QTemporaryDir dir;
-        write(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
-        const Run r = run(QStringLiteral("import"), {QStringLiteral("emcydef"), dir.path(), workbook(file)});
+        writeFile(dir.filePath(QStringLiteral("emcydef.xml")), twoRows);
+        const VerbRun r =
+            runVerb(QStringLiteral("import"), {QStringLiteral("emcydef"), dir.path(), workbook(file)});
         QCOMPARE(r.code, 1);
         QVERIFY(!r.err.isEmpty());
-        QCOMPARE(read(dir.filePath(QStringLiteral("emcydef.xml"))), twoRows);
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("emcydef.xml"))), twoRows);
     }
 
     void reportsUnreadableDocument()
     {
         QTemporaryDir dir;
-        write(dir.filePath(QStringLiteral("emcydef.xml")), "<emcydef><row id_dev=\"1\"/></emcydef>");
-        const Run r = run(QStringLiteral("export"), {QStringLiteral("emcydef"), dir.path()});
+        writeFile(dir.filePath(QStringLiteral("emcydef.xml")), "<emcydef><row id_dev=\"1\"/></emcydef>");
+        const VerbRun r = runVerb(QStringLiteral("export"), {QStringLiteral("emcydef"), dir.path()});
         QVERIFY(r.err.contains(QStringLiteral("Error in reading file XML")));
     }
 };

@@ -1,6 +1,8 @@
 #include "canopen/EmcyWord.h"
 #include "canopen/EmcyWordDocument.h"
 #include "cli/Cli.h"
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,6 +11,8 @@
 
 using namespace velmaro;
 using namespace velmaro::emcyword;
+using velmaro::test::writeFile;
+using velmaro::test::runVerb;
 
 namespace {
 
@@ -33,13 +37,6 @@ QString dataFile(const char* name)
     return QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/") + QLatin1String(name);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // A row element with all 52 attributes; `name` and `extra` vary the element and add attributes.
 QByteArray rowXml(const char* name, const QString& index, const QString& extdata, const QString& poscomp,
                   const char* extra = "")
@@ -52,19 +49,6 @@ QByteArray rowXml(const char* name, const QString& index, const QString& extdata
         xml += QStringLiteral(" %1=\"%2\"").arg(AttributeNames().at(i), values.at(i));
     xml += QLatin1String(extra) + QStringLiteral("/>");
     return xml.toUtf8();
-}
-
-int runVerb(const char* name, const QStringList& args, QString& err)
-{
-    QString outText;
-    QTextStream o(&outText);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String(name))
-            return v.run(args, io);
-    }
-    return -1;
 }
 
 } // namespace
@@ -407,10 +391,10 @@ private Q_SLOTS:
     void cliExportAndImport()
     {
         QTemporaryDir dir;
-        QString err;
-        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword.xlsx")}, err), 0);
+        QString out, err;
+        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword.xlsx")}, out, err), 0);
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
-        QCOMPARE(runVerb("export", {"emcyword", dir.path()}, err), 0);
+        QCOMPARE(runVerb("export", {"emcyword", dir.path()}, out, err), 0);
         QFile f(dir.path() + QStringLiteral("/emcyword.csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = f.readAll().split('\n');
@@ -419,7 +403,7 @@ private Q_SLOTS:
         QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,37,0xFF,,38,"));
         QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
         QVERIFY(lines.at(2).endsWith(",\r"));
-        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_stop.xlsx")}, err), 1);
+        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_stop.xlsx")}, out, err), 1);
         QVERIFY(!err.isEmpty());
     }
 };

@@ -1,5 +1,6 @@
 #include "canopen/Updo.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -7,21 +8,10 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray row(int cobid, int flag)
 {

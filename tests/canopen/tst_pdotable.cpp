@@ -1,4 +1,6 @@
 #include "canopen/PdoTable.h"
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include "cli/Cli.h"
 #include "platform/Workbook.h"
@@ -8,21 +10,11 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
+using velmaro::test::runVerb;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray row(const char* cobid, const char* flag, const char* tail = "")
 {
@@ -42,18 +34,6 @@ QStringList cobids(const QList<QStringList>& side)
     for (const QStringList& r : PdoRecords(side))
         ids << r.at(PdoCobId);
     return ids;
-}
-
-int runVerb(const char* name, const QStringList& args, QString& out, QString& err)
-{
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String(name))
-            return v.run(args, io);
-    }
-    return -1;
 }
 
 } // namespace
@@ -86,7 +66,7 @@ private Q_SLOTS:
         QFETCH(bool, sideA);
         QFETCH(QString, cell);
         QFETCH(QByteArray, written);
-        writeAll(nativeDoc(), doc(row("0x181", flag.constData())));
+        writeFile(nativeDoc(), doc(row("0x181", flag.constData())));
         PdoTable table;
         QVERIFY(LoadPdoTable(docPath(), table).ok());
         const QList<QStringList>& side = sideA ? table.sideA : table.sideB;
@@ -94,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(side.at(0), (QStringList{"0x181", "d0x181", cell, "p", "n"}));
         QVERIFY(PdoRecords(sideA ? table.sideB : table.sideA).isEmpty());
         QVERIFY(SavePdoTable(docPath(), table).ok());
-        QVERIFY(readAll(nativeDoc()).contains(QByteArray("en_bypass=\"" + written + "\"")));
+        QVERIFY(readFile(nativeDoc()).contains(QByteArray("en_bypass=\"" + written + "\"")));
     }
 
     void enTraslateOtherThanExactlyOne_data()
@@ -123,8 +103,9 @@ private Q_SLOTS:
 
     void loadReadErrorKeepsEarlierRowsAndFilledCells()
     {
-        writeAll(nativeDoc(), doc(row("1", "3") + "<row cobid=\"2\" id_dev_orig=\"x\" en_bypass=\"2\" n_tpdo=\"n\"/>"
-                                  + row("3", "3")));
+        writeFile(nativeDoc(),
+                  doc(row("1", "3") + "<row cobid=\"2\" id_dev_orig=\"x\" en_bypass=\"2\" n_tpdo=\"n\"/>"
+                      + row("3", "3")));
         PdoTable table;
         const TableLoadResult r = LoadPdoTable(docPath(), table);
         QCOMPARE(r.message, QStringLiteral("Error in reading file XML"));
@@ -136,7 +117,7 @@ private Q_SLOTS:
 
     void loadRejectsBadFlagAndMissingFile()
     {
-        writeAll(nativeDoc(), doc(row("1", "3") + row("2", "three")));
+        writeFile(nativeDoc(), doc(row("1", "3") + row("2", "three")));
         PdoTable table;
         QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("Error in reading file XML"));
         QCOMPARE(cobids(table.sideA), QStringList{"1"});
@@ -165,9 +146,9 @@ private Q_SLOTS:
         table.sideA[1] = QStringList{"385", "second", "1", "", ""};
         table.sideA[2] = QStringList{"0x80", "low", "0", "", ""};
         QVERIFY(SavePdoTable(docPath(), table).ok());
-        const QByteArray once = readAll(nativeDoc());
+        const QByteArray once = readFile(nativeDoc());
         QVERIFY(SavePdoTable(docPath(), table).ok());
-        QCOMPARE(readAll(nativeDoc()), once); // two saves within one opening agree
+        QCOMPARE(readFile(nativeDoc()), once); // two saves within one opening agree
         QVERIFY(LoadPdoTable(docPath(), table).ok());
         QCOMPARE(cobids(table.sideA), (QStringList{"0x80", "385", "0x181"}));
         QVERIFY(SavePdoTable(docPath(), table).ok());
@@ -177,11 +158,11 @@ private Q_SLOTS:
 
     void saveRefusesNonIntegerCobid()
     {
-        writeAll(nativeDoc(), "<rpdodef/>");
+        writeFile(nativeDoc(), "<rpdodef/>");
         PdoTable table;
         table.sideB[0] = QStringList{"0x18G", "a", "1", "p", "n"};
         QCOMPARE(SavePdoTable(docPath(), table).error(), QStringLiteral("'0x18G' is not a valid integer value"));
-        QCOMPARE(readAll(nativeDoc()), QByteArray("<rpdodef/>"));
+        QCOMPARE(readFile(nativeDoc()), QByteArray("<rpdodef/>"));
     }
 
     void twelveRecordsShownAsTenSavedAsTwelve()
@@ -189,7 +170,7 @@ private Q_SLOTS:
         QByteArray rows;
         for (int i = 12; i >= 1; --i)
             rows += row(QByteArray::number(i).constData(), "3");
-        writeAll(nativeDoc(), doc(rows));
+        writeFile(nativeDoc(), doc(rows));
         PdoTable table;
         QVERIFY(LoadPdoTable(docPath(), table).ok());
         QCOMPARE(table.sideA.size(), 12);
@@ -212,7 +193,7 @@ private Q_SLOTS:
         expected += "cobid,id_dev_orig,10,posind,n_tpdo,\r\n";
         for (int i = 0; i < 10; ++i)
             expected += ",,10,,,\r\n";
-        QCOMPARE(readAll(m_dir.path() + QStringLiteral("/rpdodef.csv")), expected);
+        QCOMPARE(readFile(m_dir.path() + QStringLiteral("/rpdodef.csv")), expected);
     }
 
     void importFlagsAndStops_data()
@@ -315,16 +296,16 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        writeAll(nativeDoc(), doc(row("1", "3")));
+        writeFile(nativeDoc(), doc(row("1", "3")));
         QString out, err;
         QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file}, out, err),
                  exitCode);
         QVERIFY2(QString(out + err).contains(message), qPrintable(out + err));
         if (exitCode != 0) {
-            QCOMPARE(readAll(nativeDoc()), doc(row("1", "3")));
+            QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
             return;
         }
-        QCOMPARE(readAll(nativeDoc()),
+        QCOMPARE(readFile(nativeDoc()),
                  QByteArray("<rpdodef>\n"
                             "  <row cobid=\"0x181\" id_dev_orig=\"7\" en_bypass=\"3\" posind=\"\" n_tpdo=\"2\" />\n"
                             "  <row cobid=\"385\" id_dev_orig=\"0x10\" en_bypass=\"2\" posind=\"3.5\" n_tpdo=\" \" />\n"
@@ -335,20 +316,20 @@ private Q_SLOTS:
 
     void cliImportRefusesUnreadableWorkbookAndKeepsTheDocument()
     {
-        writeAll(nativeDoc(), doc(row("1", "3")));
-        writeAll(m_dir.path() + QStringLiteral("/book.xls"), "not a workbook");
+        writeFile(nativeDoc(), doc(row("1", "3")));
+        writeFile(m_dir.path() + QStringLiteral("/book.xls"), "not a workbook");
         QString out, err;
         QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), m_dir.path() + QStringLiteral("/book.xls")}, out, err), 1);
         QVERIFY2(err.contains(QStringLiteral("Nothing was saved")), qPrintable(err));
-        QCOMPARE(readAll(nativeDoc()), doc(row("1", "3")));
+        QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
     }
 
     void cliExportWritesTheEditorsCsv()
     {
-        writeAll(nativeDoc(), doc(row("0x181", "3") + row("7", "0")));
+        writeFile(nativeDoc(), doc(row("0x181", "3") + row("7", "0")));
         QString out, err;
         QCOMPARE(runVerb("export", {"rpdodef", m_dir.path()}, out, err), 0);
-        const QByteArray csv = readAll(m_dir.path() + QStringLiteral("/rpdodef.csv"));
+        const QByteArray csv = readFile(m_dir.path() + QStringLiteral("/rpdodef.csv"));
         QVERIFY(csv.startsWith("cobid,id_dev_orig,00,posind,n_tpdo,\r\n0x181,d0x181,01,p,n,\r\n,,00,,,\r\n"));
         QVERIFY(csv.contains("cobid,id_dev_orig,10,posind,n_tpdo,\r\n7,d7,10,p,n,\r\n"));
         QCOMPARE(runVerb("export", {"nosuch", m_dir.path()}, out, err), 2);

@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "support/CliRunner.h"
 
 #include "tst_storedpdo_support.h"
 
@@ -6,20 +7,9 @@
 
 using namespace velmaro;
 using velmaro::test::StoredPdoProject;
+using velmaro::test::runVerb;
 
 namespace {
-
-int runVerb(const char* name, const QStringList& args, QString& out, QString& err)
-{
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String(name))
-            return v.run(args, io);
-    }
-    return -1;
-}
 
 QString workbook(const char* name)
 {

@@ -1,4 +1,5 @@
 #include "canopen/TableMechanisms.h"
+#include "support/TestFiles.h"
 
 #include "app/IntegerText.h"
 #include "platform/Workbook.h"
@@ -9,6 +10,8 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -44,19 +47,6 @@ QList<int> selectionLoop(const QList<QList<qint32>>& keys, qint32 sentinel, TieR
         taken[best] = true;
         result << best;
     }
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -182,7 +172,7 @@ private Q_SLOTS:
         QFETCH(QStringList, read);
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\demo.xml");
-        writeAll(dir.path() + QStringLiteral("/demo.xml"), xml);
+        writeFile(dir.path() + QStringLiteral("/demo.xml"), xml);
         QStringList got;
         const TableLoadResult result =
             LoadTableDocument(path, QStringLiteral("Not found"), QStringLiteral("Bad file"), [&](const TableRow& row) {
@@ -225,7 +215,7 @@ private Q_SLOTS:
         TableSideRows b;
         b.append({"1"}, {"1", "b"});
         QVERIFY(SaveTableDocument(kTable, path, a, b, OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins}).ok());
-        QCOMPARE(readAll(dir.path() + QStringLiteral("/demo.xml")),
+        QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.xml")),
                  QByteArray("<demo>\n  <row a=\"3\" b=\"x,y\" />\n  <row a=\"5\" b=\"second\" />\n"
                             "  <row a=\"5\" b=\"first\" />\n  <row a=\"1\" b=\"b\" />\n</demo>\n"));
     }
@@ -236,28 +226,28 @@ private Q_SLOTS:
         QVERIFY(SaveTableDocument(kTable, dir.path() + QStringLiteral("\\demo.xml"), {}, {},
                                   OrderRule{QStringLiteral("999999"), TieRule::LaterWins})
                     .ok());
-        QCOMPARE(readAll(dir.path() + QStringLiteral("/demo.xml")), QByteArray("<demo />\n"));
+        QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.xml")), QByteArray("<demo />\n"));
     }
 
     void saveWithBadKeyLeavesTheFile()
     {
         QTemporaryDir dir;
-        writeAll(dir.path() + QStringLiteral("/demo.xml"), "<demo/>");
+        writeFile(dir.path() + QStringLiteral("/demo.xml"), "<demo/>");
         TableSideRows a;
         a.append({"12 "}, {"12 ", "x"});
         const Status s = SaveTableDocument(kTable, dir.path() + QStringLiteral("\\demo.xml"), {}, a,
                                            OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins});
         QCOMPARE(s.error(), QStringLiteral("'12 ' is not a valid integer value"));
-        QCOMPARE(readAll(dir.path() + QStringLiteral("/demo.xml")), QByteArray("<demo/>"));
+        QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.xml")), QByteArray("<demo/>"));
     }
 
     void exportCsv()
     {
         QTemporaryDir dir;
         QVERIFY(ExportCsv(dir.path(), kTable, {{"a", "b,c"}, {"", ""}, {}}).ok());
-        QCOMPARE(readAll(dir.path() + QStringLiteral("/demo.csv")), QByteArray("a,b,c,\r\n,,\r\n\r\n"));
+        QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.csv")), QByteArray("a,b,c,\r\n,,\r\n\r\n"));
         QVERIFY(ExportCsv(dir.path(), kTable, {}).ok());
-        QCOMPARE(readAll(dir.path() + QStringLiteral("/demo.csv")), QByteArray());
+        QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.csv")), QByteArray());
     }
 
     void exportCsvIntoMissingFolderFails()

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "device/GsdFile.h"
+#include "support/CliRunner.h"
 #include "tst_image_support.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@ using test::PargenXml;
 using test::ReadBytes;
 using test::WriteBytes;
 using Changes = QMap<QString, std::optional<QString>>;
+using velmaro::test::runVerb;
 
 namespace {
 
@@ -68,18 +70,6 @@ void CheckShape(const QStringList& lines)
     }
     QCOMPARE(found, banners.size());
     QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Unit_Diag_Area = "))).size(), 2);
-}
-
-int RunVerb(const QStringList& args, QString& out, QString& err)
-{
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String("gsd"))
-            return v.run(args, io);
-    }
-    return -1;
 }
 
 } // namespace
@@ -284,17 +274,17 @@ class TestGsdFile : public QObject
         const QString gsd = project.path() + "/out.gsd";
         QVERIFY(WriteBytes(gsd, "previous file"));
         QString out, error;
-        QCOMPARE(RunVerb({project.path(), gsd}, out, error), exitCode);
+        QCOMPARE(runVerb("gsd", {project.path(), gsd}, out, error), exitCode);
         QCOMPARE(ReadBytes(gsd), fileAfter);
         QVERIFY2(error.startsWith(err), qPrintable(error));
     }
     void cliGsdUsage()
     {
         QString out, err;
-        QCOMPARE(RunVerb({}, out, err), 2);
-        QCOMPARE(RunVerb({"only-one"}, out, err), 2);
+        QCOMPARE(runVerb("gsd", {}, out, err), 2);
+        QCOMPARE(runVerb("gsd", {"only-one"}, out, err), 2);
         QTemporaryDir dir;
-        QCOMPARE(RunVerb({dir.path() + "/missing", dir.path() + "/out.gsd"}, out, err), 1);
+        QCOMPARE(runVerb("gsd", {dir.path() + "/missing", dir.path() + "/out.gsd"}, out, err), 1);
         QVERIFY(!QFile::exists(dir.path() + "/out.gsd"));
     }
 };

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "device/ParameterImage.h"
+#include "support/CliRunner.h"
 #include "tst_image_support.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@ using test::PargenXml;
 using test::ReadBytes;
 using test::WriteBytes;
 using Changes = QMap<QString, std::optional<QString>>;
+using velmaro::test::runVerb;
 
 namespace {
 
@@ -33,18 +35,6 @@ struct Project
 QByteArray Golden(const char* name)
 {
     return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/") + QLatin1String(name));
-}
-
-int RunVerb(const char* name, const QStringList& args, QString& out, QString& err)
-{
-    QTextStream o(&out);
-    QTextStream e(&err);
-    cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String(name))
-            return v.run(args, io);
-    }
-    return -1;
 }
 
 } // namespace
@@ -211,17 +201,17 @@ class TestParameterImage : public QObject
         else
             QVERIFY(QDir(p.projectDir()).rmdir(QStringLiteral("bin")));
         QString out, error;
-        QCOMPARE(RunVerb("image", {p.projectDir()}, out, error), exitCode);
+        QCOMPARE(runVerb("image", {p.projectDir()}, out, error), exitCode);
         QCOMPARE(ReadBytes(p.binNative()), bankAfter);
         QVERIFY2(error.startsWith(err), qPrintable(error));
     }
     void cliImageUsage()
     {
         QString out, err;
-        QCOMPARE(RunVerb("image", {}, out, err), 2);
-        QCOMPARE(RunVerb("image", {"a", "b"}, out, err), 2);
+        QCOMPARE(runVerb("image", {}, out, err), 2);
+        QCOMPARE(runVerb("image", {"a", "b"}, out, err), 2);
         QTemporaryDir dir;
-        QCOMPARE(RunVerb("image", {dir.path() + "/missing"}, out, err), 1);
+        QCOMPARE(runVerb("image", {dir.path() + "/missing"}, out, err), 1);
         QVERIFY(!QDir(dir.path() + "/missing").exists());
     }
 };

@@ -1,10 +1,12 @@
 #include "cli/Cli.h"
+#include "support/CliRunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmaro::cli;
+using velmaro::test::runVerb;
 
 namespace {
 
@@ -68,16 +70,7 @@ private Q_SLOTS:
         }
 
         QString out, errText;
-        QTextStream o(&out), e(&errText);
-        Io io{o, e};
-        int result = -1;
-        for (const Verb& v : Verbs()) {
-            if (QLatin1String(v.name) == QLatin1String("check"))
-                result = v.run({dir.path()}, io);
-        }
-        o.flush();
-        e.flush();
-        QCOMPARE(result, code);
+        QCOMPARE(runVerb(QStringLiteral("check"), {dir.path()}, out, errText), code);
         if (outLine.isEmpty())
             QVERIFY2(!out.contains(QStringLiteral("sdo.xml")), qPrintable(out));
         else

@@ -1,25 +1,15 @@
 #include "mapping/MappingRules.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray pargenWith(const QByteArray& children)
 {

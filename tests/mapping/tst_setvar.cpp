@@ -2,6 +2,7 @@
 #include "mapping/MappingGrid.h"
 #include "mapping/USetVar.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -11,21 +12,10 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString cell(QTableView* grid, int row, int column)
 {

@@ -1,27 +1,13 @@
 #include "platform/IniFile.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmaro;
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 class TestIniFile : public QObject
 {
@@ -71,7 +57,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("test.ini"));
-        writeAll(path, content);
+        writeFile(path, content);
         QCOMPARE(ReadProfileString(path, section, key), expected);
     }
 
@@ -124,9 +110,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("test.ini"));
         if (before != "<missing>")
-            writeAll(path, before);
+            writeFile(path, before);
         QVERIFY(WriteProfileString(path, section, key, value));
-        QCOMPARE(readAll(path), after);
+        QCOMPARE(readFile(path, "<missing>"), after);
         QCOMPARE(ReadProfileString(path, section, key), value);
     }
 
@@ -149,9 +135,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("test.ini"));
         const QByteArray before("[a]\r\nk=keep\r\n");
-        writeAll(path, before);
+        writeFile(path, before);
         QVERIFY(!WriteProfileString(path, section, key, value));
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(readFile(path, "<missing>"), before);
     }
 
     void failsInAMissingFolder()

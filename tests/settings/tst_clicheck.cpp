@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,27 +10,11 @@ using namespace velmaro::cli;
 
 namespace {
 
-struct Outcome
-{
-    int code;
-    QString out;
-    QString err;
-};
+using velmaro::test::VerbRun;
 
-Outcome runVerb(const QStringList& args)
+VerbRun runCheck(const QStringList& args)
 {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    Io io{o, e};
-    for (const Verb& v : Verbs()) {
-        if (QLatin1String(v.name) == QLatin1String("check")) {
-            const int code = v.run(args, io);
-            o.flush();
-            e.flush();
-            return {code, out, err};
-        }
-    }
-    return {-1, {}, QStringLiteral("no check verb")};
+    return velmaro::test::runVerb(QStringLiteral("check"), args);
 }
 
 QByteArray defaultsWith(const QByteArray& from, const QByteArray& to)
@@ -84,7 +69,7 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(document);
         }
-        const Outcome r = runVerb({dir.path() + QStringLiteral("/")});
+        const VerbRun r = runCheck({dir.path() + QStringLiteral("/")});
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, out);
         if (code == 0 || err.startsWith(QLatin1String("Error!!")))
@@ -96,9 +81,9 @@ private Q_SLOTS:
     void refusesBadArguments()
     {
         QTemporaryDir dir;
-        QCOMPARE(runVerb({}).code, int(UsageError));
-        QCOMPARE(runVerb({dir.path(), dir.path()}).code, int(UsageError));
-        const Outcome missing = runVerb({dir.filePath(QStringLiteral("nope"))});
+        QCOMPARE(runCheck({}).code, int(UsageError));
+        QCOMPARE(runCheck({dir.path(), dir.path()}).code, int(UsageError));
+        const VerbRun missing = runCheck({dir.filePath(QStringLiteral("nope"))});
         QCOMPARE(missing.code, int(Refused));
         QVERIFY(missing.err.contains(QStringLiteral("not found")));
     }

@@ -1,29 +1,19 @@
 #include "platform/FileSystem.h"
 #include "settings/CommEditorRules.h"
 #include "settings/CommSettings.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::readFile;
+using velmaro::test::writeFile;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // A complete document in the editor's order with one element replaced or left out.
 QByteArray document(const QByteArray& root = "Par_Gen")
@@ -68,7 +58,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\pargen.xml");
         QVERIFY(SaveCommSettings(path, CommSettingsFromEditor(CommEditorValues())).ok());
-        QCOMPARE(readAll(NativePath(path)), readAll(QStringLiteral(VELMARO_TEST_DATA "/settings/defaults.xml")));
+        QCOMPARE(readFile(NativePath(path), "<unreadable>"),
+                 readFile(QStringLiteral(VELMARO_TEST_DATA "/settings/defaults.xml"), "<unreadable>"));
     }
 
     void saveAndLoadKeepTextsAsTyped()
@@ -107,7 +98,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
-        writeAll(dir.path() + QStringLiteral("/pargen.xml"), bytes);
+        writeFile(dir.path() + QStringLiteral("/pargen.xml"), bytes);
         const auto loaded = LoadCommSettings(dir.path() + QStringLiteral("\\pargen.xml"));
         QVERIFY2(loaded.ok(), qPrintable(loaded.error()));
         QVERIFY(loaded.value());
@@ -136,7 +127,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, where);
         QTemporaryDir dir;
-        writeAll(dir.path() + QStringLiteral("/pargen.xml"), bytes);
+        writeFile(dir.path() + QStringLiteral("/pargen.xml"), bytes);
         const auto loaded = LoadCommSettings(dir.path() + QStringLiteral("\\pargen.xml"));
         QVERIFY(!loaded.ok());
         QVERIFY2(loaded.error().contains(QStringLiteral("pargen.xml")), qPrintable(loaded.error()));
@@ -147,13 +138,13 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("/pargen.xml");
-        writeAll(path, "old");
+        writeFile(path, "old");
         CommSettings s = stored();
         s.Profi_NB_OUT.reset();
         const Status saved = SaveCommSettings(path, s);
         QVERIFY(!saved.ok());
         QVERIFY(saved.error().contains(QStringLiteral("Profi_NB_OUT")));
-        QCOMPARE(readAll(path), QByteArray("old"));
+        QCOMPARE(readFile(path, "<unreadable>"), QByteArray("old"));
     }
 
     void saveIntoMissingFolderFails()
