@@ -335,20 +335,20 @@ void TFemcy::LBCanAClick(QObject* sender)
 
 void TFemcy::NewAClick(QObject* sender)
 {
-    const int side = sideOf(sender);
-    takeSelection(side);
-    QStringList messages;
-    NewEmcy(m_table, side, readControls(side), messages);
-    showMessages(messages);
-    refreshList(side);
+    applyControls(sender, NewEmcy);
 }
 
 void TFemcy::ModifyAClick(QObject* sender)
 {
+    applyControls(sender, ModifyEmcy);
+}
+
+void TFemcy::applyControls(QObject* sender, EmcyEdit edit)
+{
     const int side = sideOf(sender);
     takeSelection(side);
     QStringList messages;
-    ModifyEmcy(m_table, side, readControls(side), messages);
+    edit(m_table, side, readControls(side), messages);
     showMessages(messages);
     refreshList(side);
 }
