@@ -1,5 +1,6 @@
 #include "canopen/Uemcy.h"
 #include "support/Recorders.h"
+#include "support/TestProject.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -39,8 +41,7 @@ struct Project
     test::Recorders r;
     Project()
     {
-        r.paths.ProjectDir = dir.path();
-        SetDocumentPaths(r.paths);
+        UseProjectDir(r.paths, dir.path());
     }
     QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
     void write(const QByteArray& bytes) const
@@ -399,8 +400,7 @@ class TestEmcyWindow : public QObject
     void writeFailuresAreReported()
     {
         Project p;
-        p.r.paths.ProjectDir = p.dir.path() + QStringLiteral("\\gone");
-        SetDocumentPaths(p.r.paths);
+        UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
         TFemcy w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("1"));

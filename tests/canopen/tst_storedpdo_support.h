@@ -3,6 +3,7 @@
 // Project folders for the stored-PDO tests: the three documents the editor reads, written as text.
 
 #include "app/ProjectPaths.h"
+#include "support/TestProject.h"
 
 #include <QFile>
 #include <QString>
@@ -18,8 +19,7 @@ struct StoredPdoProject
 
     StoredPdoProject()
     {
-        paths.ProjectDir = dir.path();
-        SetDocumentPaths(paths);
+        UseProjectDir(paths, dir.path());
     }
 
     QString file(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
