@@ -9,5 +9,5 @@ scripts/deps.sh
     -DVELMARO_BUILD_BENCH=ON -DVELMARO_BUILD_TESTS=OFF -DVELMARO_SHOW_HIDDEN_EDITORS=ON >/dev/null
 cmake --build build-bench --parallel "$(nproc)"
 build-bench/bench/bench_startup "${1:-15}"
-QT_QPA_PLATFORM=offscreen build-bench/bench/bench_editors
+QT_QPA_PLATFORM=offscreen build-bench/bench/bench_editors 2> >(grep -v propagateSizeHints >&2)
 [ -x build-bench/bench/bench_tables ] && build-bench/bench/bench_tables || true

@@ -20,6 +20,7 @@
 
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace velmaro;
 using namespace velmaro::test;
@@ -201,14 +202,23 @@ private Q_SLOTS:
         QVERIFY(tmp.isValid());
         const QString root = tmp.path() + QStringLiteral("/ro");
         TmpfsMount mount(root, 1024);
-        if (!mount.mounted())
-            QSKIP("cannot mount a tmpfs here (needs root), so no read-only folder to test with");
+        if (!mount.mounted() && geteuid() == 0)
+            QSKIP("running as root, where permission bits do not stop writes, and no tmpfs can be mounted "
+                  "read-only here: no read-only folder to test with");
         const ProjectPaths p = MakeProject(tmp.path(), root + QStringLiteral("/project"));
         QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
                                    QStringLiteral("Project"), QStringLiteral("old")));
         // Permission bits do not stop root; a read-only mount stops everyone.
-        QVERIFY(mount.makeReadOnly());
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+        if (mount.mounted())
+            QVERIFY(mount.makeReadOnly());
+        else
+            for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
+                QVERIFY(QFile::setPermissions(folder, readOnly));
         expectRefusedAndUnchanged(root, p, Writers().at(writer));
+        if (!mount.mounted())
+            for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
+                QFile::setPermissions(folder, readOnly | QFile::WriteOwner);
     }
 
     // A write that fails part-way (here: over the file-size limit, which needs no privileges, unlike a
