@@ -1,5 +1,6 @@
 #include "canopen/Uemcy.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
 #include "support/TestProject.h"
 
 #include <QCheckBox>
@@ -44,17 +45,8 @@ struct Project
         UseProjectDir(r.paths, dir.path());
     }
     QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
-    void write(const QByteArray& bytes) const
-    {
-        QFile f(xmlPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString& path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void write(const QByteArray& bytes) const { test::writeFile(xmlPath(), bytes); }
+    QByteArray read(const QString& path) const { return test::readFile(path); }
 };
 
 QStringList lines(const QListWidget* list)
