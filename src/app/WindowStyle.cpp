@@ -1,6 +1,8 @@
 #include "app/WindowStyle.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -21,6 +23,25 @@ void CentreOnScreen(QWidget* window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right)
+{
+    auto* row = new QHBoxLayout;
+    for (QWidget* w : left)
+        row->addWidget(w);
+    row->addStretch();
+    for (QWidget* w : right)
+        row->addWidget(w);
+    return row;
 }
 
 } // namespace velmaro

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPushButton;
+class QString;
 class QWidget;
 
 namespace velmaro {
@@ -8,5 +13,9 @@ namespace velmaro {
 void MakeFixedToolWindow(QWidget* window);
 // Moves the window to the centre of the screen it is on.
 void CentreOnScreen(QWidget* window);
+// A push button named `name` that Enter typed elsewhere in the window does not press.
+QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
+// A row of buttons: `left` at its start, `right` at its end, a stretch between.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 
 } // namespace velmaro

@@ -1,5 +1,7 @@
 #include "canopen/UInfoPdo.h"
 
+#include "app/WindowStyle.h"
+
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGridLayout>
@@ -27,14 +29,6 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent)
     if (!name.isEmpty())
         l->setObjectName(name);
     return l;
-}
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 // The row of the selected item, -1 when none is selected. A list that takes the focus gets a current
@@ -93,10 +87,10 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_
     layout->addWidget(m_notebook, 1);
 
     auto* bar = new QHBoxLayout;
-    auto* ok = button(QStringLiteral("LbButton1"), QStringLiteral("OK"), this);
-    auto* cancel = button(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
-    auto* exportButton = button(QStringLiteral("button1"), QStringLiteral("Export"), this);
-    auto* importButton = button(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
+    auto* ok = MakeButton(QStringLiteral("LbButton1"), QStringLiteral("OK"), this);
+    auto* cancel = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
+    auto* exportButton = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), this);
+    auto* importButton = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
     bar->addStretch(1);
     bar->addWidget(ok);
     bar->addWidget(cancel);
@@ -176,11 +170,13 @@ QWidget* TFInfopdo::buildTab(PdoTab tab)
     grid->addLayout(fields, 0, 2);
 
     auto* buttons = new QHBoxLayout;
-    c.Delete = button(a ? QStringLiteral("DELETEa") : QStringLiteral("Deleteb"), QStringLiteral("Delete SDO"), page);
-    c.New = button(a ? QStringLiteral("NewA") : QStringLiteral("Newb"), QStringLiteral("New SDO"), page);
-    c.Modify = button(a ? QStringLiteral("ModifyA") : QStringLiteral("Modifyb"), QStringLiteral("Modify SDO"), page);
-    c.Copy = button(QStringLiteral("copy") + s, QStringLiteral("Copy SDO"), page);
-    c.Paste = button(QStringLiteral("Paste") + s, QStringLiteral("Paste SDO"), page);
+    c.Delete = MakeButton(a ? QStringLiteral("DELETEa") : QStringLiteral("Deleteb"),
+                          QStringLiteral("Delete SDO"), page);
+    c.New = MakeButton(a ? QStringLiteral("NewA") : QStringLiteral("Newb"), QStringLiteral("New SDO"), page);
+    c.Modify = MakeButton(a ? QStringLiteral("ModifyA") : QStringLiteral("Modifyb"),
+                          QStringLiteral("Modify SDO"), page);
+    c.Copy = MakeButton(QStringLiteral("copy") + s, QStringLiteral("Copy SDO"), page);
+    c.Paste = MakeButton(QStringLiteral("Paste") + s, QStringLiteral("Paste SDO"), page);
     for (QPushButton* b : {c.New, c.Modify, c.Delete, c.Copy, c.Paste})
         buttons->addWidget(b);
     grid->addLayout(buttons, 1, 2);

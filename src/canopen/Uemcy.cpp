@@ -99,22 +99,11 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     PanelBColor1 = new QWidget(this);
     PanelBColor1->setObjectName(QStringLiteral("PanelBColor1"));
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, PanelBColor1);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    LbButton1 = button("LbButton1", QStringLiteral("OK"));
-    bitbtn2 = button("bitbtn2", QStringLiteral("Cancel"));
-    button1 = button("button1", QStringLiteral("Export"));
-    bitbtn4 = button("bitbtn4", QStringLiteral("Import"));
-    auto* bar = new QHBoxLayout(PanelBColor1);
-    bar->addWidget(LbButton1);
-    bar->addWidget(bitbtn2);
-    bar->addStretch();
-    bar->addWidget(button1);
-    bar->addWidget(bitbtn4);
+    LbButton1 = MakeButton(QStringLiteral("LbButton1"), QStringLiteral("OK"), PanelBColor1);
+    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), PanelBColor1);
+    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), PanelBColor1);
+    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), PanelBColor1);
+    PanelBColor1->setLayout(ButtonRow({LbButton1, bitbtn2}, {button1, bitbtn4}));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabbedNotebook1);
@@ -191,16 +180,11 @@ QWidget* TFemcy::buildPage(int side)
     groupLayout->addLayout(texts);
     groupLayout->addLayout(options);
 
-    auto pageButton = [page, &suffix](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, page);
-        b->setObjectName(QLatin1String(name) + suffix);
-        b->setAutoDefault(false);
-        return b;
-    };
-    p.deleteButton = pageButton("Delete", QStringLiteral("Delete EMCY"));
-    p.newButton = pageButton("New", QStringLiteral("New EMCY"));
-    p.modifyButton =
-        pageButton("Modify", side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"));
+    p.deleteButton = MakeButton(QStringLiteral("Delete") + suffix, QStringLiteral("Delete EMCY"), page);
+    p.newButton = MakeButton(QStringLiteral("New") + suffix, QStringLiteral("New EMCY"), page);
+    p.modifyButton = MakeButton(QStringLiteral("Modify") + suffix,
+                                side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"),
+                                page);
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.enable);
@@ -210,14 +194,9 @@ QWidget* TFemcy::buildPage(int side)
     top->addWidget(p.list);
     top->addLayout(edits);
     top->addLayout(right);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(p.deleteButton);
-    buttons->addWidget(p.newButton);
-    buttons->addWidget(p.modifyButton);
-    buttons->addStretch();
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({p.deleteButton, p.newButton, p.modifyButton}, {}));
 
     QListWidget* list = p.list;
     // A click, or moving the selection with the keys, shows the selected entry.
@@ -356,20 +335,20 @@ void TFemcy::LBCanAClick(QObject* sender)
 
 void TFemcy::NewAClick(QObject* sender)
 {
-    const int side = sideOf(sender);
-    takeSelection(side);
-    QStringList messages;
-    NewEmcy(m_table, side, readControls(side), messages);
-    showMessages(messages);
-    refreshList(side);
+    applyControls(sender, NewEmcy);
 }
 
 void TFemcy::ModifyAClick(QObject* sender)
 {
+    applyControls(sender, ModifyEmcy);
+}
+
+void TFemcy::applyControls(QObject* sender, EmcyEdit edit)
+{
     const int side = sideOf(sender);
     takeSelection(side);
     QStringList messages;
-    ModifyEmcy(m_table, side, readControls(side), messages);
+    edit(m_table, side, readControls(side), messages);
     showMessages(messages);
     refreshList(side);
 }

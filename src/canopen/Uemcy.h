@@ -82,6 +82,9 @@ class TFemcy : public QDialog
     void showMessages(const QStringList& messages);
     EmcyControls readControls(int side) const;
     void showFirstLines();
+    // New and Modify: the page's controls applied to its table by `edit`, its messages shown.
+    using EmcyEdit = bool (*)(EmcyTable&, int, const EmcyControls&, QStringList&);
+    void applyControls(QObject* sender, EmcyEdit edit);
 
     AppContext& m_context;
     EmcyTable m_table;

@@ -1,5 +1,7 @@
 #include "canopen/Updo.h"
 
+#include "app/WindowStyle.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -127,26 +129,15 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
     TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
 
-    auto button = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QLatin1String(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false); // Enter typed in a grid must not press a button
-        return b;
-    };
-    bitbtn1 = button("bitbtn1", "OK");
-    bitbtn2 = button("bitbtn2", "Cancel");
-    button1 = button("button1", "Export");
-    bitbtn4 = button("bitbtn4", "Import");
+    // Enter typed in a grid must not press a button.
+    bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);
+    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
+    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), this);
+    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
 
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(bitbtn1);
-    bar->addWidget(bitbtn2);
-    bar->addStretch();
-    bar->addWidget(button1);
-    bar->addWidget(bitbtn4);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabbedNotebook1);
-    layout->addLayout(bar);
+    layout->addLayout(ButtonRow({bitbtn1, bitbtn2}, {button1, bitbtn4}));
 
     connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFpdo::reject);

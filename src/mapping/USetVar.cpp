@@ -1,5 +1,6 @@
 #include "mapping/USetVar.h"
 
+#include "app/WindowStyle.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
 
@@ -61,21 +62,13 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     PageControl1->addTab(sga, QStringLiteral("ProfiBus IN --> Serial Read"));
     PageControl1->addTab(sgb, QStringLiteral("Serial Write --> ProfiBus OUT"));
 
-    bitbtn1 = new QPushButton(QStringLiteral("OK"), this);
-    bitbtn1->setObjectName(QStringLiteral("bitbtn1"));
-    bitbtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    bitbtn2->setObjectName(QStringLiteral("bitbtn2"));
     // Enter typed in a grid must not save the tables behind the user's back.
-    bitbtn1->setAutoDefault(false);
-    bitbtn2->setAutoDefault(false);
+    bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);
+    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
 
-    auto* bar = new QHBoxLayout;
-    bar->addStretch();
-    bar->addWidget(bitbtn1);
-    bar->addWidget(bitbtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
-    layout->addLayout(bar);
+    layout->addLayout(ButtonRow({}, {bitbtn1, bitbtn2}));
 
     connect(bitbtn1, &QPushButton::clicked, this, &TFSetVar::bitbtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFSetVar::reject);

@@ -5,6 +5,7 @@
 #include "app/Workspace.h"
 #include "platform/IniFile.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -65,11 +66,8 @@ private Q_SLOTS:
         QFETCH(bool, folderExists);
         QFETCH(QString, caption);
         QTemporaryDir dir;
-        if (!ini.isEmpty()) {
-            QFile f(iniOf(dir));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(ini);
-        }
+        if (!ini.isEmpty())
+            test::writeFile(iniOf(dir), ini);
         if (folderExists)
             QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Plant1")));
         test::Recorders r;
@@ -229,11 +227,7 @@ private Q_SLOTS:
         QFETCH(QString, projectBelowProjects);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Old")));
-        {
-            QFile f(iniOf(dir));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("[lastproj]\nprojectname=\\Old\n");
-        }
+        test::writeFile(iniOf(dir), "[lastproj]\nprojectname=\\Old\n");
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
         QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption + QStringLiteral("\\Old"));

@@ -2,6 +2,7 @@
 #include "app/Workspace.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,9 +41,7 @@ QString iniOf(const QTemporaryDir& dir)
 
 void writeIni(const QTemporaryDir& dir, const QByteArray& content)
 {
-    QFile f(iniOf(dir));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
+    test::writeFile(iniOf(dir), content);
 }
 
 } // namespace

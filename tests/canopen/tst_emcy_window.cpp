@@ -1,5 +1,7 @@
 #include "canopen/Uemcy.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
+#include "support/TestProject.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -39,21 +42,11 @@ struct Project
     test::Recorders r;
     Project()
     {
-        r.paths.ProjectDir = dir.path();
-        SetDocumentPaths(r.paths);
+        UseProjectDir(r.paths, dir.path());
     }
     QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
-    void write(const QByteArray& bytes) const
-    {
-        QFile f(xmlPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString& path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void write(const QByteArray& bytes) const { test::writeFile(xmlPath(), bytes); }
+    QByteArray read(const QString& path) const { return test::readFile(path); }
 };
 
 QStringList lines(const QListWidget* list)
@@ -399,8 +392,7 @@ class TestEmcyWindow : public QObject
     void writeFailuresAreReported()
     {
         Project p;
-        p.r.paths.ProjectDir = p.dir.path() + QStringLiteral("\\gone");
-        SetDocumentPaths(p.r.paths);
+        UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
         TFemcy w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("1"));

@@ -1,5 +1,6 @@
 #include "canopen/UWemcy.h"
 #include "support/Recorders.h"
+#include "support/TestProject.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 
 using namespace velmaro;
 using namespace velmaro::emcyword;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -61,8 +63,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_r.paths.ProjectDir = m_dir.path();
-        SetDocumentPaths(m_r.paths);
+        UseProjectDir(m_r.paths, m_dir.path());
         m_r.messages.clear();
         m_window = new TFWemcy(m_r.context);
     }

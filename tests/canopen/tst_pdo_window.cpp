@@ -1,6 +1,7 @@
 #include "canopen/Updo.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
+#include "support/TestProject.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 using namespace velmaro;
 using velmaro::test::readFile;
 using velmaro::test::writeFile;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -40,24 +42,14 @@ private:
     TFpdo* m_w = nullptr;
     QString docFile() const { return m_dir.filePath(QStringLiteral("rpdodef.xml")); }
 
-    int open(const std::function<void()>& act = {})
-    {
-        m_r.modal.onOpen = [&](QDialog& d) {
-            if (act)
-                act();
-            return d.isVisible() ? int(QDialog::Rejected) : d.result();
-        };
-        m_w->setResult(QDialog::Rejected);
-        return m_r.modal.exec(*m_w);
-    }
+    int open(const std::function<void()>& act = {}) { return m_r.openModal(*m_w, act); }
 
 private Q_SLOTS:
     void init()
     {
         QFile::remove(docFile());
         QFile::remove(m_dir.filePath(QStringLiteral("rpdodef.csv")));
-        m_r.paths.ProjectDir = m_dir.path();
-        SetDocumentPaths(m_r.paths);
+        UseProjectDir(m_r.paths, m_dir.path());
         m_r.messages.clear();
         m_r.dialogs.fileRequests.clear();
         delete m_w;

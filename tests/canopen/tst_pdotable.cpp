@@ -36,6 +36,15 @@ QStringList cobids(const QList<QStringList>& side)
     return ids;
 }
 
+// a side's records, each as its cells joined by "|"
+QStringList joined(const QList<QStringList>& side)
+{
+    QStringList out;
+    for (const QStringList& rec : PdoRecords(side))
+        out << rec.join(QLatin1Char('|'));
+    return out;
+}
+
 } // namespace
 
 class TestPdoTable : public QObject
@@ -223,12 +232,6 @@ private Q_SLOTS:
         table.sideA[0] = QStringList{"old", "", "", "", ""};
         const ImportOutcome r = ImportPdoTable(book, table);
         QCOMPARE(r.ok(), complete);
-        auto joined = [](const QList<QStringList>& side) {
-            QStringList out;
-            for (const QStringList& rec : PdoRecords(side))
-                out << rec.join(QLatin1Char('|'));
-            return out;
-        };
         QCOMPARE(joined(table.sideA), sideA);
         QCOMPARE(joined(table.sideB), sideB);
     }
@@ -271,12 +274,6 @@ private Q_SLOTS:
             QCOMPARE(r.record, 2);
             QCOMPARE(r.sheetRow, 3);
         }
-        auto joined = [](const QList<QStringList>& side) {
-            QStringList out;
-            for (const QStringList& rec : PdoRecords(side))
-                out << rec.join(QLatin1Char('|'));
-            return out;
-        };
         QCOMPARE(joined(table.sideA), sideA);
         QCOMPARE(joined(table.sideB), sideB);
     }

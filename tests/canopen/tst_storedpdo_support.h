@@ -3,6 +3,8 @@
 // Project folders for the stored-PDO tests: the three documents the editor reads, written as text.
 
 #include "app/ProjectPaths.h"
+#include "support/TestFiles.h"
+#include "support/TestProject.h"
 
 #include <QFile>
 #include <QString>
@@ -18,8 +20,7 @@ struct StoredPdoProject
 
     StoredPdoProject()
     {
-        paths.ProjectDir = dir.path();
-        SetDocumentPaths(paths);
+        UseProjectDir(paths, dir.path());
     }
 
     QString file(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
@@ -31,11 +32,7 @@ struct StoredPdoProject
             f.write(text);
     }
 
-    QByteArray read(const QString& name) const
-    {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray read(const QString& name) const { return readFile(file(name)); }
 
     // rpdodef.xml from "cobid:en_bypass" pairs.
     void writePdos(const QStringList& pdos) const

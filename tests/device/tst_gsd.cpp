@@ -9,18 +9,14 @@
 #include <QTest>
 
 using namespace velmaro;
+using test::Golden;
 using test::PargenXml;
 using test::ReadBytes;
+using test::runVerb;
 using test::WriteBytes;
 using Changes = QMap<QString, std::optional<QString>>;
-using velmaro::test::runVerb;
 
 namespace {
-
-QByteArray Golden(const char* name)
-{
-    return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/") + QLatin1String(name));
-}
 
 // Splits a text into lines, failing the test on any line end other than CR LF or a missing last one.
 QStringList Lines(const QByteArray& text)

@@ -8,11 +8,12 @@
 #include <QTest>
 
 using namespace velmaro;
+using test::Golden;
 using test::PargenXml;
 using test::ReadBytes;
+using test::runVerb;
 using test::WriteBytes;
 using Changes = QMap<QString, std::optional<QString>>;
-using velmaro::test::runVerb;
 
 namespace {
 
@@ -31,11 +32,6 @@ struct Project
     QString bin() const { return ParameterImagePath(dir.path()); }
     QString binNative() const { return dir.path() + QStringLiteral("/bin/bank.bin"); }
 };
-
-QByteArray Golden(const char* name)
-{
-    return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/") + QLatin1String(name));
-}
 
 } // namespace
 

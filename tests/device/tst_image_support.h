@@ -45,4 +45,10 @@ inline QByteArray ReadBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A golden file of the device tests.
+inline QByteArray Golden(const char* name)
+{
+    return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/") + QLatin1String(name));
+}
+
 } // namespace velmaro::test

@@ -8,19 +8,11 @@
 #include <QTest>
 
 using namespace velmaro;
+using test::Golden;
 using test::PargenXml;
 using test::ReadBytes;
 using test::WriteBytes;
 using Changes = QMap<QString, std::optional<QString>>;
-
-namespace {
-
-QByteArray Golden(const char* name)
-{
-    return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/") + QLatin1String(name));
-}
-
-} // namespace
 
 // "Update Device": build, write, then the update dialog.
 class TestUpdateDeviceButton : public QObject

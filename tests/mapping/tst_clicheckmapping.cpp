@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -63,11 +64,8 @@ private Q_SLOTS:
         QVERIFY(defaults.open(QIODevice::ReadOnly) && pargen.open(QIODevice::WriteOnly));
         pargen.write(defaults.readAll().replace("<Profi_NB_IN>244<", "<Profi_NB_IN>10<"));
         pargen.close();
-        if (!sdo.isEmpty()) {
-            QFile f(dir.filePath(QStringLiteral("sdo.xml")));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(sdo);
-        }
+        if (!sdo.isEmpty())
+            velmaro::test::writeFile(dir.filePath(QStringLiteral("sdo.xml")), sdo);
 
         QString out, errText;
         QCOMPARE(runVerb(QStringLiteral("check"), {dir.path()}, out, errText), code);

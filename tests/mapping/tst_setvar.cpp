@@ -3,6 +3,7 @@
 #include "mapping/USetVar.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
+#include "support/TestProject.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -14,6 +15,7 @@
 using namespace velmaro;
 using velmaro::test::readFile;
 using velmaro::test::writeFile;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -45,25 +47,14 @@ private:
     TFSetVar* m_w = nullptr;
     QString sdoFile() const { return m_dir.filePath(QStringLiteral("sdo.xml")); }
 
-    // Opens the window as the main window does and lets `act` work on it; the dialog's result.
-    int open(const std::function<void()>& act = {})
-    {
-        m_r.modal.onOpen = [&](QDialog& d) {
-            if (act)
-                act();
-            return d.isVisible() ? int(QDialog::Rejected) : d.result();
-        };
-        m_w->setResult(QDialog::Rejected);
-        return m_r.modal.exec(*m_w);
-    }
+    int open(const std::function<void()>& act = {}) { return m_r.openModal(*m_w, act); }
 
 private Q_SLOTS:
     void init()
     {
         QFile::remove(sdoFile());
         QFile::remove(m_dir.filePath(QStringLiteral("pargen.xml")));
-        m_r.paths.ProjectDir = m_dir.path();
-        SetDocumentPaths(m_r.paths);
+        UseProjectDir(m_r.paths, m_dir.path());
         m_r.messages.clear();
         delete m_w;
         m_w = new TFSetVar(m_r.context);

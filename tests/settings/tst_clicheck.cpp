@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,11 +65,8 @@ private Q_SLOTS:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QTemporaryDir dir;
-        if (!document.isEmpty()) {
-            QFile f(dir.filePath(QStringLiteral("pargen.xml")));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(document);
-        }
+        if (!document.isEmpty())
+            velmaro::test::writeFile(dir.filePath(QStringLiteral("pargen.xml")), document);
         const VerbRun r = runCheck({dir.path() + QStringLiteral("/")});
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, out);

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 #include "settings/Upargen.h"
 #include "support/Recorders.h"
+#include "support/TestProject.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace velmaro;
+using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -41,8 +43,7 @@ struct Fixture
     TFpargen window{r.context};
     Fixture()
     {
-        r.paths.ProjectDir = dir.path() + QStringLiteral("\\proj");
-        SetDocumentPaths(r.paths);
+        UseProjectDir(r.paths, dir.path() + QStringLiteral("\\proj"));
         ForceDirectories(r.paths.ProjectDir);
     }
     QString path() const { return r.paths.PargenXmlPath; }
@@ -267,8 +268,7 @@ private Q_SLOTS:
     void failedSaveKeepsTheWindowAndEntries()
     {
         Fixture f;
-        f.r.paths.ProjectDir += QStringLiteral("\\gone");
-        SetDocumentPaths(f.r.paths);
+        UseProjectDir(f.r.paths, f.r.paths.ProjectDir + QStringLiteral("\\gone"));
         TFpargen& w = f.window;
         w.show();
         w.E_Pro_ID->setText(QStringLiteral("7"));

@@ -136,6 +136,19 @@ struct Recorders
     ShellRecorder shell;
     ProcessRecorder processes;
     AppContext context{paths, messages, dialogs, modal, shell, SystemSerialPlatform(), processes};
+
+    // Opens `window` as the main window does and lets `act` work on it; the dialog's result, Rejected
+    // while the window stays open.
+    int openModal(QDialog& window, const std::function<void()>& act = {})
+    {
+        modal.onOpen = [&](QDialog& d) {
+            if (act)
+                act();
+            return d.isVisible() ? int(QDialog::Rejected) : d.result();
+        };
+        window.setResult(QDialog::Rejected);
+        return modal.exec(window);
+    }
 };
 
 } // namespace velmaro::test
