@@ -1,8 +1,14 @@
 #include "platform/WorkbookReaders.h"
 
+#include <QDataStream>
 #include <QFile>
 
 #include <freexl.h>
+
+#include <cerrno>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmaro::workbook {
 
@@ -122,11 +128,142 @@ private:
     QStringList m_names;
 };
 
+// The worksheets read in the child process, as the parent holds them.
+class ReadXlsWorkbook : public Workbook
+{
+public:
+    QStringList names;
+    QList<Result<WorksheetRows>> sheets;
+
+    QStringList worksheetNames() const override { return names; }
+    Result<WorksheetRows> readRows(const QString& name) const override
+    {
+        const qsizetype index = names.indexOf(name);
+        if (index < 0)
+            return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
+        return sheets.at(index);
+    }
+};
+
+// Reads the whole workbook with FreeXL and serialises it: ok flag, then the error, or the names and
+// per worksheet an ok flag with its error or its rows.
+QByteArray readAndSerialise(const QString& nativePath)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    const auto book = XlsWorkbook::open(nativePath);
+    out << book.ok();
+    if (!book.ok()) {
+        out << book.error();
+        return bytes;
+    }
+    const QStringList names = (*book)->worksheetNames();
+    out << names;
+    for (const QString& name : names) {
+        const Result<WorksheetRows> rows = (*book)->readRows(name);
+        out << rows.ok();
+        if (!rows.ok()) {
+            out << rows.error();
+            continue;
+        }
+        out << qint32(rows->columns) << qint32(rows->rows.size());
+        for (const WorksheetRow& row : rows->rows)
+            out << qint32(row.sheetRow) << row.cells;
+    }
+    return bytes;
+}
+
+Result<std::shared_ptr<Workbook>> deserialise(const QByteArray& bytes)
+{
+    using Failure = Result<std::shared_ptr<Workbook>>;
+    QDataStream in(bytes);
+    bool ok = false;
+    in >> ok;
+    if (!ok) {
+        QString error;
+        in >> error;
+        return Failure::failure(in.status() == QDataStream::Ok ? error : QStringLiteral("the file is damaged"));
+    }
+    auto book = std::make_shared<ReadXlsWorkbook>();
+    in >> book->names;
+    for (qsizetype i = 0; i < book->names.size() && in.status() == QDataStream::Ok; ++i) {
+        bool sheetOk = false;
+        in >> sheetOk;
+        if (!sheetOk) {
+            QString error;
+            in >> error;
+            book->sheets.append(Result<WorksheetRows>::failure(error));
+            continue;
+        }
+        WorksheetRows rows;
+        qint32 columns = 0, count = 0;
+        in >> columns >> count;
+        rows.columns = columns;
+        for (qint32 r = 0; r < count && in.status() == QDataStream::Ok; ++r) {
+            WorksheetRow row;
+            qint32 sheetRow = 0;
+            in >> sheetRow >> row.cells;
+            row.sheetRow = sheetRow;
+            rows.rows.append(std::move(row));
+        }
+        book->sheets.append(std::move(rows));
+    }
+    if (in.status() != QDataStream::Ok)
+        return Failure::failure(QStringLiteral("the file is damaged"));
+    return std::shared_ptr<Workbook>(book);
+}
+
 } // namespace
 
+// FreeXL is not safe on damaged or hostile files: some crash it (reads through wild pointers), some
+// make it lose hundreds of megabytes. It therefore runs in a child process that reads the whole
+// workbook and hands it over through a pipe; a child that dies is a refused file, not a crashed program.
 Result<std::shared_ptr<Workbook>> OpenXls(const QString& nativePath)
 {
-    return XlsWorkbook::open(nativePath);
+    using Failure = Result<std::shared_ptr<Workbook>>;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return XlsWorkbook::open(nativePath);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return XlsWorkbook::open(nativePath);
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        const QByteArray bytes = readAndSerialise(nativePath);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = write(fds[1], bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                _exit(2);
+            done += n;
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status))
+        return Failure::failure(
+            QStringLiteral("the file is damaged (the .xls reader stopped on signal %1)").arg(WTERMSIG(status)));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return Failure::failure(QStringLiteral("the file is damaged (the .xls reader failed)"));
+    return deserialise(bytes);
 }
 
 } // namespace velmaro::workbook
