@@ -54,7 +54,7 @@ for target in fuzz_integertext fuzz_pargen fuzz_tables fuzz_sdo fuzz_workbook; d
         "$bin" -timeout=20 fuzz/regressions/"$target"/* >"$log.regressions" 2>&1 || ok=0
     fi
     if [ $ok -eq 1 ]; then
-        "$bin" -max_total_time="$DURATION" -timeout=10 -rss_limit_mb=2560 -max_len=65536 \
+        "$bin" -max_total_time="$DURATION" -timeout=10 -rss_limit_mb=4096 -max_len=65536 \
             -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$target-" "$corpus" >"$log" 2>&1 || ok=0
     fi
     if [ $ok -eq 1 ]; then

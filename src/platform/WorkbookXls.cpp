@@ -24,6 +24,20 @@ QString freexlError(int code)
     }
 }
 
+// FreeXL 1.0.6 hands iconv the length a malformed string record claims (up to 64 KB) although its own
+// stack buffer is smaller, so the read runs up the stack past the caller's frames; near the top of a
+// shallow stack (velmaro-cli) it runs off the stack and the process crashes. Opened below this much
+// stack of our own, that read stays inside our headroom: the file is then refused or read with junk
+// text, never a crash.
+int openWithStackHeadroom(const char* path, const void** handle)
+{
+    volatile char headroom[160 * 1024];
+    headroom[0] = 0;
+    const int rc = freexl_open(path, handle);
+    headroom[sizeof headroom - 1] = 0; // keeps the headroom in place across the call
+    return rc;
+}
+
 // A .xls workbook read through FreeXL. Formula cells come back empty: FreeXL does not give their
 // cached results.
 class XlsWorkbook : public Workbook
@@ -38,7 +52,7 @@ public:
     static Result<std::shared_ptr<Workbook>> open(const QString& nativePath)
     {
         auto book = std::make_shared<XlsWorkbook>();
-        const int rc = freexl_open(QFile::encodeName(nativePath).constData(), &book->m_handle);
+        const int rc = openWithStackHeadroom(QFile::encodeName(nativePath).constData(), &book->m_handle);
         if (rc != FREEXL_OK)
             return Result<std::shared_ptr<Workbook>>::failure(freexlError(rc));
         unsigned int password = 0;
