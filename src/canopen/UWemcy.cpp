@@ -58,16 +58,11 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
 
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("PanelBColor1"));
-    auto* bar = new QHBoxLayout(panel);
-    auto button = [panel, bar](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, panel);
-        b->setObjectName(QLatin1String(name));
-        bar->addWidget(b);
-    };
-    button(bitbtn1, "bitbtn1", QStringLiteral("OK"));
-    button(bitbtn2, "bitbtn2", QStringLiteral("Cancel"));
-    button(button1, "button1", QStringLiteral("Export"));
-    button(bitbtn4, "bitbtn4", QStringLiteral("Import"));
+    bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), panel);
+    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), panel);
+    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), panel);
+    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), panel);
+    panel->setLayout(ButtonRow({bitbtn1, bitbtn2}, {button1, bitbtn4}));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabbedNotebook1);
@@ -131,17 +126,10 @@ QWidget* TFWemcy::buildPage(int side)
     bits->addWidget(p.pos2, 1, 3);
     words->addWidget(p.bitGroup, 3, 0, 1, 2);
 
-    auto pageButton = [page, &s](QPushButton*& b, const QString& name, const QString& caption) {
-        b = new QPushButton(caption, page);
-        b->setObjectName(name + s);
-    };
-    pageButton(p.deleteButton, QStringLiteral("delete"), QStringLiteral("Delete"));
-    pageButton(p.newButton, QStringLiteral("new"), QStringLiteral("New"));
-    pageButton(p.modifyButton, QStringLiteral("modify"), QStringLiteral("Modify"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(p.deleteButton);
-    buttons->addWidget(p.newButton);
-    buttons->addWidget(p.modifyButton);
+    p.deleteButton = MakeButton(QStringLiteral("delete") + s, QStringLiteral("Delete"), page);
+    p.newButton = MakeButton(QStringLiteral("new") + s, QStringLiteral("New"), page);
+    p.modifyButton = MakeButton(QStringLiteral("modify") + s, QStringLiteral("Modify"), page);
+    QHBoxLayout* buttons = ButtonRow({p.deleteButton, p.newButton, p.modifyButton}, {});
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.wordGroup);

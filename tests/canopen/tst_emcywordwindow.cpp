@@ -203,6 +203,20 @@ private Q_SLOTS:
         QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);
     }
 
+    void enterInAnEditPressesNothing()
+    {
+        m_window->show();
+        TFWemcy::Page& p = page(SideA);
+        p.index->setText(QStringLiteral("1"));
+        p.subindex->setText(QStringLiteral("1"));
+        p.devid->setText(QStringLiteral("1"));
+        p.index->setFocus();
+        QTest::keyClick(p.index, Qt::Key_Return);
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(p.tree->topLevelItemCount(), 0);
+        QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+    }
+
     void imageStrip()
     {
         QCOMPARE(m_window->Large.size(), 6);
