@@ -58,7 +58,7 @@ for target in fuzz_integertext fuzz_pargen fuzz_tables fuzz_sdo fuzz_workbook; d
             -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$target-" "$corpus" >"$log" 2>&1 || ok=0
     fi
     if [ $ok -eq 1 ]; then
-        runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
+        runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || echo "?")
         echo "$target: clean, $runs executions in ${DURATION}s"
     else
         echo "$target: FAILED (see $log and build-fuzz/artifacts/)"

@@ -35,6 +35,6 @@ if [ "$what" = tsan ] || [ "$what" = all ]; then
         -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
     cmake --build build-tsan --parallel "$jobs" --target "${targets[@]}"
     regex="^($(IFS='|'; echo "${targets[*]}"))\$"
-    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.txt" \
+    QT_NO_GLIB=1 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$supp/tsan.txt" \
         ctest --test-dir build-tsan --output-on-failure -R "$regex" --timeout 900
 fi
