@@ -38,9 +38,9 @@ for target in fuzz_integertext fuzz_pargen fuzz_tables fuzz_sdo fuzz_workbook; d
     corpus="build-fuzz/corpus/$target"
     log="build-fuzz/logs/$target.log"
     mkdir -p "$corpus"
-    read -r -a spec <<<"$(seeds "$target")"
+    read -r -a sources <<<"$(seeds "$target")"
     dirs=() patterns=()
-    for s in "${spec[@]}"; do
+    for s in "${sources[@]}"; do
         if [[ "$s" == tests/* ]]; then dirs+=("$s"); else patterns+=("$s"); fi
     done
     for d in "${dirs[@]}"; do
