@@ -15,6 +15,9 @@ public:
     virtual ~IMessageBoxes() = default;
     virtual void showMessage(const QString& text) = 0;
     virtual void showError(const QString& text) = 0;
+    // A question box (application title, question icon, "Yes" and "No"); true for Yes. Escape and the
+    // close box answer No.
+    virtual bool askYesNo(const QString& text) = 0;
 };
 
 struct FileDialogRequest

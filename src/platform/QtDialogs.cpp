@@ -151,6 +151,15 @@ void QtMessageBoxes::showError(const QString& text)
     box.exec();
 }
 
+bool QtMessageBoxes::askYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, owner());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtFileDialogs::saveFile(const FileDialogRequest& r)
 {
     QFileDialog dialog(owner(), r.title, NativePath(r.initialDir), qtFilter(r.filter));

@@ -13,6 +13,7 @@ class QtMessageBoxes : public IMessageBoxes
 public:
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
+    bool askYesNo(const QString& text) override;
 };
 
 class QtFileDialogs : public IFileDialogs

@@ -3,7 +3,7 @@
 // GCC 12 warns falsely about moved-from std::optional<QString>.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
 
@@ -22,7 +22,9 @@ struct MessageRecorder : IMessageBoxes
 {
     QStringList messages; // plain boxes
     QStringList errors;   // error boxes
-    QStringList all;      // both, in order, errors prefixed "Error: "
+    QStringList all;      // every box, in order, errors prefixed "Error: ", questions "Question: "
+    QStringList questions;
+    std::deque<bool> answers; // next answers of askYesNo; No when none is left
     void showMessage(const QString& text) override
     {
         messages << text;
@@ -33,10 +35,21 @@ struct MessageRecorder : IMessageBoxes
         errors << text;
         all << QStringLiteral("Error: ") + text;
     }
+    bool askYesNo(const QString& text) override
+    {
+        questions << text;
+        all << QStringLiteral("Question: ") + text;
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
     void clear()
     {
         messages.clear();
         errors.clear();
+        questions.clear();
         all.clear();
     }
 };
