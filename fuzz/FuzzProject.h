@@ -3,7 +3,7 @@
 // A throw-away project folder for the fuzz targets: the readers take paths, so each input is written
 // to the document's place in this folder before the reader runs.
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 
 #include <QByteArray>
 #include <QDir>

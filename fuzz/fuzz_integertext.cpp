@@ -1,6 +1,6 @@
 // ParseIntegerText on any text, read as UTF-8 and as Latin-1.
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "app/UAbout.h"
 
 #include "app/UVelmaroFirmWare.h"
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

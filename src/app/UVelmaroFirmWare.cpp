@@ -3,7 +3,7 @@
 #include "app/AppWindows.h"
 #include "app/UAbout.h"
 #include "app/Unewp.h"
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 #include "app/Workspace.h"
 #include "canopen/UInfoPdo.h"
 #include "canopen/UWemcy.h"

@@ -1,7 +1,7 @@
 #include "app/Unewp.h"
 
 #include "app/NewProject.h"
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ProjectPaths.h"
-#include "app/Result.h"
+#include "base/ProjectPaths.h"
+#include "base/Result.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "canopen/EmcyDocument.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "canopen/PdoTable.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 namespace velmaro {
 

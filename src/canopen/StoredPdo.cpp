@@ -1,6 +1,6 @@
 #include "canopen/StoredPdo.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "canopen/TableMechanisms.h"
 
 namespace velmaro {

@@ -1,6 +1,6 @@
 #include "canopen/TableMechanisms.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "platform/FileSystem.h"
 #include "platform/Workbook.h"
 #include "platform/XmlDocument.h"

@@ -11,8 +11,8 @@
 //   ParseIntegerText, only where they are compared, ordered or tested bit by bit.
 // - Every table splits its records into side A and side B; documents and CSV files hold side A first.
 
-#include "app/ProjectPaths.h"
-#include "app/Result.h"
+#include "base/ProjectPaths.h"
+#include "base/Result.h"
 #include "platform/Dialogs.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "canopen/UInfoPdo.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
 #include <QEvent>

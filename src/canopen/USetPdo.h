@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "canopen/UWemcy.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 #include "canopen/EmcyWordDocument.h"
 
 #include <QBitmap>

@@ -1,6 +1,6 @@
 #include "canopen/Uemcy.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 #include "canopen/EmcyDocument.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "canopen/Updo.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -3,8 +3,8 @@
 // The table kinds that "velmaro-cli export" and "velmaro-cli import" know. Each kind drives its
 // editor's core steps headlessly, on the same code path as the window.
 
-#include "app/ProjectPaths.h"
-#include "app/Result.h"
+#include "base/ProjectPaths.h"
+#include "base/Result.h"
 #include "canopen/TableMechanisms.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 #include "cli/Cli.h"
 #include "cli/CliTables.h"
 

@@ -1,6 +1,6 @@
 #include "device/ParameterImage.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "platform/FileSystem.h"
 #include "settings/CommSettings.h"
 

@@ -2,6 +2,7 @@
 
 #include "device/CommInt.h"
 #include "device/UpdaterCommand.h"
+#include "widgets/WindowStyle.h"
 #include "platform/FileSystem.h"
 
 #include <QCheckBox>
@@ -16,17 +17,6 @@
 #include <QVBoxLayout>
 
 namespace velmaro {
-
-namespace {
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TBusyIndicator::TBusyIndicator(QWidget* parent) : QDialog(parent)
 {

@@ -1,6 +1,6 @@
 #include "mapping/MappingRules.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "mapping/USetVar.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
 

@@ -4,7 +4,7 @@
 // the worksheets and, for one worksheet, its rows below the heading row with the cells by column
 // position, every cell as a text.
 
-#include "app/Result.h"
+#include "base/Result.h"
 
 #include <QList>
 #include <QString>

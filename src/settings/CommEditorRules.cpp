@@ -1,6 +1,6 @@
 #include "settings/CommEditorRules.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "settings/CommSettings.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlDocument.h"
 

@@ -1,6 +1,6 @@
 #include "settings/Upargen.h"
 
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -17,13 +17,6 @@
 namespace velmaro {
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QRadioButton* choice(const char* name, const char* caption)
 {

@@ -1,4 +1,4 @@
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "canopen/StoredPdo.h"
 #include "platform/Workbook.h"
 

@@ -2,7 +2,7 @@
 
 // Project folders for the stored-PDO tests: the three documents the editor reads, written as text.
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 #include "support/TestFiles.h"
 #include "support/TestProject.h"
 

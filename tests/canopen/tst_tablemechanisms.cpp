@@ -1,7 +1,7 @@
 #include "canopen/TableMechanisms.h"
 #include "support/TestFiles.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "platform/Workbook.h"
 
 #include <QFile>

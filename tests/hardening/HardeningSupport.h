@@ -3,7 +3,7 @@
 // Shared by the hardening tests: a complete project in a temporary folder, snapshots of every file
 // under a folder, and velmaro-cli verbs run in-process.
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 
 #include <QByteArray>
 #include <QMap>

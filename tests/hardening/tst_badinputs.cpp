@@ -4,7 +4,7 @@
 
 #include "HardeningSupport.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "canopen/TableMechanisms.h"
 #include "cli/CliTables.h"
 #include "mapping/MappingDocument.h"

@@ -1,4 +1,4 @@
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/USetVar.h"
 #include "support/Recorders.h"

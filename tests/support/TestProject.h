@@ -2,7 +2,7 @@
 
 // Project folders in tests.
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 
 #include <QString>
 

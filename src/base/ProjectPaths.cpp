@@ -1,4 +1,4 @@
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 
 namespace velmaro {
 

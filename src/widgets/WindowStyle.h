@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLatin1String>
+
 #include <initializer_list>
 
 class QHBoxLayout;
@@ -8,6 +10,14 @@ class QString;
 class QWidget;
 
 namespace velmaro {
+
+// Sets the object name (the specified control name, which tests find controls by) and returns the widget.
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
 
 // A fixed-size tool window without title-bar buttons.
 void MakeFixedToolWindow(QWidget* window);

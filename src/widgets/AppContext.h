@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProjectPaths.h"
+#include "base/ProjectPaths.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
 #include "platform/Processes.h"

@@ -1,4 +1,4 @@
-#include "app/WindowStyle.h"
+#include "widgets/WindowStyle.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
