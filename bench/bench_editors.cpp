@@ -2,7 +2,6 @@
 // laid out and painted on the offscreen platform. Target: under 100 ms each. Reports only.
 
 #include "../tests/support/Recorders.h"
-
 #include "canopen/EmcyDocument.h"
 #include "canopen/PdoTable.h"
 #include "canopen/Uemcy.h"
@@ -31,10 +30,11 @@ struct FullMappingProject
         SetDocumentPaths(r.paths);
         MappingTables tables;
         for (int i = 0; i < MappingRowCount; ++i) {
-            tables.in << MappingRow{QStringLiteral("1"), QStringLiteral("Holding Register"), QString::number(i),
-                                    QStringLiteral("1"), QString::number(i), QStringLiteral("in %1").arg(i)};
-            tables.out << MappingRow{QStringLiteral("2"), QString::number(i), QStringLiteral("1"), QString::number(i),
-                                     QStringLiteral("out %1").arg(i)};
+            tables.in << MappingRow{QStringLiteral("1"), QStringLiteral("Holding Register"),
+                                    QString::number(i),  QStringLiteral("1"),
+                                    QString::number(i),  QStringLiteral("in %1").arg(i)};
+            tables.out << MappingRow{QStringLiteral("2"), QString::number(i), QStringLiteral("1"),
+                                     QString::number(i), QStringLiteral("out %1").arg(i)};
         }
         SaveMappingDocument(r.paths.SdoXmlPath, tables);
     }
@@ -67,8 +67,8 @@ struct FullTableProject
         QList<QStringList> pdo, emcy;
         for (int i = 0; i < kTableRecords; ++i) {
             const QString flag = i < kTableRecords / 2 ? QStringLiteral("3") : QStringLiteral("1");
-            pdo << QStringList{QStringLiteral("0x%1").arg(0x180 + i, 0, 16), QString::number(i % 127 + 1), flag,
-                               QString::number(i % 8), QStringLiteral("1")};
+            pdo << QStringList{QStringLiteral("0x%1").arg(0x180 + i, 0, 16), QString::number(i % 127 + 1),
+                               flag, QString::number(i % 8), QStringLiteral("1")};
             QStringList row{QString::number(i + 1)};
             for (int k = 1; k < EmcyDefTable().AttributeNames.size() - 1; ++k)
                 row << QString::number(k);

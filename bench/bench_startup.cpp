@@ -14,7 +14,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -51,7 +50,8 @@ bool measure(const QString& program, const QByteArray& argument, const QString& 
         if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("LD_PRELOAD="))
             env << entry;
     }
-    env << "QT_QPA_PLATFORM=offscreen" << "XDG_RUNTIME_DIR=" + QFile::encodeName(workDir) << "LD_PRELOAD=" + QFile::encodeName(hook)
+    env << "QT_QPA_PLATFORM=offscreen"
+        << "XDG_RUNTIME_DIR=" + QFile::encodeName(workDir) << "LD_PRELOAD=" + QFile::encodeName(hook)
         << "VELMARO_BENCH_REPORT=" + QFile::encodeName(report);
     QList<char*> envp;
     for (QByteArray& entry : env)
@@ -110,7 +110,8 @@ int main(int argc, char* argv[])
     QTemporaryDir scratch;
     const QString programs[2] = {scratch.path() + QStringLiteral("/velmaro"),
                                  scratch.path() + QStringLiteral("/bare_window")};
-    if (!QFile::copy(QStringLiteral(VELMARO_PROGRAM), programs[0]) || !QFile::copy(dir + QStringLiteral("/bare_window"), programs[1])) {
+    if (!QFile::copy(QStringLiteral(VELMARO_PROGRAM), programs[0])
+        || !QFile::copy(dir + QStringLiteral("/bare_window"), programs[1])) {
         out << "cannot copy the programs into " << scratch.path() << "\n";
         return 0;
     }
@@ -136,11 +137,14 @@ int main(int argc, char* argv[])
     const double t2 = median(ms[2]), m2 = median(mb[2]);
     out << "start-up to first window shown, median of " << runs << " runs (offscreen):\n"
         << "  velmaro      " << QString::number(t0, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[0]), 'f', 1) << " ms), peak " << QString::number(m0, 'f', 1) << " MB\n"
+        << QString::number(median(built[0]), 'f', 1) << " ms), peak " << QString::number(m0, 'f', 1)
+        << " MB\n"
         << "  bare window  " << QString::number(t1, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[1]), 'f', 1) << " ms), peak " << QString::number(m1, 'f', 1) << " MB\n"
+        << QString::number(median(built[1]), 'f', 1) << " ms), peak " << QString::number(m1, 'f', 1)
+        << " MB\n"
         << "  bare + text  " << QString::number(t2, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[2]), 'f', 1) << " ms), peak " << QString::number(m2, 'f', 1) << " MB\n"
+        << QString::number(median(built[2]), 'f', 1) << " ms), peak " << QString::number(m2, 'f', 1)
+        << " MB\n"
         << "  ratio to the bare window with text " << QString::number(t0 / t2, 'f', 2) << "\n"
         << "  ratio " << QString::number(t0 / t1, 'f', 2) << " (target at most 1.3), memory "
         << QString::number(m0 - m1, 'f', 1) << " MB more (target at most 25)\n";

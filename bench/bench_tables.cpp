@@ -8,9 +8,8 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <zip.h>
-
 #include <cstdlib>
+#include <zip.h>
 
 using namespace velmaro;
 
@@ -39,35 +38,42 @@ struct Fixture
         xlsxPath = dir.path() + QStringLiteral("/pdo.xlsx");
         odsPath = dir.path() + QStringLiteral("/pdo.ods");
         QByteArray doc = "<rpdodef>\n";
-        QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
-                           "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>cobid</t></is></c></row>";
-        QByteArray content = "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-                             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
-                             "<office:spreadsheet><table:table table:name=\"rpdodef\"><table:table-row>"
-                             "<table:table-cell office:value-type=\"string\"><text:p>cobid</text:p></table:table-cell>"
-                             "</table:table-row>";
+        QByteArray sheet =
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+            "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>cobid</t></is></c></row>";
+        QByteArray content =
+            "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
+            "<office:spreadsheet><table:table table:name=\"rpdodef\"><table:table-row>"
+            "<table:table-cell office:value-type=\"string\"><text:p>cobid</text:p></table:table-cell>"
+            "</table:table-row>";
         MemoryWorkbook::Sheet memorySheet{QStringLiteral("rpdodef"), {RpdoDefTable().AttributeNames}};
         for (int i = 0; i < kRecords; ++i) {
             const QByteArray id = cobid(i).toUtf8();
             const QByteArray n = QByteArray::number(i);
             const int flag = i % 4;
-            doc += "  <row cobid=\"" + id + "\" id_dev_orig=\"" + QByteArray::number(i % 128) + "\" en_bypass=\""
-                   + QByteArray::number(flag) + "\" posind=\"" + QByteArray::number(i % 8) + "\" n_tpdo=\"" + n + "\" />\n";
+            doc += "  <row cobid=\"" + id + "\" id_dev_orig=\"" + QByteArray::number(i % 128)
+                   + "\" en_bypass=\"" + QByteArray::number(flag) + "\" posind=\"" + QByteArray::number(i % 8)
+                   + "\" n_tpdo=\"" + n + "\" />\n";
             const QByteArray r = QByteArray::number(i + 2);
             const QByteArray sheetFlag = QByteArray::number((flag & 2 ? 10 : 0) + (flag & 1));
-            sheet += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>" + id + "</t></is></c><c r=\"B" + r
-                     + "\"><v>" + QByteArray::number(i % 128) + "</v></c><c r=\"C" + r + "\"><v>" + sheetFlag
-                     + "</v></c><c r=\"D" + r + "\"><v>" + QByteArray::number(i % 8) + "</v></c><c r=\"E" + r
-                     + "\"><v>" + n + "</v></c></row>";
-            content += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + id
-                       + "</text:p></table:table-cell><table:table-cell office:value-type=\"float\" office:value=\""
-                       + QByteArray::number(i % 128) + "\"/><table:table-cell office:value-type=\"float\" office:value=\""
-                       + sheetFlag + "\"/><table:table-cell office:value-type=\"float\" office:value=\""
-                       + QByteArray::number(i % 8) + "\"/><table:table-cell office:value-type=\"float\" office:value=\"" + n
-                       + "\"/></table:table-row>";
-            memorySheet.rows.append({QString::fromUtf8(id), QString::number(i % 128), QString::fromUtf8(sheetFlag),
-                                     QString::number(i % 8), QString::fromUtf8(n)});
+            sheet += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>" + id
+                     + "</t></is></c><c r=\"B" + r + "\"><v>" + QByteArray::number(i % 128)
+                     + "</v></c><c r=\"C" + r + "\"><v>" + sheetFlag + "</v></c><c r=\"D" + r + "\"><v>"
+                     + QByteArray::number(i % 8) + "</v></c><c r=\"E" + r + "\"><v>" + n + "</v></c></row>";
+            content +=
+                "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + id
+                + "</text:p></table:table-cell><table:table-cell office:value-type=\"float\" office:value=\""
+                + QByteArray::number(i % 128)
+                + "\"/><table:table-cell office:value-type=\"float\" office:value=\"" + sheetFlag
+                + "\"/><table:table-cell office:value-type=\"float\" office:value=\""
+                + QByteArray::number(i % 8)
+                + "\"/><table:table-cell office:value-type=\"float\" office:value=\"" + n
+                + "\"/></table:table-row>";
+            memorySheet.rows.append({QString::fromUtf8(id), QString::number(i % 128),
+                                     QString::fromUtf8(sheetFlag), QString::number(i % 8),
+                                     QString::fromUtf8(n)});
         }
         doc += "</rpdodef>\n";
         sheet += "</sheetData></worksheet>";
@@ -94,7 +100,8 @@ struct Fixture
                    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                    "relationships/worksheet\" Target=\"/xl/worksheets/sheet1.xml\"/></Relationships>"},
                   {"xl/worksheets/sheet1.xml", sheet}});
-        writeZip(odsPath, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+        writeZip(odsPath,
+                 {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
     }
 
     static void writeZip(const QString& path, const QList<std::pair<const char*, QByteArray>>& parts)

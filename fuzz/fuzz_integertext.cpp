@@ -8,7 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const char* chars = reinterpret_cast<const char*>(data);
-    const QString forms[] = {QString::fromUtf8(chars, qsizetype(size)), QString::fromLatin1(chars, qsizetype(size))};
+    const QString forms[] = {QString::fromUtf8(chars, qsizetype(size)),
+                             QString::fromLatin1(chars, qsizetype(size))};
     for (const QString& text : forms) {
         const velmaro::Result<qint32> value = velmaro::ParseIntegerText(text);
         if (value.ok()) {

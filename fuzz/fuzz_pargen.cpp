@@ -2,7 +2,6 @@
 // rules and checks, the parameter image, the GSD sizes and the mapping editor's limits.
 
 #include "FuzzProject.h"
-
 #include "device/GsdFile.h"
 #include "device/ParameterImage.h"
 #include "mapping/MappingDocument.h"

@@ -1,7 +1,6 @@
 // The mapping document sdo.xml: load, then save what was loaded and load it again.
 
 #include "FuzzProject.h"
-
 #include "mapping/MappingDocument.h"
 
 #include <cstdlib>

@@ -2,7 +2,6 @@
 // the import of every CANopen table kind from the same file.
 
 #include "FuzzProject.h"
-
 #include "cli/CliTables.h"
 #include "platform/Workbook.h"
 

@@ -3,7 +3,6 @@
 #include "app/AppWindows.h"
 #include "app/UAbout.h"
 #include "app/Unewp.h"
-#include "widgets/WindowStyle.h"
 #include "app/Workspace.h"
 #include "canopen/UInfoPdo.h"
 #include "canopen/UWemcy.h"
@@ -14,6 +13,7 @@
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
 #include "settings/Upargen.h"
+#include "widgets/WindowStyle.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -238,8 +238,7 @@ void TFVelmaroFirmWare::CreateBinaClick()
         // Without a project the paths would point at the root of the file system.
         m_context.messages.showError(QStringLiteral("Project not valid"));
     } else {
-        const Result<ParameterImage> image =
-            BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+        const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
         if (!image.ok()) {
             m_context.messages.showError(image.error());
             return;

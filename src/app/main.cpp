@@ -1,5 +1,5 @@
-#include "app/Application.h"
 #include "app/AppWindows.h"
+#include "app/Application.h"
 #include "app/UVelmaroFirmWare.h"
 #include "platform/QtDialogs.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     velmaro::QtShell shell;
     velmaro::ProcessRunner processes;
     velmaro::ProjectPaths paths;
-    velmaro::AppContext context{paths, messages, dialogs, modal, shell, velmaro::SystemSerialPlatform(),
+    velmaro::AppContext context{paths,    messages, dialogs, modal, shell, velmaro::SystemSerialPlatform(),
                                 processes};
     app.setMessageBoxes(&messages);
 

@@ -67,7 +67,8 @@ Result<SidedWord> WordFromRecord(const QStringList& r)
 
 QStringList RowValues(const TClWEmcy& w, int side)
 {
-    QStringList v{w.index_addrm, w.subindex, side == SideA ? QStringLiteral("0") : QStringLiteral("1"), w.devid};
+    QStringList v{w.index_addrm, w.subindex, side == SideA ? QStringLiteral("0") : QStringLiteral("1"),
+                  w.devid};
     for (const ClEbm& b : w.bits)
         v << b.b0 << b.b1 << b.poscomp;
     return v;
@@ -119,8 +120,8 @@ QString EmcyWordTable::NextWordNumber(int side) const
     return next;
 }
 
-bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, const QString& devid, int mode,
-                                 int ownPosition) const
+bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, const QString& devid,
+                                 int mode, int ownPosition) const
 {
     using namespace emcyword;
     if (mode < NewOnA || mode > ModifyOnB)
@@ -141,7 +142,8 @@ bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, 
 
 bool EmcyWordTable::newWord(int side, const QString& index, const QString& subindex, const QString& devid)
 {
-    if (!CheckWordKey(index, subindex, devid, side == emcyword::SideA ? emcyword::NewOnA : emcyword::NewOnB, -1))
+    if (!CheckWordKey(index, subindex, devid, side == emcyword::SideA ? emcyword::NewOnA : emcyword::NewOnB,
+                      -1))
         return false;
     TClWEmcy word;
     word.index_addrm = index;

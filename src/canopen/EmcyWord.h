@@ -62,7 +62,13 @@ QStringList CsvValues(const TClWEmcy& word);
 QStringList SaveKey(const TClWEmcy& word);
 
 // Modes of CheckWordKey.
-enum KeyMode { NewOnA = 0, NewOnB = 1, ModifyOnA = 2, ModifyOnB = 3 };
+enum KeyMode
+{
+    NewOnA = 0,
+    NewOnB = 1,
+    ModifyOnA = 2,
+    ModifyOnB = 3
+};
 inline const QString IndexNotValid = QStringLiteral("Index Not Valid");
 
 } // namespace emcyword
@@ -105,7 +111,8 @@ public:
     // changed and poscomp as it was).
     Status modifyBit(int side, int position, const BitEdits& edits);
     // Modify on a word node; false when the key is refused.
-    bool modifyWord(int side, int position, const QString& index, const QString& subindex, const QString& devid);
+    bool modifyWord(int side, int position, const QString& index, const QString& subindex,
+                    const QString& devid);
 
     // Loads a document: records of 52 texts; side markers other than 0 and 1 are dropped.
     void addRecord(const emcyword::SidedWord& record);

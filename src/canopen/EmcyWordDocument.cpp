@@ -17,8 +17,8 @@ TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
 {
     table.clear();
     const QStringList& names = emcyword::AttributeNames();
-    return LoadTableDocument(path, QStringLiteral("File XML not found"), QStringLiteral("Error in reading file XML"),
-                             [&](const TableRow& row) -> Status {
+    return LoadTableDocument(path, QStringLiteral("File XML not found"),
+                             QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
                                  QStringList record;
                                  record.reserve(names.size());
                                  for (const QString& name : names) {
@@ -48,13 +48,14 @@ Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table)
 ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable& table,
                                       const std::function<void()>& emptyStep)
 {
-    return ImportWorksheet(EmcyWordTableDefinition(), workbookPath, emptyStep, [&](const QStringList& fields) {
-        const auto word = emcyword::WordFromRecord(fields);
-        if (!word.ok())
-            return word.status();
-        table.addRecord(word.value());
-        return Status();
-    });
+    return ImportWorksheet(EmcyWordTableDefinition(), workbookPath, emptyStep,
+                           [&](const QStringList& fields) {
+                               const auto word = emcyword::WordFromRecord(fields);
+                               if (!word.ok())
+                                   return word.status();
+                               table.addRecord(word.value());
+                               return Status();
+                           });
 }
 
 QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)

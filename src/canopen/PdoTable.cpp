@@ -30,10 +30,10 @@ const OrderRule kPdoOrder{QStringLiteral("0x999999"), TieRule::LaterWins};
 
 const TableDefinition& RpdoDefTable()
 {
-    static const TableDefinition table{
-        QStringLiteral("rpdodef"),
-        {QStringLiteral("cobid"), QStringLiteral("id_dev_orig"), QStringLiteral("en_bypass"),
-         QStringLiteral("posind"), QStringLiteral("n_tpdo")}};
+    static const TableDefinition table{QStringLiteral("rpdodef"),
+                                       {QStringLiteral("cobid"), QStringLiteral("id_dev_orig"),
+                                        QStringLiteral("en_bypass"), QStringLiteral("posind"),
+                                        QStringLiteral("n_tpdo")}};
     return table;
 }
 
@@ -131,13 +131,15 @@ struct PdoImportReader
 ImportOutcome ImportPdoTable(const Workbook& workbook, PdoTable& table)
 {
     PdoImportReader reader{table};
-    return ImportWorksheet(RpdoDefTable(), workbook, [&] { table.clear(); }, std::ref(reader));
+    return ImportWorksheet(
+        RpdoDefTable(), workbook, [&] { table.clear(); }, std::ref(reader));
 }
 
 ImportOutcome ImportPdoTable(const QString& workbookPath, PdoTable& table)
 {
     PdoImportReader reader{table};
-    return ImportWorksheet(RpdoDefTable(), workbookPath, [&] { table.clear(); }, std::ref(reader));
+    return ImportWorksheet(
+        RpdoDefTable(), workbookPath, [&] { table.clear(); }, std::ref(reader));
 }
 
 QList<QStringList> PdoCsvLines(const PdoTable& table)

@@ -193,14 +193,16 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures
 {
     report(LoadTableDocument(path, kPdoNotFound, kPdoReadError,
                              [&table](const TableRow& row) -> Status {
-                                 const Result<qint32> flags = row.integerAttribute(QStringLiteral("en_bypass"));
+                                 const Result<qint32> flags =
+                                     row.integerAttribute(QStringLiteral("en_bypass"));
                                  if (!flags.ok())
                                      return flags.status();
                                  const Result<QString> cobid = row.attribute(QStringLiteral("cobid"));
                                  if (!cobid.ok())
                                      return cobid.status();
                                  // Bit 1 set marks the records passed from CAN A to CAN B.
-                                 QList<TClPdo>& pdos = table.pdos((*flags & 2) == 0 ? PdoTab::CanA : PdoTab::CanB);
+                                 QList<TClPdo>& pdos =
+                                     table.pdos((*flags & 2) == 0 ? PdoTab::CanA : PdoTab::CanB);
                                  pdos.append(TClPdo{*cobid, int(pdos.size()) + 1, {}});
                                  return Status();
                              }),
@@ -219,8 +221,8 @@ void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures&
                                      return Status(); // a PDO the tab does not have: dropped
                                  TClPdo* pdo = pdoNumbered(table, tab, number);
                                  if (!pdo)
-                                     return Status::failure(QStringLiteral("row %1 names PDO number 0")
-                                                                .arg(row.index() + 1));
+                                     return Status::failure(
+                                         QStringLiteral("row %1 names PDO number 0").arg(row.index() + 1));
                                  TClSdo entry;
                                  for (auto [field, name] : {std::pair{&entry.Index, "index"},
                                                             std::pair{&entry.Subindex, "subindex"},
@@ -355,16 +357,18 @@ ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath
                               const std::function<void()>& emptyStep, bool strict)
 {
     StoredPdoImport import{table, strict};
-    return import.finish(ImportWorksheet(SdoPdoTable(), workbookPath, emptyStep,
-                                         [&import](const QStringList& fields) { return import.read(fields); }));
+    return import.finish(
+        ImportWorksheet(SdoPdoTable(), workbookPath, emptyStep,
+                        [&import](const QStringList& fields) { return import.read(fields); }));
 }
 
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
                               const std::function<void()>& emptyStep, bool strict)
 {
     StoredPdoImport import{table, strict};
-    return import.finish(ImportWorksheet(SdoPdoTable(), workbook, emptyStep,
-                                         [&import](const QStringList& fields) { return import.read(fields); }));
+    return import.finish(
+        ImportWorksheet(SdoPdoTable(), workbook, emptyStep,
+                        [&import](const QStringList& fields) { return import.read(fields); }));
 }
 
 } // namespace velmaro

@@ -5,9 +5,8 @@
 #include "platform/Workbook.h"
 #include "platform/XmlDocument.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
+#include <pugixml.hpp>
 #include <vector>
 
 namespace velmaro {
@@ -19,9 +18,8 @@ Result<QString> TableRow::attribute(const QString& name) const
 {
     const pugi::xml_node node(m_node);
     const QByteArray key = name.toUtf8();
-    const pugi::xml_attribute attr = node.type() == pugi::node_element
-                                         ? node.attribute(key.constData())
-                                         : pugi::xml_attribute();
+    const pugi::xml_attribute attr =
+        node.type() == pugi::node_element ? node.attribute(key.constData()) : pugi::xml_attribute();
     if (!attr)
         return Result<QString>::failure(
             QStringLiteral("row %1 has no attribute \"%2\"").arg(m_index + 1).arg(name));
@@ -228,7 +226,8 @@ ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& work
             return result;
         };
         if (rows->columns < fieldCount)
-            return stop(QStringLiteral("the worksheet has %1 columns, %2 needed").arg(rows->columns).arg(fieldCount));
+            return stop(
+                QStringLiteral("the worksheet has %1 columns, %2 needed").arg(rows->columns).arg(fieldCount));
         QStringList fields;
         fields.reserve(fieldCount);
         for (int k = 0; k < fieldCount; ++k)

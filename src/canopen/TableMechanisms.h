@@ -159,10 +159,10 @@ struct ImportOutcome
         StoppedAtRecord // the record reader (or a short row) ended the import at `record`
     };
     Outcome outcome = Outcome::Imported;
-    int records = 0;   // records the reader accepted
-    int record = 0;    // 1-based record number where the import stopped (first below the headings)
-    int sheetRow = 0;  // the worksheet row (1-based) of that record
-    QString reason;    // why it stopped or could not read
+    int records = 0;  // records the reader accepted
+    int record = 0;   // 1-based record number where the import stopped (first below the headings)
+    int sheetRow = 0; // the worksheet row (1-based) of that record
+    QString reason;   // why it stopped or could not read
     bool ok() const { return outcome == Outcome::Imported; }
     // One line for velmaro-cli, e.g. "Import stopped at record 3 (worksheet row 4): '' is not ...".
     QString describe(const QString& workbookPath, const QString& tableName) const;

@@ -165,7 +165,8 @@ QWidget* TFInfopdo::buildTab(PdoTab tab)
     addGroup(c.PoscompMsb, QStringLiteral("PoscompMsb") + s, QStringLiteral("Traslate in"),
              QStringLiteral("High SDO Byte"));
     addGroup(c.PoscompLsb, QStringLiteral("PoscompLsb") + s,
-             a ? QStringLiteral("Trsalete in") : QStringLiteral("Traslate in"), QStringLiteral("Low SDO Byte"));
+             a ? QStringLiteral("Trsalete in") : QStringLiteral("Traslate in"),
+             QStringLiteral("Low SDO Byte"));
     fields->addStretch(1);
     grid->addLayout(fields, 0, 2);
 

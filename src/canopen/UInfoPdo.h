@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/AppContext.h"
 #include "canopen/StoredPdo.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "canopen/UWemcy.h"
 
-#include "widgets/WindowStyle.h"
 #include "canopen/EmcyWordDocument.h"
+#include "widgets/WindowStyle.h"
 
 #include <QBitmap>
 #include <QGridLayout>
@@ -27,7 +27,11 @@ namespace {
 const QString WordCaption = QStringLiteral("Word n°  Emcy Define");
 const QString BitCaption = QStringLiteral("Mask BIT n°  Define");
 constexpr int KindRole = Qt::UserRole;
-enum NodeKind { WordNode = 0, BitNode = 1 };
+enum NodeKind
+{
+    WordNode = 0,
+    BitNode = 1
+};
 
 QLineEdit* edit(QWidget* parent, const QString& name)
 {
@@ -46,7 +50,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text)
 } // namespace
 
 TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint), m_context(context)
+    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
+      m_context(context)
 {
     setObjectName(QStringLiteral("FWemcy"));
     setWindowTitle(QStringLiteral("Define EMCY Word"));
@@ -98,13 +103,16 @@ QWidget* TFWemcy::buildPage(int side)
     p.devid = edit(p.wordGroup, QStringLiteral("Edevid") + s);
     auto* words = new QGridLayout(p.wordGroup);
     words->addWidget(label(p.wordGroup, QStringLiteral("index_addrm") + s,
-                           a ? QStringLiteral("Index SDO BUS B") : QStringLiteral("Index SDO BUS A")), 0, 0);
+                           a ? QStringLiteral("Index SDO BUS B") : QStringLiteral("Index SDO BUS A")),
+                     0, 0);
     words->addWidget(p.index, 0, 1);
     words->addWidget(label(p.wordGroup, QStringLiteral("subindex") + s,
-                           a ? QStringLiteral("Subindex SDO BUS B") : QStringLiteral("Subindex SDO BUS A")), 1, 0);
+                           a ? QStringLiteral("Subindex SDO BUS B") : QStringLiteral("Subindex SDO BUS A")),
+                     1, 0);
     words->addWidget(p.subindex, 1, 1);
     words->addWidget(label(p.wordGroup, QStringLiteral("devid") + s,
-                           a ? QStringLiteral("ID EMCY BUS A") : QStringLiteral("ID EMCY BUS B")), 2, 0);
+                           a ? QStringLiteral("ID EMCY BUS A") : QStringLiteral("ID EMCY BUS B")),
+                     2, 0);
     words->addWidget(p.devid, 2, 1);
 
     p.bitGroup = new QGroupBox(BitCaption, p.wordGroup);
@@ -119,10 +127,12 @@ QWidget* TFWemcy::buildPage(int side)
     bits->addWidget(label(p.bitGroup, QStringLiteral("poscomp") + s, QStringLiteral("Emcy byte 1")), 0, 2);
     bits->addWidget(p.pos1, 0, 3);
     bits->addWidget(label(p.bitGroup, QStringLiteral("b1") + s,
-                          a ? QStringLiteral("Mask byte 2") : QStringLiteral("Mask Byte 2")), 1, 0);
+                          a ? QStringLiteral("Mask byte 2") : QStringLiteral("Mask Byte 2")),
+                    1, 0);
     bits->addWidget(p.b1, 1, 1);
     bits->addWidget(label(p.bitGroup, a ? QStringLiteral("poscompA2") : QStringLiteral("posscompb2"),
-                          QStringLiteral("Emcy Byte 2")), 1, 2);
+                          QStringLiteral("Emcy Byte 2")),
+                    1, 2);
     bits->addWidget(p.pos2, 1, 3);
     words->addWidget(p.bitGroup, 3, 0, 1, 2);
 
@@ -236,9 +246,11 @@ void TFWemcy::ShowWordNode(int position, int side)
 {
     const int word = position / emcyword::NodesPerWord;
     const int node = position % emcyword::NodesPerWord;
-    const QString wordCaption = QStringLiteral("Word n°") + QString::number(word) + QStringLiteral(" Emcy Define ");
+    const QString wordCaption =
+        QStringLiteral("Word n°") + QString::number(word) + QStringLiteral(" Emcy Define ");
     const QString bitCaption = QStringLiteral("Mask BIT n°")
-                               + (node == 0 ? QString() : QString::number(node - 1)) + QStringLiteral(" Define");
+                               + (node == 0 ? QString() : QString::number(node - 1))
+                               + QStringLiteral(" Define");
     for (Page& p : pages) {
         p.wordGroup->setTitle(wordCaption);
         p.bitGroup->setTitle(bitCaption);
@@ -272,7 +284,8 @@ void TFWemcy::ModifyWordNode(int position, int side)
 {
     Page& p = pages[side];
     if (position % emcyword::NodesPerWord != 0) {
-        const Status s = m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()});
+        const Status s =
+            m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()});
         if (!s.ok())
             m_context.messages.showError(s.error());
         return;

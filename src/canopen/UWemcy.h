@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/AppContext.h"
 #include "canopen/EmcyWord.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "canopen/Uemcy.h"
 
-#include "widgets/WindowStyle.h"
 #include "canopen/EmcyDocument.h"
+#include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -52,24 +52,15 @@ const char* const optionNames[EmcyAliasCount] = {"r1", "r2", "r3", "r9", "r4", "
 QString optionCaption(int code, int side)
 {
     switch (code) {
-    case 0:
-        return side == 0 ? QStringLiteral("No traslate ID CANA") : QStringLiteral("No traslate ID CANB");
-    case 1:
-        return QStringLiteral("Error code byte  HIGH");
-    case 2:
-        return QStringLiteral("Error code byte LOW");
-    case 3:
-        return QStringLiteral("Error Reg");
-    case 4:
-        return QStringLiteral("Manu1 byte HIGH");
-    case 5:
-        return QStringLiteral("Manu1 byte LOW");
-    case 6:
-        return QStringLiteral("Manu2 byte HIGH");
-    case 7:
-        return QStringLiteral("Manu2 byte LOW");
-    default:
-        return QStringLiteral("Manu3");
+    case 0: return side == 0 ? QStringLiteral("No traslate ID CANA") : QStringLiteral("No traslate ID CANB");
+    case 1: return QStringLiteral("Error code byte  HIGH");
+    case 2: return QStringLiteral("Error code byte LOW");
+    case 3: return QStringLiteral("Error Reg");
+    case 4: return QStringLiteral("Manu1 byte HIGH");
+    case 5: return QStringLiteral("Manu1 byte LOW");
+    case 6: return QStringLiteral("Manu2 byte HIGH");
+    case 7: return QStringLiteral("Manu2 byte LOW");
+    default: return QStringLiteral("Manu3");
     }
 }
 
@@ -79,8 +70,8 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName(QStringLiteral("TFemcy").mid(1));
     setWindowTitle(QStringLiteral("Set Traslate EMCY"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowMaximizeButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowMaximizeButtonHint);
 
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
@@ -182,9 +173,9 @@ QWidget* TFemcy::buildPage(int side)
 
     p.deleteButton = MakeButton(QStringLiteral("Delete") + suffix, QStringLiteral("Delete EMCY"), page);
     p.newButton = MakeButton(QStringLiteral("New") + suffix, QStringLiteral("New EMCY"), page);
-    p.modifyButton = MakeButton(QStringLiteral("Modify") + suffix,
-                                side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"),
-                                page);
+    p.modifyButton =
+        MakeButton(QStringLiteral("Modify") + suffix,
+                   side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"), page);
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.enable);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/AppContext.h"
 #include "canopen/EmcyTable.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 
@@ -24,7 +24,7 @@ namespace velmaro {
 class TFemcy : public QDialog
 {
     Q_OBJECT
-  public:
+public:
     explicit TFemcy(AppContext& context, QWidget* parent = nullptr);
 
     const EmcyTable& table() const { return m_table; }
@@ -56,10 +56,10 @@ class TFemcy : public QDialog
     void BitBtn4Click();
     void Button1Click();
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     // The controls of one page, edits and labels in attribute order, option buttons by code.
     struct Page
     {

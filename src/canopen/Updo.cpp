@@ -61,8 +61,9 @@ void PdoGrid::prepare()
 {
     setColumnCount(kColumns);
     setRowCount(kRows);
-    static const QStringList shown{QStringLiteral("N\u00B0"), QStringLiteral("cobid"), QStringLiteral("id_dev_orig"),
-                                   QStringLiteral("en_traslate"), QStringLiteral("posid"), QStringLiteral("n_tPDO")};
+    static const QStringList shown{QStringLiteral("N\u00B0"),     QStringLiteral("cobid"),
+                                   QStringLiteral("id_dev_orig"), QStringLiteral("en_traslate"),
+                                   QStringLiteral("posid"),       QStringLiteral("n_tPDO")};
     const QStringList cells = QStringList{QStringLiteral("N")} + RpdoDefTable().AttributeNames;
     for (int c = 0; c < kColumns; ++c) {
         QTableWidgetItem* heading = fixedItem(cells.at(c));
@@ -115,8 +116,8 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
 {
     setObjectName(QStringLiteral("TFpdo").mid(1));
     setWindowTitle(QStringLiteral("Define Traslate PDO"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
+                   | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     resize(640, 380);
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/AppContext.h"
 #include "canopen/PdoTable.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 #include <QTableWidget>
@@ -37,8 +37,8 @@ public:
     explicit TFpdo(AppContext& context, QWidget* parent = nullptr);
 
     QTabWidget* TabbedNotebook1 = nullptr;
-    PdoGrid* sga = nullptr; // "PDO From CanA to CanB"
-    PdoGrid* sgb = nullptr; // "PDO From CanB to CanA"
+    PdoGrid* sga = nullptr;         // "PDO From CanA to CanB"
+    PdoGrid* sgb = nullptr;         // "PDO From CanB to CanA"
     QPushButton* bitbtn1 = nullptr; // OK
     QPushButton* bitbtn2 = nullptr; // Cancel
     QPushButton* button1 = nullptr; // Export

@@ -6,7 +6,12 @@
 namespace velmaro::cli {
 
 // Exit codes of every verb.
-enum ExitCode { Success = 0, Refused = 1, UsageError = 2 };
+enum ExitCode
+{
+    Success = 0,
+    Refused = 1,
+    UsageError = 2
+};
 
 // Where a verb writes: a summary on out, every refusal or failure on err.
 struct Io

@@ -1,5 +1,4 @@
 #include "cli/CliCheck.h"
-
 #include "mapping/MappingRules.h"
 
 namespace velmaro::cli {

@@ -8,7 +8,7 @@ namespace {
 // The EMCY translation editor without its window: the same load, import, save and export.
 class EmcyTableSession : public TableSession
 {
-  public:
+public:
     QStringList load(const ProjectPaths& paths) override
     {
         ClearEmcyTable(m_table);
@@ -22,7 +22,7 @@ class EmcyTableSession : public TableSession
     Status save(const ProjectPaths& paths) override { return SaveEmcyTable(paths.EmcyDefXmlPath, m_table); }
     Status exportCsv(const ProjectPaths& paths) override { return ExportEmcyCsv(paths.ProjectDir, m_table); }
 
-  private:
+private:
     EmcyTable m_table;
 };
 

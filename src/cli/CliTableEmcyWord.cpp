@@ -17,8 +17,14 @@ public:
     {
         return ImportEmcyWordWorksheet(path, m_table, [this] { m_table.clear(); });
     }
-    Status save(const ProjectPaths& paths) override { return SaveEmcyWordDocument(paths.EmcyWordXmlPath, m_table); }
-    Status exportCsv(const ProjectPaths& paths) override { return ExportEmcyWordCsv(paths.ProjectDir, m_table); }
+    Status save(const ProjectPaths& paths) override
+    {
+        return SaveEmcyWordDocument(paths.EmcyWordXmlPath, m_table);
+    }
+    Status exportCsv(const ProjectPaths& paths) override
+    {
+        return ExportEmcyWordCsv(paths.ProjectDir, m_table);
+    }
 
 private:
     EmcyWordTable m_table;

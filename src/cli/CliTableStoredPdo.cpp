@@ -20,10 +20,14 @@ public:
     ImportOutcome importWorkbook(const QString& path) override
     {
         // Strict: a record naming a PDO that the tab lacks refuses the import instead of vanishing.
-        return ImportStoredPdo(m_table, path, [] {}, true);
+        return ImportStoredPdo(
+            m_table, path, [] {}, true);
     }
     Status save(const ProjectPaths& paths) override { return SaveStoredPdo(m_table, paths.SdoPdoXmlPath); }
-    Status exportCsv(const ProjectPaths& paths) override { return ExportStoredPdo(m_table, paths.ProjectDir); }
+    Status exportCsv(const ProjectPaths& paths) override
+    {
+        return ExportStoredPdo(m_table, paths.ProjectDir);
+    }
 
 private:
     StoredPdoTable m_table;

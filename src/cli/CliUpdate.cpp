@@ -108,8 +108,7 @@ int RunUpdate(const QStringList& args, Io& io, ISerialPlatform& serial, IProcess
         io.err << "The updater did not end within " << UpdaterWaitLimitMs / 1000
                << " seconds; it was left running.\n";
         return Refused;
-    case ProcessOutcome::Ended:
-        break;
+    case ProcessOutcome::Ended: break;
     }
     return outcome.exitCode;
 }

@@ -24,7 +24,8 @@ int RunExport(const QStringList& args, Io& io)
 
 Verb ExportVerb()
 {
-    return {"export", "export TABLE PROJECT_DIR          write PROJECT_DIR/TABLE.csv from the table document", RunExport};
+    return {"export", "export TABLE PROJECT_DIR          write PROJECT_DIR/TABLE.csv from the table document",
+            RunExport};
 }
 
 } // namespace velmaro::cli

@@ -15,7 +15,8 @@ int RunImport(const QStringList& args, Io& io)
     const ImportOutcome outcome = opened.session->importWorkbook(args.at(2));
     const QString summary = outcome.describe(args.at(2), QLatin1String(opened.table->name));
     if (!outcome.ok()) {
-        io.err << summary << "\n" << "Nothing was saved.\n";
+        io.err << summary << "\n"
+               << "Nothing was saved.\n";
         return Refused;
     }
     const Status saved = opened.session->save(opened.paths);
@@ -31,7 +32,10 @@ int RunImport(const QStringList& args, Io& io)
 
 Verb ImportVerb()
 {
-    return {"import", "import TABLE PROJECT_DIR WORKBOOK import worksheet TABLE of WORKBOOK and save the table document", RunImport};
+    return {
+        "import",
+        "import TABLE PROJECT_DIR WORKBOOK import worksheet TABLE of WORKBOOK and save the table document",
+        RunImport};
 }
 
 } // namespace velmaro::cli

@@ -13,12 +13,7 @@ Verb UpdateVerb();
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(),
-        GsdVerb(),
-        CheckVerb(),
-        ExportVerb(),
-        ImportVerb(),
-        UpdateVerb(),
+        ImageVerb(), GsdVerb(), CheckVerb(), ExportVerb(), ImportVerb(), UpdateVerb(),
     };
     return verbs;
 }

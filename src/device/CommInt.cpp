@@ -44,7 +44,7 @@ ECommError::ECommError(const QString& text, int errorCode)
 
 int BaudRateValue(TBaudrate rate)
 {
-    static const int values[] = {110,   300,   600,    1200,   2400,   4800,   9600,    14400,  19200,
+    static const int values[] = {110,   300,   600,   1200,   2400,   4800,   9600,    14400,  19200,
                                  38400, 56000, 57600, 115200, 128000, 256000, 1500000, 3000000};
     return values[int(rate)];
 }
@@ -182,9 +182,7 @@ void TCommEventThread::handOver(unsigned mask)
 
 // ---- TCustomComm
 
-TCustomComm::TCustomComm(QObject* owner, ISerialPlatform& platform) : QObject(owner), m_platform(platform)
-{
-}
+TCustomComm::TCustomComm(QObject* owner, ISerialPlatform& platform) : QObject(owner), m_platform(platform) {}
 
 TCustomComm::~TCustomComm()
 {

@@ -33,15 +33,74 @@ private:
 
 enum TBaudrate
 {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000, br57600,
-    br115200, br128000, br256000, br1500000, br3000000
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000,
+    br1500000,
+    br3000000
 };
-enum TParity { paNone, paOdd, paEven, paMark, paSpace };
-enum TStopbits { sb10, sb15, sb20 };
-enum TDatabits { da4, da5, da6, da7, da8 };
-enum TFlowControl { fcNone, fcCTS, fcDTR, fcSoftware, fcDefault };
-enum TCommOption { coParityCheck, coDsrSensitivity, coIgnoreXOff, coErrorChar, coNullStrip };
-enum TCommEventType { evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty };
+enum TParity
+{
+    paNone,
+    paOdd,
+    paEven,
+    paMark,
+    paSpace
+};
+enum TStopbits
+{
+    sb10,
+    sb15,
+    sb20
+};
+enum TDatabits
+{
+    da4,
+    da5,
+    da6,
+    da7,
+    da8
+};
+enum TFlowControl
+{
+    fcNone,
+    fcCTS,
+    fcDTR,
+    fcSoftware,
+    fcDefault
+};
+enum TCommOption
+{
+    coParityCheck,
+    coDsrSensitivity,
+    coIgnoreXOff,
+    coErrorChar,
+    coNullStrip
+};
+enum TCommEventType
+{
+    evBreak,
+    evCts,
+    evDsr,
+    evError,
+    evRing,
+    evRlsd,
+    evRxChar,
+    evRxFlag,
+    evTxEmpty
+};
 
 // Bits of the device's error state passed to OnError.
 enum TCommErrorBits

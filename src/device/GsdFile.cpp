@@ -278,8 +278,8 @@ QByteArray GsdText(const GsdSizes& sizes)
     for (const char* contact : kContacts)
         lines << ContactLine(contact);
     AppendBlock(lines, kBody);
-    lines << QStringLiteral("Max_Module=") +
-                 QString::number(ModuleCount(sizes.nbIn) + ModuleCount(sizes.nbOut));
+    lines << QStringLiteral("Max_Module=")
+                 + QString::number(ModuleCount(sizes.nbIn) + ModuleCount(sizes.nbOut));
     lines << QStringLiteral("Modul_Offset=1");
     lines << QStringLiteral("Max_Input_Len=") + QString::number(sizes.nbIn);
     lines << QStringLiteral("Max_Output_Len=") + QString::number(sizes.nbOut);

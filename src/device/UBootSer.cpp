@@ -2,8 +2,8 @@
 
 #include "device/CommInt.h"
 #include "device/UpdaterCommand.h"
-#include "widgets/WindowStyle.h"
 #include "platform/FileSystem.h"
+#include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -37,9 +37,8 @@ TBusyIndicator::TBusyIndicator(QWidget* parent) : QDialog(parent)
 
 void TBusyIndicator::SetElapsed(qint64 elapsedMs)
 {
-    LElapsed->setText(QStringLiteral("%1 s elapsed (at most %2 s)")
-                          .arg(elapsedMs / 1000)
-                          .arg(UpdaterWaitLimitMs / 1000));
+    LElapsed->setText(
+        QStringLiteral("%1 s elapsed (at most %2 s)").arg(elapsedMs / 1000).arg(UpdaterWaitLimitMs / 1000));
 }
 
 void TBusyIndicator::closeEvent(QCloseEvent* event)
@@ -65,10 +64,12 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
         w->setGeometry(x, y, width, height);
         return w;
     };
-    Label1 = named(new QLabel(QStringLiteral("Follow these steps to update the GQ4712 from RS232:")), "Label1");
+    Label1 =
+        named(new QLabel(QStringLiteral("Follow these steps to update the GQ4712 from RS232:")), "Label1");
     Label2 = named(new QLabel(QStringLiteral("1 - Turn OFF the Device")), "Label2");
     Label3 = named(new QLabel(QStringLiteral("2 - Insert the Boot Jumper (see the manual)")), "Label3");
-    Label4 = named(new QLabel(QStringLiteral("3 - Select the  COM port and press the connect button")), "Label4");
+    Label4 =
+        named(new QLabel(QStringLiteral("3 - Select the  COM port and press the connect button")), "Label4");
     CB_Com = named(new QComboBox, "CB_Com");
     CB_Com->setEditable(false);
     CB_Com->addItems(ComPortNames());
@@ -211,8 +212,8 @@ void TFBootSer::LbButton4Click()
         QTimer::singleShot(10, &loop, &QEventLoop::quit);
         loop.exec();
     };
-    m_context.processes.runAndWait(NativePath(UpdaterProgram(p.AppDir)), parameters, false, UpdaterWaitLimitMs,
-                                   whileWaiting);
+    m_context.processes.runAndWait(NativePath(UpdaterProgram(p.AppDir)), parameters, false,
+                                   UpdaterWaitLimitMs, whileWaiting);
     if (m_busy) {
         m_busy->hide();
         m_busy->deleteLater();

@@ -15,7 +15,8 @@ QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices
     const QString no = QStringLiteral("NO ");
     const QChar quote = QLatin1Char('"');
     return portName + QLatin1Char(' ') + (choices.firmware ? QStringLiteral("FW ") : no)
-           + (choices.readFirmware ? QStringLiteral("FR ") : no) + (choices.project ? QStringLiteral("PW ") : no)
+           + (choices.readFirmware ? QStringLiteral("FR ") : no)
+           + (choices.project ? QStringLiteral("PW ") : no)
            + (choices.readProject ? QStringLiteral("PR ") : no) + quote + masterDir
            + QStringLiteral("\\simQ4712.sim") + quote + QLatin1Char(' ') + quote + projectDir
            + QStringLiteral("\\bin\\") + quote;

@@ -10,8 +10,8 @@ namespace velmaro {
 
 const QStringList& MappingAttributes(MappingSide side)
 {
-    static const QStringList in = {QStringLiteral("Slave_ID"), QStringLiteral("Type"),
-                                   QStringLiteral("Address_Mod"), QStringLiteral("NPoint"),
+    static const QStringList in = {QStringLiteral("Slave_ID"),      QStringLiteral("Type"),
+                                   QStringLiteral("Address_Mod"),   QStringLiteral("NPoint"),
                                    QStringLiteral("Address_Profi"), QStringLiteral("Mnemonic")};
     static const QStringList out = {QStringLiteral("Slave_ID"), QStringLiteral("Address_Mod"),
                                     QStringLiteral("NPoint"), QStringLiteral("Address_Profi"),
@@ -98,7 +98,8 @@ Status SaveMappingDocument(const QString& path, const MappingTables& tables)
             pugi::xml_node r = holder.append_child("row");
             for (int i = 0; i < attributes.size(); ++i) {
                 const QString value = i < row.size() ? row.at(i) : QString();
-                r.append_attribute(attributes.at(i).toUtf8().constData()).set_value(value.toUtf8().constData());
+                r.append_attribute(attributes.at(i).toUtf8().constData())
+                    .set_value(value.toUtf8().constData());
             }
         }
     }

@@ -64,7 +64,8 @@ Qt::ItemFlags MappingGridModel::flags(const QModelIndex& index) const
 
 QVariant MappingGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < m_headers.size())
         return m_headers.at(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
@@ -98,7 +99,8 @@ const QStringList& registerTypes()
 
 } // namespace
 
-QWidget* RegisterTypeDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
+QWidget* RegisterTypeDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                            const QModelIndex&) const
 {
     auto* combo = new QComboBox(parent);
     combo->addItems(registerTypes());
@@ -126,7 +128,8 @@ void RegisterTypeDelegate::setEditorData(QWidget* editor, const QModelIndex& ind
     combo->setCurrentIndex(position);
 }
 
-void RegisterTypeDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+void RegisterTypeDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                        const QModelIndex& index) const
 {
     auto* combo = static_cast<QComboBox*>(editor);
     if (combo->currentIndex() >= 0)

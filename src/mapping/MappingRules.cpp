@@ -22,20 +22,24 @@ QList<ColumnCheck> checksOf(MappingSide side, const MappingLimits& limits)
 {
     if (side == MappingSide::In) {
         return {
-            {0, 1, 250, false, false, "!! [ProfiBus IN --> Serial Read] Slave ID must be between 1 and 250. "},
+            {0, 1, 250, false, false,
+             "!! [ProfiBus IN --> Serial Read] Slave ID must be between 1 and 250. "},
             {1, 0, 0, true, false,
              "!! [ProfiBus IN --> Serial Read] Type must be Holding Register or Input Register. "},
             {2, 0, 65535, false, false,
              "!! [ProfiBus IN --> Serial Read] Address Register must be between 0 and 65535. "},
-            {3, 1, 127, false, false, "!! [ProfiBus IN --> Serial Read] Number point must be between 1 and 127. "},
-            {4, 0, limits.in, false, true, "!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and "},
+            {3, 1, 127, false, false,
+             "!! [ProfiBus IN --> Serial Read] Number point must be between 1 and 127. "},
+            {4, 0, limits.in, false, true,
+             "!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and "},
         };
     }
     return {
         {0, 1, 250, false, false, "!! [Serial Write --> ProfiBus OUT] Slave ID must be between 1 and 250. "},
         {1, 0, 65535, false, false,
          "!! [Serial Write --> ProfiBus OUT] Address Register must be between 0 and 65535. "},
-        {2, 1, 127, false, false, "!! [Serial Write --> ProfiBus OUT] Number point must be between 1 and 127. "},
+        {2, 1, 127, false, false,
+         "!! [Serial Write --> ProfiBus OUT] Number point must be between 1 and 127. "},
         {3, 0, limits.out, false, true,
          "!! [Serial Write --> ProfiBus OUT] Address Profibus High must be between 0 and "},
     };
@@ -75,7 +79,8 @@ Status ValidateMapping(const MappingTables& used, const MappingLimits& limits)
                 const QString value = check.column < rows[r].size() ? rows[r][check.column] : QString();
                 if (passes(check, value))
                     continue;
-                QString message = QStringLiteral("Error row ") + QString::number(r + 1) + QLatin1String(check.text);
+                QString message =
+                    QStringLiteral("Error row ") + QString::number(r + 1) + QLatin1String(check.text);
                 if (check.withLimit)
                     message += QString::number(check.high) + QStringLiteral(". ");
                 return Status::failure(message);

@@ -1,8 +1,8 @@
 #include "mapping/USetVar.h"
 
-#include "widgets/WindowStyle.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
+#include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,8 +25,8 @@ MappingGridView* makeGrid(const QString& name, MappingGridModel* model, QWidget*
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setColumnWidth(0, 48);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                          QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                          | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     for (int c = 1; c < model->columnCount(); ++c)
         grid->setColumnWidth(c, 120);
     return grid;
@@ -38,8 +38,8 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
 {
     setObjectName(QStringLiteral("TFSetVar").mid(1));
     setWindowTitle(QStringLiteral("Set SDO Access"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
+                   | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     resize(920, 560);
 

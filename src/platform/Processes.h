@@ -33,7 +33,8 @@ public:
     // limitMs have passed. While waiting, `whileWaiting` is called about every 10 ms with the elapsed
     // milliseconds (it may run an event loop briefly); without it the caller's thread just sleeps.
     // `hidden` asks for no visible window where the system has such a notion.
-    virtual ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden, int limitMs,
+    virtual ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden,
+                                      int limitMs,
                                       const std::function<void(qint64 elapsedMs)>& whileWaiting) = 0;
 };
 

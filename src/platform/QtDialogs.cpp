@@ -32,8 +32,9 @@ QString qtFilter(const QString& filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QStringLiteral("%1 (%2)").arg(parts.at(i).section(QLatin1String(" ("), 0, 0),
-                                             QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        out << QStringLiteral("%1 (%2)").arg(
+            parts.at(i).section(QLatin1String(" ("), 0, 0),
+            QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return out.join(QLatin1String(";;"));
 }
 
@@ -42,7 +43,10 @@ QString qtFilter(const QString& filter)
 class BelowRootFilter : public QSortFilterProxyModel
 {
 public:
-    explicit BelowRootFilter(const QString& root, QObject* parent) : QSortFilterProxyModel(parent), m_root(root) {}
+    explicit BelowRootFilter(const QString& root, QObject* parent)
+        : QSortFilterProxyModel(parent), m_root(root)
+    {
+    }
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override
@@ -111,7 +115,8 @@ public:
     // The chosen folder in native form; empty when nothing below the root is selected.
     QString chosen() const
     {
-        const QString path = QDir::cleanPath(m_model->filePath(m_filter->mapToSource(m_tree->currentIndex())));
+        const QString path =
+            QDir::cleanPath(m_model->filePath(m_filter->mapToSource(m_tree->currentIndex())));
         if (path == m_root || path.startsWith(m_root + QLatin1Char('/')))
             return path;
         return {};

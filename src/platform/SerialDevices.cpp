@@ -15,8 +15,8 @@ QStringList numbered(const QDir& dir, const QString& prefix)
 {
     const QRegularExpression pattern(QStringLiteral("^%1(\\d+)$").arg(prefix));
     QList<QPair<int, QString>> found;
-    const QStringList entries = dir.entryList({prefix + QLatin1Char('*')}, QDir::System | QDir::Files
-                                                                               | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        dir.entryList({prefix + QLatin1Char('*')}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString& name : entries) {
         const QRegularExpressionMatch m = pattern.match(name);
         if (m.hasMatch())

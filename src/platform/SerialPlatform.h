@@ -15,19 +15,19 @@ constexpr SerialHandle InvalidSerialHandle = -1;
 // The line settings written by one configuration step, in the component's own terms.
 struct SerialLineSettings
 {
-    int baudRate = 9600;      // bits per second
-    int parity = 0;           // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    int stopBits = 0;         // 0 one, 1 one and a half, 2 two
-    int dataBits = 8;         // 4..8
+    int baudRate = 9600; // bits per second
+    int parity = 0;      // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int stopBits = 0;    // 0 one, 1 one and a half, 2 two
+    int dataBits = 8;    // 4..8
     char xonChar = 17;
     char xoffChar = 19;
     char errorChar = 0;
     char eofChar = 0;
     char evtChar = 0;
-    int xonLimit = 0;         // bytes
-    int xoffLimit = 0;        // bytes
-    int flowControl = 4;      // 0 none, 1 CTS/RTS, 2 DSR/DTR, 3 XON/XOFF, 4 keep what the device has
-    int options = 0;          // SerialOption bits
+    int xonLimit = 0;    // bytes
+    int xoffLimit = 0;   // bytes
+    int flowControl = 4; // 0 none, 1 CTS/RTS, 2 DSR/DTR, 3 XON/XOFF, 4 keep what the device has
+    int options = 0;     // SerialOption bits
 };
 
 enum SerialOption
@@ -42,7 +42,13 @@ enum SerialOption
 // Modem lines and line-error counters as last seen by the monitor.
 struct SerialLineState
 {
-    enum Line { Cts = 1, Dsr = 2, Ring = 4, Dcd = 8 };
+    enum Line
+    {
+        Cts = 1,
+        Dsr = 2,
+        Ring = 4,
+        Dcd = 8
+    };
     int lines = 0;
     bool countersValid = false;
     long breaks = 0, frame = 0, overrun = 0, parity = 0, bufferOverrun = 0;
@@ -90,7 +96,8 @@ public:
     virtual void clearWake(const int (&fds)[2]) = 0;
     virtual void closeWake(int (&fds)[2]) = 0;
     // Waits up to timeoutMs for the wake signal and, when watchInput, for received bytes.
-    virtual int waitForActivity(SerialHandle handle, const int (&wake)[2], bool watchInput, int timeoutMs) = 0;
+    virtual int waitForActivity(SerialHandle handle, const int (&wake)[2], bool watchInput,
+                                int timeoutMs) = 0;
 };
 
 // Passes every operation to another platform; tests derive from it and replace one or two.

@@ -1,4 +1,5 @@
 #include "platform/Workbook.h"
+
 #include "platform/WorkbookReaders.h"
 
 #include <cmath>

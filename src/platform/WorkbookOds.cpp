@@ -1,8 +1,7 @@
 #include "platform/WorkbookReaders.h"
 
-#include <pugixml.hpp>
-
 #include <cstring>
+#include <pugixml.hpp>
 
 namespace velmaro::workbook {
 
@@ -171,7 +170,8 @@ Result<std::shared_ptr<Workbook>> OpenOds(std::shared_ptr<ZipPackage> package, c
         return bytes.status();
     auto book = std::make_shared<OdsWorkbook>();
     book->m_doc = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result r = book->m_doc->load_buffer(bytes->constData(), size_t(bytes->size()), kParseOptions);
+    const pugi::xml_parse_result r =
+        book->m_doc->load_buffer(bytes->constData(), size_t(bytes->size()), kParseOptions);
     if (!r)
         return Result<std::shared_ptr<Workbook>>::failure(
             QStringLiteral("content.xml is not well-formed: %1").arg(QString::fromUtf8(r.description())));

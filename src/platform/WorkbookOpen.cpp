@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <zip.h>
-
 #include <cstring>
+#include <zip.h>
 
 namespace velmaro {
 
@@ -105,9 +104,9 @@ Result<QByteArray> ZipPackage::read(const QString& name) const
     if (zip_stat_index(zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\"").arg(name));
     if (stat.size > kMaxEntryBytes)
-        return Result<QByteArray>::failure(QStringLiteral("part \"%1\" is too large to be read (%2 bytes; at most %3 MB)")
-                                               .arg(name, QString::number(stat.size),
-                                                    QString::number(kMaxEntryBytes / (1024 * 1024))));
+        return Result<QByteArray>::failure(
+            QStringLiteral("part \"%1\" is too large to be read (%2 bytes; at most %3 MB)")
+                .arg(name, QString::number(stat.size), QString::number(kMaxEntryBytes / (1024 * 1024))));
     zip_file_t* file = zip_fopen_index(zip, zip_uint64_t(index), 0);
     if (!file)
         return Result<QByteArray>::failure(
@@ -117,8 +116,9 @@ Result<QByteArray> ZipPackage::read(const QString& name) const
     const QString reason = got < 0 ? QString::fromUtf8(zip_file_strerror(file)) : QString();
     zip_fclose(file);
     if (got != zip_int64_t(stat.size))
-        return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\": %2")
-                                               .arg(name, reason.isEmpty() ? QStringLiteral("truncated") : reason));
+        return Result<QByteArray>::failure(
+            QStringLiteral("cannot read part \"%1\": %2")
+                .arg(name, reason.isEmpty() ? QStringLiteral("truncated") : reason));
     return bytes;
 }
 

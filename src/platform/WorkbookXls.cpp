@@ -3,10 +3,8 @@
 #include <QDataStream>
 #include <QFile>
 
-#include <freexl.h>
-
 #include <cerrno>
-
+#include <freexl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,16 +15,11 @@ namespace {
 QString freexlError(int code)
 {
     switch (code) {
-    case FREEXL_FILE_NOT_FOUND:
-        return QStringLiteral("the file cannot be read");
-    case FREEXL_INSUFFICIENT_MEMORY:
-        return QStringLiteral("not enough memory");
-    case FREEXL_BIFF_PASSWORD:
-        return QStringLiteral("the workbook is password protected");
-    case FREEXL_CRAFTED_FILE:
-        return QStringLiteral("the file is damaged");
-    default:
-        return QStringLiteral("not a readable .xls workbook (FreeXL error %1)").arg(code);
+    case FREEXL_FILE_NOT_FOUND: return QStringLiteral("the file cannot be read");
+    case FREEXL_INSUFFICIENT_MEMORY: return QStringLiteral("not enough memory");
+    case FREEXL_BIFF_PASSWORD: return QStringLiteral("the workbook is password protected");
+    case FREEXL_CRAFTED_FILE: return QStringLiteral("the file is damaged");
+    default: return QStringLiteral("not a readable .xls workbook (FreeXL error %1)").arg(code);
     }
 }
 
@@ -71,7 +64,8 @@ public:
         for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {
             const char* name = nullptr;
             if (freexl_get_worksheet_name(book->m_handle, static_cast<unsigned short>(i), &name) != FREEXL_OK)
-                return Result<std::shared_ptr<Workbook>>::failure(QStringLiteral("cannot read the worksheet names"));
+                return Result<std::shared_ptr<Workbook>>::failure(
+                    QStringLiteral("cannot read the worksheet names"));
             book->m_names.append(QString::fromUtf8(name ? name : ""));
         }
         return std::shared_ptr<Workbook>(book);
@@ -97,7 +91,9 @@ public:
                 const int rc = freexl_get_cell_value(m_handle, r, c, &value);
                 if (rc != FREEXL_OK)
                     return Result<WorksheetRows>::failure(
-                        QStringLiteral("cannot read row %1 of worksheet \"%2\": %3").arg(r + 1).arg(name, freexlError(rc)));
+                        QStringLiteral("cannot read row %1 of worksheet \"%2\": %3")
+                            .arg(r + 1)
+                            .arg(name, freexlError(rc)));
                 sheet.set(int(r), int(c), cellText(value));
             }
         }
@@ -109,18 +105,14 @@ private:
     static QString cellText(const FreeXL_CellValue& value)
     {
         switch (value.type) {
-        case FREEXL_CELL_INT:
-            return FormatWorkbookNumber(double(value.value.int_value));
-        case FREEXL_CELL_DOUBLE:
-            return FormatWorkbookNumber(value.value.double_value);
+        case FREEXL_CELL_INT: return FormatWorkbookNumber(double(value.value.int_value));
+        case FREEXL_CELL_DOUBLE: return FormatWorkbookNumber(value.value.double_value);
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:
         case FREEXL_CELL_DATE:
         case FREEXL_CELL_DATETIME:
-        case FREEXL_CELL_TIME:
-            return QString::fromUtf8(value.value.text_value ? value.value.text_value : "");
-        default:
-            return {};
+        case FREEXL_CELL_TIME: return QString::fromUtf8(value.value.text_value ? value.value.text_value : "");
+        default: return {};
         }
     }
 
@@ -182,7 +174,8 @@ Result<std::shared_ptr<Workbook>> deserialise(const QByteArray& bytes)
     if (!ok) {
         QString error;
         in >> error;
-        return Failure::failure(in.status() == QDataStream::Ok ? error : QStringLiteral("the file is damaged"));
+        return Failure::failure(in.status() == QDataStream::Ok ? error
+                                                               : QStringLiteral("the file is damaged"));
     }
     auto book = std::make_shared<ReadXlsWorkbook>();
     in >> book->names;
@@ -259,8 +252,8 @@ Result<std::shared_ptr<Workbook>> OpenXls(const QString& nativePath)
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFSIGNALED(status))
-        return Failure::failure(
-            QStringLiteral("the file is damaged (the .xls reader stopped on signal %1)").arg(WTERMSIG(status)));
+        return Failure::failure(QStringLiteral("the file is damaged (the .xls reader stopped on signal %1)")
+                                    .arg(WTERMSIG(status)));
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return Failure::failure(QStringLiteral("the file is damaged (the .xls reader failed)"));
     return deserialise(bytes);

@@ -1,8 +1,7 @@
 #include "platform/WorkbookReaders.h"
 
-#include <pugixml.hpp>
-
 #include <cstring>
+#include <pugixml.hpp>
 
 namespace velmaro::workbook {
 
@@ -17,10 +16,12 @@ Result<std::shared_ptr<pugi::xml_document>> parsePart(const ZipPackage& package,
     if (!bytes.ok())
         return bytes.status();
     auto doc = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result r = doc->load_buffer(bytes->constData(), size_t(bytes->size()), kParseOptions);
+    const pugi::xml_parse_result r =
+        doc->load_buffer(bytes->constData(), size_t(bytes->size()), kParseOptions);
     if (!r)
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
-            QStringLiteral("part \"%1\" is not well-formed: %2").arg(name, QString::fromUtf8(r.description())));
+            QStringLiteral("part \"%1\" is not well-formed: %2")
+                .arg(name, QString::fromUtf8(r.description())));
     return doc;
 }
 
@@ -125,9 +126,11 @@ Result<QList<Relationship>> readRelationships(const ZipPackage& package, const Q
     if (!doc.ok())
         return doc.status();
     for (pugi::xml_node r = (*doc)->document_element().first_child(); r; r = r.next_sibling()) {
-        if (!is(r, "Relationship") || QLatin1String(r.attribute("TargetMode").value()) == QLatin1String("External"))
+        if (!is(r, "Relationship")
+            || QLatin1String(r.attribute("TargetMode").value()) == QLatin1String("External"))
             continue;
-        list.append({QString::fromUtf8(r.attribute("Id").value()), QString::fromUtf8(r.attribute("Type").value()),
+        list.append({QString::fromUtf8(r.attribute("Id").value()),
+                     QString::fromUtf8(r.attribute("Type").value()),
                      ResolvePartName(sourcePart, QString::fromUtf8(r.attribute("Target").value()))});
     }
     return list;
@@ -216,7 +219,8 @@ private:
             bool ok = false;
             const int index = QByteArray(value).trimmed().toInt(&ok);
             if (!ok || index < 0 || index >= m_sharedStrings.size())
-                return Result<QString>::failure(QStringLiteral("a cell refers to a shared string that does not exist"));
+                return Result<QString>::failure(
+                    QStringLiteral("a cell refers to a shared string that does not exist"));
             return m_sharedStrings.at(index);
         }
         if (std::strcmp(type, "str") == 0 || std::strcmp(type, "d") == 0)

@@ -57,7 +57,8 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             // One arg() call: a "%1" inside the file's name must stay text.
             QStringLiteral("%1: %2 (line %3, column %4)")
-                .arg(name, QString::fromUtf8(r.description()), QString::number(line), QString::number(column)));
+                .arg(name, QString::fromUtf8(r.description()), QString::number(line),
+                     QString::number(column)));
     }
     if (!doc->document_element())
         return Result<std::shared_ptr<pugi::xml_document>>::failure(

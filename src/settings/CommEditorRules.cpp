@@ -69,7 +69,8 @@ public:
 private:
     bool missing(const char* element)
     {
-        m_error = QStringLiteral("%1: the element \"%2\" is missing").arg(m_documentName, QLatin1String(element));
+        m_error =
+            QStringLiteral("%1: the element \"%2\" is missing").arg(m_documentName, QLatin1String(element));
         return false;
     }
 
@@ -87,15 +88,15 @@ bool readRequired(Reader& r, CommEditorValues& v)
 {
     using S = CommSettings;
     return r.choice(&S::Ser_Type, "Ser_Type", v.rs485)
-        && r.choice(&S::Ser_RecTra, "Ser_RecTra", v.receiveAndTransmit)
-        && r.choice(&S::Ser_Transmit, "Ser_Transmit", v.transmitOnChange)
-        && r.choice(&S::Ser_Receive, "Ser_Receive", v.endByTimeout)
-        && r.requiredText(&S::Ser_Trans_Every, "Ser_Trans_Every", v.transmitEvery)
-        && r.requiredText(&S::Ser_Receive_End_C, "Ser_Receive_End_C", v.receiveEndChar)
-        && r.requiredText(&S::Ser_Receive_End_T, "Ser_Receive_End_T", v.receiveEndTime)
-        && r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), kDefaults.serialBaud,
-                      v.serialBaud)
-        && r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), kDefaults.parity, v.parity);
+           && r.choice(&S::Ser_RecTra, "Ser_RecTra", v.receiveAndTransmit)
+           && r.choice(&S::Ser_Transmit, "Ser_Transmit", v.transmitOnChange)
+           && r.choice(&S::Ser_Receive, "Ser_Receive", v.endByTimeout)
+           && r.requiredText(&S::Ser_Trans_Every, "Ser_Trans_Every", v.transmitEvery)
+           && r.requiredText(&S::Ser_Receive_End_C, "Ser_Receive_End_C", v.receiveEndChar)
+           && r.requiredText(&S::Ser_Receive_End_T, "Ser_Receive_End_T", v.receiveEndTime)
+           && r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), kDefaults.serialBaud,
+                         v.serialBaud)
+           && r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), kDefaults.parity, v.parity);
 }
 
 struct Check
@@ -110,7 +111,8 @@ struct Check
 const Check kChecks[] = {
     {&CommEditorValues::transmitEvery, 0, 10000,
      "Error!! Serial Transmit timeOut must be between 0 and 10000 mS. "},
-    {&CommEditorValues::receiveEndChar, 0, 255, "Error!! Serial Receive End Caracter must be between 0 and 255. "},
+    {&CommEditorValues::receiveEndChar, 0, 255,
+     "Error!! Serial Receive End Caracter must be between 0 and 255. "},
     {&CommEditorValues::receiveEndTime, 0, 1000,
      "Error!! Serial Receive End TimeOut must be between 0 and 1000 mS. "},
     {&CommEditorValues::timeOut, 0, 10000000,
@@ -134,9 +136,9 @@ QString itemAt(const QStringList& items, int position)
 
 const QStringList& SerialBaudItems()
 {
-    static const QStringList items = {QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
-                                      QStringLiteral("9600"),  QStringLiteral("19200"), QStringLiteral("38400"),
-                                      QStringLiteral("57600"), QStringLiteral("115200")};
+    static const QStringList items = {
+        QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),  QStringLiteral("9600"),
+        QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")};
     return items;
 }
 
@@ -148,27 +150,29 @@ const QStringList& ParityItems()
 
 const QStringList& DataBitsItems()
 {
-    static const QStringList items = {QStringLiteral("5 bits"), QStringLiteral("6 bits"), QStringLiteral("7 bits"),
-                                      QStringLiteral("8 bits")};
+    static const QStringList items = {QStringLiteral("5 bits"), QStringLiteral("6 bits"),
+                                      QStringLiteral("7 bits"), QStringLiteral("8 bits")};
     return items;
 }
 
 const QStringList& ProfibusBaudItems()
 {
-    static const QStringList items = {QStringLiteral("9600"),   QStringLiteral("19200"), QStringLiteral("45.45K"),
-                                      QStringLiteral("93.75K"), QStringLiteral("187.5K"), QStringLiteral("500K"),
-                                      QStringLiteral("1.5M"),   QStringLiteral("3.0M"),   QStringLiteral("6.0M"),
-                                      QStringLiteral("12M"),    QStringLiteral("Auto Baudrate")};
+    static const QStringList items = {
+        QStringLiteral("9600"),   QStringLiteral("19200"),        QStringLiteral("45.45K"),
+        QStringLiteral("93.75K"), QStringLiteral("187.5K"),       QStringLiteral("500K"),
+        QStringLiteral("1.5M"),   QStringLiteral("3.0M"),         QStringLiteral("6.0M"),
+        QStringLiteral("12M"),    QStringLiteral("Auto Baudrate")};
     return items;
 }
 
 bool CommEditorValues::operator==(const CommEditorValues& o) const
 {
-    return rs485 == o.rs485 && receiveAndTransmit == o.receiveAndTransmit && transmitOnChange == o.transmitOnChange
-        && endByTimeout == o.endByTimeout && transmitEvery == o.transmitEvery && receiveEndChar == o.receiveEndChar
-        && receiveEndTime == o.receiveEndTime && serialBaud == o.serialBaud && parity == o.parity
-        && dataBits == o.dataBits && timeOut == o.timeOut && profibusId == o.profibusId
-        && profibusBaud == o.profibusBaud && bytesIn == o.bytesIn && bytesOut == o.bytesOut;
+    return rs485 == o.rs485 && receiveAndTransmit == o.receiveAndTransmit
+           && transmitOnChange == o.transmitOnChange && endByTimeout == o.endByTimeout
+           && transmitEvery == o.transmitEvery && receiveEndChar == o.receiveEndChar
+           && receiveEndTime == o.receiveEndTime && serialBaud == o.serialBaud && parity == o.parity
+           && dataBits == o.dataBits && timeOut == o.timeOut && profibusId == o.profibusId
+           && profibusBaud == o.profibusBaud && bytesIn == o.bytesIn && bytesOut == o.bytesOut;
 }
 
 CommEditorLoad CommEditorValuesFrom(const CommSettings& settings, const QString& documentName)
@@ -240,9 +244,9 @@ QString DescribeCommEditorValues(const CommEditorValues& v)
     const auto number = [](const QString& text) { return QString::number(ParseIntegerTextOr(text, -1)); };
     return QStringLiteral("%1, %2 baud, parity %3, %4 data bits, PROFIBUS address %5, %6 input bytes, "
                           "%7 output bytes")
-        .arg(v.rs485 ? QStringLiteral("RS485") : QStringLiteral("RS232"), itemAt(SerialBaudItems(), v.serialBaud),
-             itemAt(ParityItems(), v.parity), QString::number(5 + v.dataBits), number(v.profibusId),
-             number(v.bytesIn), number(v.bytesOut));
+        .arg(v.rs485 ? QStringLiteral("RS485") : QStringLiteral("RS232"),
+             itemAt(SerialBaudItems(), v.serialBaud), itemAt(ParityItems(), v.parity),
+             QString::number(5 + v.dataBits), number(v.profibusId), number(v.bytesIn), number(v.bytesOut));
 }
 
 } // namespace velmaro

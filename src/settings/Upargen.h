@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/AppContext.h"
 #include "settings/CommEditorRules.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 

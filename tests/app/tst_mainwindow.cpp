@@ -58,7 +58,8 @@ private Q_SLOTS:
         QTest::newRow("no ini file") << QByteArray() << false << MainCaption;
         QTest::newRow("restored project") << QByteArray("[lastproj]\nprojectname=Plant1\n") << true
                                           << MainCaption + QStringLiteral("\\Plant1");
-        QTest::newRow("stale project") << QByteArray("[lastproj]\nprojectname=Plant1\n") << false << MainCaption;
+        QTest::newRow("stale project")
+            << QByteArray("[lastproj]\nprojectname=Plant1\n") << false << MainCaption;
     }
     void startsWithCaptionOfRestoredProject()
     {
@@ -85,17 +86,18 @@ private Q_SLOTS:
         test::Recorders r;
         AppWindows w(r.context, dir.path());
         QCOMPARE(w.FVelmaroFirmWare->windowTitle(), MainCaption);
-        const QList<QDialog*> dialogs = w.FVelmaroFirmWare->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+        const QList<QDialog*> dialogs =
+            w.FVelmaroFirmWare->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
         QStringList captions;
         for (const QDialog* d : dialogs) {
             captions << d->windowTitle();
             QVERIFY(!d->isVisible());
         }
-        QCOMPARE(captions, (QStringList{"New project", "Help", "About...", "Select String", "Generate Firmware",
-                                        "SET COMMUNICATION", "Set SDO Access", "Define Traslate PDO",
-                                        "Set Traslate EMCY", "Define EMCY Word", "XML Reader & Writer",
-                                        "Define Store PDO", "Set SDO Access", "Set PDO Access",
-                                        "Update Firmware from Serial (RS232)"}));
+        QCOMPARE(captions, (QStringList{"New project", "Help", "About...", "Select String",
+                                        "Generate Firmware", "SET COMMUNICATION", "Set SDO Access",
+                                        "Define Traslate PDO", "Set Traslate EMCY", "Define EMCY Word",
+                                        "XML Reader & Writer", "Define Store PDO", "Set SDO Access",
+                                        "Set PDO Access", "Update Firmware from Serial (RS232)"}));
     }
 
     void showsControlsWithTheirCaptions_data()
@@ -108,18 +110,30 @@ private Q_SLOTS:
 #else
         const bool editorsHidden = true;
 #endif
-        QTest::newRow("New") << "New" << "New project" << false;
-        QTest::newRow("open") << "open" << "Open project" << false;
-        QTest::newRow("btn_Prm_Gen") << "btn_Prm_Gen" << "Set Communication" << false;
-        QTest::newRow("btn_Gds") << "btn_Gds" << "GSD File" << false;
-        QTest::newRow("CreateBin") << "CreateBin" << "Update Device" << false;
-        QTest::newRow("about") << "about" << "About" << false;
-        QTest::newRow("LbButton1") << "LbButton1" << "X" << false;
-        QTest::newRow("btn_Sdo") << "btn_Sdo" << "Set Access " << editorsHidden;
-        QTest::newRow("btn_Pdo") << "btn_Pdo" << "Set Traslate PDO" << editorsHidden;
-        QTest::newRow("btn_Info_Pdo") << "btn_Info_Pdo" << "Define store PDO" << editorsHidden;
-        QTest::newRow("btn_Emcy") << "btn_Emcy" << "Set Traslate EMCY" << editorsHidden;
-        QTest::newRow("btn_Emcy_Wd") << "btn_Emcy_Wd" << "Define EMCY Word" << editorsHidden;
+        QTest::newRow("New") << "New"
+                             << "New project" << false;
+        QTest::newRow("open") << "open"
+                              << "Open project" << false;
+        QTest::newRow("btn_Prm_Gen") << "btn_Prm_Gen"
+                                     << "Set Communication" << false;
+        QTest::newRow("btn_Gds") << "btn_Gds"
+                                 << "GSD File" << false;
+        QTest::newRow("CreateBin") << "CreateBin"
+                                   << "Update Device" << false;
+        QTest::newRow("about") << "about"
+                               << "About" << false;
+        QTest::newRow("LbButton1") << "LbButton1"
+                                   << "X" << false;
+        QTest::newRow("btn_Sdo") << "btn_Sdo"
+                                 << "Set Access " << editorsHidden;
+        QTest::newRow("btn_Pdo") << "btn_Pdo"
+                                 << "Set Traslate PDO" << editorsHidden;
+        QTest::newRow("btn_Info_Pdo") << "btn_Info_Pdo"
+                                      << "Define store PDO" << editorsHidden;
+        QTest::newRow("btn_Emcy") << "btn_Emcy"
+                                  << "Set Traslate EMCY" << editorsHidden;
+        QTest::newRow("btn_Emcy_Wd") << "btn_Emcy_Wd"
+                                     << "Define EMCY Word" << editorsHidden;
     }
     void showsControlsWithTheirCaptions()
     {
@@ -143,8 +157,8 @@ private Q_SLOTS:
         QWidget* main = windows.FVelmaroFirmWare;
         const Qt::WindowFlags flags = main->windowFlags();
         QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
-        for (Qt::WindowType hint : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint,
-                                    Qt::WindowMaximizeButtonHint})
+        for (Qt::WindowType hint : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint,
+                                    Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint})
             QVERIFY(!flags.testFlag(hint));
         QCOMPARE(main->minimumSize(), main->maximumSize());
         for (QDialog* d : {static_cast<QDialog*>(windows.Fsaveproj), static_cast<QDialog*>(windows.FAbout)}) {
@@ -158,13 +172,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("window");
-        QTest::newRow("Set Access") << "btn_Sdo" << "FSetVar";
-        QTest::newRow("Set Traslate PDO") << "btn_Pdo" << "Fpdo";
-        QTest::newRow("Define store PDO") << "btn_Info_Pdo" << "FInfopdo";
-        QTest::newRow("Set Traslate EMCY") << "btn_Emcy" << "Femcy";
-        QTest::newRow("Define EMCY Word") << "btn_Emcy_Wd" << "FWemcy";
-        QTest::newRow("Set Communication") << "btn_Prm_Gen" << "Fpargen";
-        QTest::newRow("GSD File") << "btn_Gds" << "";
+        QTest::newRow("Set Access") << "btn_Sdo"
+                                    << "FSetVar";
+        QTest::newRow("Set Traslate PDO") << "btn_Pdo"
+                                          << "Fpdo";
+        QTest::newRow("Define store PDO") << "btn_Info_Pdo"
+                                          << "FInfopdo";
+        QTest::newRow("Set Traslate EMCY") << "btn_Emcy"
+                                           << "Femcy";
+        QTest::newRow("Define EMCY Word") << "btn_Emcy_Wd"
+                                          << "FWemcy";
+        QTest::newRow("Set Communication") << "btn_Prm_Gen"
+                                           << "Fpargen";
+        QTest::newRow("GSD File") << "btn_Gds"
+                                  << "";
     }
     void dispatchesEditorButtons()
     {
@@ -205,7 +226,8 @@ private Q_SLOTS:
         r.dialogs.fileAnswers.push_back(std::nullopt);
         windows.FVelmaroFirmWare->btn_Gds->click();
         QCOMPARE(r.dialogs.fileRequests.size(), 1);
-        QCOMPARE(r.dialogs.fileRequests.at(0).filter, QStringLiteral("Generic Station Description (*.gsd)|*.gsd"));
+        QCOMPARE(r.dialogs.fileRequests.at(0).filter,
+                 QStringLiteral("Generic Station Description (*.gsd)|*.gsd"));
         QCOMPARE(r.dialogs.fileRequests.at(0).initialDir, r.paths.ProjectsDir + QStringLiteral("\\P"));
         QVERIFY(QDir(dir.filePath(QStringLiteral("PROJECTS/P"))).entryList(QDir::Files).isEmpty());
     }
@@ -215,8 +237,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name"); // "<cancel>" for Cancel
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("projectBelowProjects");
-        QTest::newRow("created") << "Plant1" << MainCaption + "Plant1" << "\\Plant1";
-        QTest::newRow("cancelled: project stays, name leaves the caption") << "<cancel>" << MainCaption << "\\Old";
+        QTest::newRow("created") << "Plant1" << MainCaption + "Plant1"
+                                 << "\\Plant1";
+        QTest::newRow("cancelled: project stays, name leaves the caption")
+            << "<cancel>" << MainCaption << "\\Old";
         QTest::newRow("empty name, then cancel") << "" << MainCaption << "\\Old";
         QTest::newRow("existing name, then cancel") << "Old" << MainCaption << "\\Old";
     }
@@ -232,7 +256,8 @@ private Q_SLOTS:
         AppWindows windows(r.context, dir.path());
         QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption + QStringLiteral("\\Old"));
         windows.Fsaveproj->NewProjectDest = QStringLiteral("stale");
-        r.modal.onOpen = answerNewProject(name == QLatin1String("<cancel>") ? std::nullopt : std::optional(name));
+        r.modal.onOpen =
+            answerNewProject(name == QLatin1String("<cancel>") ? std::nullopt : std::optional(name));
         windows.FVelmaroFirmWare->New->click();
 
         QCOMPARE(r.modal.opened, QStringList{QStringLiteral("Fsaveproj")});
@@ -310,8 +335,8 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
         QVERIFY(!windows.FVelmaroFirmWare->close());
         QVERIFY(windows.FVelmaroFirmWare->isVisible());
-        QCOMPARE(r.messages.messages,
-                 QStringList{QStringLiteral("Unable to write to ") + dir.path() + QStringLiteral("\\Velmaro_Ferrant.ini")});
+        QCOMPARE(r.messages.messages, QStringList{QStringLiteral("Unable to write to ") + dir.path()
+                                                  + QStringLiteral("\\Velmaro_Ferrant.ini")});
         QVERIFY(r.messages.errors.isEmpty());
         // Once the file can be written, the next close succeeds.
         QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("Velmaro_Ferrant.ini")));
@@ -333,8 +358,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
-        QWidget* owner = clicked.startsWith(QLatin1String("main")) ? static_cast<QWidget*>(windows.FVelmaroFirmWare)
-                                                                   : static_cast<QWidget*>(windows.FAbout);
+        QWidget* owner = clicked.startsWith(QLatin1String("main"))
+                             ? static_cast<QWidget*>(windows.FVelmaroFirmWare)
+                             : static_cast<QWidget*>(windows.FAbout);
         auto* label = owner->findChild<QLabel*>(clicked.section(QLatin1Char(' '), 1));
         QVERIFY(label);
         owner->show();
@@ -360,8 +386,8 @@ private Q_SLOTS:
         QCOMPARE(a.windowTitle(), QStringLiteral("About..."));
         const QStringList texts{a.Label1->text(), a.Label2->text(), a.Label6->text() + a.Label9->text(),
                                 a.Label3->text() + a.Label10->text(), a.Label8->text()};
-        QCOMPARE(texts, (QStringList{"Software Velmaro ", "PROFIBUS / Serial - Converter", "Software Code : TQ4712",
-                                     "Version :1.201", "Document Code :"}));
+        QCOMPARE(texts, (QStringList{"Software Velmaro ", "PROFIBUS / Serial - Converter",
+                                     "Software Code : TQ4712", "Version :1.201", "Document Code :"}));
         QVERIFY(!a.Label12->text().isEmpty());
         QVERIFY(!a.Image2->pixmap().isNull());
         QVERIFY(QFile::exists(QStringLiteral(":/velmaro/logo.svg"))); // the logo is drawn, not left blank

@@ -93,9 +93,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closes");
         QTest::newRow("empty name") << true << "" << QStringList{"Name project not valid"} << false;
         QTest::newRow("no destination, empty name")
-            << false << "" << QStringList{"directory destination not valid", "Name project not valid"} << false;
+            << false << "" << QStringList{"directory destination not valid", "Name project not valid"}
+            << false;
         QTest::newRow("existing folder")
-            << true << "Old" << QStringList{"Name project not valid because directory already exists"} << false;
+            << true << "Old" << QStringList{"Name project not valid because directory already exists"}
+            << false;
         QTest::newRow("missing parent: silent") << true << "No/Sub" << QStringList() << false;
         QTest::newRow("new name") << true << " Plant1 " << QStringList() << true;
     }
@@ -119,7 +121,8 @@ private Q_SLOTS:
             QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
             QCOMPARE(m_r.paths.ProjectName, name);
             QCOMPARE(m_r.paths.ProjectDir, before.ProjectsDir + QLatin1Char('\\') + name);
-            QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("PROJECTS/") + name + QStringLiteral("/bin"))).isDir());
+            QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("PROJECTS/") + name + QStringLiteral("/bin")))
+                        .isDir());
         } else {
             QCOMPARE(m_r.paths.ProjectDir, before.ProjectDir);
             QCOMPARE(m_dialog->Edit1->text(), name);
@@ -150,8 +153,9 @@ private Q_SLOTS:
         QVERIFY(!m_dialog->isVisible());
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
         QVERIFY(m_r.messages.all.isEmpty());
-        QCOMPARE(QDir(m_dir.filePath(QStringLiteral("PROJECTS"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("Old")});
+        QCOMPARE(
+            QDir(m_dir.filePath(QStringLiteral("PROJECTS"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("Old")});
         // Back in mode 0 the label returns.
         open(0);
         QVERIFY(!m_dialog->Label1->isHidden());

@@ -57,21 +57,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("projectDirBelowProjects");
         QTest::addColumn<bool>("captionWithName");
-        QTest::newRow("no ini file") << QByteArray("<missing>") << QStringList() << "" << "" << false;
-        QTest::newRow("no section") << QByteArray("[other]\nprojectname=\\A\n") << QStringList{"A"} << "" << "" << false;
-        QTest::newRow("empty value") << QByteArray("[lastproj]\nprojectname=\n") << QStringList() << "" << "" << false;
-        QTest::newRow("existing project") << QByteArray("[lastproj]\nprojectname=\\Plant1\n") << QStringList{"Plant1"}
-                                          << "\\Plant1" << "\\Plant1" << true;
+        QTest::newRow("no ini file") << QByteArray("<missing>") << QStringList() << ""
+                                     << "" << false;
+        QTest::newRow("no section") << QByteArray("[other]\nprojectname=\\A\n") << QStringList{"A"} << ""
+                                    << "" << false;
+        QTest::newRow("empty value") << QByteArray("[lastproj]\nprojectname=\n") << QStringList() << ""
+                                     << "" << false;
+        QTest::newRow("existing project")
+            << QByteArray("[lastproj]\nprojectname=\\Plant1\n") << QStringList{"Plant1"} << "\\Plant1"
+            << "\\Plant1" << true;
         QTest::newRow("name without backslash gets one")
-            << QByteArray("[lastproj]\nprojectname=Plant1\n") << QStringList{"Plant1"} << "\\Plant1" << "\\Plant1"
-            << true;
-        QTest::newRow("nested project") << QByteArray("[LASTPROJ]\nProjectName=\\A\\B\n") << QStringList{"A/B"}
-                                        << "\\A\\B" << "\\A\\B" << true;
+            << QByteArray("[lastproj]\nprojectname=Plant1\n") << QStringList{"Plant1"} << "\\Plant1"
+            << "\\Plant1" << true;
+        QTest::newRow("nested project")
+            << QByteArray("[LASTPROJ]\nProjectName=\\A\\B\n") << QStringList{"A/B"} << "\\A\\B"
+            << "\\A\\B" << true;
         QTest::newRow("stale name is kept, fallback project")
-            << QByteArray("[lastproj]\nprojectname=\\Gone\n") << QStringList() << "\\Gone" << "" << false;
+            << QByteArray("[lastproj]\nprojectname=\\Gone\n") << QStringList() << "\\Gone"
+            << "" << false;
         QTest::newRow("name climbing out of PROJECTS is not opened")
-            << QByteArray("[lastproj]\nprojectname=\\..\\MASTER\n") << QStringList() << "\\..\\MASTER" << ""
-            << false;
+            << QByteArray("[lastproj]\nprojectname=\\..\\MASTER\n") << QStringList() << "\\..\\MASTER"
+            << "" << false;
     }
     void restoresLastProject()
     {
@@ -117,7 +123,8 @@ private Q_SLOTS:
         QVERIFY(SaveLastProject(p).ok());
         QFile f(iniOf(dir));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("[keep]\r\nx=1\r\n[lastproj]\r\nprojectname=") + name.toUtf8() + "\r\n");
+        QCOMPARE(f.readAll(),
+                 QByteArray("[keep]\r\nx=1\r\n[lastproj]\r\nprojectname=") + name.toUtf8() + "\r\n");
     }
 
     void failedSaveNamesTheIniFile()
@@ -129,23 +136,38 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
         const Status s = SaveLastProject(p);
         QVERIFY(!s.ok());
-        QCOMPARE(s.error(), QStringLiteral("Unable to write to ") + dir.path() + QStringLiteral("\\Velmaro_Ferrant.ini"));
+        QCOMPARE(s.error(), QStringLiteral("Unable to write to ") + dir.path()
+                                + QStringLiteral("\\Velmaro_Ferrant.ini"));
     }
 
     void opensProject_data()
     {
         QTest::addColumn<QString>("initialBelowProjects"); // ProjectDir before, below PROJECTS
         QTest::addColumn<bool>("deleteInitial");
-        QTest::addColumn<QString>("answer"); // below PROJECTS, native; "<cancel>" for Cancel
+        QTest::addColumn<QString>("answer");  // below PROJECTS, native; "<cancel>" for Cancel
         QTest::addColumn<QString>("seenDir"); // what the picker was given, below PROJECTS; "<empty>"
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("projectDir"); // "<empty>" or below PROJECTS
-        QTest::newRow("plain folder") << "" << false << "/Plant1" << "" << "\\Plant1" << "\\Plant1";
-        QTest::newRow("nested folder") << "" << false << "/A/B" << "" << "\\A\\B" << "\\A\\B";
-        QTest::newRow("PROJECTS itself") << "\\A" << false << "" << "\\A" << "" << "";
-        QTest::newRow("cancel keeps project") << "\\A" << false << "<cancel>" << "\\A" << "\\A" << "\\A";
-        QTest::newRow("cancel after the folder was deleted")
-            << "\\A" << true << "<cancel>" << "<empty>" << "" << "<empty>";
+        QTest::newRow("plain folder") << "" << false << "/Plant1"
+                                      << ""
+                                      << "\\Plant1"
+                                      << "\\Plant1";
+        QTest::newRow("nested folder") << "" << false << "/A/B"
+                                       << ""
+                                       << "\\A\\B"
+                                       << "\\A\\B";
+        QTest::newRow("PROJECTS itself") << "\\A" << false << ""
+                                         << "\\A"
+                                         << ""
+                                         << "";
+        QTest::newRow("cancel keeps project") << "\\A" << false << "<cancel>"
+                                              << "\\A"
+                                              << "\\A"
+                                              << "\\A";
+        QTest::newRow("cancel after the folder was deleted") << "\\A" << true << "<cancel>"
+                                                             << "<empty>"
+                                                             << ""
+                                                             << "<empty>";
     }
     void opensProject()
     {
@@ -171,9 +193,11 @@ private Q_SLOTS:
 
         QCOMPARE(picker.seenTitles, QStringList{QStringLiteral("Select directory of project")});
         QCOMPARE(picker.seenRoots, QStringList{p.ProjectsDir});
-        QCOMPARE(picker.seenDirs.value(0), seenDir == QLatin1String("<empty>") ? QString() : p.ProjectsDir + seenDir);
+        QCOMPARE(picker.seenDirs.value(0),
+                 seenDir == QLatin1String("<empty>") ? QString() : p.ProjectsDir + seenDir);
         QCOMPARE(p.ProjectName, name);
-        const QString expectedDir = projectDir == QLatin1String("<empty>") ? QString() : p.ProjectsDir + projectDir;
+        const QString expectedDir =
+            projectDir == QLatin1String("<empty>") ? QString() : p.ProjectsDir + projectDir;
         QCOMPARE(p.ProjectDir, expectedDir);
         QCOMPARE(p.PargenXmlPath, expectedDir + QStringLiteral("\\pargen.xml"));
         QCOMPARE(p.PdoXmlPath, expectedDir + QStringLiteral("\\pdo.xml"));
@@ -199,23 +223,32 @@ private Q_SLOTS:
         QTest::addColumn<bool>("created");
         QTest::addColumn<QString>("folder"); // created below PROJECTS, native
         const QString notValid = QStringLiteral("Name project not valid");
-        QTest::newRow("valid name") << "<projects>" << "Plant1" << QStringList() << true << "Plant1";
-        QTest::newRow("blanks are kept") << "<projects>" << " Plant 2 " << QStringList() << true << " Plant 2 ";
-        QTest::newRow("empty name") << "<projects>" << "" << QStringList{notValid} << false << "";
+        QTest::newRow("valid name") << "<projects>"
+                                    << "Plant1" << QStringList() << true << "Plant1";
+        QTest::newRow("blanks are kept") << "<projects>"
+                                         << " Plant 2 " << QStringList() << true << " Plant 2 ";
+        QTest::newRow("empty name") << "<projects>"
+                                    << "" << QStringList{notValid} << false << "";
         QTest::newRow("empty destination and name")
-            << "" << "" << QStringList{QStringLiteral("directory destination not valid"), notValid} << false << "";
+            << ""
+            << "" << QStringList{QStringLiteral("directory destination not valid"), notValid} << false << "";
         QTest::newRow("empty destination")
-            << "" << "X" << QStringList{QStringLiteral("directory destination not valid")} << false << "";
+            << ""
+            << "X" << QStringList{QStringLiteral("directory destination not valid")} << false << "";
         QTest::newRow("existing folder")
-            << "<projects>" << "Old"
-            << QStringList{QStringLiteral("Name project not valid because directory already exists")} << false << "";
-        QTest::newRow("nested, first part missing: silent") << "<projects>" << "New/Sub" << QStringList() << false << "";
+            << "<projects>"
+            << "Old" << QStringList{QStringLiteral("Name project not valid because directory already exists")}
+            << false << "";
+        QTest::newRow("nested, first part missing: silent") << "<projects>"
+                                                            << "New/Sub" << QStringList() << false << "";
         QTest::newRow("nested with backslash, first part missing: silent")
-            << "<projects>" << "New\\Sub" << QStringList() << false << "";
-        QTest::newRow("nested below an existing folder") << "<projects>" << "Old/Sub" << QStringList() << true
-                                                         << "Old/Sub";
-        QTest::newRow("climbing out of the destination") << "<projects>" << "Old/../../Out" << QStringList{notValid}
-                                                         << false << "";
+            << "<projects>"
+            << "New\\Sub" << QStringList() << false << "";
+        QTest::newRow("nested below an existing folder") << "<projects>"
+                                                         << "Old/Sub" << QStringList() << true << "Old/Sub";
+        QTest::newRow("climbing out of the destination")
+            << "<projects>"
+            << "Old/../../Out" << QStringList{notValid} << false << "";
     }
     void createsProject()
     {
@@ -248,7 +281,8 @@ private Q_SLOTS:
         QCOMPARE(p.ProjectDir, p.ProjectsDir + QLatin1Char('\\') + name);
         QCOMPARE(p.SdoXmlPath, p.ProjectDir + QStringLiteral("\\sdo.xml"));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("PROJECTS/") + folder)).isDir());
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("PROJECTS/") + folder + QStringLiteral("/bin"))).isDir());
+        QVERIFY(
+            QFileInfo(dir.filePath(QStringLiteral("PROJECTS/") + folder + QStringLiteral("/bin"))).isDir());
         QVERIFY(QDir(dir.filePath(QStringLiteral("PROJECTS/") + folder)).entryList(QDir::Files).isEmpty());
         QCOMPARE(CaptionWithName(p), MainCaption + name);
     }

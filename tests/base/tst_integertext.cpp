@@ -80,7 +80,9 @@ private Q_SLOTS:
         QTest::newRow("octal-looking hex digit") << "08" << true << 8;
         QTest::newRow("non-ASCII digit") << QString::fromUtf8("\u0661") << false << 0;
         QTest::newRow("fullwidth digit") << QString::fromUtf8("\xEF\xBC\x91") << false << 0;
-        QTest::newRow("non-breaking space before") << QString::fromUtf8("\xC2\xA0" "1") << false << 0;
+        QTest::newRow("non-breaking space before") << QString::fromUtf8("\xC2\xA0"
+                                                                        "1")
+                                                   << false << 0;
     }
     void parses()
     {

@@ -9,9 +9,9 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::writeFile;
-using velmaro::test::VerbRun;
 using velmaro::test::runVerb;
+using velmaro::test::VerbRun;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -36,7 +36,7 @@ const QByteArray twoRows =
 class TestEmcyCli : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void exportsAsTheEditorDoes()
     {
         QTemporaryDir dir;

@@ -36,7 +36,7 @@ EmcyTable tableWithLabels(const QStringList& a, const QStringList& b = {})
 class TestEmcyTable : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void unpacksBypassSet_data()
     {
         QTest::addColumn<int>("packed");

@@ -40,10 +40,7 @@ struct Project
 {
     QTemporaryDir dir;
     test::Recorders r;
-    Project()
-    {
-        UseProjectDir(r.paths, dir.path());
-    }
+    Project() { UseProjectDir(r.paths, dir.path()); }
     QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
     void write(const QByteArray& bytes) const { test::writeFile(xmlPath(), bytes); }
     QByteArray read(const QString& path) const { return test::readFile(path); }
@@ -57,7 +54,8 @@ QStringList lines(const QListWidget* list)
     return l;
 }
 
-template <typename T> T* child(const TFemcy& w, const QByteArray& name)
+template <typename T>
+T* child(const TFemcy& w, const QByteArray& name)
 {
     T* c = w.findChild<T*>(QString::fromLatin1(name));
     if (!c)
@@ -101,7 +99,7 @@ QString workbook(const QString& name)
 class TestEmcyWindow : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void layout()
     {
         Project p;
@@ -115,8 +113,8 @@ class TestEmcyWindow : public QObject
         QCOMPARE(w.enableb->text(), QStringLiteral("Enabled_Traslate to CANA"));
         QVERIFY(w.DeleteA->x() < w.NewA->x() && w.NewA->x() < w.ModifyA->x());
         QVERIFY(child<QLineEdit>(w, "Eid_devA")->width() < child<QLineEdit>(w, "Emask_eq_erA")->width());
-        QVERIFY(child<QLineEdit>(w, "Emask_eq_erB")->width() <
-                child<QLineEdit>(w, "Eenmask_eq_m2B")->width());
+        QVERIFY(child<QLineEdit>(w, "Emask_eq_erB")->width()
+                < child<QLineEdit>(w, "Eenmask_eq_m2B")->width());
     }
 
     void loadsFlagAndIdentifier_data()

@@ -6,13 +6,12 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <QTest>
 
 using namespace velmaro;
 using namespace velmaro::emcyword;
-using velmaro::test::writeFile;
 using velmaro::test::runVerb;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -27,7 +26,8 @@ TClWEmcy word(const QString& devid, const QString& index, const QString& subinde
 
 QStringList record(const QString& extdata)
 {
-    QStringList r = RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), SideA);
+    QStringList r =
+        RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), SideA);
     r[2] = extdata;
     return r;
 }
@@ -61,8 +61,8 @@ private Q_SLOTS:
     {
         const QStringList& names = AttributeNames();
         QCOMPARE(names.size(), 52);
-        QCOMPARE(names.mid(0, 7), (QStringList{"index_addrm", "subindex", "extdata", "devid", "bit0_b0", "bit0_b1",
-                                               "bit0_poscomp"}));
+        QCOMPARE(names.mid(0, 7), (QStringList{"index_addrm", "subindex", "extdata", "devid", "bit0_b0",
+                                               "bit0_b1", "bit0_poscomp"}));
         QCOMPARE(names.at(49), QStringLiteral("bit15_b0"));
         QCOMPARE(names.last(), QStringLiteral("bit15_poscomp"));
     }
@@ -74,11 +74,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("packed");
         QTest::addColumn<QString>("shownFirst");
         QTest::addColumn<QString>("shownSecond");
-        QTest::newRow("2 and 5") << "2" << "5" << "37" << "2" << "5";
-        QTest::newRow("second carries into first") << "1" << "17" << "33" << "2" << "1";
-        QTest::newRow("hex texts") << "0x3" << "$F" << "63" << "3" << "15";
-        QTest::newRow("modulo 65536") << "4096" << "1" << "1" << "0" << "1";
-        QTest::newRow("negative wraps") << "-1" << "0" << "65520" << "4095" << "0";
+        QTest::newRow("2 and 5") << "2"
+                                 << "5"
+                                 << "37"
+                                 << "2"
+                                 << "5";
+        QTest::newRow("second carries into first") << "1"
+                                                   << "17"
+                                                   << "33"
+                                                   << "2"
+                                                   << "1";
+        QTest::newRow("hex texts") << "0x3"
+                                   << "$F"
+                                   << "63"
+                                   << "3"
+                                   << "15";
+        QTest::newRow("modulo 65536") << "4096"
+                                      << "1"
+                                      << "1"
+                                      << "0"
+                                      << "1";
+        QTest::newRow("negative wraps") << "-1"
+                                        << "0"
+                                        << "65520"
+                                        << "4095"
+                                        << "0";
     }
     void packing()
     {
@@ -170,13 +190,13 @@ private Q_SLOTS:
         QTest::newRow("by devid, index, subindex")
             << QStringList{"2,1,0", "1,8192,2", "1,4096,9", "1,8192,1"} << QList<int>{2, 3, 1, 0};
         QTest::newRow("subindex decides last") << QStringList{"1,1,5", "1,2,0"} << QList<int>{0, 1};
-        QTest::newRow("equal tuples later-listed first") << QStringList{"1,1,1", "1,1,1", "0,0,0"}
-                                                         << QList<int>{2, 1, 0};
+        QTest::newRow("equal tuples later-listed first")
+            << QStringList{"1,1,1", "1,1,1", "0,0,0"} << QList<int>{2, 1, 0};
         QTest::newRow("hex equals decimal") << QStringList{"1,0x2000,1", "1,8192,1"} << QList<int>{1, 0};
-        QTest::newRow("sentinel itself ordered") << QStringList{"999999,999999,999999", "3,0,0"}
-                                                 << QList<int>{1, 0};
-        QTest::newRow("above sentinel after the others") << QStringList{"1000000,0,0", "999999,999999,999999", "5,0,0"}
-                                                         << QList<int>{2, 1, 0};
+        QTest::newRow("sentinel itself ordered")
+            << QStringList{"999999,999999,999999", "3,0,0"} << QList<int>{1, 0};
+        QTest::newRow("above sentinel after the others")
+            << QStringList{"1000000,0,0", "999999,999999,999999", "5,0,0"} << QList<int>{2, 1, 0};
         QTest::newRow("empty") << QStringList{} << QList<int>{};
     }
     void saveOrder()
@@ -216,14 +236,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("own");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("new, free key") << "0x2000" << "2" << "5" << int(NewOnA) << -1 << true;
-        QTest::newRow("new, empty subindex") << "0x2000" << "" << "5" << int(NewOnA) << -1 << false;
-        QTest::newRow("new, duplicate on A") << "0x2000" << "1" << "5" << int(NewOnA) << -1 << false;
-        QTest::newRow("new, same key on B") << "0x2000" << "1" << "5" << int(NewOnB) << -1 << true;
-        QTest::newRow("texts compared exactly") << "8192" << "1" << "5" << int(NewOnA) << -1 << true;
-        QTest::newRow("modify itself unchanged") << "0x2000" << "1" << "5" << int(ModifyOnA) << 0 << true;
-        QTest::newRow("modify onto another word") << "0x2000" << "1" << "5" << int(ModifyOnA) << 1 << false;
-        QTest::newRow("other mode accepts") << "" << "" << "" << 7 << -1 << true;
+        QTest::newRow("new, free key") << "0x2000"
+                                       << "2"
+                                       << "5" << int(NewOnA) << -1 << true;
+        QTest::newRow("new, empty subindex") << "0x2000"
+                                             << ""
+                                             << "5" << int(NewOnA) << -1 << false;
+        QTest::newRow("new, duplicate on A") << "0x2000"
+                                             << "1"
+                                             << "5" << int(NewOnA) << -1 << false;
+        QTest::newRow("new, same key on B") << "0x2000"
+                                            << "1"
+                                            << "5" << int(NewOnB) << -1 << true;
+        QTest::newRow("texts compared exactly") << "8192"
+                                                << "1"
+                                                << "5" << int(NewOnA) << -1 << true;
+        QTest::newRow("modify itself unchanged") << "0x2000"
+                                                 << "1"
+                                                 << "5" << int(ModifyOnA) << 0 << true;
+        QTest::newRow("modify onto another word") << "0x2000"
+                                                  << "1"
+                                                  << "5" << int(ModifyOnA) << 1 << false;
+        QTest::newRow("other mode accepts") << ""
+                                            << ""
+                                            << "" << 7 << -1 << true;
     }
     void checkWordKey()
     {
@@ -297,11 +333,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<int>("wordsKept");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing attribute") << QByteArray("<emcyword>" + rowXml("row", "1", "0", "1")
-                                                         + "<row index_addrm=\"2\"/></emcyword>")
-                                           << 1 << "Error in reading file XML";
-        QTest::newRow("side marker not an integer") << QByteArray("<emcyword>" + rowXml("row", "1", "0", "1")
-                                                                  + rowXml("row", "2", "A", "1") + "</emcyword>")
+        QTest::newRow("missing attribute")
+            << QByteArray("<emcyword>" + rowXml("row", "1", "0", "1") + "<row index_addrm=\"2\"/></emcyword>")
+            << 1 << "Error in reading file XML";
+        QTest::newRow("side marker not an integer") << QByteArray(
+            "<emcyword>" + rowXml("row", "1", "0", "1") + rowXml("row", "2", "A", "1") + "</emcyword>")
                                                     << 1 << "Error in reading file XML";
         QTest::newRow("not well-formed") << QByteArray("<emcyword><row") << 0 << "Error in reading file XML";
         QTest::newRow("empty root") << QByteArray("<emcyword/>") << 0 << "";
@@ -343,7 +379,8 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY(text.startsWith("<emcyword>"));
-        QVERIFY(text.contains("<row index_addrm=\"4096\" subindex=\"9\" extdata=\"0\" devid=\"1\" bit0_b0=\"\""));
+        QVERIFY(
+            text.contains("<row index_addrm=\"4096\" subindex=\"9\" extdata=\"0\" devid=\"1\" bit0_b0=\"\""));
         QVERIFY(text.contains("extdata=\"1\" devid=\"9\""));
     }
 
@@ -353,12 +390,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("wordsA");
         QTest::addColumn<int>("wordsB");
         QTest::addColumn<int>("outcome");
-        QTest::newRow("sheet name in another case") << "emcyword.xlsx" << 2 << 1
-                                                    << int(ImportOutcome::Outcome::Imported);
-        QTest::newRow("no worksheet empties") << "emcyword_nosheet.xlsx" << 0 << 0
-                                              << int(ImportOutcome::Outcome::NoWorksheet);
-        QTest::newRow("empty side marker stops") << "emcyword_stop.xlsx" << 1 << 0
-                                                 << int(ImportOutcome::Outcome::StoppedAtRecord);
+        QTest::newRow("sheet name in another case")
+            << "emcyword.xlsx" << 2 << 1 << int(ImportOutcome::Outcome::Imported);
+        QTest::newRow("no worksheet empties")
+            << "emcyword_nosheet.xlsx" << 0 << 0 << int(ImportOutcome::Outcome::NoWorksheet);
+        QTest::newRow("empty side marker stops")
+            << "emcyword_stop.xlsx" << 1 << 0 << int(ImportOutcome::Outcome::StoppedAtRecord);
     }
     void importsWorksheet()
     {
@@ -368,8 +405,8 @@ private Q_SLOTS:
         QFETCH(int, outcome);
         EmcyWordTable table;
         QVERIFY(table.newWord(SideA, "7", "7", "7"));
-        const ImportOutcome r = ImportEmcyWordWorksheet(dataFile(workbook.toLatin1().constData()), table,
-                                                        [&] { table.clear(); });
+        const ImportOutcome r =
+            ImportEmcyWordWorksheet(dataFile(workbook.toLatin1().constData()), table, [&] { table.clear(); });
         QCOMPARE(int(r.outcome), outcome);
         QCOMPARE(table.side(SideA).words.size(), wordsA);
         QCOMPARE(table.side(SideB).words.size(), wordsB);

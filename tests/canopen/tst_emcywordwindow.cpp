@@ -75,7 +75,8 @@ private Q_SLOTS:
 
     void showsWordsAndBits()
     {
-        writeDocument(rowXml("1", "0", "0") + rowXml("2", "0", "37") + rowXml("3", "1", "0") + rowXml("4", "2", "0"));
+        writeDocument(rowXml("1", "0", "0") + rowXml("2", "0", "37") + rowXml("3", "1", "0")
+                      + rowXml("4", "2", "0"));
         m_window->show();
         QVERIFY(m_r.messages.all.isEmpty());
         QTreeWidget* a = page(SideA).tree;
@@ -197,7 +198,8 @@ private Q_SLOTS:
         QCOMPARE(page(SideA).tree->topLevelItemCount(), 0);
         QCOMPARE(page(SideB).tree->topLevelItemCount(), 0);
         QCOMPARE(m_r.dialogs.fileRequests.at(0).initialDir, m_r.paths.ProjectDir);
-        m_r.dialogs.fileAnswers.push_back(QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
+        m_r.dialogs.fileAnswers.push_back(
+            QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
         m_window->bitbtn4->click();
         QCOMPARE(page(SideA).tree->topLevelItemCount(), 2);
         QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);

@@ -10,8 +10,8 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::writeFile;
 using velmaro::test::UseProjectDir;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -65,7 +65,8 @@ private Q_SLOTS:
         QCOMPARE(m_w->TabbedNotebook1->tabText(1), QStringLiteral("PDO From CanB to CanA"));
         QCOMPARE(m_w->sga->rowCount(), 11);
         QCOMPARE(m_w->sgb->columnCount(), 6);
-        QCOMPARE(gridRow(m_w->sga, 0), (QStringList{"N", "cobid", "id_dev_orig", "en_bypass", "posind", "n_tpdo"}));
+        QCOMPARE(gridRow(m_w->sga, 0),
+                 (QStringList{"N", "cobid", "id_dev_orig", "en_bypass", "posind", "n_tpdo"}));
         QCOMPARE(m_w->sga->cellText(1, 0), QStringLiteral("0"));
         QCOMPARE(m_w->sgb->cellText(10, 0), QStringLiteral("9"));
         QVERIFY(!(m_w->sga->item(0, 1)->flags() & Qt::ItemIsEditable));
@@ -92,7 +93,8 @@ private Q_SLOTS:
 
     void readErrorShowsTheRowsBefore()
     {
-        writeFile(docFile(), "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>");
+        writeFile(docFile(),
+                  "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>");
         open();
         QCOMPARE(m_r.messages.messages, QStringList{"Error in reading file XML"});
         QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "1", "d", "0", "p", "n"}));
@@ -133,17 +135,19 @@ private Q_SLOTS:
             m_w->sga->item(4, 1)->setText(QStringLiteral("7"));
             m_w->bitbtn1->click();
         });
-        QCOMPARE(readFile(docFile()),
-                 QByteArray("<rpdodef>\n"
-                            "  <row cobid=\"385\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\" />\n"
-                            "  <row cobid=\"0x181\" id_dev_orig=\"\" en_bypass=\"2\" posind=\"\" n_tpdo=\"\" />\n"
-                            "</rpdodef>\n"));
+        QCOMPARE(
+            readFile(docFile()),
+            QByteArray("<rpdodef>\n"
+                       "  <row cobid=\"385\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\" />\n"
+                       "  <row cobid=\"0x181\" id_dev_orig=\"\" en_bypass=\"2\" posind=\"\" n_tpdo=\"\" />\n"
+                       "</rpdodef>\n"));
     }
 
     void importThroughTheOpenDialog()
     {
         writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
-        m_r.dialogs.fileAnswers = {std::nullopt, QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
+        m_r.dialogs.fileAnswers = {std::nullopt,
+                                   QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
         open([&] {
             m_w->bitbtn4->click(); // cancelled: nothing changes
             QCOMPARE(m_w->sga->cellText(1, 1), QStringLiteral("1"));
@@ -152,7 +156,8 @@ private Q_SLOTS:
         });
         QCOMPARE(m_r.dialogs.fileRequests.size(), 2);
         QCOMPARE(m_r.dialogs.fileRequests.first().initialDir, m_dir.path());
-        QVERIFY(m_r.dialogs.fileRequests.first().filter.startsWith(QStringLiteral("File EXCEL (*.xls)|*.xls|")));
+        QVERIFY(
+            m_r.dialogs.fileRequests.first().filter.startsWith(QStringLiteral("File EXCEL (*.xls)|*.xls|")));
         QCOMPARE(gridRow(m_w->sga, 2), (QStringList{"1", "0x181", "7", "1", "", "2"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "640", "12", "0", "", "x"}));
         QVERIFY(m_r.messages.all.isEmpty());
@@ -199,8 +204,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("exact") << 600 << 95;
         QTest::newRow("rounds down") << 602 << 95;
-        QTest::newRow("half to even, down") << 603 << 95;  // 100.5 -> 100
-        QTest::newRow("half to even, up") << 609 << 97;    // 101.5 -> 102
+        QTest::newRow("half to even, down") << 603 << 95; // 100.5 -> 100
+        QTest::newRow("half to even, up") << 609 << 97;   // 101.5 -> 102
         QTest::newRow("rounds up") << 604 << 96;
     }
     void sharedColumnWidth()

@@ -1,9 +1,8 @@
 #include "canopen/PdoTable.h"
-#include "support/CliRunner.h"
-#include "support/TestFiles.h"
-
 #include "cli/Cli.h"
 #include "platform/Workbook.h"
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,8 +10,8 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::writeFile;
 using velmaro::test::runVerb;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -66,7 +65,8 @@ private Q_SLOTS:
         QTest::newRow("2: side A, not enabled") << QByteArray("2") << true << "0" << QByteArray("2");
         QTest::newRow("1: side B, enabled") << QByteArray("1") << false << "1" << QByteArray("1");
         QTest::newRow("0: side B, not enabled") << QByteArray("0") << false << "0" << QByteArray("0");
-        QTest::newRow("6: side A, not enabled, written back as 2") << QByteArray("6") << true << "0" << QByteArray("2");
+        QTest::newRow("6: side A, not enabled, written back as 2")
+            << QByteArray("6") << true << "0" << QByteArray("2");
         QTest::newRow("hex 0x3") << QByteArray("0x3") << true << "1" << QByteArray("3");
     }
     void flagPackingBothWays()
@@ -92,11 +92,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sideA");
         QTest::addColumn<QString>("sideB");
         QTest::addColumn<QString>("csvA");
-        QTest::newRow("1") << "1" << "3" << "1" << "01";
-        QTest::newRow("01") << "01" << "2" << "0" << "00";
-        QTest::newRow("blank then 1") << " 1" << "2" << "0" << "00";
-        QTest::newRow("empty") << "" << "2" << "0" << "00";
-        QTest::newRow("yes") << "yes" << "2" << "0" << "00";
+        QTest::newRow("1") << "1"
+                           << "3"
+                           << "1"
+                           << "01";
+        QTest::newRow("01") << "01"
+                            << "2"
+                            << "0"
+                            << "00";
+        QTest::newRow("blank then 1") << " 1"
+                                      << "2"
+                                      << "0"
+                                      << "00";
+        QTest::newRow("empty") << ""
+                               << "2"
+                               << "0"
+                               << "00";
+        QTest::newRow("yes") << "yes"
+                             << "2"
+                             << "0"
+                             << "00";
     }
     void enTraslateOtherThanExactlyOne()
     {
@@ -170,7 +185,8 @@ private Q_SLOTS:
         writeFile(nativeDoc(), "<rpdodef/>");
         PdoTable table;
         table.sideB[0] = QStringList{"0x18G", "a", "1", "p", "n"};
-        QCOMPARE(SavePdoTable(docPath(), table).error(), QStringLiteral("'0x18G' is not a valid integer value"));
+        QCOMPARE(SavePdoTable(docPath(), table).error(),
+                 QStringLiteral("'0x18G' is not a valid integer value"));
         QCOMPARE(readFile(nativeDoc()), QByteArray("<rpdodef/>"));
     }
 
@@ -213,11 +229,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("complete");
         const QStringList head{"cobid", "id", "flag", "pos", "n"};
         QTest::newRow("flags 0, 1, 10, 11")
-            << QList<QStringList>{head, {"1", "a", "0", "p", ""}, {"2", "b", "1", "p", "n"},
-                                  {"3", "c", "10", "p", "n"}, {"4", "d", "11", "p", "n"}}
+            << QList<QStringList>{head,
+                                  {"1", "a", "0", "p", ""},
+                                  {"2", "b", "1", "p", "n"},
+                                  {"3", "c", "10", "p", "n"},
+                                  {"4", "d", "11", "p", "n"}}
             << QStringList{"1|a|0|p|", "2|b|1|p|n"} << QStringList{"3|c|0|p|n", "4|d|1|p|n"} << true;
         QTest::newRow("empty flag cell ends the import at that record")
-            << QList<QStringList>{head, {"1", "a", "1", "p", "n"}, {"2", "b", "", "p", "n"}, {"3", "c", "0", "p", "n"}}
+            << QList<QStringList>{head,
+                                  {"1", "a", "1", "p", "n"},
+                                  {"2", "b", "", "p", "n"},
+                                  {"3", "c", "0", "p", "n"}}
             << QStringList{"1|a|1|p|n"} << QStringList{} << false;
     }
     void importFlagsAndStops()
@@ -254,11 +276,16 @@ private Q_SLOTS:
         QTest::newRow("xlsx by a spreadsheet program") << "pdo_calc.xlsx" << imported << a << bThree;
         QTest::newRow("ods by a spreadsheet program") << "pdo_calc.ods" << imported << a << bThree;
         QTest::newRow("no worksheet rpdodef empties quietly")
-            << "pdo_nosheet_openpyxl.xlsx" << int(ImportOutcome::Outcome::NoWorksheet) << QStringList{} << QStringList{};
-        QTest::newRow("xls: empty flag cell stops at record 2") << "pdo_stop_xlwt.xls" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
-        QTest::newRow("xlsx: empty flag cell stops at record 2") << "pdo_stop_openpyxl.xlsx" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
-        QTest::newRow("ods: empty flag cell stops at record 2") << "pdo_stop_calc.ods" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
-        QTest::newRow("not a workbook") << "make_workbooks.py" << int(ImportOutcome::Outcome::Unreadable) << QStringList{} << QStringList{};
+            << "pdo_nosheet_openpyxl.xlsx" << int(ImportOutcome::Outcome::NoWorksheet) << QStringList{}
+            << QStringList{};
+        QTest::newRow("xls: empty flag cell stops at record 2")
+            << "pdo_stop_xlwt.xls" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("xlsx: empty flag cell stops at record 2")
+            << "pdo_stop_openpyxl.xlsx" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("ods: empty flag cell stops at record 2")
+            << "pdo_stop_calc.ods" << stopped << QStringList{"1|2|1|3|4"} << QStringList{};
+        QTest::newRow("not a workbook") << "make_workbooks.py" << int(ImportOutcome::Outcome::Unreadable)
+                                        << QStringList{} << QStringList{};
     }
     void importFixtures()
     {
@@ -284,8 +311,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
         QTest::newRow("imported and saved") << "pdo_calc.ods" << 0 << "Imported 4 records";
-        QTest::newRow("stopped early") << "pdo_stop_openpyxl.xlsx" << 1
-                                       << "Import stopped at record 2 (worksheet row 3): '' is not a valid integer value";
+        QTest::newRow("stopped early")
+            << "pdo_stop_openpyxl.xlsx" << 1
+            << "Import stopped at record 2 (worksheet row 3): '' is not a valid integer value";
         QTest::newRow("no worksheet") << "pdo_nosheet_openpyxl.xlsx" << 1 << "has no worksheet \"rpdodef\"";
     }
     void cliImportSavesOrderedOrRefuses()
@@ -295,20 +323,25 @@ private Q_SLOTS:
         QFETCH(QString, message);
         writeFile(nativeDoc(), doc(row("1", "3")));
         QString out, err;
-        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file}, out, err),
+        QCOMPARE(runVerb("import",
+                         {"rpdodef", m_dir.path(), QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file}, out,
+                         err),
                  exitCode);
         QVERIFY2(QString(out + err).contains(message), qPrintable(out + err));
         if (exitCode != 0) {
             QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
             return;
         }
-        QCOMPARE(readFile(nativeDoc()),
-                 QByteArray("<rpdodef>\n"
-                            "  <row cobid=\"0x181\" id_dev_orig=\"7\" en_bypass=\"3\" posind=\"\" n_tpdo=\"2\" />\n"
-                            "  <row cobid=\"385\" id_dev_orig=\"0x10\" en_bypass=\"2\" posind=\"3.5\" n_tpdo=\" \" />\n"
-                            "  <row cobid=\"0x201\" id_dev_orig=\"5\" en_bypass=\"1\" posind=\"1\" n_tpdo=\"123456789\" />\n"
-                            "  <row cobid=\"640\" id_dev_orig=\"12\" en_bypass=\"0\" posind=\"3\" n_tpdo=\"x\" />\n"
-                            "</rpdodef>\n"));
+        QCOMPARE(
+            readFile(nativeDoc()),
+            QByteArray(
+                "<rpdodef>\n"
+                "  <row cobid=\"0x181\" id_dev_orig=\"7\" en_bypass=\"3\" posind=\"\" n_tpdo=\"2\" />\n"
+                "  <row cobid=\"385\" id_dev_orig=\"0x10\" en_bypass=\"2\" posind=\"3.5\" n_tpdo=\" \" />\n"
+                "  <row cobid=\"0x201\" id_dev_orig=\"5\" en_bypass=\"1\" posind=\"1\" n_tpdo=\"123456789\" "
+                "/>\n"
+                "  <row cobid=\"640\" id_dev_orig=\"12\" en_bypass=\"0\" posind=\"3\" n_tpdo=\"x\" />\n"
+                "</rpdodef>\n"));
     }
 
     void cliImportRefusesUnreadableWorkbookAndKeepsTheDocument()
@@ -316,7 +349,9 @@ private Q_SLOTS:
         writeFile(nativeDoc(), doc(row("1", "3")));
         writeFile(m_dir.path() + QStringLiteral("/book.xls"), "not a workbook");
         QString out, err;
-        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), m_dir.path() + QStringLiteral("/book.xls")}, out, err), 1);
+        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), m_dir.path() + QStringLiteral("/book.xls")}, out,
+                         err),
+                 1);
         QVERIFY2(err.contains(QStringLiteral("Nothing was saved")), qPrintable(err));
         QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
     }

@@ -1,7 +1,6 @@
 #include "base/IntegerText.h"
 #include "canopen/StoredPdo.h"
 #include "platform/Workbook.h"
-
 #include "tst_storedpdo_support.h"
 
 #include <QTest>
@@ -102,9 +101,10 @@ private Q_SLOTS:
             << QStringList{"1:1:3:0", "2:2:1:0", "3:3:131:0"} << QStringList{"1:2:2:0"} << none << none;
         QTest::newRow("0 ends the read, rows before stay")
             << QStringList{"1:1:1:0", "2:2:0:0", "3:3:2:0"} << QStringList{"1:1:1:0"} << none << readError;
-        QTest::newRow("128 ends the read") << QStringList{"1:1:128:0", "3:3:2:0"} << none << none << readError;
-        QTest::newRow("nrpdo not an integer") << QStringList{"1:1:1:0", "2:2:x:0"} << QStringList{"1:1:1:0"}
-                                              << none << readError;
+        QTest::newRow("128 ends the read")
+            << QStringList{"1:1:128:0", "3:3:2:0"} << none << none << readError;
+        QTest::newRow("nrpdo not an integer")
+            << QStringList{"1:1:1:0", "2:2:x:0"} << QStringList{"1:1:1:0"} << none << readError;
         QTest::newRow("values kept as written")
             << QStringList{" 8192:+1:1:$21"} << QStringList{"1: 8192:+1:$21"} << none << none;
     }
@@ -137,7 +137,8 @@ private Q_SLOTS:
             << QStringList{storedpdo::kSdoNotFound, storedpdo::kPdoNotFound, storedpdo::kStoredNotFound} << 0
             << 0 << 0;
         QTest::newRow("mapping document in place of the SDO table")
-            << test::kMappingDocument << pdos << stored << QStringList{storedpdo::kSdoReadError} << 0 << 1 << 1;
+            << test::kMappingDocument << pdos << stored << QStringList{storedpdo::kSdoReadError} << 0 << 1
+            << 1;
         QTest::newRow("SDO rows before a bad one stay")
             << QByteArray("<sdo><row conf='0' IndexA='1' SubindexA='2'/><row conf='0' IndexA='3'/></sdo>")
             << pdos << stored << QStringList{storedpdo::kSdoReadError} << 1 << 1 << 1;
@@ -148,10 +149,11 @@ private Q_SLOTS:
             << QByteArray("<sdo/>") << QByteArray("<rpdodef><pdo en_bypass='0' cobid='1' x='y'/></rpdodef>")
             << stored << QStringList{} << 0 << 1 << 1;
         QTest::newRow("stored document not well-formed")
-            << QByteArray("<sdo/>") << pdos << QByteArray("<sdopdo>") << QStringList{storedpdo::kStoredReadError}
-            << 0 << 1 << 0;
+            << QByteArray("<sdo/>") << pdos << QByteArray("<sdopdo>")
+            << QStringList{storedpdo::kStoredReadError} << 0 << 1 << 0;
         QTest::newRow("stored row without poscomp")
-            << QByteArray("<sdo/>") << pdos << QByteArray("<sdopdo><row index='1' subindex='1' nrpdo='1'/></sdopdo>")
+            << QByteArray("<sdo/>") << pdos
+            << QByteArray("<sdopdo><row index='1' subindex='1' nrpdo='1'/></sdopdo>")
             << QStringList{storedpdo::kStoredReadError} << 0 << 1 << 0;
     }
     void readsAreIndependentAndInOrder()
@@ -199,23 +201,33 @@ private Q_SLOTS:
         const int failed = EditOutcome::Failed;
         // Stored: PDO 0 holds 8192/1, PDO 1 holds 0x3000/2; the SDO table holds 0x1000/5.
         QTest::newRow("0x2000/1 against 8192/1 of another PDO")
-            << "0x2000" << "1" << -1 << -1 << true << rejected << storedpdo::kAlreadyStored;
-        QTest::newRow("pair of the SDO table") << "4096" << "0x5" << -1 << -1 << true << rejected
-                                               << storedpdo::kInSdoTable;
-        QTest::newRow("same index, other subindex") << "0x2000" << "2" << -1 << -1 << true << ok << QString();
-        QTest::newRow("modify keeps its own pair") << "8192" << "1" << 0 << 0 << true << ok << QString();
+            << "0x2000"
+            << "1" << -1 << -1 << true << rejected << storedpdo::kAlreadyStored;
+        QTest::newRow("pair of the SDO table")
+            << "4096"
+            << "0x5" << -1 << -1 << true << rejected << storedpdo::kInSdoTable;
+        QTest::newRow("same index, other subindex") << "0x2000"
+                                                    << "2" << -1 << -1 << true << ok << QString();
+        QTest::newRow("modify keeps its own pair") << "8192"
+                                                   << "1" << 0 << 0 << true << ok << QString();
         QTest::newRow("modify onto another entry's pair")
-            << "0x3000" << "2" << 0 << 0 << true << rejected << storedpdo::kAlreadyStored;
+            << "0x3000"
+            << "2" << 0 << 0 << true << rejected << storedpdo::kAlreadyStored;
         QTest::newRow("exception on the same PDO, another entry")
-            << "0x3000" << "2" << 1 << 1 << true << rejected << storedpdo::kAlreadyStored;
-        QTest::newRow("index not an integer") << "abc" << "1" << -1 << -1 << true << failed
-                                              << QStringLiteral("'abc' is not a valid integer value");
+            << "0x3000"
+            << "2" << 1 << 1 << true << rejected << storedpdo::kAlreadyStored;
+        QTest::newRow("index not an integer")
+            << "abc"
+            << "1" << -1 << -1 << true << failed << QStringLiteral("'abc' is not a valid integer value");
         QTest::newRow("subindex converted only where the index matched")
-            << "0x7000" << "junk" << -1 << -1 << true << ok << QString();
+            << "0x7000"
+            << "junk" << -1 << -1 << true << ok << QString();
         QTest::newRow("subindex not an integer where the index matched")
-            << "0x1000" << "" << -1 << -1 << true << failed << QStringLiteral("'' is not a valid integer value");
+            << "0x1000"
+            << "" << -1 << -1 << true << failed << QStringLiteral("'' is not a valid integer value");
         QTest::newRow("nothing converted when the lists are empty")
-            << "" << "x" << -1 << -1 << false << ok << QString();
+            << ""
+            << "x" << -1 << -1 << false << ok << QString();
     }
     void checkSdoEntry()
     {
@@ -268,7 +280,8 @@ private Q_SLOTS:
         QTEST(items->first, "high");
         QTEST(items->second, "low");
         if (items->first < 8 && items->second < 8)
-            QCOMPARE(ComposePoscomp(items->first, items->second), QString::number(ParseIntegerTextOr(poscomp, -1)));
+            QCOMPARE(ComposePoscomp(items->first, items->second),
+                     QString::number(ParseIntegerTextOr(poscomp, -1)));
         QCOMPARE(SplitPoscomp(QString()).error(), QStringLiteral("'' is not a valid integer value"));
     }
 
@@ -278,7 +291,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<TClPdo>>("canB");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("PDO 2's smaller index first")
-            << QList<TClPdo>{pdo(1, "0x201", {{"0x2000", "1", "0"}}), pdo(2, "0x202", {{"0x1000", "5", "33"}})}
+            << QList<TClPdo>{pdo(1, "0x201", {{"0x2000", "1", "0"}}),
+                             pdo(2, "0x202", {{"0x1000", "5", "33"}})}
             << QList<TClPdo>{} << QStringList{"0x1000:5:2:33", "0x2000:1:1:0"};
         QTest::newRow("subindex decides within an index, side B gets 128")
             << QList<TClPdo>{pdo(1, "0x201", {{"1", "0", "0"}})}
@@ -319,11 +333,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("error");
-        QTest::newRow("index not an integer") << 1 << "idx" << "'idx' is not a valid integer value";
-        QTest::newRow("PDO beyond the 127th")
-            << 128 << "1"
-            << "Cannot save: PDO 128 (COB-ID 0x37f) of tab \"CanB\" has stored SDO entries, but only the first "
-               "127 PDOs of a tab can hold them. Nothing was written.";
+        QTest::newRow("index not an integer") << 1 << "idx"
+                                              << "'idx' is not a valid integer value";
+        QTest::newRow("PDO beyond the 127th") << 128 << "1"
+                                              << "Cannot save: PDO 128 (COB-ID 0x37f) of tab \"CanB\" has "
+                                                 "stored SDO entries, but only the first "
+                                                 "127 PDOs of a tab can hold them. Nothing was written.";
     }
     void refusedSaveWritesNothing()
     {
@@ -377,14 +392,18 @@ private Q_SLOTS:
             << "sdopdo" << QList<QStringList>{heading} << QStringList{} << QStringList{} << 0;
         QTest::newRow("records go to their PDO, name in another case")
             << "SdoPdo"
-            << QList<QStringList>{heading, {"0x2000", "1", "2", "33"}, {"7", "", "129", ""}, {"8", "8", "9", "0"}}
+            << QList<QStringList>{heading,
+                                  {"0x2000", "1", "2", "33"},
+                                  {"7", "", "129", ""},
+                                  {"8", "8", "9", "0"}}
             << QStringList{"2:0x2000:1:33"} << QStringList{"1:7::"} << 3;
         QTest::newRow("PDO number 0 ends the import, records before stay")
-            << "sdopdo" << QList<QStringList>{heading, {"1", "1", "1", "0"}, {"2", "2", "128", "0"}, {"3", "3", "1", "0"}}
+            << "sdopdo"
+            << QList<QStringList>{heading, {"1", "1", "1", "0"}, {"2", "2", "128", "0"}, {"3", "3", "1", "0"}}
             << QStringList{"1:1:1:0"} << QStringList{} << 2;
         QTest::newRow("empty flag cell ends the import")
-            << "sdopdo" << QList<QStringList>{heading, {"1", "1", "", "0"}, {"3", "3", "1", "0"}} << QStringList{}
-            << QStringList{} << 1;
+            << "sdopdo" << QList<QStringList>{heading, {"1", "1", "", "0"}, {"3", "3", "1", "0"}}
+            << QStringList{} << QStringList{} << 1;
     }
     void importDropsEntriesOnlyOnceTheWorksheetIsFound()
     {
@@ -403,7 +422,8 @@ private Q_SLOTS:
         QCOMPARE(emptied, 1);
         QTEST(entries(table, PdoTab::CanA), "canA");
         QTEST(entries(table, PdoTab::CanB), "canB");
-        const ImportOutcome strict = ImportStoredPdo(strictTable, workbook, [] {}, true);
+        const ImportOutcome strict = ImportStoredPdo(
+            strictTable, workbook, [] {}, true);
         QTEST(strict.outcome == ImportOutcome::Outcome::StoppedAtRecord ? strict.record : 0, "strictStopsAt");
     }
 };

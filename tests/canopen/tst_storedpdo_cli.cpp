@@ -1,13 +1,12 @@
 #include "cli/Cli.h"
 #include "support/CliRunner.h"
-
 #include "tst_storedpdo_support.h"
 
 #include <QTest>
 
 using namespace velmaro;
-using velmaro::test::StoredPdoProject;
 using velmaro::test::runVerb;
+using velmaro::test::StoredPdoProject;
 
 namespace {
 
@@ -47,8 +46,10 @@ private Q_SLOTS:
                           "index=\"0x6000\" subindex=\"1\" nrpdo=\"1\" poscomp=\"33\"|"
                           "index=\"0x6001\" subindex=\"2\" nrpdo=\"2\" poscomp=\"\"|"
                           "index=\"0x7000\" subindex=\"1\" nrpdo=\"129\" poscomp=\"16\"");
-        QTest::newRow("record naming a PDO the tab lacks refused") << workbook("sdopdo.xlsx") << 1 << QByteArray();
-        QTest::newRow("worksheet without rows saves an empty table") << workbook("norows.xlsx") << 0 << QByteArray();
+        QTest::newRow("record naming a PDO the tab lacks refused")
+            << workbook("sdopdo.xlsx") << 1 << QByteArray();
+        QTest::newRow("worksheet without rows saves an empty table")
+            << workbook("norows.xlsx") << 0 << QByteArray();
         QTest::newRow("no worksheet refused") << workbook("nosheet.xlsx") << 1 << QByteArray();
         QTest::newRow("PDO number 0 refused") << workbook("stopped.xlsx") << 1 << QByteArray();
         QTest::newRow("missing workbook refused") << workbook("missing.xlsx") << 1 << QByteArray();
@@ -61,7 +62,13 @@ private Q_SLOTS:
         project.writeSdoTable({});
         QStringList pdos{"0x201:0", "0x202:0", "0x181:3"};
         if (QTest::currentDataTag() == QLatin1String("records saved in key order across PDOs"))
-            pdos << "0x203:0" << "0x204:0" << "0x205:0" << "0x206:0" << "0x207:0" << "0x208:0" << "0x209:0";
+            pdos << "0x203:0"
+                 << "0x204:0"
+                 << "0x205:0"
+                 << "0x206:0"
+                 << "0x207:0"
+                 << "0x208:0"
+                 << "0x209:0";
         project.writePdos(pdos);
         project.writeStored({"1:1:1:0"});
         const QByteArray before = project.read(QStringLiteral("sdopdo.xml"));

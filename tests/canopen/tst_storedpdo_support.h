@@ -18,10 +18,7 @@ struct StoredPdoProject
     QTemporaryDir dir;
     ProjectPaths paths;
 
-    StoredPdoProject()
-    {
-        UseProjectDir(paths, dir.path());
-    }
+    StoredPdoProject() { UseProjectDir(paths, dir.path()); }
 
     QString file(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
@@ -40,8 +37,8 @@ struct StoredPdoProject
         QByteArray xml = "<rpdodef>\n";
         for (const QString& p : pdos) {
             const QStringList parts = p.split(QLatin1Char(':'));
-            xml += "<row cobid=\"" + parts.at(0).toUtf8() + "\" id_dev_orig=\"1\" en_bypass=\"" +
-                   parts.at(1).toUtf8() + "\" posind=\"0\" n_tpdo=\"1\"/>\n";
+            xml += "<row cobid=\"" + parts.at(0).toUtf8() + "\" id_dev_orig=\"1\" en_bypass=\""
+                   + parts.at(1).toUtf8() + "\" posind=\"0\" n_tpdo=\"1\"/>\n";
         }
         write(QStringLiteral("rpdodef.xml"), xml + "</rpdodef>\n");
     }
@@ -52,9 +49,9 @@ struct StoredPdoProject
         QByteArray xml = "<sdo>\n";
         for (const QString& r : rows) {
             const QStringList parts = r.split(QLatin1Char(':'));
-            xml += "<row conf=\"" + parts.at(0).toUtf8() + "\" IndexA=\"" + parts.at(1).toUtf8() +
-                   "\" SubindexA=\"" + parts.at(2).toUtf8() +
-                   "\" devIDB=\"1\" IndexB=\"0x2000\" SubindexB=\"0\" nbyteB=\"2\"/>\n";
+            xml += "<row conf=\"" + parts.at(0).toUtf8() + "\" IndexA=\"" + parts.at(1).toUtf8()
+                   + "\" SubindexA=\"" + parts.at(2).toUtf8()
+                   + "\" devIDB=\"1\" IndexB=\"0x2000\" SubindexB=\"0\" nbyteB=\"2\"/>\n";
         }
         write(QStringLiteral("sdo.xml"), xml + "</sdo>\n");
     }
@@ -65,8 +62,8 @@ struct StoredPdoProject
         QByteArray xml = "<sdopdo>\n";
         for (const QString& r : rows) {
             const QStringList parts = r.split(QLatin1Char(':'));
-            xml += "<row index=\"" + parts.at(0).toUtf8() + "\" subindex=\"" + parts.at(1).toUtf8() +
-                   "\" nrpdo=\"" + parts.at(2).toUtf8() + "\" poscomp=\"" + parts.at(3).toUtf8() + "\"/>\n";
+            xml += "<row index=\"" + parts.at(0).toUtf8() + "\" subindex=\"" + parts.at(1).toUtf8()
+                   + "\" nrpdo=\"" + parts.at(2).toUtf8() + "\" poscomp=\"" + parts.at(3).toUtf8() + "\"/>\n";
         }
         write(QStringLiteral("sdopdo.xml"), xml + "</sdopdo>\n");
     }

@@ -1,6 +1,5 @@
 #include "canopen/UInfoPdo.h"
 #include "support/Recorders.h"
-
 #include "tst_storedpdo_support.h"
 
 #include <QFile>
@@ -52,7 +51,8 @@ struct Fixture
     // A mouse click on a list item, on its tab.
     void click(const QString& listName, int row)
     {
-        get<QTabWidget>(QStringLiteral("TabbedNotebook1"))->setCurrentIndex(listName.endsWith(QLatin1Char('B')) ? 1 : 0);
+        get<QTabWidget>(QStringLiteral("TabbedNotebook1"))
+            ->setCurrentIndex(listName.endsWith(QLatin1Char('B')) ? 1 : 0);
         QListWidget* l = list(listName);
         QListWidgetItem* item = l->item(row);
         QVERIFY(item);
@@ -89,20 +89,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         const QList<std::pair<const char*, const char*>> rows = {
-            {"CorrelatedSdoA", "SDO CANB"},        {"CorrelatedSdoB", "SDO CANA"},
-            {"StaticText1", "Correlated"},         {"StaticText6", "Correlated"},
-            {"IndexPdoA", "Index PDO in CANA"},    {"IndexPdoB", "Index PDO in CANB"},
-            {"indexA", "Index SDO CANB"},          {"indexB", "Index SDO CANA"},
-            {"subindexA", "Subindex SDO CANB"},    {"subindexB", "Subindex SDO CANA"},
-            {"PoscompMsbA", "Selected PDO Byte"},  {"PoscompLsbB", "Selected PDO Byte"},
-            {"DELETEa", "Delete SDO"},             {"Deleteb", "Delete SDO"},
-            {"NewA", "New SDO"},                   {"Newb", "New SDO"},
-            {"ModifyA", "Modify SDO"},             {"Modifyb", "Modify SDO"},
-            {"copyA", "Copy SDO"},                 {"copyB", "Copy SDO"},
-            {"PasteA", "Paste SDO"},               {"PasteB", "Paste SDO"},
-            {"LbButton1", "OK"},                   {"bitbtn2", "Cancel"},
-            {"button1", "Export"},                 {"bitbtn4", "Import"},
-            {"PoscompLsbA_none", "none"},          {"PoscompMsbB_B8", "B8"},
+            {"CorrelatedSdoA", "SDO CANB"},
+            {"CorrelatedSdoB", "SDO CANA"},
+            {"StaticText1", "Correlated"},
+            {"StaticText6", "Correlated"},
+            {"IndexPdoA", "Index PDO in CANA"},
+            {"IndexPdoB", "Index PDO in CANB"},
+            {"indexA", "Index SDO CANB"},
+            {"indexB", "Index SDO CANA"},
+            {"subindexA", "Subindex SDO CANB"},
+            {"subindexB", "Subindex SDO CANA"},
+            {"PoscompMsbA", "Selected PDO Byte"},
+            {"PoscompLsbB", "Selected PDO Byte"},
+            {"DELETEa", "Delete SDO"},
+            {"Deleteb", "Delete SDO"},
+            {"NewA", "New SDO"},
+            {"Newb", "New SDO"},
+            {"ModifyA", "Modify SDO"},
+            {"Modifyb", "Modify SDO"},
+            {"copyA", "Copy SDO"},
+            {"copyB", "Copy SDO"},
+            {"PasteA", "Paste SDO"},
+            {"PasteB", "Paste SDO"},
+            {"LbButton1", "OK"},
+            {"bitbtn2", "Cancel"},
+            {"button1", "Export"},
+            {"bitbtn4", "Import"},
+            {"PoscompLsbA_none", "none"},
+            {"PoscompMsbB_B8", "B8"},
         };
         for (const auto& [name, text] : rows)
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text);
@@ -239,23 +253,32 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("stored"); // entries of the second PDO of CanA afterwards
         const QStringList none;
         QTest::newRow("new: B3 with none stored as 48")
-            << "NewA" << "0x2001" << "1" << none << none << QStringList{"0x1000:1:0", "0x2001:1:48"};
-        QTest::newRow("new: pair of another PDO") << "NewA" << "0x2000" << "1"
-                                                  << QStringList{storedpdo::kAlreadyStored} << none
-                                                  << QStringList{"0x1000:1:0"};
-        QTest::newRow("new: pair of the SDO table") << "NewA" << "4096" << "5"
-                                                    << QStringList{storedpdo::kInSdoTable} << none
-                                                    << QStringList{"0x1000:1:0"};
+            << "NewA"
+            << "0x2001"
+            << "1" << none << none << QStringList{"0x1000:1:0", "0x2001:1:48"};
+        QTest::newRow("new: pair of another PDO")
+            << "NewA"
+            << "0x2000"
+            << "1" << QStringList{storedpdo::kAlreadyStored} << none << QStringList{"0x1000:1:0"};
+        QTest::newRow("new: pair of the SDO table")
+            << "NewA"
+            << "4096"
+            << "5" << QStringList{storedpdo::kInSdoTable} << none << QStringList{"0x1000:1:0"};
         QTest::newRow("new: pair only in the other tab's SDO table")
-            << "NewA" << "4096" << "6" << none << none << QStringList{"0x1000:1:0", "4096:6:48"};
-        QTest::newRow("new: not an integer") << "NewA" << "abc" << "1" << none
-                                             << QStringList{"'abc' is not a valid integer value"}
-                                             << QStringList{"0x1000:1:0"};
-        QTest::newRow("modify: own pair") << "ModifyA" << "4096" << "1" << none << none
-                                          << QStringList{"4096:1:48"};
-        QTest::newRow("modify: pair of another PDO") << "ModifyA" << "8192" << "1"
-                                                     << QStringList{storedpdo::kAlreadyStored} << none
-                                                     << QStringList{"0x1000:1:0"};
+            << "NewA"
+            << "4096"
+            << "6" << none << none << QStringList{"0x1000:1:0", "4096:6:48"};
+        QTest::newRow("new: not an integer")
+            << "NewA"
+            << "abc"
+            << "1" << none << QStringList{"'abc' is not a valid integer value"} << QStringList{"0x1000:1:0"};
+        QTest::newRow("modify: own pair") << "ModifyA"
+                                          << "4096"
+                                          << "1" << none << none << QStringList{"4096:1:48"};
+        QTest::newRow("modify: pair of another PDO")
+            << "ModifyA"
+            << "8192"
+            << "1" << QStringList{storedpdo::kAlreadyStored} << none << QStringList{"0x1000:1:0"};
     }
     void newAndModifyCheckThePair()
     {
@@ -375,7 +398,8 @@ private Q_SLOTS:
         f.show();
         f.click(QStringLiteral("LPdoCanA"), 0);
         f.click(QStringLiteral("LSdoCanA"), 0);
-        f.r.dialogs.fileAnswers.push_back(workbook.isEmpty() ? std::nullopt : std::optional<QString>(workbook));
+        f.r.dialogs.fileAnswers.push_back(workbook.isEmpty() ? std::nullopt
+                                                             : std::optional<QString>(workbook));
         f.press(QStringLiteral("bitbtn4"));
         QTEST(int(f.r.dialogs.fileRequests.size()), "fileRequests");
         QVERIFY(f.r.messages.all.isEmpty());

@@ -1,8 +1,7 @@
-#include "canopen/TableMechanisms.h"
-#include "support/TestFiles.h"
-
 #include "base/IntegerText.h"
+#include "canopen/TableMechanisms.h"
 #include "platform/Workbook.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -79,12 +78,16 @@ private Q_SLOTS:
             << QList<QStringList>{{"1", "2"}, {"1", "1"}, {"1", "2"}, {"0", "9"}} << hexSentinel << smaller
             << QList<int>{3, 1, 0, 2};
         QTest::newRow("smaller tuple: sentinel with a smaller second component is ordered")
-            << QList<QStringList>{{"0x999999", "5"}, {"3", "3"}} << hexSentinel << smaller << QList<int>{1, 0};
+            << QList<QStringList>{{"0x999999", "5"}, {"3", "3"}} << hexSentinel << smaller
+            << QList<int>{1, 0};
         QTest::newRow("smaller tuple: the sentinel tuple itself follows the others")
             << QList<QStringList>{{"0x999999", "0x999999"}, {"0x999999", "0x999999"}, {"9", "9"}}
             << hexSentinel << smaller << QList<int>{2, 0, 1};
         QTest::newRow("later wins on tuples: equal tuples reversed, 999999 sentinel")
-            << QList<QStringList>{{"1", "2", "3"}, {"1", "2", "3"}, {"999999", "999999", "999999"}, {"0", "0", "1000000"}}
+            << QList<QStringList>{{"1", "2", "3"},
+                                  {"1", "2", "3"},
+                                  {"999999", "999999", "999999"},
+                                  {"0", "0", "1000000"}}
             << QStringLiteral("999999") << later << QList<int>{3, 1, 0, 2};
         QTest::newRow("empty side") << QList<QStringList>{} << hexSentinel << later << QList<int>{};
     }
@@ -123,12 +126,14 @@ private Q_SLOTS:
                     // Few distinct values so ties are common; some equal to the sentinel.
                     const qint32 x = random.bounded(4) == 0 ? 999 : qint32(random.bounded(4));
                     v << x;
-                    t << (random.bounded(2) ? QString::number(x) : QStringLiteral("0x") + QString::number(x, 16));
+                    t << (random.bounded(2) ? QString::number(x)
+                                            : QStringLiteral("0x") + QString::number(x, 16));
                 }
                 texts << t;
                 values << v;
             }
-            const Result<QList<int>> order = OrderByKey(texts, OrderRule{QStringLiteral("999"), TieRule(rule)});
+            const Result<QList<int>> order =
+                OrderByKey(texts, OrderRule{QStringLiteral("999"), TieRule(rule)});
             QVERIFY(order.ok());
             const QList<int> loop = selectionLoop(values, 999, TieRule(rule));
             QCOMPARE(order->mid(0, loop.size()), loop);
@@ -138,8 +143,8 @@ private Q_SLOTS:
 
     void orderByKeyRejectsNonIntegerKeys()
     {
-        const Result<QList<int>> result =
-            OrderByKey(singleKeys({"5", "0x", "bad"}), OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins});
+        const Result<QList<int>> result = OrderByKey(
+            singleKeys({"5", "0x", "bad"}), OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins});
         QVERIFY(!result.ok());
         QCOMPARE(result.error(), QStringLiteral("'0x' is not a valid integer value"));
     }
@@ -153,16 +158,16 @@ private Q_SLOTS:
         const int readError = int(TableLoadResult::Outcome::ReadError);
         QTest::newRow("empty root loads an empty table") << QByteArray("<demo/>") << loaded << QStringList{};
         QTest::newRow("rows under other names and with extra attributes")
-            << QByteArray("<demo>\n  <row a=\"1\" b=\"2\" c=\"x\"/>\n  <line b=\"4\" a=\"3\"/>\n</demo>") << loaded
-            << QStringList{"1/2", "3/4"};
+            << QByteArray("<demo>\n  <row a=\"1\" b=\"2\" c=\"x\"/>\n  <line b=\"4\" a=\"3\"/>\n</demo>")
+            << loaded << QStringList{"1/2", "3/4"};
         QTest::newRow("a row without an attribute ends the load, rows before stay")
-            << QByteArray("<demo><row a=\"1\" b=\"2\"/><row a=\"3\"/><row a=\"5\" b=\"6\"/></demo>") << readError
-            << QStringList{"1/2"};
+            << QByteArray("<demo><row a=\"1\" b=\"2\"/><row a=\"3\"/><row a=\"5\" b=\"6\"/></demo>")
+            << readError << QStringList{"1/2"};
         QTest::newRow("text between rows is a row without attributes")
             << QByteArray("<demo><row a=\"1\" b=\"2\"/>stray<row a=\"3\" b=\"4\"/></demo>") << readError
             << QStringList{"1/2"};
-        QTest::newRow("not well-formed") << QByteArray("<demo><row a=\"1\" b=\"2\"></demo>") << readError
-                                         << QStringList{};
+        QTest::newRow("not well-formed")
+            << QByteArray("<demo><row a=\"1\" b=\"2\"></demo>") << readError << QStringList{};
         QTest::newRow("empty file") << QByteArray() << readError << QStringList{};
     }
     void load()
@@ -174,8 +179,8 @@ private Q_SLOTS:
         const QString path = dir.path() + QStringLiteral("\\demo.xml");
         writeFile(dir.path() + QStringLiteral("/demo.xml"), xml);
         QStringList got;
-        const TableLoadResult result =
-            LoadTableDocument(path, QStringLiteral("Not found"), QStringLiteral("Bad file"), [&](const TableRow& row) {
+        const TableLoadResult result = LoadTableDocument(
+            path, QStringLiteral("Not found"), QStringLiteral("Bad file"), [&](const TableRow& row) {
                 const Result<QString> a = row.attribute(QStringLiteral("a"));
                 if (!a.ok())
                     return a.status();
@@ -187,18 +192,20 @@ private Q_SLOTS:
             });
         QCOMPARE(int(result.outcome), outcome);
         QCOMPARE(got, read);
-        QCOMPARE(result.message, outcome == int(TableLoadResult::Outcome::Loaded) ? QString() : QStringLiteral("Bad file"));
+        QCOMPARE(result.message,
+                 outcome == int(TableLoadResult::Outcome::Loaded) ? QString() : QStringLiteral("Bad file"));
     }
 
     void loadMissingFile()
     {
         QTemporaryDir dir;
         bool called = false;
-        const TableLoadResult result = LoadTableDocument(dir.path() + QStringLiteral("\\none.xml"), QStringLiteral("Not found"),
-                                                         QStringLiteral("Bad file"), [&](const TableRow&) {
-                                                             called = true;
-                                                             return Status();
-                                                         });
+        const TableLoadResult result =
+            LoadTableDocument(dir.path() + QStringLiteral("\\none.xml"), QStringLiteral("Not found"),
+                              QStringLiteral("Bad file"), [&](const TableRow&) {
+                                  called = true;
+                                  return Status();
+                              });
         QCOMPARE(int(result.outcome), int(TableLoadResult::Outcome::NotFound));
         QCOMPARE(result.message, QStringLiteral("Not found"));
         QVERIFY(!called);
@@ -214,7 +221,9 @@ private Q_SLOTS:
         a.append({"3"}, {"3", "x,y"});
         TableSideRows b;
         b.append({"1"}, {"1", "b"});
-        QVERIFY(SaveTableDocument(kTable, path, a, b, OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins}).ok());
+        QVERIFY(
+            SaveTableDocument(kTable, path, a, b, OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins})
+                .ok());
         QCOMPARE(readFile(dir.path() + QStringLiteral("/demo.xml")),
                  QByteArray("<demo>\n  <row a=\"3\" b=\"x,y\" />\n  <row a=\"5\" b=\"second\" />\n"
                             "  <row a=\"5\" b=\"first\" />\n  <row a=\"1\" b=\"b\" />\n</demo>\n"));
@@ -272,7 +281,8 @@ private Q_SLOTS:
             << "DeMo" << rows << stopped << QStringList{"1|x", "2|"} << 3;
         QTest::newRow("no worksheet of that name")
             << "demo2" << rows << int(ImportOutcome::Outcome::NoWorksheet) << QStringList{} << 0;
-        QTest::newRow("headings only") << "demo" << QList<QStringList>{{"h1", "h2"}} << imported << QStringList{} << 0;
+        QTest::newRow("headings only")
+            << "demo" << QList<QStringList>{{"h1", "h2"}} << imported << QStringList{} << 0;
         QTest::newRow("short rows give empty cells")
             << "demo" << QList<QStringList>{{"h1", "h2"}, {"1"}} << imported << QStringList{"1|"} << 0;
         QTest::newRow("too few columns stops at the first record")

@@ -114,7 +114,8 @@ void TestBootSer::firstShowing()
     QCOMPARE(f.dialog.CB_Com->currentText(), QStringLiteral("COM1"));
     QCOMPARE(f.dialog.CB_Com->itemText(9), QStringLiteral("COM10"));
     QVERIFY(!f.dialog.CB_Com->isEditable());
-    QCOMPARE(f.dialog.Label4->text(), QStringLiteral("3 - Select the  COM port and press the connect button"));
+    QCOMPARE(f.dialog.Label4->text(),
+             QStringLiteral("3 - Select the  COM port and press the connect button"));
     QVERIFY(!f.dialog.Panel1->isVisible());
     QCOMPARE(f.dialog.Comm1->DeviceName(), QStringLiteral("Com2"));
     QCOMPARE(f.dialog.Comm1->MonitorEvents(), AllCommEvents());
@@ -251,8 +252,10 @@ void TestBootSer::executeParameters()
     QCOMPARE(f.r.processes.calls.size(), 2);
     const auto& call = f.r.processes.calls[0];
     QCOMPARE(call.program, QStringLiteral("/opt/velmaro/Ser_Q4712_Update.exe"));
-    QCOMPARE(call.parameters, QStringLiteral("COM2 ") + tokens
-                                  + QStringLiteral(R"("/opt/velmaro\MASTER\simQ4712.sim" "/opt/velmaro\PROJECTS\plant one\bin\")"));
+    QCOMPARE(
+        call.parameters,
+        QStringLiteral("COM2 ") + tokens
+            + QStringLiteral(R"("/opt/velmaro\MASTER\simQ4712.sim" "/opt/velmaro\PROJECTS\plant one\bin\")"));
     QVERIFY(!call.hidden);
     QCOMPARE(call.limitMs, 150000);
     QVERIFY(f.onPageTwo());

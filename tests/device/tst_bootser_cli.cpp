@@ -125,7 +125,8 @@ void TestUpdateVerb::usageErrors()
     Runner runner;
     const Run run = update(args, runner);
     QCOMPARE(run.code, 2);
-    QVERIFY(run.err.contains(QStringLiteral("update PROJECT_DIR")) || run.err.contains(QStringLiteral("COM1")));
+    QVERIFY(run.err.contains(QStringLiteral("update PROJECT_DIR"))
+            || run.err.contains(QStringLiteral("COM1")));
     QVERIFY(runner.programs.isEmpty());
 }
 
@@ -135,14 +136,17 @@ void TestUpdateVerb::refusals_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("imageSize"); // of bank.bin afterwards, -1 for none
-    QTest::newRow("missing project folder") << m_dir.filePath("none") << "COM4" << "does not exist" << -1;
-    QTest::newRow("port without device") << project() << "COM7" << "Error!! Com Port cannot be open." << 24;
+    QTest::newRow("missing project folder") << m_dir.filePath("none") << "COM4"
+                                            << "does not exist" << -1;
+    QTest::newRow("port without device") << project() << "COM7"
+                                         << "Error!! Com Port cannot be open." << 24;
     QTest::newRow("field that is not an integer")
         << project(PargenXml({{"Profi_ID", QStringLiteral("one")}})) << "COM4"
         << "'one' is not a valid integer value" << -1;
     const QString quoted = m_dir.filePath(QStringLiteral("a\" \"b"));
     QDir().mkpath(quoted + QStringLiteral("/bin"));
-    QTest::newRow("double quote in the project folder") << quoted << "COM4" << "double quote" << -1;
+    QTest::newRow("double quote in the project folder") << quoted << "COM4"
+                                                        << "double quote" << -1;
 }
 
 void TestUpdateVerb::refusals()
@@ -171,16 +175,17 @@ void TestUpdateVerb::runsTheUpdater_data()
     QTest::newRow("everything") << QStringList{} << "FW FR PW PR" << ended << 0 << "";
     QTest::newRow("no firmware, no project read-back")
         << QStringList{"--no-firmware", "--no-read-project"} << "NO FR PW NO" << ended << 0 << "";
-    QTest::newRow("nothing at all")
-        << QStringList{"--no-firmware", "--no-read-firmware", "--no-project", "--no-read-project"}
-        << "NO NO NO NO" << ended << 0 << "";
+    QTest::newRow("nothing at all") << QStringList{"--no-firmware", "--no-read-firmware", "--no-project",
+                                                   "--no-read-project"}
+                                    << "NO NO NO NO" << ended << 0 << "";
     QTest::newRow("updater's exit code passed on")
         << QStringList{} << "FW FR PW PR" << ProcessOutcome{ProcessOutcome::Ended, 5} << 5 << "";
-    QTest::newRow("updater still running") << QStringList{} << "FW FR PW PR"
-                                           << ProcessOutcome{ProcessOutcome::StillRunning, -1} << 1
-                                           << "did not end within 150 seconds";
+    QTest::newRow("updater still running")
+        << QStringList{} << "FW FR PW PR" << ProcessOutcome{ProcessOutcome::StillRunning, -1} << 1
+        << "did not end within 150 seconds";
     QTest::newRow("updater missing") << QStringList{} << "FW FR PW PR"
-                                     << ProcessOutcome{ProcessOutcome::NotStarted, -1} << 1 << "cannot be started";
+                                     << ProcessOutcome{ProcessOutcome::NotStarted, -1} << 1
+                                     << "cannot be started";
 }
 
 void TestUpdateVerb::runsTheUpdater()
@@ -193,14 +198,15 @@ void TestUpdateVerb::runsTheUpdater()
     const QString dir = project();
     Runner runner;
     runner.outcome = outcome;
-    const Run run = update(QStringList{dir, QStringLiteral("--port"), QStringLiteral("COM4")} + flags, runner);
+    const Run run =
+        update(QStringList{dir, QStringLiteral("--port"), QStringLiteral("COM4")} + flags, runner);
     QCOMPARE(run.code, exitCode);
     QVERIFY2(error.isEmpty() ? run.err.isEmpty() : run.err.contains(error), qPrintable(run.err));
     QCOMPARE(ReadBytes(dir + QStringLiteral("/bin/bank.bin")).size(), 24);
     QCOMPARE(runner.programs, QStringList{QStringLiteral("/opt/velmaro/Ser_Q4712_Update.exe")});
     QCOMPARE(runner.limits, QList<int>{150000});
-    QCOMPARE(runner.parameters.value(0), QStringLiteral(R"(COM4 %1 "/opt/velmaro\MASTER\simQ4712.sim" "%2\bin\")")
-                                             .arg(tokens, dir));
+    QCOMPARE(runner.parameters.value(0),
+             QStringLiteral(R"(COM4 %1 "/opt/velmaro\MASTER\simQ4712.sim" "%2\bin\")").arg(tokens, dir));
     // The port was freed before the updater started.
     TComm comm(nullptr, ports());
     comm.SetDeviceName(QStringLiteral("COM4"));

@@ -2,8 +2,8 @@
 #include "platform/posix/SerialTermios.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QPointer>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,7 +49,10 @@ struct Pty
         ::tcgetattr(master, &t);
         return t;
     }
-    void send(const QByteArray& bytes) const { QCOMPARE_GE(::write(master, bytes.constData(), bytes.size()), 0); }
+    void send(const QByteArray& bytes) const
+    {
+        QCOMPARE_GE(::write(master, bytes.constData(), bytes.size()), 0);
+    }
 };
 
 QString errorOf(const std::function<void()>& action)
@@ -106,8 +109,7 @@ void TestComm::portNamesMapToDevices_data()
         << QStringList{"ttyS9=4", "ttyS10=4"}
         << QStringList{"ttyS9", "ttyS10", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1"};
     QTest::newRow("other names are no serial ports")
-        << QStringList{"tty0", "ttyUSB", "ttyUSB1a", "console", "ttyAMA0"} << QStringList{}
-        << QStringList{};
+        << QStringList{"tty0", "ttyUSB", "ttyUSB1a", "console", "ttyAMA0"} << QStringList{} << QStringList{};
 }
 
 void TestComm::portNamesMapToDevices()
@@ -128,7 +130,8 @@ void TestComm::portNamesMapToDevices()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(parts[1].toLatin1() + "\n");
     }
-    QStringList devices = ListSerialDevices(root.filePath(QStringLiteral("dev")), root.filePath(QStringLiteral("sys")));
+    QStringList devices =
+        ListSerialDevices(root.filePath(QStringLiteral("dev")), root.filePath(QStringLiteral("sys")));
     for (QString& d : devices)
         d = QFileInfo(d).fileName();
     QCOMPARE(devices, expected);
@@ -146,13 +149,15 @@ void TestComm::openFailures_data()
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    QTest::newRow("missing device") << QStringLiteral("/nonexistent/ttyX")
-                                    << QStringLiteral("Error accessing specified device (Error: %1) ").arg(ENOENT);
-    QTest::newRow("COM name with no device") << QStringLiteral("COM987")
-                                             << QStringLiteral("Error accessing specified device (Error: %1) ").arg(ENOENT);
+    QTest::newRow("missing device") << QStringLiteral(
+        "/nonexistent/ttyX") << QStringLiteral("Error accessing specified device (Error: %1) ").arg(ENOENT);
+    QTest::newRow("COM name with no device")
+        << QStringLiteral("COM987")
+        << QStringLiteral("Error accessing specified device (Error: %1) ").arg(ENOENT);
     QTest::newRow("directory") << dir.path()
                                << QStringLiteral("Error accessing specified device (Error: %1) ").arg(EISDIR);
-    QTest::newRow("regular file") << file << QStringLiteral("Invalid device handle, access denied (Error: -1) ");
+    QTest::newRow("regular file") << file
+                                  << QStringLiteral("Invalid device handle, access denied (Error: -1) ");
     QTest::newRow("character device that is no terminal")
         << QStringLiteral("/dev/null") << QStringLiteral("Invalid device handle, access denied (Error: -1) ");
 }
@@ -203,13 +208,15 @@ void TestComm::propertiesWhileOpen_data()
     QTest::addColumn<bool>("refused");
     using F = std::function<void(TComm&, const QString&)>;
     QTest::newRow("same device name") << F([](TComm& c, const QString& p) { c.SetDeviceName(p); }) << false;
-    QTest::newRow("other device name") << F([](TComm& c, const QString&) { c.SetDeviceName("COM1"); }) << true;
+    QTest::newRow("other device name")
+        << F([](TComm& c, const QString&) { c.SetDeviceName("COM1"); }) << true;
     QTest::newRow("same read buffer") << F([](TComm& c, const QString&) { c.SetReadBufSize(4096); }) << false;
     QTest::newRow("read buffer") << F([](TComm& c, const QString&) { c.SetReadBufSize(100); }) << true;
     QTest::newRow("write buffer") << F([](TComm& c, const QString&) { c.SetWriteBufSize(100); }) << true;
-    QTest::newRow("monitor events")
-        << F([](TComm& c, const QString&) { c.SetMonitorEvents({evRxChar}); }) << true;
-    QTest::newRow("read time-out is stored") << F([](TComm& c, const QString&) { c.SetReadTimeout(5); }) << false;
+    QTest::newRow("monitor events") << F([](TComm& c, const QString&) { c.SetMonitorEvents({evRxChar}); })
+                                    << true;
+    QTest::newRow("read time-out is stored")
+        << F([](TComm& c, const QString&) { c.SetReadTimeout(5); }) << false;
 }
 
 void TestComm::propertiesWhileOpen()
@@ -252,26 +259,32 @@ void TestComm::termiosMapping_data()
                                  << tcflag_t(0) << tcflag_t(0);
     QTest::newRow("mark parity") << with([](auto& s) { s.parity = 3; }) << parity << parity << tcflag_t(0)
                                  << tcflag_t(0);
-    QTest::newRow("space parity") << with([](auto& s) { s.parity = 4; }) << parity << tcflag_t(PARENB | CMSPAR)
-                                  << tcflag_t(0) << tcflag_t(0);
-    QTest::newRow("five data bits, one and a half stop bits")
-        << with([](auto& s) { s.dataBits = 5; s.stopBits = 1; }) << tcflag_t(CSIZE | CSTOPB)
-        << tcflag_t(CS5 | CSTOPB) << tcflag_t(0) << tcflag_t(0);
-    QTest::newRow("six data bits, two stop bits") << with([](auto& s) { s.dataBits = 6; s.stopBits = 2; })
-                                                  << tcflag_t(CSIZE | CSTOPB) << tcflag_t(CS6 | CSTOPB)
+    QTest::newRow("space parity") << with([](auto& s) { s.parity = 4; }) << parity
+                                  << tcflag_t(PARENB | CMSPAR) << tcflag_t(0) << tcflag_t(0);
+    QTest::newRow("five data bits, one and a half stop bits") << with([](auto& s) {
+        s.dataBits = 5;
+        s.stopBits = 1;
+    }) << tcflag_t(CSIZE | CSTOPB) << tcflag_t(CS5 | CSTOPB) << tcflag_t(0)
+                                                              << tcflag_t(0);
+    QTest::newRow("six data bits, two stop bits") << with([](auto& s) {
+        s.dataBits = 6;
+        s.stopBits = 2;
+    }) << tcflag_t(CSIZE | CSTOPB) << tcflag_t(CS6 | CSTOPB)
                                                   << tcflag_t(0) << tcflag_t(0);
     QTest::newRow("no flow control clears every handshake")
         << with([](auto& s) { s.flowControl = 0; }) << tcflag_t(CRTSCTS) << tcflag_t(0)
         << tcflag_t(flow | INPCK | IGNPAR) << tcflag_t(0);
-    QTest::newRow("no flow control with parity checking")
-        << with([](auto& s) { s.flowControl = 0; s.options = SerialParityCheck; }) << tcflag_t(CRTSCTS)
-        << tcflag_t(0) << tcflag_t(flow | INPCK) << tcflag_t(INPCK);
-    QTest::newRow("CTS flow keeps XON/XOFF as read") << with([](auto& s) { s.flowControl = 1; })
-                                                     << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS) << flow
-                                                     << tcflag_t(IXON);
-    QTest::newRow("software flow keeps CTS as read") << with([](auto& s) { s.flowControl = 3; })
-                                                     << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS)
-                                                     << tcflag_t(IXON | IXOFF) << tcflag_t(IXON | IXOFF);
+    QTest::newRow("no flow control with parity checking") << with([](auto& s) {
+        s.flowControl = 0;
+        s.options = SerialParityCheck;
+    }) << tcflag_t(CRTSCTS) << tcflag_t(0) << tcflag_t(flow | INPCK)
+                                                          << tcflag_t(INPCK);
+    QTest::newRow("CTS flow keeps XON/XOFF as read")
+        << with([](auto& s) { s.flowControl = 1; }) << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS) << flow
+        << tcflag_t(IXON);
+    QTest::newRow("software flow keeps CTS as read")
+        << with([](auto& s) { s.flowControl = 3; }) << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS)
+        << tcflag_t(IXON | IXOFF) << tcflag_t(IXON | IXOFF);
 }
 
 void TestComm::termiosMapping()
@@ -304,9 +317,9 @@ void TestComm::reconfigure_data()
                               << A([](const termios& t) { return cfgetospeed(&t) == B19200; });
     QTest::newRow("two stop bits") << C([](TComm& c) { c.SetStopbits(sb20); })
                                    << A([](const termios& t) { return (t.c_cflag & CSTOPB) != 0; });
-    QTest::newRow("software flow") << C([](TComm& c) { c.SetFlowControl(fcSoftware); }) << A([](const termios& t) {
-        return (t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF);
-    });
+    QTest::newRow("software flow") << C([](TComm& c) {
+        c.SetFlowControl(fcSoftware);
+    }) << A([](const termios& t) { return (t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF); });
     QTest::newRow("CTS flow") << C([](TComm& c) { c.SetFlowControl(fcCTS); })
                               << A([](const termios& t) { return (t.c_cflag & CRTSCTS) != 0; });
     QTest::newRow("XON character") << C([](TComm& c) { c.EventChars().SetXonChar(1); })
@@ -389,7 +402,8 @@ void TestComm::inexpressibleSettings_data()
     QTest::newRow("DSR sensitivity") << C([](TComm& c) { c.SetOptions({coDsrSensitivity}); });
     QTest::newRow("null stripping") << C([](TComm& c) { c.SetOptions({coNullStrip}); });
     QTest::newRow("four data bits") << C([](TComm& c) { c.SetDatabits(da4); });
-    QTest::newRow("one and a half stop bits with eight data bits") << C([](TComm& c) { c.SetStopbits(sb15); });
+    QTest::newRow("one and a half stop bits with eight data bits")
+        << C([](TComm& c) { c.SetStopbits(sb15); });
     QTest::newRow("error character other than NUL") << C([](TComm& c) {
         c.EventChars().SetErrorChar('?');
         c.SetOptions({coErrorChar});

@@ -73,7 +73,7 @@ void CheckShape(const QStringList& lines)
 class TestGsdFile : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void wholeTextAt10And4()
     {
         QTemporaryDir project;

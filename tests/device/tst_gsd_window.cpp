@@ -16,7 +16,7 @@ using test::WriteBytes;
 class TestGsdFileButton : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void gsdFile_data()
     {
         QTest::addColumn<QByteArray>("pargen");

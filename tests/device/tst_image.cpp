@@ -38,23 +38,21 @@ struct Project
 class TestParameterImage : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void workedExamples_data()
     {
         QTest::addColumn<QByteArray>("pargen");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("editor defaults") << Golden("pargen_defaults.xml") << Golden("bank_defaults.bin");
         QTest::newRow("RS485 9600 EVEN 10/4") << Golden("pargen_example2.xml") << Golden("bank_example2.bin");
-        QTest::newRow("children in another order, other root")
-            << QByteArray(
-                   "<Settings><Profi_NB_OUT>244</Profi_NB_OUT><Profi_NB_IN>244</Profi_NB_IN>"
-                   "<Other>9</Other><Profi_Baud>10</Profi_Baud><Profi_ID>1</Profi_ID>"
-                   "<Ser_TimeOut>0</Ser_TimeOut><Ser_DataBits>3</Ser_DataBits><Ser_Par>0</Ser_Par>"
-                   "<Ser_Baud>7</Ser_Baud><Ser_Baud>5</Ser_Baud><Ser_Receive_End_T>50</Ser_Receive_End_T>"
-                   "<Ser_Receive_End_C>19</Ser_Receive_End_C><Ser_Trans_Every>1000</Ser_Trans_Every>"
-                   "<Ser_Receive>1</Ser_Receive><Ser_Transmit>1</Ser_Transmit><Ser_RecTra>1</Ser_RecTra>"
-                   "<Ser_Type>0</Ser_Type></Settings>")
-            << Golden("bank_defaults.bin");
+        QTest::newRow("children in another order, other root") << QByteArray(
+            "<Settings><Profi_NB_OUT>244</Profi_NB_OUT><Profi_NB_IN>244</Profi_NB_IN>"
+            "<Other>9</Other><Profi_Baud>10</Profi_Baud><Profi_ID>1</Profi_ID>"
+            "<Ser_TimeOut>0</Ser_TimeOut><Ser_DataBits>3</Ser_DataBits><Ser_Par>0</Ser_Par>"
+            "<Ser_Baud>7</Ser_Baud><Ser_Baud>5</Ser_Baud><Ser_Receive_End_T>50</Ser_Receive_End_T>"
+            "<Ser_Receive_End_C>19</Ser_Receive_End_C><Ser_Trans_Every>1000</Ser_Trans_Every>"
+            "<Ser_Receive>1</Ser_Receive><Ser_Transmit>1</Ser_Transmit><Ser_RecTra>1</Ser_RecTra>"
+            "<Ser_Type>0</Ser_Type></Settings>") << Golden("bank_defaults.bin");
         QTest::newRow("no pargen.xml: header alone") << QByteArray() << QByteArray::fromHex("04000000");
     }
     void workedExamples()

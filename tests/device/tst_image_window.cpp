@@ -18,7 +18,7 @@ using Changes = QMap<QString, std::optional<QString>>;
 class TestUpdateDeviceButton : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void updateDevice_data()
     {
         QTest::addColumn<QByteArray>("pargen"); // empty: no document

@@ -57,22 +57,28 @@ ProjectPaths MakeProject(const QString& appDir, const QString& projectDir)
     const QString data = QStringLiteral(VELMARO_TEST_DATA);
     QFile::copy(data + QStringLiteral("/settings/defaults.xml"), projectDir + QStringLiteral("/pargen.xml"));
     QFile::copy(data + QStringLiteral("/mapping/full.xml"), projectDir + QStringLiteral("/sdo.xml"));
-    QFile::copy(data + QStringLiteral("/device/bank_defaults.bin"), projectDir + QStringLiteral("/bin/bank.bin"));
+    QFile::copy(data + QStringLiteral("/device/bank_defaults.bin"),
+                projectDir + QStringLiteral("/bin/bank.bin"));
     QFile::copy(data + QStringLiteral("/device/gsd_10_4.gsd"), projectDir + QStringLiteral("/out.gsd"));
-    WriteBytes(projectDir + QStringLiteral("/rpdodef.xml"),
-               "<rpdodef>\n  <row cobid=\"0x181\" id_dev_orig=\"1\" en_bypass=\"3\" posind=\"0\" n_tpdo=\"1\" />\n"
-               "  <row cobid=\"0x182\" id_dev_orig=\"2\" en_bypass=\"0\" posind=\"1\" n_tpdo=\"2\" />\n</rpdodef>\n");
+    WriteBytes(
+        projectDir + QStringLiteral("/rpdodef.xml"),
+        "<rpdodef>\n  <row cobid=\"0x181\" id_dev_orig=\"1\" en_bypass=\"3\" posind=\"0\" n_tpdo=\"1\" />\n"
+        "  <row cobid=\"0x182\" id_dev_orig=\"2\" en_bypass=\"0\" posind=\"1\" n_tpdo=\"2\" "
+        "/>\n</rpdodef>\n");
     WriteBytes(projectDir + QStringLiteral("/sdopdo.xml"),
                "<sdopdo>\n  <row index=\"1\" subindex=\"1\" nrpdo=\"1\" poscomp=\"0\" />\n</sdopdo>\n");
-    WriteBytes(projectDir + QStringLiteral("/emcydef.xml"),
-               "<emcydef>\n  <row id_dev=\"9\" mask_eq_ec=\"1\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" "
-               "mask_eq_m3=\"5\" enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" "
-               "enmask_eq_m3=\"10\" bypass_set=\"37\" />\n</emcydef>\n");
-    WriteBytes(projectDir + QStringLiteral("/rpdodef.csv"), "cobid,id_dev_orig,en_traslate,posind,n_tpdo,\r\n");
+    WriteBytes(
+        projectDir + QStringLiteral("/emcydef.xml"),
+        "<emcydef>\n  <row id_dev=\"9\" mask_eq_ec=\"1\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" "
+        "mask_eq_m3=\"5\" enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" "
+        "enmask_eq_m3=\"10\" bypass_set=\"37\" />\n</emcydef>\n");
+    WriteBytes(projectDir + QStringLiteral("/rpdodef.csv"),
+               "cobid,id_dev_orig,en_traslate,posind,n_tpdo,\r\n");
     // Files copied from the source tree may be read-only; the tests replace them.
     QDirIterator it(projectDir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
-        QFile::setPermissions(it.next(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(it.next(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return paths;
 }
 

@@ -19,7 +19,8 @@ Snapshot TakeSnapshot(const QString& root);
 QStringList Differences(const Snapshot& before, const Snapshot& after);
 
 // Fills `projectDir` (created with parents) with one of each document and output: pargen.xml, sdo.xml,
-// rpdodef.xml, sdopdo.xml, emcydef.xml, bin/bank.bin, out.gsd and rpdodef.csv. Returns the paths, built with "\".
+// rpdodef.xml, sdopdo.xml, emcydef.xml, bin/bank.bin, out.gsd and rpdodef.csv. Returns the paths, built with
+// "\".
 ProjectPaths MakeProject(const QString& appDir, const QString& projectDir);
 
 struct VerbRun

@@ -36,8 +36,8 @@ QList<QStringList> records(int version)
     QList<QStringList> rows;
     for (int i = 0; i < kRecords; ++i) {
         const QString key = QStringLiteral("0x%1").arg(0x100 + i * (version ? 3 : 1), 0, 16);
-        rows << QStringList{key, QString::number(i % 127 + version), QStringLiteral("3"), QString::number(i % 8),
-                            QString::number(version + 1)};
+        rows << QStringList{key, QString::number(i % 127 + version), QStringLiteral("3"),
+                            QString::number(i % 8), QString::number(version + 1)};
     }
     return rows;
 }
@@ -77,7 +77,8 @@ void writeAll(const QString& dir, const QString& sources, int version)
     image[0] = 4;
     check(WriteParameterImage(ParameterImage{image}, dir + QStringLiteral("/bin/bank.bin")));
     starting("out.gsd");
-    check(GenerateGsdFile(sources + QStringLiteral("/pargen%1.xml").arg(version), dir + QStringLiteral("/out.gsd")));
+    check(GenerateGsdFile(sources + QStringLiteral("/pargen%1.xml").arg(version),
+                          dir + QStringLiteral("/out.gsd")));
     starting("Velmaro_Ferrant.ini");
     if (!WriteProfileString(dir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
                             QStringLiteral("Project"), QString(1500, QLatin1Char(version ? 'B' : 'A'))))
@@ -99,7 +100,8 @@ int main(int argc, char** argv)
     if (mode == QLatin1String("reference")) {
         QDir().mkpath(root + QStringLiteral("/sources"));
         for (int version : {0, 1}) {
-            check(SaveCommSettings(root + QStringLiteral("/sources/pargen%1.xml").arg(version), settings(version)));
+            check(SaveCommSettings(root + QStringLiteral("/sources/pargen%1.xml").arg(version),
+                                   settings(version)));
             const QString dir = root + (version ? QStringLiteral("/b") : QStringLiteral("/a"));
             QDir().mkpath(dir + QStringLiteral("/bin"));
             // The other lines of the INI, which every write must keep.

@@ -3,7 +3,6 @@
 // message, no crash, no hang, and no file changed unless the step that changed it succeeded.
 
 #include "HardeningSupport.h"
-
 #include "base/IntegerText.h"
 #include "canopen/TableMechanisms.h"
 #include "cli/CliTables.h"
@@ -14,15 +13,14 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <zip.h>
-
 #include <functional>
+#include <zip.h>
 
 using namespace velmaro;
 using namespace velmaro::test;
@@ -65,7 +63,8 @@ QStringList placesFor(const QString& kind, const ProjectPaths& p, const QString&
 Step verbStep(const QString& verb, const QStringList& args, const QStringList& outputs)
 {
     const VerbRun run = RunVerb(verb, args);
-    return {verb + QLatin1Char(' ') + args.value(0), run.code == 0, run.code == 0 ? run.out : run.err, outputs};
+    return {verb + QLatin1Char(' ') + args.value(0), run.code == 0, run.code == 0 ? run.out : run.err,
+            outputs};
 }
 
 // The steps of one kind, in the order a user would meet them; each runs only when called.
@@ -84,7 +83,9 @@ QList<std::function<Step()>> stepsFor(const QString& kind, const ProjectPaths& p
             return Step{QStringLiteral("LoadCommSettings"), loaded.ok(), loaded.error(), {}};
         };
         steps << [p] { return verbStep(QStringLiteral("check"), {p.ProjectDir}, {}); };
-        steps << [p] { return verbStep(QStringLiteral("image"), {p.ProjectDir}, {QStringLiteral("bin/bank.bin")}); };
+        steps << [p] {
+            return verbStep(QStringLiteral("image"), {p.ProjectDir}, {QStringLiteral("bin/bank.bin")});
+        };
         steps << [p] {
             return verbStep(QStringLiteral("gsd"), {p.ProjectDir, p.ProjectDir + QStringLiteral("/out.gsd")},
                             {QStringLiteral("out.gsd")});
@@ -100,16 +101,20 @@ QList<std::function<Step()>> stepsFor(const QString& kind, const ProjectPaths& p
                             .arg(load.tables.in.size())
                             .arg(load.tables.out.size())
                             .arg(load.tables.in.value(0).value(5));
-            return Step{QStringLiteral("LoadMappingDocument"), load.ok() && load.notices.isEmpty(),
-                        said.join(QLatin1Char('\n')), {}};
+            return Step{QStringLiteral("LoadMappingDocument"),
+                        load.ok() && load.notices.isEmpty(),
+                        said.join(QLatin1Char('\n')),
+                        {}};
         };
         steps << [p] { return verbStep(QStringLiteral("check"), {p.ProjectDir}, {}); };
     } else if (kind == QLatin1String("table")) {
         for (const cli::CliTable& table : cli::CliTables()) {
             steps << [p, &table] {
                 const QStringList said = table.create()->load(p);
-                return Step{QStringLiteral("load ") + QLatin1String(table.name), said.isEmpty(),
-                            said.join(QLatin1Char('\n')), {}};
+                return Step{QStringLiteral("load ") + QLatin1String(table.name),
+                            said.isEmpty(),
+                            said.join(QLatin1Char('\n')),
+                            {}};
             };
         }
     } else if (kind == QLatin1String("workbook")) {
@@ -128,10 +133,11 @@ QList<std::function<Step()>> stepsFor(const QString& kind, const ProjectPaths& p
         for (const cli::CliTable& table : cli::CliTables()) {
             steps << [p, input, &table] {
                 QStringList outputs;
-                for (const QString* doc : {&p.RpdoDefXmlPath, &p.SdoPdoXmlPath, &p.PdoXmlPath, &p.EmcyDefXmlPath,
-                                           &p.EmcyWordXmlPath})
+                for (const QString* doc : {&p.RpdoDefXmlPath, &p.SdoPdoXmlPath, &p.PdoXmlPath,
+                                           &p.EmcyDefXmlPath, &p.EmcyWordXmlPath})
                     outputs << QDir(nativePath(p.ProjectDir)).relativeFilePath(nativePath(*doc));
-                return verbStep(QStringLiteral("import"), {QLatin1String(table.name), p.ProjectDir, input}, outputs);
+                return verbStep(QStringLiteral("import"), {QLatin1String(table.name), p.ProjectDir, input},
+                                outputs);
             };
         }
     }
@@ -150,24 +156,30 @@ Snapshot hashedSnapshot(const QString& root)
 // A workbook whose worksheet part inflates to over 100 MB from a small package.
 void writeLargeWorkbook(const QString& path)
 {
-    QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-    const QByteArray row = "<row><c><v>385</v></c><c><v>1</v></c><c><v>3</v></c><c><v>0</v></c><c><v>1</v></c></row>";
+    QByteArray sheet =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    const QByteArray row =
+        "<row><c><v>385</v></c><c><v>1</v></c><c><v>3</v></c><c><v>0</v></c><c><v>1</v></c></row>";
     sheet.reserve(101 * 1024 * 1024);
     while (sheet.size() < 100 * 1024 * 1024)
         sheet += row;
     sheet += "</sheetData></worksheet>";
     const QList<QPair<const char*, QByteArray>> parts = {
-        {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
-        {"_rels/.rels", "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                        "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-        {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
-                            "<sheet name=\"rpdodef\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels", "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                                       "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas."
-                                       "openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-                                       "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+        {"[Content_Types].xml",
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {"_rels/.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+         "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml",
+         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+         "<sheet name=\"rpdodef\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+         "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas."
+         "openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+         "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
         {"xl/worksheets/sheet1.xml", sheet},
     };
     int error = 0;
@@ -198,7 +210,8 @@ void writeLarge(const QString& kind, const QString& path)
         tail = "</Par_Gen>\n";
     } else if (kind == QLatin1String("sdo")) {
         head = "<Serial_to_ProfiBus>\n  <ProfiBUS_IN>\n";
-        row = "    <row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"0\" "
+        row = "    <row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0\" NPoint=\"1\" "
+              "Address_Profi=\"0\" "
               "Mnemonic=\"m\" />\n";
         tail = "  </ProfiBUS_IN>\n  <ProfiBUS_OUT/>\n</Serial_to_ProfiBus>\n";
     } else {
@@ -223,9 +236,11 @@ QByteArray deeplyNested(const QString& kind)
         return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/settings/defaults.xml"))
             .replace("<Ser_Baud>7</Ser_Baud>", QByteArray("<Ser_Baud>" + nest + "</Ser_Baud>"));
     if (kind == QLatin1String("sdo"))
-        return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/mapping/full.xml")).replace("<ProfiBUS_OUT>", QByteArray("<ProfiBUS_OUT>" + nest));
-    return "<rpdodef>\n  <row cobid=\"0x181\" id_dev_orig=\"1\" en_bypass=\"3\" posind=\"0\" n_tpdo=\"1\" />\n" + nest
-           + "\n</rpdodef>\n";
+        return ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/mapping/full.xml"))
+            .replace("<ProfiBUS_OUT>", QByteArray("<ProfiBUS_OUT>" + nest));
+    return "<rpdodef>\n  <row cobid=\"0x181\" id_dev_orig=\"1\" en_bypass=\"3\" posind=\"0\" n_tpdo=\"1\" "
+           "/>\n"
+           + nest + "\n</rpdodef>\n";
 }
 
 } // namespace
@@ -258,7 +273,8 @@ void TestBadInputs::catalogue_data()
         const QString file = parts.at(0).trimmed();
         const QString kind = file.section(QLatin1Char('/'), 0, 0);
         const QString outcome = parts.at(1).trimmed();
-        QVERIFY2(outcome == QLatin1String("refused") || outcome == QLatin1String("accepted"), qPrintable(line));
+        QVERIFY2(outcome == QLatin1String("refused") || outcome == QLatin1String("accepted"),
+                 qPrintable(line));
         QString generator;
         if (kind == QLatin1String("generated")) {
             // generated/<kind>-<large|deep>
@@ -284,7 +300,8 @@ void TestBadInputs::catalogue()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const ProjectPaths p = MakeProject(tmp.path(), tmp.path() + QStringLiteral("/project"));
-    const QString suffix = file.isEmpty() ? QStringLiteral(".xlsx") : QLatin1Char('.') + QFileInfo(file).suffix();
+    const QString suffix =
+        file.isEmpty() ? QStringLiteral(".xlsx") : QLatin1Char('.') + QFileInfo(file).suffix();
     const QStringList places = placesFor(kind, p, suffix, !generator.isEmpty());
     QByteArray bytes;
     if (generator == QLatin1String("large")) {
@@ -310,11 +327,14 @@ void TestBadInputs::catalogue()
         const QStringList changed = Differences(before, after);
         if (!step.ok) {
             anyRefused = true;
-            QVERIFY2(!step.message.trimmed().isEmpty(), qPrintable(step.name + QStringLiteral(" refused without a message")));
-            QVERIFY2(changed.isEmpty(), qPrintable(step.name + QStringLiteral(" failed but changed ") + changed.join(QLatin1Char(' '))));
+            QVERIFY2(!step.message.trimmed().isEmpty(),
+                     qPrintable(step.name + QStringLiteral(" refused without a message")));
+            QVERIFY2(changed.isEmpty(), qPrintable(step.name + QStringLiteral(" failed but changed ")
+                                                   + changed.join(QLatin1Char(' '))));
         } else {
             for (const QString& name : changed)
-                QVERIFY2(step.outputs.contains(name), qPrintable(step.name + QStringLiteral(" changed ") + name));
+                QVERIFY2(step.outputs.contains(name),
+                         qPrintable(step.name + QStringLiteral(" changed ") + name));
         }
         said << step.name + QStringLiteral(": ") + step.message.trimmed();
         before = after;
@@ -326,7 +346,8 @@ void TestBadInputs::catalogue()
     QVERIFY2(!all.contains(QLatin1String("lollollol")), qPrintable(all));
     QVERIFY2(!all.contains(QLatin1String("root:")), qPrintable(all));
     QVERIFY2(anyRefused == refused, qPrintable(all));
-    QVERIFY2(all.contains(fragment), qPrintable(QStringLiteral("expected \"%1\" in:\n%2").arg(fragment, all)));
+    QVERIFY2(all.contains(fragment),
+             qPrintable(QStringLiteral("expected \"%1\" in:\n%2").arg(fragment, all)));
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));
 }
 
@@ -343,7 +364,8 @@ void TestBadInputs::catalogueIsComplete()
         if (!name.contains(QLatin1Char('/')))
             continue; // the catalogue itself and its generator
         ++stored;
-        QVERIFY2(text.contains(QLatin1Char('\n') + name + QLatin1Char(' ')), qPrintable(name + QStringLiteral(" has no line")));
+        QVERIFY2(text.contains(QLatin1Char('\n') + name + QLatin1Char(' ')),
+                 qPrintable(name + QStringLiteral(" has no line")));
     }
     QVERIFY(stored >= 40);
 }

@@ -56,7 +56,8 @@ void TestCrashSafety::killedSavesLeaveOldOrNew()
         process.kill(); // SIGKILL
         QVERIFY(process.waitForFinished(10000));
         QVERIFY2(process.exitStatus() == QProcess::CrashExit,
-                 qPrintable(QStringLiteral("the helper stopped by itself: ") + QString::fromLocal8Bit(process.readAllStandardError())));
+                 qPrintable(QStringLiteral("the helper stopped by itself: ")
+                            + QString::fromLocal8Bit(process.readAllStandardError())));
 
         // The helper names each save before it starts and says "ok" when it is done.
         const QList<QByteArray> progress = process.readAllStandardOutput().trimmed().split('\n');

@@ -2,7 +2,6 @@
 // project folder; a full disk. Every reader and writer either works or says why and changes nothing.
 
 #include "HardeningSupport.h"
-
 #include "canopen/PdoTable.h"
 #include "cli/CliTables.h"
 #include "mapping/MappingDocument.h"
@@ -14,10 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #include <csignal>
-
+#include <functional>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -36,7 +33,9 @@ struct Writer
 
 Status fromVerb(const VerbRun& run)
 {
-    return run.code == 0 ? Status() : Status::failure(run.err.trimmed().isEmpty() ? QStringLiteral("(no message)") : run.err.trimmed());
+    return run.code == 0 ? Status()
+                         : Status::failure(run.err.trimmed().isEmpty() ? QStringLiteral("(no message)")
+                                                                       : run.err.trimmed());
 }
 
 QList<Writer> Writers()
@@ -59,30 +58,35 @@ QList<Writer> Writers()
              load.tables.in.append(load.tables.in.value(0));
              return SaveMappingDocument(p.SdoXmlPath, load.tables);
          }},
-        {QStringLiteral("bank.bin"), [](const ProjectPaths& p) { return fromVerb(RunVerb(QStringLiteral("image"), {p.ProjectDir})); }},
+        {QStringLiteral("bank.bin"),
+         [](const ProjectPaths& p) { return fromVerb(RunVerb(QStringLiteral("image"), {p.ProjectDir})); }},
         {QStringLiteral("GSD file"),
          [](const ProjectPaths& p) {
-             return fromVerb(RunVerb(QStringLiteral("gsd"), {p.ProjectDir, p.ProjectDir + QStringLiteral("/out.gsd")}));
+             return fromVerb(
+                 RunVerb(QStringLiteral("gsd"), {p.ProjectDir, p.ProjectDir + QStringLiteral("/out.gsd")}));
          }},
         {QStringLiteral("INI file"),
          [](const ProjectPaths& p) {
              const QString ini = p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini");
-             return WriteProfileString(ini, QStringLiteral("Velmaro"), QStringLiteral("Project"), QStringLiteral("x y"))
+             return WriteProfileString(ini, QStringLiteral("Velmaro"), QStringLiteral("Project"),
+                                       QStringLiteral("x y"))
                         ? Status()
                         : Status::failure(QStringLiteral("WriteProfileString failed"));
          }},
     };
     for (const cli::CliTable& table : cli::CliTables()) {
-        writers.append({QStringLiteral("table %1").arg(QLatin1String(table.name)), [&table](const ProjectPaths& p) {
-                            const auto session = table.create();
-                            session->load(p);
-                            return session->save(p);
-                        }});
-        writers.append({QStringLiteral("CSV %1").arg(QLatin1String(table.name)), [&table](const ProjectPaths& p) {
-                            const auto session = table.create();
-                            session->load(p);
-                            return session->exportCsv(p);
-                        }});
+        writers.append(
+            {QStringLiteral("table %1").arg(QLatin1String(table.name)), [&table](const ProjectPaths& p) {
+                 const auto session = table.create();
+                 session->load(p);
+                 return session->save(p);
+             }});
+        writers.append(
+            {QStringLiteral("CSV %1").arg(QLatin1String(table.name)), [&table](const ProjectPaths& p) {
+                 const auto session = table.create();
+                 session->load(p);
+                 return session->exportCsv(p);
+             }});
     }
     return writers;
 }
@@ -130,12 +134,15 @@ void expectRefusedAndUnchanged(const QString& root, const ProjectPaths& p, const
         // Only a tiny output (a table with no records) may still fit: under the 16-byte limit, say.
         const Snapshot after = TakeSnapshot(root);
         for (const QString& name : Differences(before, after))
-            QVERIFY2(after.value(name).size() < 16, qPrintable(writer.name + QStringLiteral(" reported success: ") + QString::fromUtf8(after.value(name).toPercentEncoding())));
+            QVERIFY2(after.value(name).size() < 16,
+                     qPrintable(writer.name + QStringLiteral(" reported success: ")
+                                + QString::fromUtf8(after.value(name).toPercentEncoding())));
         QSKIP("this writer's output is too small to be stopped here");
     }
     QVERIFY(!status.error().trimmed().isEmpty());
     if (writer.name != QLatin1String("INI file"))
-        QVERIFY2(status.error().contains(QLatin1String("Cannot create file")) || status.error().contains(QLatin1String("Cannot save")),
+        QVERIFY2(status.error().contains(QLatin1String("Cannot create file"))
+                     || status.error().contains(QLatin1String("Cannot save")),
                  qPrintable(status.error()));
     const QStringList changed = Differences(before, TakeSnapshot(root));
     QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("changed: ") + changed.join(QLatin1Char(' '))));
@@ -189,7 +196,8 @@ private Q_SLOTS:
         const VerbRun refused = RunVerb(QStringLiteral("image"), {dir});
         QCOMPARE(refused.code, 1);
         QVERIFY2(refused.err.contains(folder), qPrintable(refused.err));
-        QVERIFY(WriteBytes(dir + QStringLiteral("/sdo.xml"), "<S><ProfiBUS_IN><row Slave_ID=\"1\"/></ProfiBUS_IN></S>"));
+        QVERIFY(WriteBytes(dir + QStringLiteral("/sdo.xml"),
+                           "<S><ProfiBUS_IN><row Slave_ID=\"1\"/></ProfiBUS_IN></S>"));
         const MappingLoad broken = LoadMappingDocument(p.SdoXmlPath);
         QVERIFY2(broken.error.contains(folder), qPrintable(broken.error));
     }
@@ -206,10 +214,12 @@ private Q_SLOTS:
             QSKIP("running as root, where permission bits do not stop writes, and no tmpfs can be mounted "
                   "read-only here: no read-only folder to test with");
         const ProjectPaths p = MakeProject(tmp.path(), root + QStringLiteral("/project"));
-        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
-                                   QStringLiteral("Project"), QStringLiteral("old")));
+        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"),
+                                   QStringLiteral("Velmaro"), QStringLiteral("Project"),
+                                   QStringLiteral("old")));
         // Permission bits do not stop root; a read-only mount stops everyone.
-        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+        const QFile::Permissions readOnly =
+            QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
         if (mount.mounted())
             QVERIFY(mount.makeReadOnly());
         else
@@ -230,8 +240,9 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         QVERIFY(tmp.isValid());
         const ProjectPaths p = MakeProject(tmp.path(), tmp.path() + QStringLiteral("/project"));
-        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
-                                   QStringLiteral("Project"), QStringLiteral("old")));
+        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"),
+                                   QStringLiteral("Velmaro"), QStringLiteral("Project"),
+                                   QStringLiteral("old")));
         rlimit old{};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -254,8 +265,9 @@ private Q_SLOTS:
         if (!mount.mounted())
             QSKIP("cannot mount a small tmpfs here (needs root), so no full disk to test with");
         const ProjectPaths p = MakeProject(tmp.path(), root + QStringLiteral("/project"));
-        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
-                                   QStringLiteral("Project"), QStringLiteral("old")));
+        QVERIFY(WriteProfileString(p.ProjectDir + QStringLiteral("/Velmaro_Ferrant.ini"),
+                                   QStringLiteral("Velmaro"), QStringLiteral("Project"),
+                                   QStringLiteral("old")));
         // Fill what is left, to the last byte.
         QFile filler(root + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));

@@ -11,8 +11,9 @@ using velmaro::test::runVerb;
 
 namespace {
 
-const QByteArray inRow = "<S><ProfiBUS_IN><row Slave_ID=\"1\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" "
-                         "Address_Profi=\"%\" Mnemonic=\"\"/></ProfiBUS_IN><ProfiBUS_OUT/></S>";
+const QByteArray inRow =
+    "<S><ProfiBUS_IN><row Slave_ID=\"1\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" "
+    "Address_Profi=\"%\" Mnemonic=\"\"/></ProfiBUS_IN><ProfiBUS_OUT/></S>";
 
 } // namespace
 
@@ -29,22 +30,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
 
         QByteArray gap = inRow;
-        gap.replace("</ProfiBUS_IN>", "<row Slave_ID=\"\" Type=\"\" Address_Mod=\"\" NPoint=\"\" Address_Profi=\"\" "
-                                      "Mnemonic=\"\"/><row Slave_ID=\"0\" Type=\"\" Address_Mod=\"\" NPoint=\"\" "
-                                      "Address_Profi=\"\" Mnemonic=\"\"/></ProfiBUS_IN>");
+        gap.replace("</ProfiBUS_IN>",
+                    "<row Slave_ID=\"\" Type=\"\" Address_Mod=\"\" NPoint=\"\" Address_Profi=\"\" "
+                    "Mnemonic=\"\"/><row Slave_ID=\"0\" Type=\"\" Address_Mod=\"\" NPoint=\"\" "
+                    "Address_Profi=\"\" Mnemonic=\"\"/></ProfiBUS_IN>");
         QByteArray many = "<S><ProfiBUS_IN/><ProfiBUS_OUT>";
         for (int i = 0; i < 245; ++i)
             many += "<row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
         many += "</ProfiBUS_OUT></S>";
 
-        QTest::newRow("no sdo.xml") << QByteArray() << 0 << "" << "";
+        QTest::newRow("no sdo.xml") << QByteArray() << 0 << ""
+                                    << "";
         QTest::newRow("address 10 within limit 10")
-            << QByteArray(inRow).replace("%", "10") << 0 << "sdo.xml: 1 input rows, 0 output rows in use" << "";
+            << QByteArray(inRow).replace("%", "10") << 0 << "sdo.xml: 1 input rows, 0 output rows in use"
+            << "";
         QTest::newRow("address 11 beyond limit 10")
             << QByteArray(inRow).replace("%", "11") << 1 << ""
             << "Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. \n";
         QTest::newRow("row after empty slave ignored")
-            << gap.replace("%", "0") << 0 << "sdo.xml: 1 input rows, 0 output rows in use" << "";
+            << gap.replace("%", "0") << 0 << "sdo.xml: 1 input rows, 0 output rows in use"
+            << "";
         QTest::newRow("rows beyond the grid reported, first 244 checked")
             << many << 0 << "sdo.xml: 0 input rows, 244 output rows in use"
             << "rows 245 to 245 were not loaded, and OK would drop them.\n";

@@ -20,8 +20,9 @@ QByteArray manyRows(int count)
 {
     QByteArray rows;
     for (int i = 1; i <= count; ++i)
-        rows += "<row Slave_ID=\"" + QByteArray::number(i) + "\" Address_Mod=\"0\" NPoint=\"1\" "
-                "Address_Profi=\"0\" Mnemonic=\"\"/>";
+        rows += "<row Slave_ID=\"" + QByteArray::number(i)
+                + "\" Address_Mod=\"0\" NPoint=\"1\" "
+                  "Address_Profi=\"0\" Mnemonic=\"\"/>";
     return rows;
 }
 
@@ -75,21 +76,25 @@ private Q_SLOTS:
     {
         QVERIFY(SaveMappingDocument(sdoPath(), MappingTables()).ok());
         QCOMPARE(readFile(m_dir.filePath(QStringLiteral("sdo.xml"))),
-                 QByteArray("<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
+                 QByteArray(
+                     "<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
     }
 
     // Rows are the element children in document order whatever their names; attributes by name.
     void readsForeignLayout()
     {
-        writeFile(m_dir.filePath(QStringLiteral("sdo.xml")),
-                  "<?xml version=\"1.0\"?>\n<Other><!-- c --><ProfiBUS_OUT>"
-                  "<x Mnemonic=\"b\" Address_Profi=\"3\" NPoint=\"2\" Address_Mod=\"1\" Slave_ID=\"9\" extra=\"e\"/>"
-                  "</ProfiBUS_OUT><ProfiBUS_IN> <entry Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
-                  "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"5\" Type=\"\" Address_Mod=\"\" NPoint=\"\" "
-                  "Address_Profi=\"\" Mnemonic=\"\"/></ProfiBUS_IN></Other>");
+        writeFile(
+            m_dir.filePath(QStringLiteral("sdo.xml")),
+            "<?xml version=\"1.0\"?>\n<Other><!-- c --><ProfiBUS_OUT>"
+            "<x Mnemonic=\"b\" Address_Profi=\"3\" NPoint=\"2\" Address_Mod=\"1\" Slave_ID=\"9\" "
+            "extra=\"e\"/>"
+            "</ProfiBUS_OUT><ProfiBUS_IN> <entry Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
+            "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"5\" Type=\"\" Address_Mod=\"\" NPoint=\"\" "
+            "Address_Profi=\"\" Mnemonic=\"\"/></ProfiBUS_IN></Other>");
         const MappingLoad load = LoadMappingDocument(sdoPath());
         QVERIFY2(load.ok(), qPrintable(load.error));
-        QCOMPARE(load.tables.in, (QList<MappingRow>{{"1", "T", "2", "3", "4", "a"}, {"5", "", "", "", "", ""}}));
+        QCOMPARE(load.tables.in,
+                 (QList<MappingRow>{{"1", "T", "2", "3", "4", "a"}, {"5", "", "", "", "", ""}}));
         QCOMPARE(load.tables.out, (QList<MappingRow>{{"9", "1", "2", "3", "b"}}));
     }
 
@@ -101,21 +106,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("inRows");
         QTest::addColumn<int>("outRows");
 
-        const QByteArray in2 = "<ProfiBUS_IN><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
-                               "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"2\" Type=\"T\" Address_Mod=\"2\" "
-                               "NPoint=\"3\" Address_Profi=\"4\" Mnemonic=\"a\"/></ProfiBUS_IN>";
-        QTest::newRow("not well-formed") << QByteArray("<Serial_to_ProfiBus><ProfiBUS_IN>") << "(line 1" << 0 << 0;
-        QTest::newRow("no input holder") << QByteArray("<S><ProfiBUS_OUT/></S>")
-                                         << "the element \"ProfiBUS_IN\" is missing" << 0 << 0;
-        QTest::newRow("no output holder") << "<S>" + in2 + "</S>" << "the element \"ProfiBUS_OUT\" is missing" << 2
-                                          << 0;
+        const QByteArray in2 =
+            "<ProfiBUS_IN><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
+            "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"2\" Type=\"T\" Address_Mod=\"2\" "
+            "NPoint=\"3\" Address_Profi=\"4\" Mnemonic=\"a\"/></ProfiBUS_IN>";
+        QTest::newRow("not well-formed")
+            << QByteArray("<Serial_to_ProfiBus><ProfiBUS_IN>") << "(line 1" << 0 << 0;
+        QTest::newRow("no input holder")
+            << QByteArray("<S><ProfiBUS_OUT/></S>") << "the element \"ProfiBUS_IN\" is missing" << 0 << 0;
+        QTest::newRow("no output holder") << "<S>" + in2 + "</S>"
+                                          << "the element \"ProfiBUS_OUT\" is missing" << 2 << 0;
         QTest::newRow("input row lacks NPoint")
-            << QByteArray("<S><ProfiBUS_IN><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
-                          "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" "
-                          "Address_Profi=\"4\" Mnemonic=\"a\"/></ProfiBUS_IN><ProfiBUS_OUT/></S>")
+            << QByteArray(
+                   "<S><ProfiBUS_IN><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" NPoint=\"3\" "
+                   "Address_Profi=\"4\" Mnemonic=\"a\"/><row Slave_ID=\"1\" Type=\"T\" Address_Mod=\"2\" "
+                   "Address_Profi=\"4\" Mnemonic=\"a\"/></ProfiBUS_IN><ProfiBUS_OUT/></S>")
             << "row 2 of \"ProfiBUS_IN\" has no attribute \"NPoint\"" << 1 << 0;
         QTest::newRow("output row lacks Mnemonic")
-            << "<S>" + in2 + "<ProfiBUS_OUT>" + manyRows(3).replace("Mnemonic=\"\"/><row Slave_ID=\"3\"", "/><row Slave_ID=\"3\"")
+            << "<S>" + in2 + "<ProfiBUS_OUT>"
+                   + manyRows(3).replace("Mnemonic=\"\"/><row Slave_ID=\"3\"", "/><row Slave_ID=\"3\"")
                    + "</ProfiBUS_OUT></S>"
             << "row 2 of \"ProfiBUS_OUT\" has no attribute \"Mnemonic\"" << 2 << 1;
     }
@@ -156,10 +165,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("out");
         QTest::newRow("no pargen") << QByteArray() << 244 << 244;
         QTest::newRow("in 10 out absent") << pargenWith("<Profi_NB_IN>10</Profi_NB_IN>") << 10 << 244;
-        QTest::newRow("hex and text") << pargenWith("<Profi_NB_OUT>0x14</Profi_NB_OUT><Profi_NB_IN>ten</Profi_NB_IN>")
-                                      << 244 << 20;
-        QTest::newRow("other root name") << QByteArray("<X><Profi_NB_IN>7</Profi_NB_IN><Profi_NB_OUT>8</Profi_NB_OUT></X>")
-                                         << 7 << 8;
+        QTest::newRow("hex and text")
+            << pargenWith("<Profi_NB_OUT>0x14</Profi_NB_OUT><Profi_NB_IN>ten</Profi_NB_IN>") << 244 << 20;
+        QTest::newRow("other root name")
+            << QByteArray("<X><Profi_NB_IN>7</Profi_NB_IN><Profi_NB_OUT>8</Profi_NB_OUT></X>") << 7 << 8;
     }
     void limits()
     {

@@ -58,19 +58,23 @@ private Q_SLOTS:
         QTest::newRow("in npoint 128") << true << 1 << 1 << 3 << "128" << 244 << "Error row 1" + pointIn;
         QTest::newRow("in npoint 127") << true << 1 << 1 << 3 << "127" << 244 << "";
         QTest::newRow("in profi 10 of 10") << true << 1 << 1 << 4 << "10" << 10 << "";
-        QTest::newRow("in profi 11 of 10") << true << 1 << 1 << 4 << "11" << 10 << "Error row 1" + profiIn + "10. ";
-        QTest::newRow("in profi 245 of 244") << true << 2 << 2 << 4 << "245" << 244
-                                             << "Error row 2" + profiIn + "244. ";
-        QTest::newRow("in profi empty") << true << 1 << 1 << 4 << "" << 244 << "Error row 1" + profiIn + "244. ";
+        QTest::newRow("in profi 11 of 10")
+            << true << 1 << 1 << 4 << "11" << 10 << "Error row 1" + profiIn + "10. ";
+        QTest::newRow("in profi 245 of 244")
+            << true << 2 << 2 << 4 << "245" << 244 << "Error row 2" + profiIn + "244. ";
+        QTest::newRow("in profi empty")
+            << true << 1 << 1 << 4 << "" << 244 << "Error row 1" + profiIn + "244. ";
         QTest::newRow("in mnemonic never checked") << true << 1 << 1 << 5 << "" << 244 << "";
         QTest::newRow("in row 244") << true << 244 << 244 << 3 << "999" << 244 << "Error row 244" + pointIn;
         QTest::newRow("out slave 251") << false << 2 << 2 << 0 << "251" << 244 << "Error row 2" + slaveOut;
-        QTest::newRow("out register 70000") << false << 1 << 1 << 1 << "70000" << 244 << "Error row 1" + regOut;
+        QTest::newRow("out register 70000")
+            << false << 1 << 1 << 1 << "70000" << 244 << "Error row 1" + regOut;
         QTest::newRow("out npoint x") << false << 1 << 1 << 2 << "x" << 244 << "Error row 1" + pointOut;
-        QTest::newRow("out profi 30 of 20") << false << 1 << 1 << 3 << "30" << 20
-                                            << "Error row 1" + profiOut + "20. ";
+        QTest::newRow("out profi 30 of 20")
+            << false << 1 << 1 << 3 << "30" << 20 << "Error row 1" + profiOut + "20. ";
         QTest::newRow("out profi 20 of 20") << false << 1 << 1 << 3 << "20" << 20 << "";
-        QTest::newRow("out profi -1") << false << 1 << 1 << 3 << "-1" << 244 << "Error row 1" + profiOut + "244. ";
+        QTest::newRow("out profi -1")
+            << false << 1 << 1 << 3 << "-1" << 244 << "Error row 1" + profiOut + "244. ";
         QTest::newRow("out row 244") << false << 244 << 244 << 0 << "0" << 244 << "Error row 244" + slaveOut;
     }
     void messages()
@@ -100,14 +104,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         MappingTables columnOrder{{{"999", "", "-5", "0", "999", ""}}, {validOut}};
-        QTest::newRow("slave before type in a row") << columnOrder << "Error row 1" + inText
-                                                           + "Slave ID must be between 1 and 250. ";
-        MappingTables inputFirst{{validIn, {"1", "Holding Register", "0", "200", "0", ""}}, {{"0", "0", "1", "0", ""}}};
+        QTest::newRow("slave before type in a row")
+            << columnOrder << "Error row 1" + inText + "Slave ID must be between 1 and 250. ";
+        MappingTables inputFirst{{validIn, {"1", "Holding Register", "0", "200", "0", ""}},
+                                 {{"0", "0", "1", "0", ""}}};
         QTest::newRow("input table before output")
             << inputFirst << "Error row 2" + inText + "Number point must be between 1 and 127. ";
         MappingTables earlierRow{{validIn}, {{"1", "0", "0", "0", ""}, {"0", "0", "1", "0", ""}}};
-        QTest::newRow("earlier row first") << earlierRow << "Error row 1" + outText
-                                                  + "Number point must be between 1 and 127. ";
+        QTest::newRow("earlier row first")
+            << earlierRow << "Error row 1" + outText + "Number point must be between 1 and 127. ";
         MappingTables afterGap{{validIn, {"", "", "", "", "", ""}, {"999", "", "", "", "", ""}}, {}};
         QTest::newRow("row after empty slave not checked") << afterGap << QString();
     }

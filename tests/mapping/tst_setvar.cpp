@@ -14,8 +14,8 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::writeFile;
 using velmaro::test::UseProjectDir;
+using velmaro::test::writeFile;
 
 namespace {
 
@@ -30,11 +30,12 @@ void type(QTableView* grid, int row, const QStringList& cells)
         grid->model()->setData(grid->model()->index(row, c + 1), cells[c]);
 }
 
-const QByteArray twoRows = "<Serial_to_ProfiBus><ProfiBUS_IN>"
-                           "<row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0x10\" NPoint=\"2\" "
-                           "Address_Profi=\"0\" Mnemonic=\"a\"/></ProfiBUS_IN><ProfiBUS_OUT>"
-                           "<row Slave_ID=\"3\" Address_Mod=\"4\" NPoint=\"5\" Address_Profi=\"6\" Mnemonic=\"\"/>"
-                           "</ProfiBUS_OUT></Serial_to_ProfiBus>";
+const QByteArray twoRows =
+    "<Serial_to_ProfiBus><ProfiBUS_IN>"
+    "<row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0x10\" NPoint=\"2\" "
+    "Address_Profi=\"0\" Mnemonic=\"a\"/></ProfiBUS_IN><ProfiBUS_OUT>"
+    "<row Slave_ID=\"3\" Address_Mod=\"4\" NPoint=\"5\" Address_Profi=\"6\" Mnemonic=\"\"/>"
+    "</ProfiBUS_OUT></Serial_to_ProfiBus>";
 
 } // namespace
 
@@ -82,7 +83,8 @@ private Q_SLOTS:
         QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
         QVERIFY(m_r.messages.all.isEmpty());
         QCOMPARE(readFile(sdoFile()),
-                 QByteArray("<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
+                 QByteArray(
+                     "<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
     }
 
     // Every showing reloads: typed cells vanish after Cancel, the stored values come back.
@@ -111,7 +113,8 @@ private Q_SLOTS:
 
     void okSavesRowsInUseAsTyped()
     {
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")),
+                  "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
         QCOMPARE(open([&] {
                      QCOMPARE(m_w->InLimit, 10);
                      QCOMPARE(m_w->OutLimit, 244);
@@ -121,16 +124,20 @@ private Q_SLOTS:
                      m_w->bitbtn1->click();
                  }),
                  int(QDialog::Accepted));
-        QCOMPARE(readFile(sdoFile()),
-                 QByteArray("<Serial_to_ProfiBus>\n  <ProfiBUS_IN>\n    <row Slave_ID=\"0x13\" Type=\"Input Register\" "
-                            "Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"10\" Mnemonic=\"\" />\n  </ProfiBUS_IN>\n"
-                            "  <ProfiBUS_OUT>\n    <row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" "
-                            "Address_Profi=\"200\" Mnemonic=\" spaced \" />\n  </ProfiBUS_OUT>\n</Serial_to_ProfiBus>\n"));
+        QCOMPARE(
+            readFile(sdoFile()),
+            QByteArray(
+                "<Serial_to_ProfiBus>\n  <ProfiBUS_IN>\n    <row Slave_ID=\"0x13\" Type=\"Input Register\" "
+                "Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"10\" Mnemonic=\"\" />\n  </ProfiBUS_IN>\n"
+                "  <ProfiBUS_OUT>\n    <row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" "
+                "Address_Profi=\"200\" Mnemonic=\" spaced \" />\n  "
+                "</ProfiBUS_OUT>\n</Serial_to_ProfiBus>\n"));
     }
 
     void refusedOkKeepsWindowAndFile()
     {
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")),
+                  "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
         writeFile(sdoFile(), twoRows);
         open([&] {
             type(m_w->sga, 0, {"1", "Holding Register", "0", "1", "11"});
@@ -138,8 +145,10 @@ private Q_SLOTS:
             QVERIFY(m_w->isVisible());
             QCOMPARE(cell(m_w->sga, 0, 5), QStringLiteral("11"));
         });
-        QCOMPARE(m_r.messages.errors,
-                 QStringList{"Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. "});
+        QCOMPARE(
+            m_r.messages.errors,
+            QStringList{
+                "Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. "});
         QCOMPARE(readFile(sdoFile()), twoRows);
     }
 
@@ -194,8 +203,9 @@ private Q_SLOTS:
     {
         QByteArray rows;
         for (int i = 1; i <= 250; ++i)
-            rows += "<r Slave_ID=\"" + QByteArray::number(i) + "\" Type=\"Input Register\" Address_Mod=\"0\" "
-                    "NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
+            rows += "<r Slave_ID=\"" + QByteArray::number(i)
+                    + "\" Type=\"Input Register\" Address_Mod=\"0\" "
+                      "NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
         const QByteArray xml = "<S><ProfiBUS_IN>" + rows + "</ProfiBUS_IN><ProfiBUS_OUT/></S>";
         writeFile(sdoFile(), xml);
         open([&] {

@@ -65,7 +65,8 @@ void TestProcess::splitParameters_data()
         << R"("C:\x y\bin\")" << QStringList{R"(C:\x y\bin\)"};
     QTest::newRow("empty quotes give an empty argument") << R"(a "" b)" << QStringList{"a", "", "b"};
     QTest::newRow("quotes inside a word join") << R"(ab"c d"e)" << QStringList{"abc de"};
-    QTest::newRow("no shell meaning") << R"($(rm -rf x); `y` |z)" << QStringList{"$(rm", "-rf", "x);", "`y`", "|z"};
+    QTest::newRow("no shell meaning")
+        << R"($(rm -rf x); `y` |z)" << QStringList{"$(rm", "-rf", "x);", "`y`", "|z"};
     QTest::newRow("unclosed quote runs to the end") << R"(a "b c)" << QStringList{"a", "b c"};
     QTest::newRow("tab is no separator") << "a\tb" << QStringList{"a\tb"};
     QTest::newRow("empty") << "" << QStringList{};
@@ -84,15 +85,17 @@ void TestProcess::updaterReceivesItsArguments_data()
     QTest::addColumn<QString>("projectDir");
     QTest::addColumn<UpdateChoices>("choices");
     QTest::addColumn<QString>("tokens");
-    QTest::newRow("plain folders, all chosen") << "/opt/app\\MASTER" << "/opt/app\\PROJECTS\\p1"
-                                               << UpdateChoices{} << "FW FR PW PR";
+    QTest::newRow("plain folders, all chosen")
+        << "/opt/app\\MASTER"
+        << "/opt/app\\PROJECTS\\p1" << UpdateChoices{} << "FW FR PW PR";
     QTest::newRow("blanks in folders, nothing chosen")
-        << "/opt/my app\\MASTER" << "/opt/my app\\PROJECTS\\plant  two"
-        << UpdateChoices{false, false, false, false} << "NO NO NO NO";
-    QTest::newRow("only firmware") << "/m" << "/p" << UpdateChoices{true, false, false, false} << "FW NO NO NO";
+        << "/opt/my app\\MASTER"
+        << "/opt/my app\\PROJECTS\\plant  two" << UpdateChoices{false, false, false, false} << "NO NO NO NO";
+    QTest::newRow("only firmware") << "/m"
+                                   << "/p" << UpdateChoices{true, false, false, false} << "FW NO NO NO";
     QTest::newRow("single quote, dollar and semicolon in folders")
-        << "/tmp/it's\\MASTER" << "/tmp/$(touch x); y\\PROJECTS\\a b"
-        << UpdateChoices{false, true, false, true} << "NO FR NO PR";
+        << "/tmp/it's\\MASTER"
+        << "/tmp/$(touch x); y\\PROJECTS\\a b" << UpdateChoices{false, true, false, true} << "NO FR NO PR";
 }
 
 // The updater gets the port, the four tokens and the two paths exactly, each path one argument.
@@ -107,9 +110,11 @@ void TestProcess::updaterReceivesItsArguments()
     qputenv("VELMARO_ARGS_FILE", QFile::encodeName(record));
     QVERIFY(CheckUpdaterFolders(masterDir, projectDir).ok());
     const QString parameters = UpdaterCommandLine(QStringLiteral("COM3"), choices, masterDir, projectDir);
-    QCOMPARE(parameters, QStringLiteral("COM3 %1 \"%2\\simQ4712.sim\" \"%3\\bin\\\"").arg(tokens, masterDir, projectDir));
+    QCOMPARE(parameters,
+             QStringLiteral("COM3 %1 \"%2\\simQ4712.sim\" \"%3\\bin\\\"").arg(tokens, masterDir, projectDir));
     ProcessRunner runner;
-    const ProcessOutcome outcome = runner.runAndWait(QStringLiteral(ARGS_RECORDER), parameters, false, 20000, {});
+    const ProcessOutcome outcome =
+        runner.runAndWait(QStringLiteral(ARGS_RECORDER), parameters, false, 20000, {});
     QCOMPARE(outcome.kind, ProcessOutcome::Ended);
     QStringList expected{QStringLiteral("COM3")};
     expected << tokens.split(QLatin1Char(' '));
@@ -171,7 +176,8 @@ void TestProcess::programOutlivingTheLimitKeepsRunning()
     ProcessRunner runner;
     QElapsedTimer clock;
     clock.start();
-    const ProcessOutcome outcome = runner.runAndWait(QStringLiteral(ARGS_RECORDER), QString(), false, 300, {});
+    const ProcessOutcome outcome =
+        runner.runAndWait(QStringLiteral(ARGS_RECORDER), QString(), false, 300, {});
     QCOMPARE(outcome.kind, ProcessOutcome::StillRunning);
     QVERIFY(clock.elapsed() >= 300);
     QVERIFY(clock.elapsed() < 1400);

@@ -58,10 +58,12 @@ private Q_SLOTS:
 
     void folderPickerShowsInitialSelection_data()
     {
-        QTest::addColumn<QString>("initial"); // below the root, "\" form
+        QTest::addColumn<QString>("initial");  // below the root, "\" form
         QTest::addColumn<QString>("selected"); // below the root, native
-        QTest::newRow("nested folder") << "\\A\\B" << "/A/B";
-        QTest::newRow("no initial selection: the root") << "<empty>" << "";
+        QTest::newRow("nested folder") << "\\A\\B"
+                                       << "/A/B";
+        QTest::newRow("no initial selection: the root") << "<empty>"
+                                                        << "";
     }
     void folderPickerShowsInitialSelection()
     {
@@ -88,7 +90,8 @@ private Q_SLOTS:
                     topLevel << pathOf(tree.model()->index(row, 0, top));
                 const auto* proxy = static_cast<const QAbstractProxyModel*>(tree.model());
                 const auto* model = static_cast<const QFileSystemModel*>(proxy->sourceModel());
-                masterReachable = proxy->mapFromSource(model->index(m_dir.filePath(QStringLiteral("MASTER")))).isValid();
+                masterReachable =
+                    proxy->mapFromSource(model->index(m_dir.filePath(QStringLiteral("MASTER")))).isValid();
             },
             false);
         QtFileDialogs dialogs;

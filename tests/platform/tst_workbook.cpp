@@ -60,8 +60,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("cells");
-        QTest::newRow("xls: booleans as 1 and 0") << fixture("pdo_xlwt.xls") << QStringList{"9", "1", "0", "-0.25", "1e+20"};
-        QTest::newRow("xlsx: booleans as 1 and 0") << fixture("pdo_openpyxl.xlsx") << QStringList{"9", "1", "0", "-0.25", "1e+20"};
+        QTest::newRow("xls: booleans as 1 and 0")
+            << fixture("pdo_xlwt.xls") << QStringList{"9", "1", "0", "-0.25", "1e+20"};
+        QTest::newRow("xlsx: booleans as 1 and 0")
+            << fixture("pdo_openpyxl.xlsx") << QStringList{"9", "1", "0", "-0.25", "1e+20"};
         QTest::newRow("ods") << fixture("pdo_calc.ods") << QStringList{"9", "1", "0", "-0.25", "1e+20"};
     }
     void numbersAndBooleans()
@@ -100,7 +102,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("empty file") << QByteArray();
         QTest::newRow("text") << QByteArray("cobid,id\r\n1,2\r\n");
-        QTest::newRow("compound header only") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+        QTest::newRow("compound header only")
+            << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
         QTest::newRow("truncated zip") << QByteArray("PK\x03\x04\x14\x00\x00\x00", 8);
     }
     void badFilesFailWithAMessage()

@@ -38,25 +38,29 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("no document") << QByteArray() << 0
-                                     << "pargen.xml (none, the editor's defaults): RS232, 115200 baud, parity NONE, "
-                                        "8 data bits, PROFIBUS address 1, 244 input bytes, 244 output bytes\n"
-                                     << "";
+        QTest::newRow("no document")
+            << QByteArray() << 0
+            << "pargen.xml (none, the editor's defaults): RS232, 115200 baud, parity NONE, "
+               "8 data bits, PROFIBUS address 1, 244 input bytes, 244 output bytes\n"
+            << "";
         QTest::newRow("valid document")
             << defaultsWith("<Ser_Type>0", "<Ser_Type>1").replace("<Profi_ID>1<", "<Profi_ID>$7E<") << 0
-            << "pargen.xml: RS485, 115200 baud, parity NONE, 8 data bits, PROFIBUS address 126, 244 input bytes, "
+            << "pargen.xml: RS485, 115200 baud, parity NONE, 8 data bits, PROFIBUS address 126, 244 input "
+               "bytes, "
                "244 output bytes\n"
             << "";
         QTest::newRow("first failure only")
-            << defaultsWith("<Ser_TimeOut>0<", "<Ser_TimeOut><").replace("<Profi_NB_IN>244", "<Profi_NB_IN>245")
+            << defaultsWith("<Ser_TimeOut>0<", "<Ser_TimeOut><")
+                   .replace("<Profi_NB_IN>244", "<Profi_NB_IN>245")
             << 1 << ""
             << "Error!! Serial TimeOut must be between 0 and 10000000 mS (0 to disable the timeout)\n";
         QTest::newRow("trailing blank kept in the message")
             << defaultsWith("<Profi_NB_OUT>244", "<Profi_NB_OUT>245") << 1 << ""
             << "Error!! ProfiBus N Byte OUT must be between 0 and 244. \n";
-        QTest::newRow("absent element fails loading")
-            << defaultsWith("<Ser_Par>0</Ser_Par>", "") << 1 << "" << "pargen.xml: the element \"Ser_Par\" is missing\n";
-        QTest::newRow("not well-formed") << QByteArray("<Par_Gen>") << 1 << "" << "pargen.xml: ";
+        QTest::newRow("absent element fails loading") << defaultsWith("<Ser_Par>0</Ser_Par>", "") << 1 << ""
+                                                      << "pargen.xml: the element \"Ser_Par\" is missing\n";
+        QTest::newRow("not well-formed") << QByteArray("<Par_Gen>") << 1 << ""
+                                         << "pargen.xml: ";
     }
     void projectFolders()
     {

@@ -25,7 +25,8 @@ const char kMsg7[] = "Error!! ProfiBus N Byte OUT must be between 0 and 244. ";
 CommSettings storedSettings()
 {
     CommSettings s;
-    const QStringList texts = {"1", "0", "0", "0", "500", "$0D", "20", "3", "2", "1", "100", "5", "4", "32", "16"};
+    const QStringList texts = {"1", "0", "0",   "0", "500", "$0D", "20", "3",
+                               "2", "1", "100", "5", "4",   "32",  "16"};
     for (int i = 0; i < 15; ++i)
         s.*CommFields()[i].member = texts.at(i);
     return s;
@@ -100,7 +101,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("element");
         QTest::addColumn<std::optional<QString>>("text");
-        QTest::addColumn<QString>("error");  // part of the failure text; empty: loads
+        QTest::addColumn<QString>("error"); // part of the failure text; empty: loads
         QTest::addColumn<CommEditorValues>("expected");
 
         const auto loads = [](const char* name, const char* element, std::optional<QString> text, Edit edit) {
@@ -119,7 +120,8 @@ private Q_SLOTS:
         loads("whole document", "Ser_Type", QStringLiteral("1"), [](CommEditorValues&) {});
         fails("Ser_Type absent", "Ser_Type", kAbsent, missing, 0);
         fails("Ser_Type not an integer", "Ser_Type", QStringLiteral("abc"), notInt, 0);
-        loads("Ser_Type 2 is RS232", "Ser_Type", QStringLiteral("2"), [](CommEditorValues& v) { v.rs485 = false; });
+        loads("Ser_Type 2 is RS232", "Ser_Type", QStringLiteral("2"),
+              [](CommEditorValues& v) { v.rs485 = false; });
         loads("Ser_Type 0x1 is RS485", "Ser_Type", QStringLiteral("0x1"), [](CommEditorValues&) {});
         fails("Ser_Type with trailing blank", "Ser_Type", QStringLiteral("1 "), "'1 ' is not a valid", 0);
         fails("Ser_RecTra absent", "Ser_RecTra", kAbsent, missing, 1);
@@ -145,20 +147,24 @@ private Q_SLOTS:
         loads("Ser_Baud 0", "Ser_Baud", QStringLiteral("0"), [](CommEditorValues& v) { v.serialBaud = 0; });
         fails("Ser_Par absent", "Ser_Par", kAbsent, missing, 8);
         fails("Ser_Par not an integer", "Ser_Par", QStringLiteral("abc"), notInt, 8);
-        loads("Ser_Par 3 outside the list", "Ser_Par", QStringLiteral("3"), [](CommEditorValues& v) { v.parity = 0; });
+        loads("Ser_Par 3 outside the list", "Ser_Par", QStringLiteral("3"),
+              [](CommEditorValues& v) { v.parity = 0; });
         loads("Ser_DataBits absent", "Ser_DataBits", kAbsent, [](CommEditorValues& v) { v.dataBits = 3; });
         loads("Ser_DataBits not an integer", "Ser_DataBits", QStringLiteral("abc"),
               [](CommEditorValues& v) { v.dataBits = 3; });
         loads("Ser_DataBits 4 outside the list", "Ser_DataBits", QStringLiteral("4"),
               [](CommEditorValues& v) { v.dataBits = 3; });
-        loads("Ser_DataBits 0", "Ser_DataBits", QStringLiteral("0"), [](CommEditorValues& v) { v.dataBits = 0; });
+        loads("Ser_DataBits 0", "Ser_DataBits", QStringLiteral("0"),
+              [](CommEditorValues& v) { v.dataBits = 0; });
         loads("Ser_TimeOut absent", "Ser_TimeOut", kAbsent, [](CommEditorValues& v) { v.timeOut = "0"; });
         loads("Profi_ID absent", "Profi_ID", kAbsent, [](CommEditorValues& v) { v.profibusId = "1"; });
-        loads("Profi_ID not parsed", "Profi_ID", QStringLiteral("x"), [](CommEditorValues& v) { v.profibusId = "x"; });
+        loads("Profi_ID not parsed", "Profi_ID", QStringLiteral("x"),
+              [](CommEditorValues& v) { v.profibusId = "x"; });
         loads("Profi_Baud absent", "Profi_Baud", kAbsent, [](CommEditorValues&) {});
         loads("Profi_Baud not an integer", "Profi_Baud", QStringLiteral("abc"), [](CommEditorValues&) {});
         loads("Profi_NB_IN absent", "Profi_NB_IN", kAbsent, [](CommEditorValues& v) { v.bytesIn = "244"; });
-        loads("Profi_NB_OUT absent", "Profi_NB_OUT", kAbsent, [](CommEditorValues& v) { v.bytesOut = "244"; });
+        loads("Profi_NB_OUT absent", "Profi_NB_OUT", kAbsent,
+              [](CommEditorValues& v) { v.bytesOut = "244"; });
     }
     void readingRules()
     {
@@ -191,39 +197,90 @@ private Q_SLOTS:
             QTest::newRow(name) << edit << QString::fromLatin1(message);
         };
         using V = CommEditorValues;
-        row("defaults", [](V&) {}, "");
-        row("transmit period 10000", [](V& v) { v.transmitEvery = "10000"; }, "");
-        row("transmit period 10001", [](V& v) { v.transmitEvery = "10001"; }, kMsg1);
-        row("transmit period 0", [](V& v) { v.transmitEvery = "0"; }, "");
-        row("transmit period -1", [](V& v) { v.transmitEvery = "-1"; }, kMsg1);
-        row("transmit period empty", [](V& v) { v.transmitEvery = ""; }, kMsg1);
-        row("transmit period trailing blank", [](V& v) { v.transmitEvery = "19 "; }, kMsg1);
-        row("transmit period leading blanks", [](V& v) { v.transmitEvery = "  19"; }, "");
-        row("end character 0x13", [](V& v) { v.receiveEndChar = "0x13"; }, "");
-        row("end character 255", [](V& v) { v.receiveEndChar = "255"; }, "");
-        row("end character $FF", [](V& v) { v.receiveEndChar = "$FF"; }, "");
-        row("end character 256", [](V& v) { v.receiveEndChar = "256"; }, kMsg2);
-        row("end character 13h", [](V& v) { v.receiveEndChar = "13h"; }, kMsg2);
-        row("end character 0x alone", [](V& v) { v.receiveEndChar = "0x"; }, kMsg2);
-        row("end time-out 1000", [](V& v) { v.receiveEndTime = "1000"; }, "");
-        row("end time-out 1001", [](V& v) { v.receiveEndTime = "1001"; }, kMsg3);
-        row("time-out 10000000", [](V& v) { v.timeOut = "10000000"; }, "");
-        row("time-out 10000001", [](V& v) { v.timeOut = "10000001"; }, kMsg4);
-        row("time-out 0xFFFFFFFF wraps to -1", [](V& v) { v.timeOut = "0xFFFFFFFF"; }, kMsg4);
-        row("address empty", [](V& v) { v.profibusId = ""; }, kMsg5);
-        row("address 0", [](V& v) { v.profibusId = "0"; }, kMsg5);
-        row("address 1", [](V& v) { v.profibusId = "1"; }, "");
-        row("address 126", [](V& v) { v.profibusId = "126"; }, "");
-        row("address 127", [](V& v) { v.profibusId = "127"; }, kMsg5);
-        row("input bytes 0", [](V& v) { v.bytesIn = "0"; }, "");
-        row("input bytes 245", [](V& v) { v.bytesIn = "245"; }, kMsg6);
-        row("output bytes 244", [](V& v) { v.bytesOut = "+244"; }, "");
-        row("output bytes 245", [](V& v) { v.bytesOut = "245"; }, kMsg7);
-        row("first of two: period before address", [](V& v) { v.profibusId = "0"; v.transmitEvery = "x"; }, kMsg1);
-        row("first of two: time-out before output bytes", [](V& v) { v.bytesOut = "999"; v.timeOut = "-5"; },
+        row(
+            "defaults", [](V&) {}, "");
+        row(
+            "transmit period 10000", [](V& v) { v.transmitEvery = "10000"; }, "");
+        row(
+            "transmit period 10001", [](V& v) { v.transmitEvery = "10001"; }, kMsg1);
+        row(
+            "transmit period 0", [](V& v) { v.transmitEvery = "0"; }, "");
+        row(
+            "transmit period -1", [](V& v) { v.transmitEvery = "-1"; }, kMsg1);
+        row(
+            "transmit period empty", [](V& v) { v.transmitEvery = ""; }, kMsg1);
+        row(
+            "transmit period trailing blank", [](V& v) { v.transmitEvery = "19 "; }, kMsg1);
+        row(
+            "transmit period leading blanks", [](V& v) { v.transmitEvery = "  19"; }, "");
+        row(
+            "end character 0x13", [](V& v) { v.receiveEndChar = "0x13"; }, "");
+        row(
+            "end character 255", [](V& v) { v.receiveEndChar = "255"; }, "");
+        row(
+            "end character $FF", [](V& v) { v.receiveEndChar = "$FF"; }, "");
+        row(
+            "end character 256", [](V& v) { v.receiveEndChar = "256"; }, kMsg2);
+        row(
+            "end character 13h", [](V& v) { v.receiveEndChar = "13h"; }, kMsg2);
+        row(
+            "end character 0x alone", [](V& v) { v.receiveEndChar = "0x"; }, kMsg2);
+        row(
+            "end time-out 1000", [](V& v) { v.receiveEndTime = "1000"; }, "");
+        row(
+            "end time-out 1001", [](V& v) { v.receiveEndTime = "1001"; }, kMsg3);
+        row(
+            "time-out 10000000", [](V& v) { v.timeOut = "10000000"; }, "");
+        row(
+            "time-out 10000001", [](V& v) { v.timeOut = "10000001"; }, kMsg4);
+        row(
+            "time-out 0xFFFFFFFF wraps to -1", [](V& v) { v.timeOut = "0xFFFFFFFF"; }, kMsg4);
+        row(
+            "address empty", [](V& v) { v.profibusId = ""; }, kMsg5);
+        row(
+            "address 0", [](V& v) { v.profibusId = "0"; }, kMsg5);
+        row(
+            "address 1", [](V& v) { v.profibusId = "1"; }, "");
+        row(
+            "address 126", [](V& v) { v.profibusId = "126"; }, "");
+        row(
+            "address 127", [](V& v) { v.profibusId = "127"; }, kMsg5);
+        row(
+            "input bytes 0", [](V& v) { v.bytesIn = "0"; }, "");
+        row(
+            "input bytes 245", [](V& v) { v.bytesIn = "245"; }, kMsg6);
+        row(
+            "output bytes 244", [](V& v) { v.bytesOut = "+244"; }, "");
+        row(
+            "output bytes 245", [](V& v) { v.bytesOut = "245"; }, kMsg7);
+        row(
+            "first of two: period before address",
+            [](V& v) {
+                v.profibusId = "0";
+                v.transmitEvery = "x";
+            },
+            kMsg1);
+        row(
+            "first of two: time-out before output bytes",
+            [](V& v) {
+                v.bytesOut = "999";
+                v.timeOut = "-5";
+            },
             kMsg4);
-        row("first of two: input before output bytes", [](V& v) { v.bytesOut = "999"; v.bytesIn = "999"; }, kMsg6);
-        row("lists and choices are not checked", [](V& v) { v.serialBaud = 99; v.rs485 = true; }, "");
+        row(
+            "first of two: input before output bytes",
+            [](V& v) {
+                v.bytesOut = "999";
+                v.bytesIn = "999";
+            },
+            kMsg6);
+        row(
+            "lists and choices are not checked",
+            [](V& v) {
+                v.serialBaud = 99;
+                v.rs485 = true;
+            },
+            "");
     }
     void validation()
     {
@@ -239,8 +296,9 @@ private Q_SLOTS:
         const CommSettings s = CommSettingsFromEditor(storedValues());
         const CommSettings expected = storedSettings();
         for (const CommField& f : CommFields()) {
-            const QString want = QLatin1String(f.element) == QLatin1String("Profi_Baud") ? QStringLiteral("10")
-                                                                                         : *(expected.*f.member);
+            const QString want = QLatin1String(f.element) == QLatin1String("Profi_Baud")
+                                     ? QStringLiteral("10")
+                                     : *(expected.*f.member);
             QCOMPARE(*(s.*f.member), want);
         }
     }
@@ -249,9 +307,10 @@ private Q_SLOTS:
     {
         CommEditorValues v = storedValues();
         v.profibusId = QStringLiteral("0x10");
-        QCOMPARE(DescribeCommEditorValues(v),
-                 QStringLiteral("RS485, 9600 baud, parity ODD, 6 data bits, PROFIBUS address 16, 32 input bytes, "
-                                "16 output bytes"));
+        QCOMPARE(
+            DescribeCommEditorValues(v),
+            QStringLiteral("RS485, 9600 baud, parity ODD, 6 data bits, PROFIBUS address 16, 32 input bytes, "
+                           "16 output bytes"));
     }
 };
 

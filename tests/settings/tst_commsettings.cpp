@@ -19,19 +19,20 @@ namespace {
 QByteArray document(const QByteArray& root = "Par_Gen")
 {
     return "<" + root
-        + ">\n<Ser_Type>1</Ser_Type><Ser_RecTra>0</Ser_RecTra><Ser_Transmit>0</Ser_Transmit>"
-          "<Ser_Receive>0</Ser_Receive><Ser_Trans_Every>500</Ser_Trans_Every>"
-          "<Ser_Receive_End_C>0x13</Ser_Receive_End_C><Ser_Receive_End_T>20</Ser_Receive_End_T>"
-          "<Ser_Baud>3</Ser_Baud><Ser_Par>2</Ser_Par><Ser_DataBits>1</Ser_DataBits>"
-          "<Ser_TimeOut>100</Ser_TimeOut><Profi_ID>5</Profi_ID><Profi_Baud>10</Profi_Baud>"
-          "<Profi_NB_IN>32</Profi_NB_IN><Profi_NB_OUT>16</Profi_NB_OUT>\n</"
-        + root + ">";
+           + ">\n<Ser_Type>1</Ser_Type><Ser_RecTra>0</Ser_RecTra><Ser_Transmit>0</Ser_Transmit>"
+             "<Ser_Receive>0</Ser_Receive><Ser_Trans_Every>500</Ser_Trans_Every>"
+             "<Ser_Receive_End_C>0x13</Ser_Receive_End_C><Ser_Receive_End_T>20</Ser_Receive_End_T>"
+             "<Ser_Baud>3</Ser_Baud><Ser_Par>2</Ser_Par><Ser_DataBits>1</Ser_DataBits>"
+             "<Ser_TimeOut>100</Ser_TimeOut><Profi_ID>5</Profi_ID><Profi_Baud>10</Profi_Baud>"
+             "<Profi_NB_IN>32</Profi_NB_IN><Profi_NB_OUT>16</Profi_NB_OUT>\n</"
+           + root + ">";
 }
 
 CommSettings stored()
 {
     CommSettings s;
-    const QStringList texts = {"1", "0", "0", "0", "500", "0x13", "20", "3", "2", "1", "100", "5", "10", "32", "16"};
+    const QStringList texts = {"1", "0", "0",   "0", "500", "0x13", "20", "3",
+                               "2", "1", "100", "5", "10",  "32",   "16"};
     for (int i = 0; i < 15; ++i)
         s.*CommFields()[i].member = texts.at(i);
     return s;
@@ -92,7 +93,8 @@ private Q_SLOTS:
         unknown.replace("<Ser_Baud>", "<Extra a=\"1\">x<Ser_Baud>7</Ser_Baud></Extra><!-- c --><Ser_Baud>");
         QTest::newRow("unknown children and nested names ignored") << unknown;
         QTest::newRow("declaration and blanks")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n") + document().replace("><", ">\r\n  <");
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n")
+                   + document().replace("><", ">\r\n  <");
     }
     void readersIgnoreLayoutRootNameAndOtherChildren()
     {

@@ -49,12 +49,13 @@ struct Fixture
     QString path() const { return r.paths.PargenXmlPath; }
 };
 
-const QByteArray kStored = "<Par_Gen><Ser_Type>1</Ser_Type><Ser_RecTra>0</Ser_RecTra><Ser_Transmit>0</Ser_Transmit>"
-                           "<Ser_Receive>0</Ser_Receive><Ser_Trans_Every>250</Ser_Trans_Every>"
-                           "<Ser_Receive_End_C>0x13</Ser_Receive_End_C><Ser_Receive_End_T>20</Ser_Receive_End_T>"
-                           "<Ser_Baud>4</Ser_Baud><Ser_Par>1</Ser_Par><Ser_DataBits>abc</Ser_DataBits>"
-                           "<Ser_TimeOut>7</Ser_TimeOut><Profi_ID>9</Profi_ID><Profi_Baud>3</Profi_Baud>"
-                           "<Profi_NB_OUT>8</Profi_NB_OUT></Par_Gen>";
+const QByteArray kStored =
+    "<Par_Gen><Ser_Type>1</Ser_Type><Ser_RecTra>0</Ser_RecTra><Ser_Transmit>0</Ser_Transmit>"
+    "<Ser_Receive>0</Ser_Receive><Ser_Trans_Every>250</Ser_Trans_Every>"
+    "<Ser_Receive_End_C>0x13</Ser_Receive_End_C><Ser_Receive_End_T>20</Ser_Receive_End_T>"
+    "<Ser_Baud>4</Ser_Baud><Ser_Par>1</Ser_Par><Ser_DataBits>abc</Ser_DataBits>"
+    "<Ser_TimeOut>7</Ser_TimeOut><Profi_ID>9</Profi_ID><Profi_Baud>3</Profi_Baud>"
+    "<Profi_NB_OUT>8</Profi_NB_OUT></Par_Gen>";
 
 } // namespace
 
@@ -241,9 +242,10 @@ private Q_SLOTS:
         QTest::newRow("absent Ser_Receive") << noReceive << "\"Ser_Receive\" is missing" << true << "1000";
         QByteArray badBaud = kStored;
         badBaud.replace("<Ser_Baud>4</Ser_Baud>", "<Ser_Baud>fast</Ser_Baud>");
-        QTest::newRow("Ser_Baud not an integer") << badBaud << "'fast' is not a valid integer value" << true << "250";
-        QTest::newRow("not well-formed") << QByteArray("<Par_Gen><Ser_Type>1</Par_Gen>") << "(line 1" << false
-                                         << "1000";
+        QTest::newRow("Ser_Baud not an integer")
+            << badBaud << "'fast' is not a valid integer value" << true << "250";
+        QTest::newRow("not well-formed")
+            << QByteArray("<Par_Gen><Ser_Type>1</Par_Gen>") << "(line 1" << false << "1000";
     }
     void loadFailureShowsTheTextAndOpensWithWhatWasRead()
     {

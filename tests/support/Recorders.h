@@ -3,9 +3,9 @@
 // GCC 12 warns falsely about moved-from std::optional<QString>.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
-#include "widgets/AppContext.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
+#include "widgets/AppContext.h"
 
 #include <QDialog>
 #include <QStringList>

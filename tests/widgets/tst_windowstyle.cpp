@@ -25,7 +25,7 @@ QStringList itemsOf(QHBoxLayout* row)
 class TestWindowStyle : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void buttonIsNamedAndNotPressedByEnter()
     {
         QWidget parent;
@@ -58,17 +58,10 @@ class TestWindowStyle : public QObject
             buttons << MakeButton(QStringLiteral("b%1").arg(i), QStringLiteral("B"), &parent);
         QHBoxLayout* row = nullptr;
         switch (left * 10 + right) {
-        case 22:
-            row = ButtonRow({buttons[0], buttons[1]}, {buttons[2], buttons[3]});
-            break;
-        case 30:
-            row = ButtonRow({buttons[0], buttons[1], buttons[2]}, {});
-            break;
-        case 2:
-            row = ButtonRow({}, {buttons[0], buttons[1]});
-            break;
-        default:
-            row = ButtonRow({}, {});
+        case 22: row = ButtonRow({buttons[0], buttons[1]}, {buttons[2], buttons[3]}); break;
+        case 30: row = ButtonRow({buttons[0], buttons[1], buttons[2]}, {}); break;
+        case 2: row = ButtonRow({}, {buttons[0], buttons[1]}); break;
+        default: row = ButtonRow({}, {});
         }
         parent.setLayout(row);
         QCOMPARE(itemsOf(row), items);

@@ -2,7 +2,6 @@
 // because the kernel's termios structures clash with the C library's.
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
-
 #include <cerrno>
 
 extern "C" int ioctl(int fd, unsigned long request, ...);

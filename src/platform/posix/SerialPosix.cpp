@@ -26,8 +26,8 @@ bool speedFor(int baudRate, speed_t& speed)
         int rate;
         speed_t speed;
     } table[] = {
-        {110, B110},         {300, B300},         {600, B600},         {1200, B1200},
-        {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},
+        {110, B110},         {300, B300},         {600, B600},       {1200, B1200},
+        {2400, B2400},       {4800, B4800},       {9600, B9600},     {19200, B19200},
         {38400, B38400},     {57600, B57600},     {115200, B115200},
 #ifdef B1500000
         {1500000, B1500000}, {3000000, B3000000},
@@ -161,12 +161,15 @@ public:
             error = ENOENT;
             return InvalidSerialHandle;
         }
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             error = errno;
             return InvalidSerialHandle;
         }
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !::isatty(fd)) {
             ::close(fd);
             notCharacterDevice = true;
@@ -260,7 +263,10 @@ public:
         state.outputQueue = ::ioctl(handle, TIOCOUTQ, &queued) == 0 ? queued : 0;
     }
 
-    bool createWake(int (&fds)[2]) override { return ::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0; }
+    bool createWake(int (&fds)[2]) override
+    {
+        return ::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0;
+    }
 
     void signalWake(const int (&fds)[2]) override
     {
