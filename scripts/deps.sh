@@ -7,7 +7,7 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev libgl-dev
     libpugixml-dev libfreexl-dev libzip-dev
     libbenchmark-dev
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev clang-format
 )
 
 missing=()
