@@ -1,6 +1,7 @@
 #include "app/UAbout.h"
 
 #include "app/UVelmaroFirmWare.h"
+#include "base/Version.h"
 #include "widgets/WindowStyle.h"
 
 #include <QGridLayout>
@@ -66,7 +67,7 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
     label(Label6, "Label6", QStringLiteral("Software Code : "));
     label(Label9, "Label9", QStringLiteral("TQ4712"));
     label(Label3, "Label3", QStringLiteral("Version :"));
-    label(Label10, "Label10", QStringLiteral("1.201"));
+    label(Label10, "Label10", QStringLiteral(VELMARO_VERSION));
     label(Label8, "Label8", QStringLiteral("Document Code :"));
     label(Label12, "Label12", ManualDocumentCode);
     for (QLabel* l : {Label1, Label2, Label6, Label9, Label3, Label10, Label8, Label12})

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
+
+#include <optional>
 
 namespace velmaro::cli {
 
@@ -20,15 +24,47 @@ struct Io
     QTextStream& err;
 };
 
-// One verb: its name, its usage line and the code that runs it with the arguments after the verb.
+// What the command line gave a verb: its positional arguments in order and its options.
+class VerbArgs
+{
+public:
+    QStringList positional;
+
+    bool isSet(const QString& option) const { return m_set.contains(option); }
+    QString value(const QString& option) const;
+
+private:
+    friend std::optional<VerbArgs> ParseVerbArgs(const struct Verb& verb, const QStringList& args, Io& io,
+                                                 int& exitCode);
+    QStringList m_set;
+    QList<QPair<QString, QString>> m_values;
+};
+
+// One verb: its name, what it does, its positional arguments (an optional one written "[NAME]", only at the
+// end), its options, and the code that runs it once the command line matched.
 struct Verb
 {
     const char* name;
-    const char* usage;
-    int (*run)(const QStringList& args, Io& io);
+    const char* summary;
+    QStringList arguments;
+    QList<QCommandLineOption> options;
+    int (*run)(const VerbArgs& args, Io& io);
+    QString details = {};             // more lines for the verb's --help (tables, exit status, environment)
+    QStringList requiredOptions = {}; // options that must be given (by their long name)
 };
 
 // Every verb of the command line, in the order --help lists them.
 const QList<Verb>& Verbs();
+const Verb* FindVerb(const QString& name);
+
+// The verb's full usage, for "velmaro-cli VERB --help".
+QString VerbUsage(const Verb& verb);
+
+// Parses the arguments after the verb. "--help" prints the verb's usage on out (exitCode 0); a command
+// line that does not match prints why and the usage on err (exitCode 2). Either way nothing is returned.
+std::optional<VerbArgs> ParseVerbArgs(const Verb& verb, const QStringList& args, Io& io, int& exitCode);
+
+// Parses and runs: what velmaro-cli does with "VERB ARGS...".
+int RunVerb(const Verb& verb, const QStringList& args, Io& io);
 
 } // namespace velmaro::cli

@@ -9,18 +9,11 @@ namespace velmaro::cli {
 
 namespace {
 
-const char kUsage[] = "check PROJECT_DIR     check the project's documents as their editors would on OK "
-                      "(pargen.xml, ...)";
-
-int runCheck(const QStringList& args, Io& io)
+int runCheck(const VerbArgs& args, Io& io)
 {
-    if (args.size() != 1 || args.first().isEmpty()) {
-        io.err << "Usage: velmaro-cli " << kUsage << "\n";
-        return UsageError;
-    }
-    const QString dir = QDir::cleanPath(args.first());
+    const QString dir = QDir::cleanPath(args.positional.at(0));
     if (!DirectoryExists(dir)) {
-        io.err << "Project folder \"" << args.first() << "\" not found.\n";
+        io.err << "Project folder \"" << args.positional.at(0) << "\" not found.\n";
         return Refused;
     }
     ProjectPaths paths;
@@ -63,7 +56,11 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
 
 Verb CheckVerb()
 {
-    return Verb{"check", kUsage, &runCheck};
+    return Verb{"check",
+                "check the project's documents as their editors would on OK (pargen.xml, sdo.xml)",
+                {QStringLiteral("PROJECT_DIR")},
+                {},
+                &runCheck};
 }
 
 } // namespace velmaro::cli

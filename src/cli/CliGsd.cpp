@@ -7,14 +7,10 @@ namespace velmaro::cli {
 namespace {
 
 // Writes the GSD file for PROJECT_DIR's pargen.xml into OUT, as "GSD File" does.
-int RunGsd(const QStringList& args, Io& io)
+int RunGsd(const VerbArgs& args, Io& io)
 {
-    if (args.size() != 2) {
-        io.err << "Usage: velmaro-cli gsd PROJECT_DIR OUT.gsd\n";
-        return UsageError;
-    }
-    const QString projectDir = args[0];
-    const QString fileName = args[1];
+    const QString projectDir = args.positional.at(0);
+    const QString fileName = args.positional.at(1);
     if (!DirectoryExists(projectDir)) {
         io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
         return Refused;
@@ -32,7 +28,11 @@ int RunGsd(const QStringList& args, Io& io)
 
 Verb GsdVerb()
 {
-    return {"gsd", "gsd PROJECT_DIR OUT.gsd      write the GSD file for PROJECT_DIR's pargen.xml", RunGsd};
+    return {"gsd",
+            "write the GSD file for PROJECT_DIR's pargen.xml into OUT.gsd",
+            {QStringLiteral("PROJECT_DIR"), QStringLiteral("OUT.gsd")},
+            {},
+            RunGsd};
 }
 
 } // namespace velmaro::cli

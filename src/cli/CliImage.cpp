@@ -7,13 +7,9 @@ namespace velmaro::cli {
 namespace {
 
 // Builds PROJECT_DIR's bank.bin from its pargen.xml, as "Update Device" does before the update dialog.
-int RunImage(const QStringList& args, Io& io)
+int RunImage(const VerbArgs& args, Io& io)
 {
-    if (args.size() != 1) {
-        io.err << "Usage: velmaro-cli image PROJECT_DIR\n";
-        return UsageError;
-    }
-    const QString projectDir = args.first();
+    const QString projectDir = args.positional.at(0);
     if (!DirectoryExists(projectDir)) {
         io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
         return Refused;
@@ -37,7 +33,10 @@ int RunImage(const QStringList& args, Io& io)
 
 Verb ImageVerb()
 {
-    return {"image", "image PROJECT_DIR           build PROJECT_DIR/bin/bank.bin from its pargen.xml",
+    return {"image",
+            "build PROJECT_DIR/bin/bank.bin from its pargen.xml",
+            {QStringLiteral("PROJECT_DIR")},
+            {},
             RunImage};
 }
 

@@ -15,10 +15,7 @@ namespace velmaro::cli {
 
 namespace {
 
-const char* const Usage = "Usage: velmaro-cli update PROJECT_DIR --port COMn [--no-firmware] "
-                          "[--no-read-firmware] [--no-project] [--no-read-project]\n";
-
-int RunUpdateVerb(const QStringList& args, Io& io)
+int RunUpdateVerb(const VerbArgs& args, Io& io)
 {
     ProcessRunner processes;
     return RunUpdate(args, io, SystemSerialPlatform(), processes,
@@ -29,35 +26,16 @@ int RunUpdateVerb(const QStringList& args, Io& io)
 
 // Does what "Update Device" and the update dialog do: writes bank.bin, checks the port as "Connect"
 // does and frees it as "Next" does, then runs the updater and passes on its exit code.
-int RunUpdate(const QStringList& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
+int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
               const QString& appDir)
 {
-    QString projectArg;
-    QString port;
+    const QString projectArg = args.positional.at(0);
+    const QString port = args.value(QStringLiteral("port"));
     UpdateChoices choices;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QLatin1String("--port") && i + 1 < args.size())
-            port = args.at(++i);
-        else if (a == QLatin1String("--no-firmware"))
-            choices.firmware = false;
-        else if (a == QLatin1String("--no-read-firmware"))
-            choices.readFirmware = false;
-        else if (a == QLatin1String("--no-project"))
-            choices.project = false;
-        else if (a == QLatin1String("--no-read-project"))
-            choices.readProject = false;
-        else if (!a.startsWith(QLatin1String("--")) && projectArg.isEmpty())
-            projectArg = a;
-        else {
-            io.err << "Unexpected argument '" << a << "'.\n" << Usage;
-            return UsageError;
-        }
-    }
-    if (projectArg.isEmpty() || port.isEmpty()) {
-        io.err << Usage;
-        return UsageError;
-    }
+    choices.firmware = !args.isSet(QStringLiteral("no-firmware"));
+    choices.readFirmware = !args.isSet(QStringLiteral("no-read-firmware"));
+    choices.project = !args.isSet(QStringLiteral("no-project"));
+    choices.readProject = !args.isSet(QStringLiteral("no-read-project"));
     if (!ComPortNumber(port)) {
         io.err << "The port must be named COM1, COM2, ... (not '" << port << "').\n";
         return UsageError;
@@ -115,11 +93,23 @@ int RunUpdate(const QStringList& args, Io& io, ISerialPlatform& serial, IProcess
 
 Verb UpdateVerb()
 {
-    return {"update",
-            "update PROJECT_DIR --port COMn [--no-firmware] [--no-read-firmware] [--no-project] "
-            "[--no-read-project]\n"
-            "                            write bank.bin, check the port, run the device updater",
-            RunUpdateVerb};
+    return {
+        "update",
+        "write bank.bin, check the port, run the device updater",
+        {QStringLiteral("PROJECT_DIR")},
+        {
+            {QStringLiteral("port"), QStringLiteral("the serial port, COM1 to COM10"),
+             QStringLiteral("COMn")},
+            {QStringLiteral("no-firmware"), QStringLiteral("do not load the firmware")},
+            {QStringLiteral("no-read-firmware"), QStringLiteral("do not read the firmware back")},
+            {QStringLiteral("no-project"), QStringLiteral("do not load the project's settings")},
+            {QStringLiteral("no-read-project"), QStringLiteral("do not read the project's settings back")},
+        },
+        RunUpdateVerb,
+        QStringLiteral(
+            "Exit status: the updater's own exit code when it ran; 1 when it cannot be started, is "
+            "still running after 150 s, or the update is refused; 2 usage error."),
+        {QStringLiteral("port")}};
 }
 
 } // namespace velmaro::cli

@@ -9,9 +9,11 @@ class IProcessRunner;
 
 namespace velmaro::cli {
 
+Verb UpdateVerb();
+
 // "update" with the serial ports, the process runner and the application directory given, so tests
 // can put pseudo-terminals and a recorder in place.
-int RunUpdate(const QStringList& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
+int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
               const QString& appDir);
 
 } // namespace velmaro::cli

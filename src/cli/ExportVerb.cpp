@@ -5,9 +5,9 @@ namespace velmaro::cli {
 // export TABLE PROJECT_DIR: the editor's showing (its messages on stderr), then its Export.
 namespace {
 
-int RunExport(const QStringList& args, Io& io)
+int RunExport(const VerbArgs& args, Io& io)
 {
-    const OpenedTable opened = OpenTableForVerb(args, 2, "export TABLE PROJECT_DIR", io);
+    const OpenedTable opened = OpenTableForVerb(args, io);
     if (!opened.session)
         return opened.exitCode;
     const Status written = opened.session->exportCsv(opened.paths);
@@ -24,8 +24,12 @@ int RunExport(const QStringList& args, Io& io)
 
 Verb ExportVerb()
 {
-    return {"export", "export TABLE PROJECT_DIR          write PROJECT_DIR/TABLE.csv from the table document",
-            RunExport};
+    return {"export",
+            "write PROJECT_DIR/TABLE.csv from the table document",
+            {QStringLiteral("TABLE"), QStringLiteral("PROJECT_DIR")},
+            {},
+            RunExport,
+            TablesLine()};
 }
 
 } // namespace velmaro::cli

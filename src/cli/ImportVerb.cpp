@@ -7,13 +7,14 @@ namespace velmaro::cli {
 // worksheet, or a record ended the import early: a batch run never saves a half-read table.
 namespace {
 
-int RunImport(const QStringList& args, Io& io)
+int RunImport(const VerbArgs& args, Io& io)
 {
-    const OpenedTable opened = OpenTableForVerb(args, 3, "import TABLE PROJECT_DIR WORKBOOK", io);
+    const OpenedTable opened = OpenTableForVerb(args, io);
     if (!opened.session)
         return opened.exitCode;
-    const ImportOutcome outcome = opened.session->importWorkbook(args.at(2));
-    const QString summary = outcome.describe(args.at(2), QLatin1String(opened.table->name));
+    const QString workbook = args.positional.at(2);
+    const ImportOutcome outcome = opened.session->importWorkbook(workbook);
+    const QString summary = outcome.describe(workbook, QLatin1String(opened.table->name));
     if (!outcome.ok()) {
         io.err << summary << "\n"
                << "Nothing was saved.\n";
@@ -32,10 +33,12 @@ int RunImport(const QStringList& args, Io& io)
 
 Verb ImportVerb()
 {
-    return {
-        "import",
-        "import TABLE PROJECT_DIR WORKBOOK import worksheet TABLE of WORKBOOK and save the table document",
-        RunImport};
+    return {"import",
+            "import worksheet TABLE of WORKBOOK (.xls, .xlsx, .ods) and save the table document",
+            {QStringLiteral("TABLE"), QStringLiteral("PROJECT_DIR"), QStringLiteral("WORKBOOK")},
+            {},
+            RunImport,
+            TablesLine()};
 }
 
 } // namespace velmaro::cli

@@ -30,15 +30,15 @@ const CliTable* TableAndProject(const QStringList& args, Io& io, ProjectPaths& p
 
 } // namespace
 
-OpenedTable OpenTableForVerb(const QStringList& args, qsizetype argCount, const char* synopsis, Io& io)
+QString TablesLine()
+{
+    return QStringLiteral("TABLE: ") + CliTableNames();
+}
+
+OpenedTable OpenTableForVerb(const VerbArgs& args, Io& io)
 {
     OpenedTable opened;
-    if (args.size() != argCount) {
-        io.err << "Usage: velmaro-cli " << synopsis << " (TABLE: " << CliTableNames() << ")\n";
-        opened.exitCode = UsageError;
-        return opened;
-    }
-    opened.table = TableAndProject(args, io, opened.paths, opened.exitCode);
+    opened.table = TableAndProject(args.positional, io, opened.paths, opened.exitCode);
     if (!opened.table)
         return opened;
     opened.session = opened.table->create();

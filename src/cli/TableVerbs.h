@@ -18,9 +18,11 @@ struct OpenedTable
     int exitCode = Success;
 };
 
-// Shared by "export" and "import": checks that there are `argCount` arguments (the usage line names
-// `synopsis`), finds the table kind and the project folder named by the first two, or explains why
-// not, then loads the table as its editor's showing does, the messages on stderr.
-OpenedTable OpenTableForVerb(const QStringList& args, qsizetype argCount, const char* synopsis, Io& io);
+// Shared by "export" and "import": finds the table kind and the project folder named by the first two
+// arguments, or explains why not, then loads the table as its editor's showing does, the messages on stderr.
+OpenedTable OpenTableForVerb(const VerbArgs& args, Io& io);
+
+// "TABLE: rpdodef, sdopdo, ..." for the verbs' --help.
+QString TablesLine();
 
 } // namespace velmaro::cli

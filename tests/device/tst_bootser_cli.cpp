@@ -62,7 +62,9 @@ Run update(const QStringList& args, Runner& runner)
     QString out, err;
     QTextStream o(&out), e(&err);
     cli::Io io{o, e};
-    const int code = cli::RunUpdate(args, io, ports(), runner, QStringLiteral("/opt/velmaro"));
+    int code = cli::UsageError;
+    if (const std::optional<cli::VerbArgs> parsed = cli::ParseVerbArgs(cli::UpdateVerb(), args, io, code))
+        code = cli::RunUpdate(*parsed, io, ports(), runner, QStringLiteral("/opt/velmaro"));
     o.flush();
     e.flush();
     return {code, out, err};

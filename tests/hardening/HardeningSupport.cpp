@@ -90,7 +90,7 @@ VerbRun RunVerb(const QString& name, const QStringList& args)
     cli::Io io{out, err};
     for (const cli::Verb& verb : cli::Verbs()) {
         if (name == QLatin1String(verb.name)) {
-            run.code = verb.run(args, io);
+            run.code = cli::RunVerb(verb, args, io);
             out.flush();
             err.flush();
             return run;

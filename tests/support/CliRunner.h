@@ -16,11 +16,8 @@ inline int runVerb(const QString& name, const QStringList& args, QString& out, Q
     QTextStream o(&out);
     QTextStream e(&err);
     cli::Io io{o, e};
-    for (const cli::Verb& v : cli::Verbs()) {
-        if (name == QLatin1String(v.name))
-            return v.run(args, io);
-    }
-    return -1;
+    const cli::Verb* verb = cli::FindVerb(name);
+    return verb ? cli::RunVerb(*verb, args, io) : -1;
 }
 
 struct VerbRun
