@@ -328,15 +328,12 @@ private Q_SLOTS:
         w.E_Pro_ID->setText(QStringLiteral("12"));
         f.r.messages.answers = {yes};
         w.bitbtn1->click();
-        const QStringList asked = {
-            QStringLiteral("\"%1\" could not be read completely when this window opened. "
-                           "Replace it with what this window shows?")
-                .arg(NativePath(f.path()))};
-        QCOMPARE(f.r.messages.questions, asks ? asked : QStringList());
+        QCOMPARE(f.r.messages.questions.size(), int(asks));
+        QVERIFY(!asks || f.r.messages.questions.first().contains(NativePath(f.path())));
         const bool saves = !asks || yes;
         QCOMPARE(w.isVisible(), !saves);
         if (saves)
-            QCOMPARE(*LoadCommSettings(f.path()).value()->Profi_ID, QStringLiteral("12"));
+            QVERIFY(readAll(f.path()).contains("<Profi_ID>12</Profi_ID>"));
         else
             QCOMPARE(readAll(f.path()), bytes);
     }
