@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -172,6 +173,9 @@ void TFWemcy::FormCreate()
 void TFWemcy::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // A restore after minimising is no new showing: it keeps the unsaved edits and the position.
+    if (event->spontaneous())
+        return;
     CentreOnScreen(this);
     FormShow();
 }

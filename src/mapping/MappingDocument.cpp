@@ -59,6 +59,7 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
         rows << row;
     }
     if (count > MappingRowCount) {
+        load.beyondGrid = true;
         load.notices << QStringLiteral("\"%1\" in %2 holds %3 rows, the table only %4: rows %5 to %3 "
                                        "were not loaded, and OK would drop them.")
                             .arg(element, path, QString::number(count), QString::number(MappingRowCount),

@@ -46,7 +46,11 @@ struct MappingLoad
     MappingTables tables;
     QString error; // empty when the load succeeded
     QStringList notices;
+    bool beyondGrid = false; // a table holds more rows than the grid; those were not kept
     bool ok() const { return error.isEmpty(); }
+    // Whether `tables` is the whole document, or there was no document: OK may replace it without
+    // asking.
+    bool readWhole() const { return ok() && !beyondGrid; }
 };
 
 // Reads sdo.xml at `path` (built with "\"). No file: found is false and both tables are empty.

@@ -2,6 +2,7 @@
 
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
@@ -94,6 +95,7 @@ void TFSetVar::FormShow()
     const MappingLoad load = LoadMappingDocument(m_context.paths.SdoXmlPath);
     m_modelA->setRows(load.tables.in);
     m_modelB->setRows(load.tables.out);
+    m_readWhole = load.readWhole();
     for (const QString& notice : load.notices)
         m_context.messages.showMessage(notice);
     if (!load.ok())
@@ -113,6 +115,8 @@ void TFSetVar::bitbtn1Click()
         m_context.messages.showError(valid.error());
         return;
     }
+    if (!MayReplaceDocument(m_context.messages, m_context.paths.SdoXmlPath, m_readWhole))
+        return;
     const Status saved = SaveMappingDocument(m_context.paths.SdoXmlPath, used);
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

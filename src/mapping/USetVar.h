@@ -39,6 +39,7 @@ private:
     AppContext& m_context;
     MappingGridModel* m_modelA = nullptr;
     MappingGridModel* m_modelB = nullptr;
+    bool m_readWhole = true; // this showing read the whole document, or there was none
 };
 
 } // namespace velmaro

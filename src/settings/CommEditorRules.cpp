@@ -8,7 +8,8 @@ namespace {
 
 const CommEditorValues kDefaults;
 
-// Reads the fields in the editor's order and stops at the first one that makes loading fail.
+// Reads each field by its own rule. A field that fails keeps the editor's default and adds one line
+// to the failures; the fields after it are read all the same.
 class Reader
 {
 public:
@@ -17,19 +18,19 @@ public:
     {
     }
 
-    const std::optional<QString>& error() const { return m_error; }
+    const QStringList& failures() const { return m_failures; }
 
-    // A text shown as stored; absent fails loading.
-    bool requiredText(std::optional<QString> CommSettings::*member, const char* element, QString& out)
+    // A text shown as stored; absent fails.
+    void requiredText(std::optional<QString> CommSettings::*member, const char* element, QString& out)
     {
         const std::optional<QString>& field = m_settings.*member;
         if (!field)
-            return missing(element);
-        out = *field;
-        return true;
+            missing(element);
+        else
+            out = *field;
     }
 
-    // An integer; absent or not an integer fails loading.
+    // An integer; absent or not an integer fails.
     bool requiredInteger(std::optional<QString> CommSettings::*member, const char* element, qint32& out)
     {
         const std::optional<QString>& field = m_settings.*member;
@@ -37,8 +38,8 @@ public:
             return missing(element);
         const Result<qint32> value = ParseIntegerText(*field);
         if (!value.ok()) {
-            m_error = QStringLiteral("%1: element \"%2\": %3")
-                          .arg(m_documentName, QLatin1String(element), value.error());
+            m_failures << QStringLiteral("%1: element \"%2\": %3")
+                              .arg(m_documentName, QLatin1String(element), value.error());
             return false;
         }
         out = *value;
@@ -46,37 +47,33 @@ public:
     }
 
     // A choice: the value 1 selects the "1" meaning, every other integer the "0" meaning.
-    bool choice(std::optional<QString> CommSettings::*member, const char* element, bool& out)
+    void choice(std::optional<QString> CommSettings::*member, const char* element, bool& out)
     {
         qint32 value = 0;
-        if (!requiredInteger(member, element, value))
-            return false;
-        out = value == 1;
-        return true;
+        if (requiredInteger(member, element, value))
+            out = value == 1;
     }
 
     // A list position; a position outside the list selects `fallback`.
-    bool position(std::optional<QString> CommSettings::*member, const char* element, int count, int fallback,
+    void position(std::optional<QString> CommSettings::*member, const char* element, int count, int fallback,
                   int& out)
     {
         qint32 value = 0;
-        if (!requiredInteger(member, element, value))
-            return false;
-        out = (value >= 0 && value < count) ? value : fallback;
-        return true;
+        if (requiredInteger(member, element, value))
+            out = (value >= 0 && value < count) ? value : fallback;
     }
 
 private:
     bool missing(const char* element)
     {
-        m_error =
-            QStringLiteral("%1: the element \"%2\" is missing").arg(m_documentName, QLatin1String(element));
+        m_failures << QStringLiteral("%1: the element \"%2\" is missing")
+                          .arg(m_documentName, QLatin1String(element));
         return false;
     }
 
     const CommSettings& m_settings;
     QString m_documentName;
-    std::optional<QString> m_error;
+    QStringList m_failures;
 };
 
 QString textOr(const std::optional<QString>& field, const QString& fallback)
@@ -84,19 +81,19 @@ QString textOr(const std::optional<QString>& field, const QString& fallback)
     return field ? *field : fallback;
 }
 
-bool readRequired(Reader& r, CommEditorValues& v)
+// The fields whose absence or unparsable text fails loading.
+void readRequired(Reader& r, CommEditorValues& v)
 {
     using S = CommSettings;
-    return r.choice(&S::Ser_Type, "Ser_Type", v.rs485)
-           && r.choice(&S::Ser_RecTra, "Ser_RecTra", v.receiveAndTransmit)
-           && r.choice(&S::Ser_Transmit, "Ser_Transmit", v.transmitOnChange)
-           && r.choice(&S::Ser_Receive, "Ser_Receive", v.endByTimeout)
-           && r.requiredText(&S::Ser_Trans_Every, "Ser_Trans_Every", v.transmitEvery)
-           && r.requiredText(&S::Ser_Receive_End_C, "Ser_Receive_End_C", v.receiveEndChar)
-           && r.requiredText(&S::Ser_Receive_End_T, "Ser_Receive_End_T", v.receiveEndTime)
-           && r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), kDefaults.serialBaud,
-                         v.serialBaud)
-           && r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), kDefaults.parity, v.parity);
+    r.choice(&S::Ser_Type, "Ser_Type", v.rs485);
+    r.choice(&S::Ser_RecTra, "Ser_RecTra", v.receiveAndTransmit);
+    r.choice(&S::Ser_Transmit, "Ser_Transmit", v.transmitOnChange);
+    r.choice(&S::Ser_Receive, "Ser_Receive", v.endByTimeout);
+    r.requiredText(&S::Ser_Trans_Every, "Ser_Trans_Every", v.transmitEvery);
+    r.requiredText(&S::Ser_Receive_End_C, "Ser_Receive_End_C", v.receiveEndChar);
+    r.requiredText(&S::Ser_Receive_End_T, "Ser_Receive_End_T", v.receiveEndTime);
+    r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), kDefaults.serialBaud, v.serialBaud);
+    r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), kDefaults.parity, v.parity);
 }
 
 struct Check
@@ -180,11 +177,10 @@ CommEditorLoad CommEditorValuesFrom(const CommSettings& settings, const QString&
     CommEditorLoad load;
     CommEditorValues& v = load.values;
     Reader reader(settings, documentName);
-    if (!readRequired(reader, v)) {
-        load.error = reader.error();
-        return load;
-    }
-    // From here on nothing fails: absent or unusable fields take the editor's values.
+    readRequired(reader, v);
+    if (!reader.failures().isEmpty())
+        load.error = reader.failures().join(QLatin1Char('\n'));
+    // These never fail: absent or unusable fields take the editor's values.
     const int dataBits = settings.Ser_DataBits ? ParseIntegerTextOr(*settings.Ser_DataBits, -1) : -1;
     v.dataBits = dataBits >= 0 && dataBits < DataBitsItems().size() ? dataBits : kDefaults.dataBits;
     v.timeOut = textOr(settings.Ser_TimeOut, kDefaults.timeOut);

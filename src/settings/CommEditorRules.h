@@ -43,16 +43,21 @@ struct CommEditorValues
     bool operator!=(const CommEditorValues& o) const { return !(*this == o); }
 };
 
-// The editor's view of a document. When loading fails, `values` holds the defaults overlaid by the
-// fields read before the failure, and `error` says why.
+// The editor's view of a document. Each field is read by its own rule: a field that fails shows the
+// editor's default, every other field its stored value. `error` then lists every failed field, one
+// line each; a document that is not well-formed gives the parser's text and the defaults.
 struct CommEditorLoad
 {
     CommEditorValues values;
     std::optional<QString> error;
+
+    // Whether the values are the whole document, or there was no document: OK may replace it
+    // without asking.
+    bool readWhole() const { return !error; }
 };
 
-// Applies the editor's reading rules to a loaded record, field by field in the editor's order.
-// `documentName` names the document in failure texts.
+// Applies the editor's reading rules to a loaded record. `documentName` names the document in
+// failure texts.
 CommEditorLoad CommEditorValuesFrom(const CommSettings& settings, const QString& documentName);
 
 // Loads the document at `path` as the editor does: no document gives the defaults.

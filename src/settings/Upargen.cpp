@@ -1,5 +1,6 @@
 #include "settings/Upargen.h"
 
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -161,6 +162,7 @@ void TFpargen::FormShow()
     // Every showing overwrites every control, from the document or from the editor's own values.
     const CommEditorLoad load = LoadCommEditorValues(m_context.paths.PargenXmlPath);
     setControlValues(load.values);
+    m_readWhole = load.readWhole();
     if (load.error)
         m_context.messages.showError(*load.error);
 }
@@ -178,6 +180,8 @@ void TFpargen::BitBtn1Click()
         m_context.messages.showError(*failure);
         return;
     }
+    if (!MayReplaceDocument(m_context.messages, m_context.paths.PargenXmlPath, m_readWhole))
+        return;
     const Status saved = SaveCommSettings(m_context.paths.PargenXmlPath, CommSettingsFromEditor(values));
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

@@ -54,6 +54,7 @@ private:
     CommEditorValues controlValues() const;
 
     AppContext& m_context;
+    bool m_readWhole = true; // this showing read the whole document, or there was none
 };
 
 } // namespace velmaro

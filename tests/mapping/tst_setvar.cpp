@@ -250,6 +250,45 @@ private Q_SLOTS:
             delete editor;
         });
     }
+
+    // OK asks before it replaces a document this showing could not read whole; No writes nothing.
+    void okAfterPartialLoadAsksFirst_data()
+    {
+        QTest::addColumn<QByteArray>("xml"); // empty: no document
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<bool>("yes");
+        const QByteArray noAttribute = QByteArray(twoRows).replace(" Mnemonic=\"\"", "");
+        QByteArray rows;
+        for (int i = 1; i <= MappingRowCount + 1; ++i)
+            rows += "<r Slave_ID=\"1\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" "
+                    "Address_Profi=\"0\" Mnemonic=\"\"/>";
+        QTest::newRow("row without an attribute, No") << noAttribute << true << false;
+        QTest::newRow("row without an attribute, Yes") << noAttribute << true << true;
+        QTest::newRow("more rows than the grid, No")
+            << "<S><ProfiBUS_IN>" + rows + "</ProfiBUS_IN><ProfiBUS_OUT/></S>" << true << false;
+        QTest::newRow("not well-formed, No") << QByteArray("<Serial_to_ProfiBus>") << true << false;
+        QTest::newRow("read whole") << twoRows << false << false;
+        QTest::newRow("no document") << QByteArray() << false << false;
+    }
+    void okAfterPartialLoadAsksFirst()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, asks);
+        QFETCH(bool, yes);
+        if (!xml.isEmpty())
+            writeFile(sdoFile(), xml);
+        m_r.messages.answers = {yes};
+        const int result = open([&] {
+            type(m_w->sgb, 0, {"9", "1", "1", "1", "typed"});
+            m_w->bitbtn1->click();
+        });
+        QCOMPARE(m_r.messages.questions.size(), int(asks));
+        const bool saves = !asks || yes;
+        QCOMPARE(result, int(saves ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(readFile(sdoFile()).contains("Mnemonic=\"typed\""), saves);
+        if (!saves)
+            QCOMPARE(readFile(sdoFile()), xml);
+    }
 };
 
 QTEST_MAIN(TestSetVar)

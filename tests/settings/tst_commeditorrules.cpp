@@ -53,23 +53,23 @@ CommEditorValues storedValues()
     return v;
 }
 
-// The stored values of the fields before `count` in the editor's reading order, defaults after.
-CommEditorValues storedUpTo(int count)
+// The stored values, but the field at `position` in the editor's reading order at its default.
+CommEditorValues storedButDefaultAt(int position)
 {
-    const CommEditorValues s = storedValues();
-    CommEditorValues v;
+    CommEditorValues v = storedValues();
+    const CommEditorValues d;
     const std::function<void()> steps[] = {
-        [&] { v.rs485 = s.rs485; },
-        [&] { v.receiveAndTransmit = s.receiveAndTransmit; },
-        [&] { v.transmitOnChange = s.transmitOnChange; },
-        [&] { v.endByTimeout = s.endByTimeout; },
-        [&] { v.transmitEvery = s.transmitEvery; },
-        [&] { v.receiveEndChar = s.receiveEndChar; },
-        [&] { v.receiveEndTime = s.receiveEndTime; },
-        [&] { v.serialBaud = s.serialBaud; },
+        [&] { v.rs485 = d.rs485; },
+        [&] { v.receiveAndTransmit = d.receiveAndTransmit; },
+        [&] { v.transmitOnChange = d.transmitOnChange; },
+        [&] { v.endByTimeout = d.endByTimeout; },
+        [&] { v.transmitEvery = d.transmitEvery; },
+        [&] { v.receiveEndChar = d.receiveEndChar; },
+        [&] { v.receiveEndTime = d.receiveEndTime; },
+        [&] { v.serialBaud = d.serialBaud; },
+        [&] { v.parity = d.parity; },
     };
-    for (int i = 0; i < count; ++i)
-        steps[i]();
+    steps[position]();
     return v;
 }
 
@@ -110,9 +110,9 @@ private Q_SLOTS:
             QTest::newRow(name) << QString::fromLatin1(element) << text << QString() << v;
         };
         const auto fails = [](const char* name, const char* element, std::optional<QString> text,
-                              const char* error, int readBefore) {
+                              const char* error, int position) {
             QTest::newRow(name) << QString::fromLatin1(element) << text << QString::fromLatin1(error)
-                                << storedUpTo(readBefore);
+                                << storedButDefaultAt(position);
         };
         const char* missing = "is missing";
         const char* notInt = "'abc' is not a valid integer value";

@@ -237,15 +237,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("rs485");
         QTest::addColumn<QString>("transmitEvery");
+        QTest::addColumn<QString>("profibusId");
         QByteArray noReceive = kStored;
         noReceive.replace("<Ser_Receive>0</Ser_Receive>", "");
-        QTest::newRow("absent Ser_Receive") << noReceive << "\"Ser_Receive\" is missing" << true << "1000";
+        QTest::newRow("absent Ser_Receive") << noReceive << "\"Ser_Receive\" is missing" << true << "250"
+                                            << "9";
         QByteArray badBaud = kStored;
         badBaud.replace("<Ser_Baud>4</Ser_Baud>", "<Ser_Baud>fast</Ser_Baud>");
         QTest::newRow("Ser_Baud not an integer")
-            << badBaud << "'fast' is not a valid integer value" << true << "250";
+            << badBaud << "'fast' is not a valid integer value" << true << "250"
+            << "9";
         QTest::newRow("not well-formed")
-            << QByteArray("<Par_Gen><Ser_Type>1</Par_Gen>") << "(line 1" << false << "1000";
+            << QByteArray("<Par_Gen><Ser_Type>1</Par_Gen>") << "(line 1" << false << "1000"
+            << "1";
     }
     void loadFailureShowsTheTextAndOpensWithWhatWasRead()
     {
@@ -253,6 +257,7 @@ private Q_SLOTS:
         QFETCH(QString, error);
         QFETCH(bool, rs485);
         QFETCH(QString, transmitEvery);
+        QFETCH(QString, profibusId);
         Fixture f;
         writeAll(f.path(), bytes);
         TFpargen& w = f.window;
@@ -263,8 +268,74 @@ private Q_SLOTS:
         QCOMPARE(w.RB_Ser_485->isChecked(), rs485);
         QCOMPARE(w.CB_DataBits->isEnabled(), rs485);
         QCOMPARE(w.E_Ser_TEvery->text(), transmitEvery);
-        QCOMPARE(w.E_Pro_ID->text(), QStringLiteral("1")); // read after the failure: the default
+        QCOMPARE(w.E_Pro_ID->text(), profibusId);
         QCOMPARE(readAll(f.path()), bytes);
+    }
+
+    // Each field is read on its own: the good ones survive the two that fail, and one box lists both.
+    void twoBadFieldsAmongGoodOnes()
+    {
+        Fixture f;
+        QByteArray bytes = kStored;
+        bytes.replace("<Ser_Type>1</Ser_Type>", "")
+            .replace("<Ser_Baud>4</Ser_Baud>", "<Ser_Baud>x</Ser_Baud>");
+        bytes.replace("</Par_Gen>", "<Profi_NB_IN>32</Profi_NB_IN></Par_Gen>");
+        writeAll(f.path(), bytes);
+        TFpargen& w = f.window;
+        w.show();
+        QCOMPARE(f.r.messages.errors.size(), 1);
+        const QStringList lines = f.r.messages.errors.first().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].endsWith(QStringLiteral("the element \"Ser_Type\" is missing")),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[1].endsWith(QStringLiteral("\"Ser_Baud\": 'x' is not a valid integer value")),
+                 qPrintable(lines[1]));
+        f.r.messages.answers = {true};
+        w.bitbtn1->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        const auto saved = LoadCommSettings(f.path());
+        QVERIFY(saved.ok() && saved.value());
+        const CommSettings& s = *saved.value();
+        const QStringList texts = {*s.Ser_Type, *s.Ser_RecTra, *s.Ser_Trans_Every, *s.Ser_Baud,
+                                   *s.Ser_Par,  *s.Profi_ID,   *s.Profi_NB_IN,     *s.Profi_NB_OUT};
+        QCOMPARE(texts, (QStringList{"0", "0", "250", "7", "1", "9", "32", "8"}));
+    }
+
+    // OK asks before it replaces a document this showing could not read whole; No writes nothing.
+    void okAfterPartialLoadAsksFirst_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: no document
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<bool>("yes");
+        QByteArray noReceive = kStored;
+        noReceive.replace("<Ser_Receive>0</Ser_Receive>", "");
+        QTest::newRow("field failed, No") << noReceive << true << false;
+        QTest::newRow("field failed, Yes") << noReceive << true << true;
+        QTest::newRow("not well-formed, No") << QByteArray("<Par_Gen><Profi_ID>") << true << false;
+        QTest::newRow("read whole") << kStored << false << false;
+        QTest::newRow("no document") << QByteArray() << false << false;
+    }
+    void okAfterPartialLoadAsksFirst()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, asks);
+        QFETCH(bool, yes);
+        Fixture f;
+        if (!bytes.isEmpty())
+            writeAll(f.path(), bytes);
+        TFpargen& w = f.window;
+        w.show();
+        w.E_Pro_ID->setText(QStringLiteral("12"));
+        f.r.messages.answers = {yes};
+        w.bitbtn1->click();
+        QCOMPARE(f.r.messages.questions.size(), int(asks));
+        QVERIFY(!asks || f.r.messages.questions.first().contains(NativePath(f.path())));
+        const bool saves = !asks || yes;
+        QCOMPARE(w.isVisible(), !saves);
+        if (saves)
+            QVERIFY(readAll(f.path()).contains("<Profi_ID>12</Profi_ID>"));
+        else
+            QCOMPARE(readAll(f.path()), bytes);
     }
 
     void failedSaveKeepsTheWindowAndEntries()
