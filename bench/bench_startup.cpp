@@ -1,8 +1,11 @@
-// Start-up time and peak memory of velmaro against a bare Qt window, measured the same way in one run:
-// each program is started (offscreen platform, from a scratch copy so its application folder is
-// empty) with the start-up hook preloaded; the time runs from just before the start to the first
-// expose of a window, the peak memory is the child's ru_maxrss. Runs alternate between the two
-// programs; the medians are reported. Reports only: it never fails because a machine is slow.
+// Start-up time and peak memory of velmaro against two references, measured the same way in one run: a
+// bare Qt window (also with one line of text, which loads the fonts) and a window holding the same
+// controls as velmaro's main window. Each program is started from a scratch copy (so its application
+// folder is empty) with the start-up hook preloaded; the time runs from just before the start until
+// the first window has been exposed and painted, the peak memory is the child's ru_maxrss. Runs
+// alternate between the programs, on each platform in turn: offscreen, and the X server named by
+// DISPLAY when there is one (xcb). The medians are reported. Reports only: it never fails because a
+// machine is slow.
 // Usage: bench_startup [RUNS]   (default 15)
 
 #include <QByteArray>
@@ -39,8 +42,8 @@ qint64 nowNs()
 }
 
 // One start of `program` in `workDir`; false when it did not show a window.
-bool measure(const QString& program, const QByteArray& argument, const QString& workDir, const QString& hook,
-             Sample& sample)
+bool measure(const QString& program, const QByteArray& argument, const QByteArray& platform,
+             const QString& workDir, const QString& hook, Sample& sample)
 {
     const QString report = workDir + QStringLiteral("/report.txt");
     QFile::remove(report);
@@ -50,9 +53,8 @@ bool measure(const QString& program, const QByteArray& argument, const QString& 
         if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("LD_PRELOAD="))
             env << entry;
     }
-    env << "QT_QPA_PLATFORM=offscreen"
-        << "XDG_RUNTIME_DIR=" + QFile::encodeName(workDir) << "LD_PRELOAD=" + QFile::encodeName(hook)
-        << "VELMARO_BENCH_REPORT=" + QFile::encodeName(report);
+    env << "QT_QPA_PLATFORM=" + platform << "XDG_RUNTIME_DIR=" + QFile::encodeName(workDir)
+        << "LD_PRELOAD=" + QFile::encodeName(hook) << "VELMARO_BENCH_REPORT=" + QFile::encodeName(report);
     QList<char*> envp;
     for (QByteArray& entry : env)
         envp << entry.data();
@@ -96,6 +98,18 @@ double median(QList<double> values)
     return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
+struct Program
+{
+    const char* label;
+    QString path;
+    QByteArray argument;
+};
+
+QString figure(double value)
+{
+    return QString::number(value, 'f', 1);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -108,45 +122,54 @@ int main(int argc, char* argv[])
 
     // Scratch copies: velmaro makes its application folder (MASTER, PROJECTS, the INI) beside itself.
     QTemporaryDir scratch;
-    const QString programs[2] = {scratch.path() + QStringLiteral("/velmaro"),
-                                 scratch.path() + QStringLiteral("/bare_window")};
-    if (!QFile::copy(QStringLiteral(VELMARO_PROGRAM), programs[0])
-        || !QFile::copy(dir + QStringLiteral("/bare_window"), programs[1])) {
+    const QString velmaro = scratch.path() + QStringLiteral("/velmaro");
+    const QString bare = scratch.path() + QStringLiteral("/bare_window");
+    const QString same = scratch.path() + QStringLiteral("/same_controls_window");
+    if (!QFile::copy(QStringLiteral(VELMARO_PROGRAM), velmaro)
+        || !QFile::copy(dir + QStringLiteral("/bare_window"), bare)
+        || !QFile::copy(dir + QStringLiteral("/same_controls_window"), same)) {
         out << "cannot copy the programs into " << scratch.path() << "\n";
         return 0;
     }
-    // velmaro, the bare window, the bare window with one line of text (fonts loaded).
-    const QByteArray arguments[3] = {QByteArray(), QByteArray(), QByteArray("--text")};
-    QList<double> ms[3], mb[3], built[3];
-    for (int run = 0; run < runs + 1; ++run) {
-        for (int which = 0; which < 3; ++which) {
-            Sample sample;
-            if (!measure(programs[std::min(which, 1)], arguments[which], scratch.path(), hook, sample)) {
-                out << "no window shown by " << programs[which] << "\n";
-                return 0;
-            }
-            if (run > 0) // the first round only warms the file cache
-            {
-                ms[which] << sample.ms;
-                mb[which] << sample.peakMb;
-                built[which] << sample.toApplicationMs;
+    const Program programs[] = {{"velmaro", velmaro, QByteArray()},
+                                {"bare window", bare, QByteArray()},
+                                {"bare + text", bare, QByteArray("--text")},
+                                {"same controls", same, QByteArray()}};
+    constexpr int count = int(std::size(programs));
+
+    QList<QByteArray> platforms{"offscreen"};
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        platforms << "xcb";
+    out << "start-up to the first window exposed and painted, median of " << runs << " alternating runs\n";
+    for (const QByteArray& platform : platforms) {
+        QList<double> ms[count], mb[count], built[count];
+        for (int run = 0; run < runs + 1; ++run) {
+            for (int which = 0; which < count; ++which) {
+                Sample sample;
+                if (!measure(programs[which].path, programs[which].argument, platform, scratch.path(), hook,
+                             sample)) {
+                    out << "no window shown by " << programs[which].label << " on " << platform << "\n";
+                    return 0;
+                }
+                if (run > 0) { // the first round only warms the file cache
+                    ms[which] << sample.ms;
+                    mb[which] << sample.peakMb;
+                    built[which] << sample.toApplicationMs;
+                }
             }
         }
+        out << platform << (platform == "xcb" ? " (DISPLAY " + qgetenv("DISPLAY") + ")" : QByteArray())
+            << ":\n";
+        for (int which = 0; which < count; ++which)
+            out << "  " << QString::fromLatin1(programs[which].label).leftJustified(14)
+                << figure(median(ms[which])) << " ms (QApplication built after "
+                << figure(median(built[which])) << " ms), peak " << figure(median(mb[which])) << " MB\n";
+        const double t = median(ms[0]);
+        out << "  ratio to the bare window " << QString::number(t / median(ms[1]), 'f', 2)
+            << " (target at most 1.3), to the same controls " << QString::number(t / median(ms[3]), 'f', 2)
+            << " (target at most 1.1), to the bare window with text "
+            << QString::number(t / median(ms[2]), 'f', 2) << "; memory "
+            << figure(median(mb[0]) - median(mb[1])) << " MB more than the bare window (target at most 25)\n";
     }
-    const double t0 = median(ms[0]), t1 = median(ms[1]), m0 = median(mb[0]), m1 = median(mb[1]);
-    const double t2 = median(ms[2]), m2 = median(mb[2]);
-    out << "start-up to first window shown, median of " << runs << " runs (offscreen):\n"
-        << "  velmaro      " << QString::number(t0, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[0]), 'f', 1) << " ms), peak " << QString::number(m0, 'f', 1)
-        << " MB\n"
-        << "  bare window  " << QString::number(t1, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[1]), 'f', 1) << " ms), peak " << QString::number(m1, 'f', 1)
-        << " MB\n"
-        << "  bare + text  " << QString::number(t2, 'f', 1) << " ms (QApplication built after "
-        << QString::number(median(built[2]), 'f', 1) << " ms), peak " << QString::number(m2, 'f', 1)
-        << " MB\n"
-        << "  ratio to the bare window with text " << QString::number(t0 / t2, 'f', 2) << "\n"
-        << "  ratio " << QString::number(t0 / t1, 'f', 2) << " (target at most 1.3), memory "
-        << QString::number(m0 - m1, 'f', 1) << " MB more (target at most 25)\n";
     return 0;
 }

@@ -26,7 +26,16 @@ class TFBootSer;
 class AppWindows
 {
 public:
-    AppWindows(AppContext& context, const QString& appDir);
+    enum class Start
+    {
+        // All sixteen built and none shown (tests drive the windows so).
+        Hidden,
+        // The program's start-up: the main window is built and shown, and as soon as it is on screen
+        // the other fifteen are built. Input that arrives meanwhile waits until all sixteen exist.
+        ShowMainWindowFirst,
+    };
+
+    AppWindows(AppContext& context, const QString& appDir, Start start = Start::Hidden);
     ~AppWindows();
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;

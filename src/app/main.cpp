@@ -21,7 +21,9 @@ int main(int argc, char* argv[])
 
     // The directory of the executable is the application directory: MASTER, PROJECTS and the INI file.
     const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
-    velmaro::AppWindows windows(context, appDir);
-    windows.FVelmaroFirmWare->show();
+    velmaro::AppWindows windows(context, appDir, velmaro::AppWindows::Start::ShowMainWindowFirst);
+    // Closed by the window system before start-up ended: the event loop would wait for a window that is gone.
+    if (!windows.FVelmaroFirmWare->isVisible())
+        return 0;
     return app.exec();
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 
 #include <cstring>
 #include <zip.h>
@@ -17,6 +18,62 @@ namespace {
 // No part of a table workbook comes near this; larger entries are refused rather than inflated. The
 // same bound as for XML documents: a part is parsed whole, at several times its size in memory.
 constexpr zip_uint64_t kMaxEntryBytes = zip_uint64_t(kMaxXmlDocumentBytes);
+
+// libzip is loaded when the first zip workbook is opened rather than when the program starts: with the
+// crypto library it depends on, loading it took about a tenth of the time to the main window.
+struct ZipLibrary
+{
+    decltype(&zip_open) open = nullptr;
+    decltype(&zip_discard) discard = nullptr;
+    decltype(&zip_error_init_with_code) errorInitWithCode = nullptr;
+    decltype(&zip_error_strerror) errorText = nullptr;
+    decltype(&zip_error_fini) errorFini = nullptr;
+    decltype(&zip_name_locate) nameLocate = nullptr;
+    decltype(&zip_stat_init) statInit = nullptr;
+    decltype(&zip_stat_index) statIndex = nullptr;
+    decltype(&zip_fopen_index) fopenIndex = nullptr;
+    decltype(&zip_fread) fread = nullptr;
+    decltype(&zip_fclose) fclose = nullptr;
+    decltype(&zip_strerror) archiveErrorText = nullptr;
+    decltype(&zip_file_strerror) fileErrorText = nullptr;
+    QString failure; // why the library cannot be used; empty when every function was found
+
+    template <typename Function>
+    void resolve(QLibrary& library, Function& function, const char* name)
+    {
+        function = reinterpret_cast<Function>(library.resolve(name));
+        if (!function && failure.isEmpty())
+            failure = QStringLiteral("the zip library %1 has no function %2")
+                          .arg(library.fileName(), QString::fromLatin1(name));
+    }
+};
+
+const ZipLibrary& zipLibrary()
+{
+    static const ZipLibrary loaded = [] {
+        ZipLibrary z;
+        QLibrary library(QStringLiteral(VELMARO_LIBZIP));
+        if (!library.load()) {
+            z.failure = QStringLiteral("cannot load the zip library: %1").arg(library.errorString());
+            return z;
+        }
+        z.resolve(library, z.open, "zip_open");
+        z.resolve(library, z.discard, "zip_discard");
+        z.resolve(library, z.errorInitWithCode, "zip_error_init_with_code");
+        z.resolve(library, z.errorText, "zip_error_strerror");
+        z.resolve(library, z.errorFini, "zip_error_fini");
+        z.resolve(library, z.nameLocate, "zip_name_locate");
+        z.resolve(library, z.statInit, "zip_stat_init");
+        z.resolve(library, z.statIndex, "zip_stat_index");
+        z.resolve(library, z.fopenIndex, "zip_fopen_index");
+        z.resolve(library, z.fread, "zip_fread");
+        z.resolve(library, z.fclose, "zip_fclose");
+        z.resolve(library, z.archiveErrorText, "zip_strerror");
+        z.resolve(library, z.fileErrorText, "zip_file_strerror");
+        return z; // the library stays loaded until the process ends
+    }();
+    return loaded;
+}
 
 } // namespace
 
@@ -65,18 +122,21 @@ WorksheetRows SparseSheet::usedRange() const
 ZipPackage::~ZipPackage()
 {
     if (m_zip)
-        zip_discard(static_cast<zip_t*>(m_zip));
+        zipLibrary().discard(static_cast<zip_t*>(m_zip));
 }
 
 Result<std::shared_ptr<ZipPackage>> ZipPackage::open(const QString& nativePath)
 {
+    const ZipLibrary& z = zipLibrary();
+    if (!z.failure.isEmpty())
+        return Result<std::shared_ptr<ZipPackage>>::failure(z.failure);
     int error = 0;
-    zip_t* zip = zip_open(QFile::encodeName(nativePath).constData(), ZIP_RDONLY, &error);
+    zip_t* zip = z.open(QFile::encodeName(nativePath).constData(), ZIP_RDONLY, &error);
     if (!zip) {
         zip_error_t e;
-        zip_error_init_with_code(&e, error);
-        const QString reason = QString::fromUtf8(zip_error_strerror(&e));
-        zip_error_fini(&e);
+        z.errorInitWithCode(&e, error);
+        const QString reason = QString::fromUtf8(z.errorText(&e));
+        z.errorFini(&e);
         return Result<std::shared_ptr<ZipPackage>>::failure(reason);
     }
     auto package = std::make_shared<ZipPackage>();
@@ -87,34 +147,35 @@ Result<std::shared_ptr<ZipPackage>> ZipPackage::open(const QString& nativePath)
 
 bool ZipPackage::contains(const QString& name) const
 {
-    return zip_name_locate(static_cast<zip_t*>(m_zip), name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+    return zipLibrary().nameLocate(static_cast<zip_t*>(m_zip), name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
 }
 
 Result<QByteArray> ZipPackage::read(const QString& name) const
 {
+    const ZipLibrary& z = zipLibrary();
     zip_t* zip = static_cast<zip_t*>(m_zip);
     const QByteArray key = name.toUtf8();
-    zip_int64_t index = zip_name_locate(zip, key.constData(), 0);
+    zip_int64_t index = z.nameLocate(zip, key.constData(), 0);
     if (index < 0)
-        index = zip_name_locate(zip, key.constData(), ZIP_FL_NOCASE);
+        index = z.nameLocate(zip, key.constData(), ZIP_FL_NOCASE);
     if (index < 0)
         return Result<QByteArray>::failure(QStringLiteral("the package has no part \"%1\"").arg(name));
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    z.statInit(&stat);
+    if (z.statIndex(zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         return Result<QByteArray>::failure(QStringLiteral("cannot read part \"%1\"").arg(name));
     if (stat.size > kMaxEntryBytes)
         return Result<QByteArray>::failure(
             QStringLiteral("part \"%1\" is too large to be read (%2 bytes; at most %3 MB)")
                 .arg(name, QString::number(stat.size), QString::number(kMaxEntryBytes / (1024 * 1024))));
-    zip_file_t* file = zip_fopen_index(zip, zip_uint64_t(index), 0);
+    zip_file_t* file = z.fopenIndex(zip, zip_uint64_t(index), 0);
     if (!file)
-        return Result<QByteArray>::failure(
-            QStringLiteral("cannot open part \"%1\": %2").arg(name, QString::fromUtf8(zip_strerror(zip))));
+        return Result<QByteArray>::failure(QStringLiteral("cannot open part \"%1\": %2")
+                                               .arg(name, QString::fromUtf8(z.archiveErrorText(zip))));
     QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-    const zip_int64_t got = stat.size == 0 ? 0 : zip_fread(file, bytes.data(), stat.size);
-    const QString reason = got < 0 ? QString::fromUtf8(zip_file_strerror(file)) : QString();
-    zip_fclose(file);
+    const zip_int64_t got = stat.size == 0 ? 0 : z.fread(file, bytes.data(), stat.size);
+    const QString reason = got < 0 ? QString::fromUtf8(z.fileErrorText(file)) : QString();
+    z.fclose(file);
     if (got != zip_int64_t(stat.size))
         return Result<QByteArray>::failure(
             QStringLiteral("cannot read part \"%1\": %2")

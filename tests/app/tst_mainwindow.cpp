@@ -7,6 +7,7 @@
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +44,41 @@ std::function<int(QDialog&)> answerNewProject(std::optional<QString> name)
         return dialog.result();
     };
 }
+
+// Watches start-up: counts the other windows when the main window is first exposed and when the first
+// user input reaches a window. At the expose it moves the pointer onto the main window, which queues
+// a mouse move there as a person's hand would.
+class StartWatcher : public QObject
+{
+public:
+    int windowsAtExpose = -1;
+    int windowsAtInput = -1;
+    QString captionAtExpose;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (!window)
+            return false;
+        if (event->type() == QEvent::Expose && window->isExposed() && windowsAtExpose < 0) {
+            windowsAtExpose = dialogCount();
+            captionAtExpose = window->title();
+            QCursor::setPos(window->geometry().center());
+        } else if (event->type() == QEvent::MouseMove && windowsAtInput < 0) {
+            windowsAtInput = dialogCount();
+        }
+        return false;
+    }
+
+private:
+    static int dialogCount()
+    {
+        int count = 0;
+        for (QWidget* w : QApplication::allWidgets())
+            count += qobject_cast<QDialog*>(w) != nullptr;
+        return count;
+    }
+};
 
 } // namespace
 
@@ -98,6 +134,26 @@ private Q_SLOTS:
                                         "Define Traslate PDO", "Set Traslate EMCY", "Define EMCY Word",
                                         "XML Reader & Writer", "Define Store PDO", "Set SDO Access",
                                         "Set PDO Access", "Update Firmware from Serial (RS232)"}));
+    }
+
+    void startShowsMainWindowBeforeBuildingTheOthers()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Plant1")));
+        test::writeFile(iniOf(dir), "[lastproj]\nprojectname=Plant1\n");
+        test::Recorders r;
+        StartWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        AppWindows w(r.context, dir.path(), AppWindows::Start::ShowMainWindowFirst);
+        QVERIFY(w.FVelmaroFirmWare->isVisible());
+        QVERIFY(w.FVelmaroFirmWare->windowHandle()->isExposed());
+        QCOMPARE(watcher.windowsAtExpose, 0);
+        QCOMPARE(watcher.captionAtExpose, MainCaption + QStringLiteral("\\Plant1")); // restored before
+        QCOMPARE(watcher.windowsAtInput, -1); // queued until the event loop runs
+        QTRY_COMPARE(watcher.windowsAtInput, 15);
+        qApp->removeEventFilter(&watcher);
+        QCOMPARE(w.FVelmaroFirmWare->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly).size(),
+                 15);
     }
 
     void showsControlsWithTheirCaptions_data()

@@ -2,6 +2,7 @@
 #include "device/UBootSer.h"
 #include "device/UpdaterCommand.h"
 #include "platform/FileSystem.h"
+#include "support/PseudoTerminal.h"
 #include "support/Recorders.h"
 
 #include <QCheckBox>
@@ -12,9 +13,6 @@
 #include <QtTest>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <pty.h>
-#include <unistd.h>
 
 using namespace velmaro;
 using velmaro::test::Recorders;
@@ -37,16 +35,6 @@ PtyPorts& ports()
 {
     static PtyPorts* p = new PtyPorts;
     return *p;
-}
-
-QString openPty(int& master)
-{
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-        return QString();
-    ::close(slave);
-    return QString::fromLocal8Bit(name);
 }
 
 struct Fixture
@@ -90,13 +78,13 @@ private Q_SLOTS:
     void quoteInFolderRefused();
 
 private:
-    int m_masters[2] = {-1, -1};
+    velmaro::test::PseudoTerminal m_ptys[2];
 };
 
 void TestBootSer::initTestCase()
 {
-    ports().devices[QStringLiteral("COM2")] = openPty(m_masters[0]);
-    ports().devices[QStringLiteral("COM5")] = openPty(m_masters[1]);
+    ports().devices[QStringLiteral("COM2")] = m_ptys[0].slavePath;
+    ports().devices[QStringLiteral("COM5")] = m_ptys[1].slavePath;
     QVERIFY(!ports().devices.value(QStringLiteral("COM2")).isEmpty());
 }
 

@@ -2,14 +2,12 @@
 #include "device/CommInt.h"
 #include "platform/Processes.h"
 #include "platform/SerialPlatform.h"
+#include "support/PseudoTerminal.h"
 #include "tst_image_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <pty.h>
-#include <unistd.h>
 
 using namespace velmaro;
 using namespace velmaro::test;
@@ -87,17 +85,14 @@ private Q_SLOTS:
 private:
     QString project(const QByteArray& pargen = PargenXml());
     QTemporaryDir m_dir;
-    int m_master = -1;
+    PseudoTerminal m_pty;
     int m_projects = 0;
 };
 
 void TestUpdateVerb::initTestCase()
 {
-    int slave = -1;
-    char name[256] = {};
-    QCOMPARE(::openpty(&m_master, &slave, name, nullptr, nullptr), 0);
-    ::close(slave);
-    ports().com4 = QString::fromLocal8Bit(name);
+    QVERIFY(!m_pty.slavePath.isEmpty());
+    ports().com4 = m_pty.slavePath;
 }
 
 // A project folder with blanks in its name, its bin folder and the given pargen.xml.

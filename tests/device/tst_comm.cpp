@@ -1,5 +1,6 @@
 #include "device/CommInt.h"
 #include "platform/posix/SerialTermios.h"
+#include "support/PseudoTerminal.h"
 
 #include <QFile>
 #include <QPointer>
@@ -10,50 +11,17 @@
 
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace velmaro;
+using velmaro::test::PseudoTerminal;
 
 Q_DECLARE_METATYPE(velmaro::SerialLineSettings)
 Q_DECLARE_METATYPE(velmaro::TBaudrate)
 
 namespace {
-
-// A pseudo-terminal whose slave side stands in for a serial device.
-struct Pty
-{
-    int master = -1;
-    QString slavePath;
-    Pty()
-    {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) == 0) {
-            slavePath = QString::fromLocal8Bit(name);
-            ::close(slave);
-            ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        }
-    }
-    ~Pty()
-    {
-        if (master >= 0)
-            ::close(master);
-    }
-    termios settings() const
-    {
-        termios t{};
-        ::tcgetattr(master, &t);
-        return t;
-    }
-    void send(const QByteArray& bytes) const
-    {
-        QCOMPARE_GE(::write(master, bytes.constData(), bytes.size()), 0);
-    }
-};
 
 QString errorOf(const std::function<void()>& action)
 {
@@ -174,7 +142,7 @@ void TestComm::openFailures()
 
 void TestComm::openTwiceAndReopen()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.Open();
@@ -223,7 +191,7 @@ void TestComm::propertiesWhileOpen()
 {
     QFETCH(std::function<void(TComm&, const QString&)>, change);
     QFETCH(bool, refused);
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.Open();
@@ -340,7 +308,7 @@ void TestComm::reconfigure()
 {
     QFETCH(std::function<void(TComm&)>, change);
     QFETCH(std::function<bool(const termios&)>, applied);
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.Open();
@@ -356,7 +324,7 @@ void TestComm::reconfigure()
 
 void TestComm::settingsApplyAtNextOpen()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.SetBaudRate(br115200);
@@ -383,7 +351,7 @@ void TestComm::ratesWithoutTermiosConstant()
 {
     QFETCH(TBaudrate, rate);
     QFETCH(int, bitsPerSecond);
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.SetBaudRate(br256000);
@@ -413,7 +381,7 @@ void TestComm::inexpressibleSettings_data()
 void TestComm::inexpressibleSettings()
 {
     QFETCH(std::function<void(TComm&)>, change);
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.Open();
@@ -429,7 +397,7 @@ void TestComm::inexpressibleSettings()
 
 void TestComm::setDtrOnPseudoTerminal()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     comm.Open();
@@ -447,7 +415,7 @@ void TestComm::setDtrOnPseudoTerminal()
 
 void TestComm::exclusiveAgainstSecondComponent()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm first;
     TComm second;
     first.SetDeviceName(pty.slavePath);
@@ -463,7 +431,7 @@ void TestComm::exclusiveAgainstSecondComponent()
 
 void TestComm::exclusiveAgainstSecondProcess()
 {
-    Pty pty;
+    PseudoTerminal pty;
     auto probe = [&] {
         QProcess p;
         p.start(QStringLiteral(COMM_OPEN_PROBE), {pty.slavePath});
@@ -481,7 +449,7 @@ void TestComm::exclusiveAgainstSecondProcess()
 
 void TestComm::receivedBytesReachHandlerOnUiThread()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     int calls = 0;
@@ -509,7 +477,7 @@ void TestComm::receivedBytesReachHandlerOnUiThread()
 
 void TestComm::handlersRunInOrder()
 {
-    Pty pty;
+    PseudoTerminal pty;
     TComm comm;
     comm.SetDeviceName(pty.slavePath);
     QStringList order;
@@ -541,7 +509,7 @@ void TestComm::handlersRunInOrder()
 // started before Close must never reach a port that is gone.
 void TestComm::openCloseDestroyWhileBytesArrive()
 {
-    Pty pty;
+    PseudoTerminal pty;
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         while (!stop) {
