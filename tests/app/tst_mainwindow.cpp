@@ -215,8 +215,6 @@ private Q_SLOTS:
                                            << "Fpargen";
         QTest::newRow("GSD File") << "btn_Gds"
                                   << "";
-        QTest::newRow("Update Device") << "CreateBin"
-                                       << "FBootSer";
     }
     void dispatchesEditorButtons()
     {
