@@ -10,8 +10,9 @@ NewProjectOutcome CreateNewProject(ProjectPaths& paths, const QString& dest, con
     NewProjectOutcome outcome;
     if (dest.isEmpty())
         outcome.messages << QStringLiteral("directory destination not valid");
-    // A ".." part would place the project beside or above the destination.
-    if (name.isEmpty() || LeavesProjects(name))
+    // A ".." part would place the project beside or above the destination; a name of blanks alone
+    // would be a folder that looks nameless.
+    if (name.trimmed().isEmpty() || LeavesProjects(name))
         outcome.messages << QStringLiteral("Name project not valid");
     if (!outcome.messages.isEmpty())
         return outcome;
@@ -21,9 +22,12 @@ NewProjectOutcome CreateNewProject(ProjectPaths& paths, const QString& dest, con
         outcome.messages << QStringLiteral("Name project not valid because directory already exists");
         return outcome;
     }
-    // An illegal name, a missing parent or missing rights: the dialog stays open without a message.
-    if (!CreateDir(folder))
+    // An illegal name, a missing parent or missing rights: the dialog stays open and says why.
+    const Status created = CreateFolder(folder);
+    if (!created.ok()) {
+        outcome.error = created.error();
         return outcome;
+    }
     ForceDirectories(folder + QStringLiteral("/bin")); // a project without "bin" is still opened
     paths.ProjectName = name;
     paths.ProjectDir = dest + QLatin1Char('\\') + name;

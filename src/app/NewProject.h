@@ -6,11 +6,13 @@
 
 namespace velmaro {
 
-// What "OK" of the new-project dialog produced: the messages to show, in order, and whether the dialog
-// may close (the project was created and opened).
+// What "OK" of the new-project dialog produced: the messages to show, in order, the error for the
+// error box (the project folder could not be created: the folder and the system's reason), and whether
+// the dialog may close (the project was created and opened).
 struct NewProjectOutcome
 {
     QStringList messages;
+    QString error;
     bool created = false;
 };
 

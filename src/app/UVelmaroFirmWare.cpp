@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace velmaro {
 
@@ -129,7 +130,11 @@ void TFVelmaroFirmWare::buildControls()
 
 void TFVelmaroFirmWare::FormCreate(const QString& appDir)
 {
-    const bool withName = RestoreLastProject(m_context.paths, appDir);
+    Status folders;
+    const bool withName = RestoreLastProject(m_context.paths, appDir, &folders);
+    // Without MASTER or PROJECTS no project can be created or saved; say so once, at start.
+    if (!folders.ok())
+        m_context.messages.showMessage(folders.error());
     setCaption(withName);
     m_openExcelDir = m_context.paths.ProjectDir;
     SetDocumentPaths(m_context.paths);
@@ -138,14 +143,25 @@ void TFVelmaroFirmWare::FormCreate(const QString& appDir)
 void TFVelmaroFirmWare::setCaption(bool withName)
 {
     setWindowTitle(withName ? CaptionWithName(m_context.paths) : MainCaption);
+    showCaptionAsHeld();
+}
+
+void TFVelmaroFirmWare::showCaptionAsHeld()
+{
+    // Qt reads "[*]" in a title as the place of its unsaved-changes mark and leaves it out of the
+    // title it shows; a project name may contain it, so the shown title is set to the caption as held.
+    if (QWindow* window = windowHandle())
+        window->setTitle(windowTitle());
 }
 
 bool TFVelmaroFirmWare::FormClose()
 {
     const Status saved = SaveLastProject(m_context.paths);
-    if (!saved.ok())
-        m_context.messages.showMessage(saved.error());
-    return saved.ok();
+    if (saved.ok())
+        return true;
+    m_context.messages.showMessage(saved.error());
+    // Otherwise a window whose INI file cannot be written could never be closed.
+    return m_context.messages.askYesNo(CloseWithoutRememberingText);
 }
 
 void TFVelmaroFirmWare::closeEvent(QCloseEvent* event)
@@ -159,6 +175,7 @@ void TFVelmaroFirmWare::closeEvent(QCloseEvent* event)
 void TFVelmaroFirmWare::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    showCaptionAsHeld(); // the system window may have been created with the caption changed
     CentreOnScreen(this);
 }
 
@@ -235,18 +252,18 @@ void TFVelmaroFirmWare::CreateBinaClick()
     // write is reported, and the dialog still opens so that a firmware-only update stays possible.
     const QString projectDir = m_context.paths.ProjectDir;
     if (projectDir.isEmpty()) {
-        // Without a project the paths would point at the root of the file system.
-        m_context.messages.showError(QStringLiteral("Project not valid"));
-    } else {
-        const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
-        if (!image.ok()) {
-            m_context.messages.showError(image.error());
-            return;
-        }
-        const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
-        if (!written.ok())
-            m_context.messages.showError(written.error());
+        // Without a project every path would start at the root of the file system.
+        m_context.messages.showMessage(QStringLiteral("Project not valid"));
+        return;
     }
+    const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+    if (!image.ok()) {
+        m_context.messages.showError(image.error());
+        return;
+    }
+    const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
+    if (!written.ok())
+        m_context.messages.showError(written.error());
     m_context.modal.exec(*m_windows.FBootSer);
 }
 

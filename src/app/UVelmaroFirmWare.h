@@ -54,6 +54,7 @@ private:
     void buildControls();
     void showGsdFileSequence();
     void setCaption(bool withName);
+    void showCaptionAsHeld();
 
     AppContext& m_context;
     AppWindows& m_windows;

@@ -87,6 +87,8 @@ void TFsaveproj::BitBtn1Click()
     const NewProjectOutcome outcome = CreateNewProject(m_context.paths, NewProjectDest, NewProjectName);
     for (const QString& message : outcome.messages)
         m_context.messages.showMessage(message);
+    if (!outcome.error.isEmpty())
+        m_context.messages.showError(outcome.error);
     AllowClose = outcome.created;
 }
 

@@ -24,15 +24,21 @@ QString IniFilePath(const ProjectPaths& paths)
     return paths.AppDir + IniFileName;
 }
 
-bool RestoreLastProject(ProjectPaths& p, const QString& appDir)
+bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders)
 {
     p.AppDir = appDir;
     p.MasterDir = p.AppDir + QStringLiteral("\\MASTER");
-    if (!DirectoryExists(p.MasterDir))
-        CreateDir(p.MasterDir);
     p.ProjectsDir = p.AppDir + QStringLiteral("\\PROJECTS");
-    if (!DirectoryExists(p.ProjectsDir))
-        CreateDir(p.ProjectsDir);
+    QStringList failures;
+    for (const QString& folder : {p.MasterDir, p.ProjectsDir}) {
+        if (DirectoryExists(folder))
+            continue;
+        const Status created = CreateFolder(folder);
+        if (!created.ok())
+            failures << created.error();
+    }
+    if (folders)
+        *folders = failures.isEmpty() ? Status() : Status::failure(failures.join(QLatin1Char('\n')));
     p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key);
     if (!p.ProjectName.isEmpty() && !p.ProjectName.startsWith(QLatin1Char('\\')))
         p.ProjectName.prepend(QLatin1Char('\\'));

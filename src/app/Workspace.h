@@ -19,11 +19,15 @@ bool LeavesProjects(const QString& name);
 
 // Start-up: fills the directories beside the executable (creating MASTER and PROJECTS), reads the last
 // project from the INI file and chooses ProjectDir. Returns whether the caption shows ProjectName.
-// Does not compute the document paths.
-bool RestoreLastProject(ProjectPaths& paths, const QString& appDir);
+// Does not compute the document paths. `folders`, when given, receives the failure to create MASTER
+// or PROJECTS: one text, a line for each folder with the system's reason.
+bool RestoreLastProject(ProjectPaths& paths, const QString& appDir, Status* folders = nullptr);
 
 // Writes ProjectName to the INI file; fails with "Unable to write to <ini path>".
 Status SaveLastProject(const ProjectPaths& paths);
+// Asked after that failure, at close: Yes closes all the same.
+inline const QString CloseWithoutRememberingText =
+    QStringLiteral("Close without remembering the open project for the next start?");
 
 // The folder picker rooted at `root`. `dir` (built with "\") is the initial selection and the result;
 // it is emptied first when it does not name an existing directory.

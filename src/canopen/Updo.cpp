@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -17,25 +16,6 @@ namespace {
 
 constexpr int kColumns = 6;
 constexpr int kRows = PdoShownRows + 1;
-constexpr int kHeadingRole = Qt::UserRole + 1;
-
-// Draws the heading shown over row 0, whose cells hold the attribute names.
-class HeadingDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const QVariant heading = index.data(kHeadingRole);
-        if (heading.isValid()) {
-            option->text = heading.toString();
-            option->font.setBold(true);
-        }
-    }
-};
 
 QTableWidgetItem* fixedItem(const QString& text)
 {
@@ -49,11 +29,16 @@ QTableWidgetItem* fixedItem(const QString& text)
 
 PdoGrid::PdoGrid(QWidget* parent) : QTableWidget(parent)
 {
-    horizontalHeader()->hide();
+    // The headings shown are the grid's header, which stays in view while the rows scroll and whose
+    // section edges the user drags to resize the columns; row 0 below it keeps the attribute names
+    // that the export writes, and is not shown.
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    QFont bold = horizontalHeader()->font();
+    bold.setBold(true);
+    horizontalHeader()->setFont(bold);
     horizontalHeader()->setMinimumSectionSize(1); // the shared width may be narrow
-    setItemDelegate(new HeadingDelegate(this));
     prepare();
 }
 
@@ -64,12 +49,11 @@ void PdoGrid::prepare()
     static const QStringList shown{QStringLiteral("N\u00B0"),     QStringLiteral("cobid"),
                                    QStringLiteral("id_dev_orig"), QStringLiteral("en_traslate"),
                                    QStringLiteral("posid"),       QStringLiteral("n_tPDO")};
+    setHorizontalHeaderLabels(shown);
     const QStringList cells = QStringList{QStringLiteral("N")} + RpdoDefTable().AttributeNames;
-    for (int c = 0; c < kColumns; ++c) {
-        QTableWidgetItem* heading = fixedItem(cells.at(c));
-        heading->setData(kHeadingRole, shown.at(c));
-        setItem(0, c, heading);
-    }
+    for (int c = 0; c < kColumns; ++c)
+        setItem(0, c, fixedItem(cells.at(c)));
+    setRowHidden(0, true);
     for (int r = 1; r < kRows; ++r) {
         setItem(r, 0, fixedItem(QString::number(r - 1)));
         for (int c = 1; c < kColumns; ++c)
@@ -106,6 +90,12 @@ void PdoGrid::commitOpenEditor()
     }
 }
 
+void PdoGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    Q_EMIT resized();
+}
+
 QString PdoGrid::cellText(int row, int column) const
 {
     const QTableWidgetItem* cell = item(row, column);
@@ -119,6 +109,7 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
+    setMinimumSize(480, 260); // keeps the shared column width readable
     resize(640, 380);
 
     TabbedNotebook1 = new QTabWidget(this);
@@ -140,6 +131,14 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     layout->addWidget(TabbedNotebook1);
     layout->addLayout(ButtonRow({bitbtn1, bitbtn2}, {button1, bitbtn4}));
 
+    // The layout sizes the showing grid after the window's own resize (and at the first showing only
+    // then), so the columns follow that grid too; a tab change alone keeps what the user dragged.
+    for (PdoGrid* grid : {sga, sgb}) {
+        connect(grid, &PdoGrid::resized, this, [this, grid] {
+            if (grid == TabbedNotebook1->currentWidget() && grid->width() != m_sharedFromWidth)
+                FormResize();
+        });
+    }
     connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFpdo::reject);
     connect(button1, &QPushButton::clicked, this, &TFpdo::Button1Click);
@@ -171,7 +170,13 @@ void TFpdo::FormShow()
 
 void TFpdo::FormResize()
 {
+    // The tab that is not showing keeps its old size until it is shown; it is given the size of the
+    // showing one, which it gets then anyway, so that both tabs share the same width from the start.
+    QWidget* shown = TabbedNotebook1->currentWidget();
+    m_sharedFromWidth = shown->width();
     for (PdoGrid* grid : {sga, sgb}) {
+        if (grid != shown)
+            grid->resize(shown->size());
         const int width = SharedColumnWidth(grid->width(), grid->columnCount());
         grid->horizontalHeader()->setDefaultSectionSize(std::max(width, 1));
         for (int c = 0; c < grid->columnCount(); ++c)

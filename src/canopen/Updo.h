@@ -12,7 +12,7 @@ class QTabWidget;
 namespace velmaro {
 
 // One side's grid: 6 columns (1 fixed), 11 rows, row 0 the heading row whose cells hold the
-// attribute names while the heading shown is drawn over them.
+// attribute names while the headings shown are the header above them.
 class PdoGrid : public QTableWidget
 {
     Q_OBJECT
@@ -27,6 +27,12 @@ public:
     // Ends an edit in progress so that the typed text counts.
     void commitOpenEditor();
     QString cellText(int row, int column) const;
+
+Q_SIGNALS:
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 // Editor of the PDO translation table (rpdodef.xml): one tab per direction.
@@ -63,6 +69,7 @@ private:
 
     AppContext& m_context;
     PdoTable m_table;
+    int m_sharedFromWidth = -1; // the grid width the column widths were last shared from
 };
 
 } // namespace velmaro

@@ -65,10 +65,10 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
 
     {
         TComm comm(nullptr, serial);
-        const bool ok = ConnectPort(comm, port);
+        const Status connected = ConnectPort(comm, port);
         comm.Close();
-        if (!ok) {
-            io.err << PortCannotOpenText << "\n";
+        if (!connected.ok()) {
+            io.err << connected.error() << "\n";
             return Refused;
         }
     }
@@ -78,15 +78,10 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
     io.out << "Running " << program << " " << parameters << "\n";
     io.out.flush();
     const ProcessOutcome outcome = processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, {});
-    switch (outcome.kind) {
-    case ProcessOutcome::NotStarted:
-        io.err << "The updater \"" << program << "\" cannot be started.\n";
+    // The updater's own exit code is passed on as it is; the failures of the run are said here.
+    if (outcome.kind != ProcessOutcome::Ended) {
+        io.err << UpdaterOutcomeText(outcome, program) << "\n";
         return Refused;
-    case ProcessOutcome::StillRunning:
-        io.err << "The updater did not end within " << UpdaterWaitLimitMs / 1000
-               << " seconds; it was left running.\n";
-        return Refused;
-    case ProcessOutcome::Ended: break;
     }
     return outcome.exitCode;
 }

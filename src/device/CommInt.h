@@ -251,6 +251,7 @@ public:
     void SetFlowControl(TFlowControl value);
     // The device the port name stands for (empty when none).
     QString DevicePath() const { return m_platform.devicePath(m_deviceName); }
+    ISerialPlatform& Platform() const { return m_platform; }
 
     TNotifyEvent OnBreak, OnCts, OnDsr, OnRing, OnRlsd, OnRxFlag, OnTxEmpty;
     TCommErrorEvent OnError;
@@ -260,7 +261,6 @@ protected:
     virtual void CreateHandle();
     void ApplyTimeouts();
     void ApplyLineSettings();
-    ISerialPlatform& Platform() { return m_platform; }
     SerialHandle m_handle = InvalidSerialHandle;
 
 private:

@@ -136,10 +136,25 @@ void TFBootSer::hideEvent(QHideEvent* event)
         FormClose();
 }
 
-void TFBootSer::setPageOneLabelsVisible(bool visible)
+void TFBootSer::showPage(int page)
 {
+    const bool first = page == 1;
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6})
-        label->setVisible(visible);
+        label->setVisible(first);
+    // Covered is not enough: a covered control keeps the focus, takes Tab and the arrow keys and, as
+    // the default button, Enter. On page 2 no page-1 control can be reached by any key.
+    for (QWidget* control : std::initializer_list<QWidget*>{CB_Com, LbButton1, LbButton3, LbButton2})
+        control->setEnabled(first);
+    Panel1->setVisible(!first);
+    if (first) {
+        LbButton4->setDefault(false);
+        LbButton1->setDefault(true);
+        return;
+    }
+    Panel1->setGeometry(rect());
+    Panel1->raise();
+    LbButton4->setDefault(true);
+    LbButton4->setFocus();
 }
 
 void TFBootSer::CB_ComChange()
@@ -150,9 +165,8 @@ void TFBootSer::CB_ComChange()
 
 void TFBootSer::FormShow()
 {
-    Panel1->hide();
+    showPage(1);
     PortOk = false;
-    setPageOneLabelsVisible(true);
     CB_ComChange(); // devices come and go between showings
 }
 
@@ -164,8 +178,9 @@ void TFBootSer::FormClose()
 void TFBootSer::LbButton1Click()
 {
     PortOk = false;
-    if (!ConnectPort(*Comm1, CB_Com->currentText())) {
-        m_context.messages.showError(PortCannotOpenText);
+    const Status connected = ConnectPort(*Comm1, CB_Com->currentText());
+    if (!connected.ok()) {
+        m_context.messages.showError(connected.error());
         return;
     }
     PortOk = true;
@@ -177,10 +192,7 @@ void TFBootSer::LbButton2Click()
         m_context.messages.showError(QStringLiteral("Select one port."));
         return;
     }
-    Panel1->setGeometry(rect());
-    Panel1->show();
-    Panel1->raise();
-    setPageOneLabelsVisible(false);
+    showPage(2);
     Comm1->Close();
 }
 
@@ -212,13 +224,17 @@ void TFBootSer::LbButton4Click()
         QTimer::singleShot(10, &loop, &QEventLoop::quit);
         loop.exec();
     };
-    m_context.processes.runAndWait(NativePath(UpdaterProgram(p.AppDir)), parameters, false,
-                                   UpdaterWaitLimitMs, whileWaiting);
+    const QString program = NativePath(UpdaterProgram(p.AppDir));
+    const ProcessOutcome outcome =
+        m_context.processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, whileWaiting);
     if (m_busy) {
         m_busy->hide();
         m_busy->deleteLater();
         m_busy = nullptr;
     }
+    const QString failure = UpdaterOutcomeText(outcome, program);
+    if (!failure.isEmpty())
+        m_context.messages.showError(failure);
 }
 
 } // namespace velmaro

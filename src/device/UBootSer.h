@@ -73,7 +73,8 @@ protected:
 
 private:
     void CB_ComChange();
-    void setPageOneLabelsVisible(bool visible);
+    // Page 1 (the instructions and the port) or page 2 (Panel1, the options).
+    void showPage(int page);
 
     AppContext& m_context;
     TBusyIndicator* m_busy = nullptr;

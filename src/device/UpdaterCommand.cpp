@@ -2,6 +2,8 @@
 
 #include "device/CommInt.h"
 
+#include <cerrno>
+
 namespace velmaro {
 
 QString UpdaterProgram(const QString& appDir)
@@ -33,17 +35,66 @@ Status CheckUpdaterFolders(const QString& masterDir, const QString& projectDir)
     return {};
 }
 
-bool ConnectPort(TCustomComm& comm, const QString& portName)
+QString UpdaterOutcomeText(const ProcessOutcome& outcome, const QString& program)
+{
+    switch (outcome.kind) {
+    case ProcessOutcome::NotStarted: {
+        const QString reason =
+            outcome.error ? qt_error_string(outcome.error) : QStringLiteral("Unknown error");
+        return QStringLiteral("The updater \"%1\" cannot be started: %2.").arg(program, reason);
+    }
+    case ProcessOutcome::StillRunning:
+        return QStringLiteral("The updater did not end within %1 seconds; it was left running.")
+            .arg(UpdaterWaitLimitMs / 1000);
+    case ProcessOutcome::Ended: break;
+    }
+    if (outcome.exitCode == 0)
+        return QString();
+    return QStringLiteral("The updater ended with exit code %1.").arg(outcome.exitCode);
+}
+
+QString PortFailureReason(const QString& portName, const QString& device, int error,
+                          const QString& componentText, const QStringList& present)
+{
+    if (device.isEmpty() || error == ENOENT || error == ENODEV || error == ENXIO) {
+        const QString which =
+            present.isEmpty()
+                ? QStringLiteral("No serial device is present.")
+                : QStringLiteral("Serial devices present: %1.").arg(present.join(QStringLiteral(", ")));
+        return QStringLiteral("%1 has no device. %2").arg(portName, which);
+    }
+    const QString where = QStringLiteral("%1 (%2): ").arg(portName, device);
+    if (error < 0)
+        return where + componentText.trimmed();
+    const QString system = qt_error_string(error) + QLatin1Char('.');
+    if (error == EACCES || error == EPERM)
+        return where + system
+               + QStringLiteral(" On Linux, the user must be in the group that owns the device (usually "
+                                "dialout) and then log in again.");
+    if (error == EBUSY || error == EWOULDBLOCK)
+        return where + system + QStringLiteral(" Another program holds the port.");
+    return where + system;
+}
+
+Status ConnectPort(TCustomComm& comm, const QString& portName)
 {
     comm.Close();
     try {
         comm.SetDeviceName(portName);
         comm.Open();
         comm.SetDtr(true);
-    } catch (const ECommError&) {
-        return false;
+    } catch (const ECommError& e) {
+        QStringList present;
+        for (const QString& name : ComPortNames()) {
+            const QString device = comm.Platform().devicePath(name);
+            if (!device.isEmpty())
+                present << QStringLiteral("%1 = %2").arg(name, device);
+        }
+        return Status::failure(
+            PortCannotOpenText + QLatin1Char('\n')
+            + PortFailureReason(portName, comm.DevicePath(), e.ErrorCode(), e.Message(), present));
     }
-    return true;
+    return {};
 }
 
 } // namespace velmaro

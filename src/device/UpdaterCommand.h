@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "platform/Processes.h"
 
 #include <QString>
 
@@ -33,8 +34,21 @@ QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices
 // another argument); such a folder cannot be passed on and is refused with a message naming it.
 Status CheckUpdaterFolders(const QString& masterDir, const QString& projectDir);
 
-// "Connect": closes the port (errors ignored), names it, opens it and raises DTR. False when opening
-// or raising DTR failed; the port is then left as the failure left it (Close frees it).
-bool ConnectPort(TCustomComm& comm, const QString& portName);
+// What went wrong with a run of the updater, for the error box and the command line: it could not be
+// started (its native path and the system's reason), it was still running at the limit, or it ended
+// with an exit code other than 0. Empty for a run that ended with 0.
+QString UpdaterOutcomeText(const ProcessOutcome& outcome, const QString& program);
+
+// "Connect": closes the port (errors ignored), names it, opens it and raises DTR. On failure the text
+// for the error box: PortCannotOpenText, then on a second line why (see PortFailureReason); the port
+// is then left as the failure left it (Close frees it).
+Status ConnectPort(TCustomComm& comm, const QString& portName);
+
+// Why `portName` could not be used, from the system's error number (`error`, -1 for a failure of the
+// component itself, then `componentText` says it): the system's text, and for a refused permission, a
+// port held by another program or a name without a device what that means. `present` lists the port
+// names that have a device, each with its device.
+QString PortFailureReason(const QString& portName, const QString& device, int error,
+                          const QString& componentText, const QStringList& present);
 
 } // namespace velmaro

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <filesystem>
+#include <system_error>
+
 namespace velmaro {
 
 QString NativePath(const QString& path)
@@ -30,6 +33,22 @@ bool CreateDir(const QString& path)
     if (native.isEmpty() || QFileInfo::exists(native))
         return false;
     return QDir().mkdir(native);
+}
+
+Status CreateFolder(const QString& path)
+{
+    const QString native = NativePath(path);
+    std::error_code error;
+    if (native.isEmpty())
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    else if (!std::filesystem::create_directory(
+                 std::filesystem::path(QFile::encodeName(native).toStdString()), error)
+             && !error)
+        error = std::make_error_code(std::errc::file_exists);
+    if (!error)
+        return {};
+    return Status::failure(
+        QStringLiteral("Cannot create the folder \"%1\": %2.").arg(native, qt_error_string(error.value())));
 }
 
 bool ForceDirectories(const QString& path)

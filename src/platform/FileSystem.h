@@ -14,6 +14,9 @@ bool FileExists(const QString& path);
 bool DirectoryExists(const QString& path);
 // Creates one directory level; false when it exists already or cannot be created.
 bool CreateDir(const QString& path);
+// Creates one directory level. The failure text names the folder in native form and gives the
+// system's reason: "Cannot create the folder "<path>": <reason>."
+Status CreateFolder(const QString& path);
 // Creates a directory with any missing parents.
 bool ForceDirectories(const QString& path);
 

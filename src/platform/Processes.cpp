@@ -53,8 +53,15 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (path.isEmpty() || ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (path.isEmpty()) {
+        outcome.error = ENOENT;
         return outcome;
+    }
+    // A program that is missing or cannot be executed is reported here, not by a child that ends at once.
+    if (const int error = ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ)) {
+        outcome.error = error;
+        return outcome;
+    }
 
     QElapsedTimer clock; // monotonic: no wrap to care about
     clock.start();

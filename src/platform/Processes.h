@@ -22,6 +22,7 @@ struct ProcessOutcome
     };
     Kind kind = NotStarted;
     int exitCode = -1;
+    int error = 0; // NotStarted: the system's error number, 0 when unknown
 };
 
 // Starts programs as their own processes, without a shell, and waits for them. Tests substitute it.

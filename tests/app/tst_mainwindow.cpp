@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QWindow>
 
 using namespace velmaro;
 
@@ -114,6 +115,34 @@ private Q_SLOTS:
         QCOMPARE(r.paths.PargenXmlPath, r.paths.ProjectDir + QStringLiteral("\\pargen.xml"));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("MASTER"))).isDir());
         QVERIFY(r.messages.all.isEmpty());
+    }
+
+    // MASTER and PROJECTS cannot be created: one plain message names each folder and the reason.
+    void startupSaysWhichFolderCannotBeCreated_data()
+    {
+        QTest::addColumn<QString>("appDirBelow"); // below the temporary folder
+        QTest::addColumn<QStringList>("folders"); // named in the message
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file in the way") << "" << QStringList{"MASTER"} << "File exists";
+        QTest::newRow("application directory gone")
+            << "/gone" << QStringList{"MASTER", "PROJECTS"} << "No such file or directory";
+    }
+    void startupSaysWhichFolderCannotBeCreated()
+    {
+        QFETCH(QString, appDirBelow);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        test::writeFile(dir.filePath(QStringLiteral("MASTER")), "not a folder");
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path() + appDirBelow);
+        QCOMPARE(r.messages.all.size(), 1);
+        const QString message = r.messages.messages.value(0);
+        QCOMPARE(message.count(reason), folders.size());
+        for (const QString& folder : {QStringLiteral("MASTER"), QStringLiteral("PROJECTS")})
+            QCOMPARE(message.contains(dir.path() + appDirBelow + QLatin1Char('/') + folder),
+                     folders.contains(folder));
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption);
     }
 
     void createsSixteenWindowsWithTheirCaptions()
@@ -299,6 +328,8 @@ private Q_SLOTS:
             << "<cancel>" << MainCaption << "\\Old";
         QTest::newRow("empty name, then cancel") << "" << MainCaption << "\\Old";
         QTest::newRow("existing name, then cancel") << "Old" << MainCaption << "\\Old";
+        QTest::newRow("Qt's title placeholder in the name") << "X[*]Y" << MainCaption + "X[*]Y"
+                                                            << "\\X[*]Y";
     }
     void newProjectSetsCaption()
     {
@@ -323,6 +354,8 @@ private Q_SLOTS:
         QCOMPARE(r.paths.ProjectDir, r.paths.ProjectsDir + projectBelowProjects);
         QCOMPARE(windows.FVelmaroFirmWare->OpenExcelInitialDir(), r.paths.ProjectDir);
         QCOMPARE(r.paths.PargenXmlPath, r.paths.ProjectDir + QStringLiteral("\\pargen.xml"));
+        windows.FVelmaroFirmWare->show();
+        QCOMPARE(windows.FVelmaroFirmWare->windowHandle()->title(), caption); // the title shown
     }
 
     void openProjectSetsCaption_data()
@@ -382,18 +415,30 @@ private Q_SLOTS:
         QVERIFY(r.messages.all.isEmpty());
     }
 
-    void failedIniWriteKeepsWindowOpen()
+    // After the message, a question: Yes closes without remembering the project, No keeps the window.
+    void failedIniWriteAsksWhetherToClose_data()
     {
+        QTest::addColumn<bool>("closeAnyway");
+        QTest::newRow("No") << false;
+        QTest::newRow("Yes") << true;
+    }
+    void failedIniWriteAsksWhetherToClose()
+    {
+        QFETCH(bool, closeAnyway);
         QTemporaryDir dir;
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
         windows.FVelmaroFirmWare->show();
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
-        QVERIFY(!windows.FVelmaroFirmWare->close());
-        QVERIFY(windows.FVelmaroFirmWare->isVisible());
+        r.messages.answers = {closeAnyway};
+        QCOMPARE(windows.FVelmaroFirmWare->close(), closeAnyway);
+        QCOMPARE(windows.FVelmaroFirmWare->isVisible(), !closeAnyway);
         QCOMPARE(r.messages.messages, QStringList{QStringLiteral("Unable to write to ") + dir.path()
                                                   + QStringLiteral("\\Velmaro_Ferrant.ini")});
+        QCOMPARE(r.messages.questions, QStringList{CloseWithoutRememberingText});
         QVERIFY(r.messages.errors.isEmpty());
+        if (closeAnyway)
+            return;
         // Once the file can be written, the next close succeeds.
         QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("Velmaro_Ferrant.ini")));
         QVERIFY(windows.FVelmaroFirmWare->close());

@@ -91,15 +91,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("empty name") << true << "" << QStringList{"Name project not valid"} << false;
+        QTest::addColumn<QString>("error"); // the reason in the error box, which also names the folder
+        QTest::newRow("empty name") << true << "" << QStringList{"Name project not valid"} << false << "";
+        QTest::newRow("blanks only") << true << "  " << QStringList{"Name project not valid"} << false << "";
         QTest::newRow("no destination, empty name")
             << false << "" << QStringList{"directory destination not valid", "Name project not valid"}
-            << false;
+            << false << "";
         QTest::newRow("existing folder")
             << true << "Old" << QStringList{"Name project not valid because directory already exists"}
-            << false;
-        QTest::newRow("missing parent: silent") << true << "No/Sub" << QStringList() << false;
-        QTest::newRow("new name") << true << " Plant1 " << QStringList() << true;
+            << false << "";
+        QTest::newRow("missing parent")
+            << true << "No/Sub" << QStringList() << false << "No such file or directory";
+        QTest::newRow("name the file system refuses")
+            << true << QString(300, QLatin1Char('n')) << QStringList() << false << "File name too long";
+        QTest::newRow("new name") << true << " Plant1 " << QStringList() << true << "";
     }
     void okChecksInOrder()
     {
@@ -107,6 +112,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QStringList, messages);
         QFETCH(bool, closes);
+        QFETCH(QString, error);
         const ProjectPaths before = m_r.paths;
         open();
         if (!withDest)
@@ -114,6 +120,14 @@ private Q_SLOTS:
         m_dialog->Edit1->setText(name);
         m_dialog->bitbtn1->click();
         QCOMPARE(m_r.messages.messages, messages);
+        if (error.isEmpty()) {
+            QVERIFY(m_r.messages.errors.isEmpty());
+        } else {
+            QCOMPARE(m_r.messages.errors.size(), 1);
+            const QString folder = m_dir.filePath(QStringLiteral("PROJECTS/") + name);
+            QVERIFY2(m_r.messages.errors[0].contains(folder) && m_r.messages.errors[0].contains(error),
+                     qPrintable(m_r.messages.errors[0]));
+        }
         QCOMPARE(m_dialog->isVisible(), !closes);
         QCOMPARE(m_dialog->AllowClose, closes);
         QCOMPARE(m_dialog->NewProjectName, name);

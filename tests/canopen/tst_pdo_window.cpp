@@ -4,6 +4,7 @@
 #include "support/TestProject.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -195,6 +196,36 @@ private Q_SLOTS:
             QVERIFY(m_w->sga->width() > 300);
             QCOMPARE(m_w->sga->columnWidth(3), SharedColumnWidth(m_w->sga->width(), 6));
             QCOMPARE(m_w->sgb->columnWidth(0), SharedColumnWidth(m_w->sgb->width(), 6));
+        });
+    }
+
+    // Both tabs share the width of the grid shown, from the first showing on and after a tab change;
+    // the headings stay above the rows, and the user can drag the columns wider.
+    void columnsReadableOnBothTabs_data()
+    {
+        QTest::addColumn<QSize>("resizeTo"); // none when empty
+        QTest::addColumn<int>("tab");
+        QTest::newRow("first showing") << QSize() << 0;
+        QTest::newRow("other tab") << QSize() << 1;
+        QTest::newRow("resized, other tab") << QSize(900, 420) << 1;
+    }
+    void columnsReadableOnBothTabs()
+    {
+        QFETCH(QSize, resizeTo);
+        QFETCH(int, tab);
+        open([&] {
+            if (resizeTo.isValid())
+                m_w->resize(resizeTo);
+            m_w->TabbedNotebook1->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            const int expected = SharedColumnWidth(m_w->TabbedNotebook1->currentWidget()->width(), 6);
+            QVERIFY(expected >= 70);
+            for (PdoGrid* grid : {m_w->sga, m_w->sgb}) {
+                for (int c = 0; c < 6; ++c)
+                    QCOMPARE(grid->columnWidth(c), expected);
+                QVERIFY(!grid->horizontalHeader()->isHidden());
+                QCOMPARE(grid->horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
+            }
         });
     }
 

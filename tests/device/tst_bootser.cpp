@@ -17,6 +17,8 @@
 using namespace velmaro;
 using velmaro::test::Recorders;
 
+Q_DECLARE_METATYPE(velmaro::ProcessOutcome)
+
 namespace {
 
 // Pseudo-terminals behind COM2 and COM5; every other name has no device. A pseudo-terminal has no
@@ -26,7 +28,16 @@ struct PtyPorts : ForwardingSerialPlatform
     PtyPorts() : ForwardingSerialPlatform(SystemSerialPlatform()) {}
     QHash<QString, QString> devices;
     bool refuseDtr = false;
+    int refuseOpen = 0; // the error number every open fails with, 0 for none
     QString devicePath(const QString& portName) const override { return devices.value(portName.toUpper()); }
+    SerialHandle openDevice(const QString& path, int& error, bool& notCharacterDevice) override
+    {
+        if (!refuseOpen)
+            return ForwardingSerialPlatform::openDevice(path, error, notCharacterDevice);
+        error = refuseOpen;
+        notCharacterDevice = false;
+        return InvalidSerialHandle;
+    }
     int setDtr(SerialHandle, bool) override { return refuseDtr ? EIO : 0; }
 };
 
@@ -51,6 +62,13 @@ struct Fixture
     }
     void choose(const QString& port) { dialog.CB_Com->setCurrentText(port); }
     bool onPageTwo() const { return dialog.Panel1->isVisible() && !dialog.Label1->isVisible(); }
+    void toPageTwo(const QString& port = QStringLiteral("COM2"))
+    {
+        dialog.show();
+        choose(port);
+        dialog.LbButton1->click();
+        dialog.LbButton2->click();
+    }
 };
 
 } // namespace
@@ -74,7 +92,10 @@ private Q_SLOTS:
     void closingClosesPort_data();
     void closingClosesPort();
     void busyIndicatorWhileWaiting();
-    void missingUpdaterSaysNothing();
+    void updaterOutcomeShown_data();
+    void updaterOutcomeShown();
+    void keysOnPageTwoReachOnlyItsControls_data();
+    void keysOnPageTwoReachOnlyItsControls();
     void quoteInFolderRefused();
 
 private:
@@ -91,6 +112,7 @@ void TestBootSer::initTestCase()
 void TestBootSer::init()
 {
     ports().refuseDtr = false;
+    ports().refuseOpen = 0;
 }
 
 void TestBootSer::firstShowing()
@@ -139,7 +161,10 @@ void TestBootSer::nextRefused()
         f.dialog.LbButton1->click();
     }
     f.dialog.LbButton2->click();
-    QCOMPARE(f.r.messages.errors, errors);
+    QStringList firstLines; // Connect's box says why on a second line
+    for (const QString& error : f.r.messages.errors)
+        firstLines << error.section(QLatin1Char('\n'), 0, 0);
+    QCOMPARE(firstLines, errors);
     QVERIFY(f.r.messages.messages.isEmpty());
     QVERIFY(!f.dialog.PortOk);
     QVERIFY(!f.onPageTwo());
@@ -151,9 +176,20 @@ void TestBootSer::connectRefused_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<bool>("refuseDtr");
     QTest::addColumn<bool>("portHeldElsewhere");
-    QTest::newRow("no device") << QStringLiteral("COM10") << false << false;
-    QTest::newRow("port held by another user") << QStringLiteral("COM2") << false << true;
-    QTest::newRow("DTR refused") << QStringLiteral("COM2") << true << false;
+    QTest::addColumn<int>("refuseOpen");
+    QTest::addColumn<QStringList>("reason"); // what the second line must say
+    const QString com2 = ports().devices.value(QStringLiteral("COM2"));
+    const QString com5 = ports().devices.value(QStringLiteral("COM5"));
+    QTest::newRow("no device") << QStringLiteral("COM10") << false << false << 0
+                               << QStringList{"COM10 has no device", "COM2 = " + com2, "COM5 = " + com5};
+    QTest::newRow("port held by another program")
+        << QStringLiteral("COM2") << false << true << 0
+        << QStringList{"COM2 (" + com2 + "): Device or resource busy", "Another program holds the port"};
+    QTest::newRow("permission denied")
+        << QStringLiteral("COM5") << false << false << EACCES
+        << QStringList{"COM5 (" + com5 + "): Permission denied", "dialout", "log in again"};
+    QTest::newRow("DTR refused") << QStringLiteral("COM2") << true << false << 0
+                                 << QStringList{"COM2 (" + com2 + "): Input/output error"};
 }
 
 void TestBootSer::connectRefused()
@@ -161,6 +197,8 @@ void TestBootSer::connectRefused()
     QFETCH(QString, port);
     QFETCH(bool, refuseDtr);
     QFETCH(bool, portHeldElsewhere);
+    QFETCH(int, refuseOpen);
+    QFETCH(QStringList, reason);
     TComm other(nullptr, ports());
     if (portHeldElsewhere) {
         other.SetDeviceName(port);
@@ -168,10 +206,14 @@ void TestBootSer::connectRefused()
     }
     Fixture f;
     ports().refuseDtr = refuseDtr;
+    ports().refuseOpen = refuseOpen;
     f.dialog.show();
     f.choose(port);
     f.dialog.LbButton1->click();
-    QCOMPARE(f.r.messages.errors, QStringList{PortCannotOpenText});
+    QCOMPARE(f.r.messages.errors.size(), 1);
+    QCOMPARE(f.r.messages.errors[0].section(QLatin1Char('\n'), 0, 0), PortCannotOpenText);
+    for (const QString& part : reason)
+        QVERIFY2(f.r.messages.errors[0].section(QLatin1Char('\n'), 1).contains(part), qPrintable(part));
     QVERIFY(!f.dialog.PortOk);
     // A port that failed after opening is freed when the dialog closes.
     f.dialog.hide();
@@ -313,7 +355,6 @@ void TestBootSer::busyIndicatorWhileWaiting()
     f.dialog.LbButton2->click();
     QStringList seen;
     bool modal = false;
-    f.r.processes.outcome.kind = ProcessOutcome::StillRunning;
     f.r.processes.onRun = [&](const std::function<void(qint64)>& whileWaiting) {
         whileWaiting(0);
         whileWaiting(3500);
@@ -332,18 +373,73 @@ void TestBootSer::busyIndicatorWhileWaiting()
     QVERIFY(f.onPageTwo());
 }
 
-void TestBootSer::missingUpdaterSaysNothing()
+void TestBootSer::updaterOutcomeShown_data()
 {
+    QTest::addColumn<ProcessOutcome>("outcome");
+    QTest::addColumn<QStringList>("said"); // in the one error box; none when empty
+    QTest::newRow("ended with 0") << ProcessOutcome{ProcessOutcome::Ended, 0, 0} << QStringList();
+    QTest::newRow("missing") << ProcessOutcome{ProcessOutcome::NotStarted, -1, ENOENT}
+                             << QStringList{"\"/opt/velmaro/Ser_Q4712_Update.exe\"",
+                                            "No such file or directory"};
+    QTest::newRow("still running") << ProcessOutcome{ProcessOutcome::StillRunning, -1, 0}
+                                   << QStringList{"150 seconds", "left running"};
+    QTest::newRow("exit code") << ProcessOutcome{ProcessOutcome::Ended, 3, 0} << QStringList{"exit code 3"};
+}
+
+void TestBootSer::updaterOutcomeShown()
+{
+    QFETCH(ProcessOutcome, outcome);
+    QFETCH(QStringList, said);
     Fixture f;
-    f.dialog.show();
-    f.choose(QStringLiteral("COM2"));
-    f.dialog.LbButton1->click();
-    f.dialog.LbButton2->click();
-    f.r.processes.outcome.kind = ProcessOutcome::NotStarted;
+    f.toPageTwo();
+    f.r.processes.outcome = outcome;
     f.dialog.LbButton4->click();
     QCOMPARE(f.r.processes.calls.size(), 1);
-    QVERIFY(f.r.messages.all.isEmpty());
+    QVERIFY(f.r.messages.messages.isEmpty());
+    QCOMPARE(f.r.messages.errors.size(), said.isEmpty() ? 0 : 1);
+    for (const QString& part : said)
+        QVERIFY2(f.r.messages.errors[0].contains(part), qPrintable(f.r.messages.errors[0]));
     QVERIFY(f.onPageTwo());
+}
+
+// Page 2 covers page 1, whose controls must not act on keys: Connect would reopen the port the
+// updater needs, and the port list would hand the updater another port than the one checked.
+void TestBootSer::keysOnPageTwoReachOnlyItsControls_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("runs");       // of the updater
+    QTest::addColumn<bool>("stillOpen"); // the dialog
+    QTest::newRow("Enter") << QList<int>{Qt::Key_Return, Qt::Key_Enter} << 2 << true;
+    QTest::newRow("Tab round, both ways")
+        << QList<int>(6, Qt::Key_Tab) + QList<int>(6, Qt::Key_Backtab) << 0 << true;
+    QTest::newRow("arrows") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left}
+                            << 0 << true;
+    QTest::newRow("Tab, then Enter") << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return} << 1 << true;
+    QTest::newRow("Escape") << QList<int>{Qt::Key_Escape} << 0 << false;
+}
+
+void TestBootSer::keysOnPageTwoReachOnlyItsControls()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, runs);
+    QFETCH(bool, stillOpen);
+    Fixture f;
+    f.r.processes.outcome = ProcessOutcome{ProcessOutcome::Ended, 0, 0};
+    f.toPageTwo(QStringLiteral("COM5"));
+    QVERIFY(f.onPageTwo());
+    QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+    for (int key : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QVERIFY2(target == f.dialog.LbButton4 || target->parentWidget() == f.dialog.Panel1,
+                 qPrintable(target->objectName()));
+        QTest::keyClick(target, Qt::Key(key));
+    }
+    QCOMPARE(f.dialog.CB_Com->currentText(), QStringLiteral("COM5"));
+    QVERIFY(!f.dialog.Comm1->IsOpen());
+    QCOMPARE(f.r.processes.calls.size(), runs);
+    QCOMPARE(f.dialog.isVisible(), stillOpen);
+    QVERIFY(f.r.messages.all.isEmpty());
 }
 
 void TestBootSer::quoteInFolderRefused()

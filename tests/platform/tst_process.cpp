@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+
 using namespace velmaro;
 
 Q_DECLARE_METATYPE(velmaro::UpdateChoices)
@@ -140,9 +142,10 @@ void TestProcess::missingProgramReturnsAtOnce_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<bool>("createFile");
-    QTest::newRow("missing") << QStringLiteral("Ser_Q4712_Update.exe") << false;
-    QTest::newRow("not executable") << QStringLiteral("plain.exe") << true;
-    QTest::newRow("a folder") << QStringLiteral(".") << false;
+    QTest::addColumn<int>("error"); // the reason handed on to the message
+    QTest::newRow("missing") << QStringLiteral("Ser_Q4712_Update.exe") << false << ENOENT;
+    QTest::newRow("not executable") << QStringLiteral("plain.exe") << true << EACCES;
+    QTest::newRow("a folder") << QStringLiteral(".") << false << EACCES;
 }
 
 void TestProcess::missingProgramReturnsAtOnce()
@@ -162,6 +165,7 @@ void TestProcess::missingProgramReturnsAtOnce()
     const ProcessOutcome outcome =
         runner.runAndWait(path, QStringLiteral("COM1 FW"), false, 20000, [&](qint64) { waited = true; });
     QCOMPARE(outcome.kind, ProcessOutcome::NotStarted);
+    QTEST(outcome.error, "error");
     QVERIFY(!waited);
     QVERIFY(clock.elapsed() < 2000);
 }

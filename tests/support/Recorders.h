@@ -121,7 +121,7 @@ struct ProcessRecorder : IProcessRunner
         int limitMs;
     };
     QList<Call> calls;
-    ProcessOutcome outcome;
+    ProcessOutcome outcome{ProcessOutcome::Ended, 0}; // a run that went well unless a test says otherwise
     std::function<void(const std::function<void(qint64)>&)> onRun;
     ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden, int limitMs,
                               const std::function<void(qint64)>& whileWaiting) override
