@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -53,8 +54,14 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (path.isEmpty() || ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (path.isEmpty()) {
+        outcome.reason = QStringLiteral("no program named");
         return outcome;
+    }
+    if (const int error = ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ)) {
+        outcome.reason = QString::fromLocal8Bit(std::strerror(error));
+        return outcome;
+    }
 
     QElapsedTimer clock; // monotonic: no wrap to care about
     clock.start();

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 namespace velmaro {
 
@@ -20,8 +21,12 @@ struct ProcessOutcome
         Ended,        // exitCode holds its exit status (128 + signal number when killed)
         StillRunning, // the limit passed; the program was left running
     };
+    ProcessOutcome() = default;
+    ProcessOutcome(Kind k, int code, QString why = {}) : kind(k), exitCode(code), reason(std::move(why)) {}
+
     Kind kind = NotStarted;
     int exitCode = -1;
+    QString reason; // NotStarted: why, in the system's words ("No such file or directory")
 };
 
 // Starts programs as their own processes, without a shell, and waits for them. Tests substitute it.

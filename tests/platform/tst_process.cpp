@@ -140,15 +140,18 @@ void TestProcess::missingProgramReturnsAtOnce_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<bool>("createFile");
-    QTest::newRow("missing") << QStringLiteral("Ser_Q4712_Update.exe") << false;
-    QTest::newRow("not executable") << QStringLiteral("plain.exe") << true;
-    QTest::newRow("a folder") << QStringLiteral(".") << false;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QStringLiteral("Ser_Q4712_Update.exe") << false
+                             << "No such file or directory";
+    QTest::newRow("not executable") << QStringLiteral("plain.exe") << true << "Permission denied";
+    QTest::newRow("a folder") << QStringLiteral(".") << false << "Permission denied";
 }
 
 void TestProcess::missingProgramReturnsAtOnce()
 {
     QFETCH(QString, program);
     QFETCH(bool, createFile);
+    QFETCH(QString, reason);
     const QString path = m_dir.filePath(program);
     if (createFile) {
         QFile f(path);
@@ -162,6 +165,7 @@ void TestProcess::missingProgramReturnsAtOnce()
     const ProcessOutcome outcome =
         runner.runAndWait(path, QStringLiteral("COM1 FW"), false, 20000, [&](qint64) { waited = true; });
     QCOMPARE(outcome.kind, ProcessOutcome::NotStarted);
+    QCOMPARE(outcome.reason, reason);
     QVERIFY(!waited);
     QVERIFY(clock.elapsed() < 2000);
 }
