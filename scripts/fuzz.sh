@@ -24,6 +24,7 @@ seeds() {
         fuzz_tables) echo "tests/data/canopen tests/data/bad/table *.xml" ;;
         fuzz_sdo) echo "tests/data/mapping tests/data/bad/sdo *.xml" ;;
         fuzz_workbook) echo "tests/data/platform tests/data/canopen tests/data/bad/workbook *.xls *.xlsx *.ods" ;;
+        fuzz_workbook_zip) echo "tests/data/platform tests/data/canopen tests/data/bad/workbook *.xlsx *.ods" ;;
     esac
 }
 
@@ -33,7 +34,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 mkdir -p build-fuzz/logs build-fuzz/artifacts
 failed=()
-for target in fuzz_integertext fuzz_pargen fuzz_tables fuzz_sdo fuzz_workbook; do
+for target in fuzz_integertext fuzz_pargen fuzz_tables fuzz_sdo fuzz_workbook fuzz_workbook_zip; do
     bin="build-fuzz/fuzz/$target"
     corpus="build-fuzz/corpus/$target"
     log="build-fuzz/logs/$target.log"

@@ -19,11 +19,11 @@ int runCheck(const VerbArgs& args, Io& io)
     ProjectPaths paths;
     paths.ProjectDir = dir;
     SetDocumentPaths(paths);
-    for (const ProjectCheck& check : ProjectChecks()) {
-        if (!check.run(paths, io))
-            return Refused;
-    }
-    return Success;
+    // Every check runs, so that the documents' and the outputs' verdicts are seen together.
+    bool passed = true;
+    for (const ProjectCheck& check : ProjectChecks())
+        passed = check.run(paths, io) && passed;
+    return passed ? Success : Refused;
 }
 
 } // namespace
@@ -33,6 +33,8 @@ const QList<ProjectCheck>& ProjectChecks()
     static const QList<ProjectCheck> checks = {
         {"pargen.xml", &CheckCommSettings},
         {"sdo.xml", &CheckMapping},
+        {"bank.bin", &CheckParameterImage},
+        {"GSD file", &CheckGsdSizes},
     };
     return checks;
 }
@@ -56,11 +58,13 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
 
 Verb CheckVerb()
 {
-    return Verb{"check",
-                "check the project's documents as their editors would on OK (pargen.xml, sdo.xml)",
-                {QStringLiteral("PROJECT_DIR")},
-                {},
-                &runCheck};
+    return Verb{
+        "check",
+        "check the project's documents as their editors would on OK (pargen.xml, sdo.xml) and whether "
+        "its outputs can be made (bank.bin, the GSD file)",
+        {QStringLiteral("PROJECT_DIR")},
+        {},
+        &runCheck};
 }
 
 } // namespace velmaro::cli

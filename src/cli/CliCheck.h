@@ -5,15 +5,15 @@
 
 namespace velmaro::cli {
 
-// One document check of `velmaro-cli check`. It prints one summary line on io.out and returns true when
-// the document passes, or prints the reason on io.err and returns false.
+// One check of `velmaro-cli check`, of a document or of an output made from the documents. It prints one
+// summary line on io.out and returns true when it passes, or prints the reason on io.err and returns false.
 struct ProjectCheck
 {
     const char* document;
     bool (*run)(const ProjectPaths& paths, Io& io);
 };
 
-// The checks in the order they run; the verb stops at the first that fails. Add a document's check here.
+// The checks in the order they run; every one runs, and the verb fails when any failed. Add a check here.
 const QList<ProjectCheck>& ProjectChecks();
 
 // pargen.xml, loaded and validated as the communication settings editor does.
@@ -21,6 +21,12 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io);
 
 // sdo.xml, when present, loaded and validated as the mapping editor does on OK; silent without it.
 bool CheckMapping(const ProjectPaths& paths, Io& io);
+
+// bank.bin: whether "Update Device" could build it from pargen.xml, or the builder's message.
+bool CheckParameterImage(const ProjectPaths& paths, Io& io);
+
+// The GSD file: the input and output lengths "GSD File" would write, or its refusal.
+bool CheckGsdSizes(const ProjectPaths& paths, Io& io);
 
 // check PROJECT_DIR
 Verb CheckVerb();

@@ -25,7 +25,9 @@ int RunUpdateVerb(const VerbArgs& args, Io& io)
 } // namespace
 
 // Does what "Update Device" and the update dialog do: writes bank.bin, checks the port as "Connect"
-// does and frees it as "Next" does, then runs the updater and passes on its exit code.
+// does and frees it as "Next" does, then runs the updater and passes on its exit code. As in the window,
+// a bank.bin that cannot be written is reported and the update goes on: a firmware-only update needs
+// none.
 int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRunner& processes,
               const QString& appDir)
 {
@@ -58,10 +60,8 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
         return Refused;
     }
     const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
-    if (!written.ok()) {
-        io.err << written.error() << "\n";
-        return Refused;
-    }
+    if (!written.ok())
+        io.err << written.error() << " The update goes on without a new bank.bin.\n";
 
     {
         TComm comm(nullptr, serial);
@@ -78,10 +78,14 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
     io.out << "Running " << program << " " << parameters << "\n";
     io.out.flush();
     const ProcessOutcome outcome = processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, {});
-    // The updater's own exit code is passed on as it is; the failures of the run are said here.
-    if (outcome.kind != ProcessOutcome::Ended) {
+    switch (outcome.kind) {
+    case ProcessOutcome::NotStarted:
         io.err << UpdaterOutcomeText(outcome, program) << "\n";
-        return Refused;
+        return UpdaterNotStarted;
+    case ProcessOutcome::StillRunning:
+        io.err << UpdaterOutcomeText(outcome, program) << "\n";
+        return UpdaterStillRunning;
+    case ProcessOutcome::Ended: break;
     }
     return outcome.exitCode;
 }
@@ -102,8 +106,12 @@ Verb UpdateVerb()
         },
         RunUpdateVerb,
         QStringLiteral(
-            "Exit status: the updater's own exit code when it ran; 1 when it cannot be started, is "
-            "still running after 150 s, or the update is refused; 2 usage error."),
+            "A bank.bin that cannot be written is reported and the update goes on (a firmware-only update\n"
+            "needs none).\n"
+            "Exit status: the updater's own exit code when it ran and ended; 124 when it is still running\n"
+            "after 150 s (it is left running); 127 when it cannot be started (the message names the program\n"
+            "and the reason); 1 when the update is refused (project folder, pargen.xml, port); 2 usage "
+            "error."),
         {QStringLiteral("port")}};
 }
 

@@ -1,13 +1,60 @@
 #include "platform/FileSystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
 
 namespace velmaro {
+
+namespace {
+
+Status cannotCreate(const QString& path, const QString& reason)
+{
+    return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+}
+
+// Whether a new file can be made in the folder that would hold the replacement of `native` (the
+// folder of the link's target for a symbolic link, as QSaveFile does).
+bool canCreateBeside(const QString& native)
+{
+    const QFileInfo info(native);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    QTemporaryFile probe(QFileInfo(target).absolutePath() + QStringLiteral("/.velmaro-probe-XXXXXX"));
+    return probe.open();
+}
+
+// The fallback for a writable file in a folder that takes no new file: the file is overwritten and cut
+// to the new length. Its old content is kept in memory and written back if the new one does not fit.
+Status rewriteInPlace(const QString& path, const QString& native, const QByteArray& bytes)
+{
+    QFile file(native);
+    QByteArray old;
+    bool knowsOld = file.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    if (knowsOld) {
+        old = file.readAll();
+        knowsOld = file.error() == QFileDevice::NoError;
+    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return cannotCreate(path, file.errorString());
+    }
+    const auto put = [&file](const QByteArray& content) {
+        return file.seek(0) && file.write(content) == content.size() && file.resize(content.size());
+    };
+    if (put(bytes))
+        return {};
+    const QString reason = file.errorString();
+    if (knowsOld)
+        put(old);
+    return cannotCreate(path, reason);
+}
+
+} // namespace
 
 QString NativePath(const QString& path)
 {
@@ -18,8 +65,7 @@ QString NativePath(const QString& path)
 
 bool FileExists(const QString& path)
 {
-    const QFileInfo info(NativePath(path));
-    return info.exists() && !info.isDir();
+    return !path.isEmpty() && QFileInfo::exists(NativePath(path));
 }
 
 bool DirectoryExists(const QString& path)
@@ -57,24 +103,52 @@ bool ForceDirectories(const QString& path)
     return !native.isEmpty() && QDir().mkpath(native);
 }
 
+std::optional<QString> NonRegularFileKind(const QString& path)
+{
+    struct stat info = {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(NativePath(path)).constData(), &info) != 0)
+        return std::nullopt; // missing, or a broken link: the caller's open says why
+    if (S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a named pipe (FIFO)");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(info.st_mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+Status CheckRegularFile(const QString& path)
+{
+    if (const std::optional<QString> kind = NonRegularFileKind(path))
+        return Status::failure(
+            QStringLiteral("Cannot read \"%1\": it is %2, not a regular file.").arg(path, *kind));
+    return {};
+}
+
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
+    if (const std::optional<QString> kind = NonRegularFileKind(path))
+        return cannotCreate(path, QStringLiteral("It is %1, not a regular file.").arg(*kind));
     const QString native = NativePath(path);
     QSaveFile file(native);
-    auto fail = [&](const QString& reason) {
-        return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
-    };
     // Unbuffered: every write reaches the file at once and reports its error (a full disk); through
     // the buffer, a failing final flush went unnoticed and commit() renamed an empty file over the old.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (QFileInfo(native).isFile() && !canCreateBeside(native))
+            return rewriteInPlace(path, native, bytes);
+        return cannotCreate(path, file.errorString());
+    }
     if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return fail(reason);
+        return cannotCreate(path, reason);
     }
     if (!file.commit())
-        return fail(file.errorString());
+        return cannotCreate(path, file.errorString());
     return {};
 }
 

@@ -5,11 +5,16 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace velmaro {
 
 // Maps a path built with "\" (the form shown, stored and passed on) to the native form used to touch files.
 QString NativePath(const QString& path);
 
+// True when anything is at `path` other than a missing entry: a file, but also a folder, a named pipe or a
+// device standing where a file is expected. Readers then open it through CheckRegularFile, which refuses
+// everything but a regular file, so a folder named like a document is never taken for a missing one.
 bool FileExists(const QString& path);
 bool DirectoryExists(const QString& path);
 // Creates one directory level; false when it exists already or cannot be created.
@@ -20,8 +25,20 @@ Status CreateFolder(const QString& path);
 // Creates a directory with any missing parents.
 bool ForceDirectories(const QString& path);
 
+// What stands at `path` when it is not a regular file (symbolic links followed): "a folder", "a named pipe
+// (FIFO)", "a device", "a socket" or "not a regular file". Nothing for a regular file or a missing entry.
+std::optional<QString> NonRegularFileKind(const QString& path);
+
+// Refuses, before anything opens it, an entry that is not a regular file: a named pipe would block the
+// reader forever and a device would feed it without end. The text is
+// "Cannot read "<path>": it is a folder, not a regular file.". A missing entry passes.
+Status CheckRegularFile(const QString& path);
+
 // Replaces the file whole: written beside it, then renamed over it, so a failure leaves the old file
-// as it was. The failure text is "Cannot create file "<path>". <reason>".
+// as it was. Only when no file can be created beside it (a read-only shared folder) and the file itself
+// can be written is it rewritten in place; a failure there puts the old content back as far as the
+// disk allows. An entry that is not a regular file is refused untouched. The failure text is
+// "Cannot create file "<path>". <reason>".
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace velmaro

@@ -127,6 +127,9 @@ bool hasLineBreak(const QString& text)
 
 QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key)
 {
+    // A folder, named pipe or device in the file's place reads as a missing file; a write refuses it.
+    if (!CheckRegularFile(iniPath).ok())
+        return {};
     QFile file(NativePath(iniPath));
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -149,6 +152,8 @@ bool WriteProfileString(const QString& iniPath, const QString& section, const QS
     const QString native = NativePath(iniPath);
     QByteArray content;
     if (QFileInfo::exists(native)) {
+        if (!CheckRegularFile(iniPath).ok())
+            return false;
         QFile file(native);
         // An existing file that cannot be read is never replaced: its other lines would be lost.
         if (!file.open(QIODevice::ReadOnly))

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>

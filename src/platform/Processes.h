@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 namespace velmaro {
 
@@ -20,6 +21,9 @@ struct ProcessOutcome
         Ended,        // exitCode holds its exit status (128 + signal number when killed)
         StillRunning, // the limit passed; the program was left running
     };
+    ProcessOutcome() = default;
+    ProcessOutcome(Kind k, int code, int err = 0) : kind(k), exitCode(code), error(err) {}
+
     Kind kind = NotStarted;
     int exitCode = -1;
     int error = 0; // NotStarted: the system's error number, 0 when unknown

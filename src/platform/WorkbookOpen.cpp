@@ -214,6 +214,9 @@ Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path)
 {
     using Failure = Result<std::shared_ptr<Workbook>>;
     const QString native = NativePath(path);
+    if (const std::optional<QString> kind = NonRegularFileKind(path))
+        return Failure::failure(
+            QStringLiteral("cannot open \"%1\": it is %2, not a regular file").arg(path, *kind));
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly))
         return Failure::failure(QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString()));

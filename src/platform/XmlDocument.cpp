@@ -1,6 +1,7 @@
 #include "platform/XmlDocument.h"
 
 #include "platform/FileSystem.h"
+#include "platform/XmlEncoding.h"
 
 #include <QFile>
 
@@ -9,22 +10,6 @@
 namespace velmaro {
 
 namespace {
-
-// 1-based line and column of a byte offset.
-std::pair<int, int> lineAndColumn(const QByteArray& bytes, qsizetype offset)
-{
-    int line = 1;
-    int column = 1;
-    for (qsizetype i = 0; i < offset && i < bytes.size(); ++i) {
-        if (bytes.at(i) == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return {line, column};
-}
 
 struct StringWriter : pugi::xml_writer
 {
@@ -48,12 +33,16 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
 {
     if (bytes.size() > kMaxXmlDocumentBytes)
         return tooLarge(name, bytes.size());
+    const Result<QByteArray> utf8 = XmlBytesAsUtf8(bytes, name);
+    if (!utf8.ok())
+        return utf8.status();
     auto doc = std::make_shared<pugi::xml_document>();
     // parse_default without DOCTYPE handling: entity declarations are never expanded.
     const unsigned options = pugi::parse_default;
-    const pugi::xml_parse_result r = doc->load_buffer(bytes.constData(), size_t(bytes.size()), options);
+    const pugi::xml_parse_result r =
+        doc->load_buffer(utf8->constData(), size_t(utf8->size()), options, pugi::encoding_utf8);
     if (!r) {
-        const auto [line, column] = lineAndColumn(bytes, qsizetype(r.offset));
+        const auto [line, column] = LineAndColumn(*utf8, qsizetype(r.offset));
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             // One arg() call: a "%1" inside the file's name must stay text.
             QStringLiteral("%1: %2 (line %3, column %4)")
@@ -68,13 +57,20 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
 
 Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
 {
+    const Status regular = CheckRegularFile(path);
+    if (!regular.ok())
+        return regular;
     QFile file(NativePath(path));
     if (!file.open(QIODevice::ReadOnly))
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     if (file.size() > kMaxXmlDocumentBytes)
         return tooLarge(path, file.size());
-    return ParseXmlDocument(file.readAll(), path);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result<std::shared_ptr<pugi::xml_document>>::failure(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    return ParseXmlDocument(bytes, path);
 }
 
 Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path)

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void refusals();
     void runsTheUpdater_data();
     void runsTheUpdater();
+    void unwritableImageIsReportedAndTheUpdateGoesOn();
 
 private:
     QString project(const QByteArray& pargen = PargenXml());
@@ -178,11 +179,12 @@ void TestUpdateVerb::runsTheUpdater_data()
     QTest::newRow("updater's exit code passed on")
         << QStringList{} << "FW FR PW PR" << ProcessOutcome{ProcessOutcome::Ended, 5} << 5 << "";
     QTest::newRow("updater still running")
-        << QStringList{} << "FW FR PW PR" << ProcessOutcome{ProcessOutcome::StillRunning, -1} << 1
+        << QStringList{} << "FW FR PW PR" << ProcessOutcome{ProcessOutcome::StillRunning, -1} << 124
         << "did not end within 150 seconds";
     QTest::newRow("updater missing") << QStringList{} << "FW FR PW PR"
-                                     << ProcessOutcome{ProcessOutcome::NotStarted, -1} << 1
-                                     << "cannot be started";
+                                     << ProcessOutcome{ProcessOutcome::NotStarted, -1, ENOENT} << 127
+                                     << "The updater \"/opt/velmaro/Ser_Q4712_Update.exe\" cannot be "
+                                        "started: No such file or directory.";
 }
 
 void TestUpdateVerb::runsTheUpdater()
@@ -208,6 +210,22 @@ void TestUpdateVerb::runsTheUpdater()
     TComm comm(nullptr, ports());
     comm.SetDeviceName(QStringLiteral("COM4"));
     comm.Open();
+}
+
+// As in the window: a firmware-only update needs no bank.bin.
+void TestUpdateVerb::unwritableImageIsReportedAndTheUpdateGoesOn()
+{
+    const QString dir = project();
+    QVERIFY(QDir().mkdir(dir + QStringLiteral("/bin/bank.bin")));
+    Runner runner;
+    runner.outcome = {ProcessOutcome::Ended, 3};
+    const Run run = update(
+        {dir, QStringLiteral("--port"), QStringLiteral("COM4"), QStringLiteral("--no-project")}, runner);
+    QCOMPARE(run.code, 3);
+    QVERIFY2(run.err.contains(
+                 QStringLiteral("bank.bin\". It is a folder, not a regular file. The update goes on")),
+             qPrintable(run.err));
+    QCOMPARE(runner.programs.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateVerb)

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTextStream>
+
+#include <sys/stat.h>
 
 namespace velmaro::test {
 
@@ -16,7 +19,10 @@ Snapshot TakeSnapshot(const QString& root)
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        snapshot.insert(QDir(root).relativeFilePath(path), ReadBytes(path));
+        const QFileInfo info(path);
+        snapshot.insert(QDir(root).relativeFilePath(path),
+                        info.isFile() ? ReadBytes(path)
+                                      : QByteArray("special ") + info.symLinkTarget().toUtf8());
     }
     return snapshot;
 }
@@ -39,6 +45,16 @@ bool WriteBytes(const QString& nativePath, const QByteArray& bytes)
 {
     QFile file(nativePath);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+bool MakeSpecialFile(const QString& kind, const QString& nativePath)
+{
+    QFile::remove(nativePath);
+    if (kind == QLatin1String("fifo"))
+        return ::mkfifo(QFile::encodeName(nativePath).constData(), 0644) == 0;
+    if (kind == QLatin1String("folder"))
+        return QDir().mkdir(nativePath);
+    return kind == QLatin1String("devzero") && QFile::link(QStringLiteral("/dev/zero"), nativePath);
 }
 
 QByteArray ReadBytes(const QString& nativePath)

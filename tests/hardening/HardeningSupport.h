@@ -12,7 +12,8 @@
 
 namespace velmaro::test {
 
-// Relative path -> bytes of every file under `root`.
+// Relative path -> bytes of every file under `root`; a named pipe or a device stands there as its kind,
+// unread.
 using Snapshot = QMap<QString, QByteArray>;
 Snapshot TakeSnapshot(const QString& root);
 // The relative paths that differ between two snapshots (changed, added or removed).
@@ -32,6 +33,9 @@ struct VerbRun
 VerbRun RunVerb(const QString& name, const QStringList& args);
 
 bool WriteBytes(const QString& nativePath, const QByteArray& bytes);
+// Replaces whatever is at `nativePath` with "fifo" (a named pipe), "folder" (an empty folder) or "devzero"
+// (a symbolic link to /dev/zero).
+bool MakeSpecialFile(const QString& kind, const QString& nativePath);
 QByteArray ReadBytes(const QString& nativePath);
 
 } // namespace velmaro::test

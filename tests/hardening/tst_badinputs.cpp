@@ -3,6 +3,7 @@
 // message, no crash, no hang, and no file changed unless the step that changed it succeeded.
 
 #include "HardeningSupport.h"
+#include "app/Workspace.h"
 #include "base/IntegerText.h"
 #include "canopen/TableMechanisms.h"
 #include "cli/CliTables.h"
@@ -57,6 +58,12 @@ QStringList placesFor(const QString& kind, const ProjectPaths& p, const QString&
     }
     if (kind == QLatin1String("workbook"))
         return {p.ProjectDir + QStringLiteral("\\input") + suffix};
+    if (kind == QLatin1String("ini"))
+        return {p.ProjectDir + IniFileName};
+    if (kind == QLatin1String("bank"))
+        return {p.ProjectDir + QStringLiteral("\\bin\\bank.bin")};
+    if (kind == QLatin1String("gsd"))
+        return {p.ProjectDir + QStringLiteral("\\out.gsd")};
     return {};
 }
 
@@ -117,6 +124,29 @@ QList<std::function<Step()>> stepsFor(const QString& kind, const ProjectPaths& p
                             {}};
             };
         }
+    } else if (kind == QLatin1String("ini")) {
+        // The INI file lives beside the executable; here the project folder stands in for that folder.
+        steps << [p] {
+            ProjectPaths restored;
+            RestoreLastProject(restored, p.ProjectDir);
+            return Step{QStringLiteral("RestoreLastProject"), true, restored.ProjectName, {}};
+        };
+        steps << [p] {
+            ProjectPaths q;
+            q.AppDir = p.ProjectDir;
+            q.ProjectName = QStringLiteral("\\plant");
+            const Status saved = SaveLastProject(q);
+            return Step{QStringLiteral("SaveLastProject"), saved.ok(), saved.error(), {IniFileName.mid(1)}};
+        };
+    } else if (kind == QLatin1String("bank")) {
+        steps << [p] {
+            return verbStep(QStringLiteral("image"), {p.ProjectDir}, {QStringLiteral("bin/bank.bin")});
+        };
+    } else if (kind == QLatin1String("gsd")) {
+        steps << [p] {
+            return verbStep(QStringLiteral("gsd"), {p.ProjectDir, p.ProjectDir + QStringLiteral("/out.gsd")},
+                            {QStringLiteral("out.gsd")});
+        };
     } else if (kind == QLatin1String("workbook")) {
         steps << [input] {
             const auto workbook = OpenWorkbook(input);
@@ -277,7 +307,7 @@ void TestBadInputs::catalogue_data()
                  qPrintable(line));
         QString generator;
         if (kind == QLatin1String("generated")) {
-            // generated/<kind>-<large|deep>
+            // generated/<kind>-<large|deep|fifo|folder|devzero>
             const QString name = file.section(QLatin1Char('/'), 1);
             generator = name.section(QLatin1Char('-'), 1);
             QTest::newRow(qPrintable(file)) << name.section(QLatin1Char('-'), 0, 0) << QString() << generator
@@ -302,9 +332,14 @@ void TestBadInputs::catalogue()
     const ProjectPaths p = MakeProject(tmp.path(), tmp.path() + QStringLiteral("/project"));
     const QString suffix =
         file.isEmpty() ? QStringLiteral(".xlsx") : QLatin1Char('.') + QFileInfo(file).suffix();
-    const QStringList places = placesFor(kind, p, suffix, !generator.isEmpty());
+    const bool special = generator == QLatin1String("fifo") || generator == QLatin1String("folder")
+                         || generator == QLatin1String("devzero");
+    const QStringList places = placesFor(kind, p, suffix, !generator.isEmpty() && !special);
     QByteArray bytes;
-    if (generator == QLatin1String("large")) {
+    if (special) {
+        for (const QString& place : places)
+            QVERIFY2(MakeSpecialFile(generator, nativePath(place)), qPrintable(place));
+    } else if (generator == QLatin1String("large")) {
         writeLarge(kind, nativePath(places.first()));
         if (QTest::currentTestFailed())
             return;

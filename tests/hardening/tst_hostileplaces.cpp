@@ -10,11 +10,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -115,6 +117,45 @@ public:
 private:
     QByteArray m_dir;
     bool m_mounted = false;
+};
+
+// A folder that takes no new file but holds one writable file, as a read-only shared folder can: as root
+// (whom permission bits do not stop) a read-only tmpfs with the file bound in from a writable place,
+// otherwise a folder without write permission.
+class ReadOnlyFolderWithWritableFile
+{
+public:
+    ReadOnlyFolderWithWritableFile(const QString& folder, const QString& file, const QString& backing)
+        : m_folder(folder), m_file(QFile::encodeName(file))
+    {
+        if (geteuid() != 0) {
+            m_ok =
+                WriteBytes(file, "old") && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            return;
+        }
+        m_mount = std::make_unique<TmpfsMount>(folder, 256);
+        m_ok = m_mount->mounted() && WriteBytes(file, QByteArray()) && WriteBytes(backing, "old");
+        m_bound =
+            m_ok
+            && ::mount(QFile::encodeName(backing).constData(), m_file.constData(), nullptr, MS_BIND, nullptr)
+                   == 0;
+        m_ok = m_bound && m_mount->makeReadOnly();
+    }
+    ~ReadOnlyFolderWithWritableFile()
+    {
+        if (m_bound)
+            ::umount2(m_file.constData(), MNT_DETACH);
+        if (!m_mount)
+            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_folder;
+    QByteArray m_file;
+    std::unique_ptr<TmpfsMount> m_mount;
+    bool m_bound = false;
+    bool m_ok = false;
 };
 
 void addWriterRows()
@@ -220,15 +261,53 @@ private Q_SLOTS:
         // Permission bits do not stop root; a read-only mount stops everyone.
         const QFile::Permissions readOnly =
             QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+        // Without the mount, the files are made read-only too: a writable file in a read-only folder is
+        // rewritten in place (writableFileInReadOnlyFolder).
+        const QStringList files = TakeSnapshot(p.ProjectDir).keys();
         if (mount.mounted())
             QVERIFY(mount.makeReadOnly());
         else
-            for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
-                QVERIFY(QFile::setPermissions(folder, readOnly));
+            for (const QString& name : files + QStringList{QString(), QStringLiteral("bin")})
+                QVERIFY(QFile::setPermissions(p.ProjectDir + QLatin1Char('/') + name, readOnly));
         expectRefusedAndUnchanged(root, p, Writers().at(writer));
         if (!mount.mounted())
             for (const QString& folder : QStringList{p.ProjectDir, p.ProjectDir + QStringLiteral("/bin")})
                 QFile::setPermissions(folder, readOnly | QFile::WriteOwner);
+    }
+
+    // A writable output in a folder that takes no new file is still replaced: rewritten in place.
+    void writableFileInReadOnlyFolder_data()
+    {
+        QTest::addColumn<QString>("output"); // relative to the project
+        QTest::newRow("GSD file in a shared folder") << "shared/out.gsd";
+        QTest::newRow("bank.bin") << "bin/bank.bin";
+    }
+    void writableFileInReadOnlyFolder()
+    {
+        QFETCH(QString, output);
+        QTemporaryDir tmp;
+        QVERIFY(tmp.isValid());
+        const ProjectPaths p = MakeProject(tmp.path(), tmp.path() + QStringLiteral("/project"));
+        const QString file = p.ProjectDir + QLatin1Char('/') + output;
+        const QString folder = QFileInfo(file).path();
+        QVERIFY(QDir().mkpath(folder));
+        const bool gsd = output.endsWith(QLatin1String(".gsd"));
+        const QString reference = tmp.path() + QStringLiteral("/reference.gsd");
+        QCOMPARE(RunVerb(QStringLiteral("gsd"), {p.ProjectDir, reference}).code, 0);
+        const QByteArray expected =
+            gsd ? ReadBytes(reference)
+                : ReadBytes(QStringLiteral(VELMARO_TEST_DATA "/device/bank_defaults.bin"));
+
+        ReadOnlyFolderWithWritableFile place(folder, file, tmp.path() + QStringLiteral("/backing"));
+        if (!place.ok())
+            QSKIP("no read-only folder with a writable file can be made here");
+        QVERIFY(!WriteBytes(folder + QStringLiteral("/new"), "x"));
+        const VerbRun run = gsd ? RunVerb(QStringLiteral("gsd"), {p.ProjectDir, file})
+                                : RunVerb(QStringLiteral("image"), {p.ProjectDir});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(ReadBytes(file), expected);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QFileInfo(file).fileName()});
     }
 
     // A write that fails part-way (here: over the file-size limit, which needs no privileges, unlike a

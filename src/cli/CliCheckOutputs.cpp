@@ -1,0 +1,29 @@
+#include "cli/CliCheck.h"
+#include "device/GsdFile.h"
+#include "device/ParameterImage.h"
+
+namespace velmaro::cli {
+
+bool CheckParameterImage(const ProjectPaths& paths, Io& io)
+{
+    const Result<ParameterImage> image = BuildParameterImage(paths.PargenXmlPath);
+    if (!image.ok()) {
+        io.err << "bank.bin: cannot be built: " << image.error() << "\n";
+        return false;
+    }
+    io.out << "bank.bin: can be built (" << image->bytes.size() << " bytes)\n";
+    return true;
+}
+
+bool CheckGsdSizes(const ProjectPaths& paths, Io& io)
+{
+    const Result<GsdSizes> sizes = ReadGsdSizes(paths.PargenXmlPath);
+    if (!sizes.ok()) {
+        io.err << "GSD file: refused: " << sizes.error() << "\n";
+        return false;
+    }
+    io.out << "GSD file: " << sizes->nbIn << " input bytes, " << sizes->nbOut << " output bytes\n";
+    return true;
+}
+
+} // namespace velmaro::cli
