@@ -152,7 +152,6 @@ void TestProcess::missingProgramReturnsAtOnce()
 {
     QFETCH(QString, program);
     QFETCH(bool, createFile);
-    QFETCH(QString, reason);
     const QString path = m_dir.filePath(program);
     if (createFile) {
         QFile f(path);
