@@ -209,33 +209,37 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures
            failures);
 }
 
-void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures)
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures)
 {
-    report(LoadTableDocument(path, kStoredNotFound, kStoredReadError,
-                             [&table](const TableRow& row) -> Status {
-                                 const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
-                                 if (!nrpdo.ok())
-                                     return nrpdo.status();
-                                 const auto [tab, number] = UnpackNrpdo(*nrpdo);
-                                 if (number > table.pdos(tab).size())
-                                     return Status(); // a PDO the tab does not have: dropped
-                                 TClPdo* pdo = pdoNumbered(table, tab, number);
-                                 if (!pdo)
-                                     return Status::failure(
-                                         QStringLiteral("row %1 names PDO number 0").arg(row.index() + 1));
-                                 TClSdo entry;
-                                 for (auto [field, name] : {std::pair{&entry.Index, "index"},
-                                                            std::pair{&entry.Subindex, "subindex"},
-                                                            std::pair{&entry.Poscomp, "poscomp"}}) {
-                                     const Result<QString> value = row.attribute(QLatin1String(name));
-                                     if (!value.ok())
-                                         return value.status();
-                                     *field = *value;
-                                 }
-                                 pdo->Sdos.append(entry);
-                                 return Status();
-                             }),
-           failures);
+    bool dropped = false;
+    TableLoadResult result = LoadTableDocument(
+        path, kStoredNotFound, kStoredReadError, [&table, &dropped](const TableRow& row) -> Status {
+            const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
+            if (!nrpdo.ok())
+                return nrpdo.status();
+            const auto [tab, number] = UnpackNrpdo(*nrpdo);
+            if (number > table.pdos(tab).size()) {
+                dropped = true; // a PDO the tab does not have: dropped
+                return Status();
+            }
+            TClPdo* pdo = pdoNumbered(table, tab, number);
+            if (!pdo)
+                return Status::failure(QStringLiteral("row %1 names PDO number 0").arg(row.index() + 1));
+            TClSdo entry;
+            for (auto [field, name] :
+                 {std::pair{&entry.Index, "index"}, std::pair{&entry.Subindex, "subindex"},
+                  std::pair{&entry.Poscomp, "poscomp"}}) {
+                const Result<QString> value = row.attribute(QLatin1String(name));
+                if (!value.ok())
+                    return value.status();
+                *field = *value;
+            }
+            pdo->Sdos.append(entry);
+            return Status();
+        });
+    result.rowsLost = dropped;
+    report(result, failures);
+    return result;
 }
 
 QStringList MessagesOf(const LoadFailures& failures)
@@ -248,13 +252,7 @@ QStringList MessagesOf(const LoadFailures& failures)
 
 LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table)
 {
-    table.clear();
-    LoadFailures failures;
-    ReadSdoTable(paths.SdoXmlPath, table, failures);
-    ReadPdoTranslation(paths.RpdoDefXmlPath, table, failures);
-    // Last: its rows refer to the PDOs by number.
-    ReadStoredEntries(paths.SdoPdoXmlPath, table, failures);
-    return failures;
+    return StoredPdoDocument::load(paths, table).failures;
 }
 
 Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
@@ -278,13 +276,22 @@ Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
     return sides;
 }
 
-Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
+namespace {
+
+Result<bool> saveStored(const StoredPdoTable& table, const QString& path, const WriteConsent& consent)
 {
     const Result<StoredPdoSides> sides = StoredPdoSaveRows(table);
     if (!sides.ok())
         return sides.status();
     return SaveTableDocument(SdoPdoTable(), path, sides->sideA, sides->sideB,
-                             OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple});
+                             OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple}, consent);
+}
+
+} // namespace
+
+Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
+{
+    return saveStored(table, path, WriteConsent()).status();
 }
 
 Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir)
@@ -369,6 +376,53 @@ ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
     return import.finish(
         ImportWorksheet(SdoPdoTable(), workbook, emptyStep,
                         [&import](const QStringList& fields) { return import.read(fields); }));
+}
+
+const TableDefinition& StoredPdoDocument::definition()
+{
+    return SdoPdoTable();
+}
+
+QString StoredPdoDocument::path(const ProjectPaths& paths)
+{
+    return paths.SdoPdoXmlPath;
+}
+
+DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
+{
+    table.clear();
+    DocumentLoad load;
+    ReadSdoTable(paths.SdoXmlPath, table, load.failures);
+    ReadPdoTranslation(paths.RpdoDefXmlPath, table, load.failures);
+    // Last: its rows refer to the PDOs by number.
+    load.readWhole = ReadStoredEntries(path(paths), table, load.failures).readWhole();
+    return load;
+}
+
+Result<bool> StoredPdoDocument::save(const ProjectPaths& paths, const Table& table,
+                                     const WriteConsent& consent)
+{
+    return saveStored(table, path(paths), consent);
+}
+
+int StoredPdoDocument::savedRows(const Table& table)
+{
+    int rows = 0;
+    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB})
+        for (const TClPdo& pdo : table.pdos(tab))
+            rows += int(pdo.Sdos.size());
+    return rows;
+}
+
+ImportOutcome StoredPdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                                const std::function<void()>& emptyStep)
+{
+    return ImportStoredPdo(table, workbookPath, emptyStep, rule == ImportRule::EveryRecordKept);
+}
+
+Status StoredPdoDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+{
+    return ExportStoredPdo(table, paths.ProjectDir);
 }
 
 } // namespace velmaro

@@ -137,8 +137,9 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& fail
 // Reads the PDOs of both tabs from the PDO translation document at `path` ("en_bypass" bit 1 clear:
 // tab "CanA").
 void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures& failures);
-// Reads the stored entries at `path` into the PDOs already listed.
-void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+// Reads the stored entries at `path` into the PDOs already listed. An entry of a PDO that the tab
+// does not list is dropped; the result then has rowsLost set.
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
 
 // A showing: empties the table, then the three independent reads in order.
 LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table);
@@ -168,5 +169,22 @@ ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath
                               const std::function<void()>& emptyStep, bool strict = false);
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
                               const std::function<void()>& emptyStep, bool strict = false);
+
+// The same steps in the shape every table kind has (see PdoDocument.h). The load reads the SDO table
+// and the PDO translation document before sdopdo.xml; only sdopdo.xml decides whether the document
+// was read whole.
+struct StoredPdoDocument
+{
+    using Table = StoredPdoTable;
+
+    static const TableDefinition& definition();
+    static QString path(const ProjectPaths& paths);
+    static DocumentLoad load(const ProjectPaths& paths, Table& table);
+    static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
+    static int savedRows(const Table& table);
+    static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                        const std::function<void()>& emptyStep = {});
+    static Status exportCsv(const ProjectPaths& paths, const Table& table);
+};
 
 } // namespace velmaro

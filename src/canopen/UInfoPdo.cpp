@@ -1,5 +1,7 @@
 #include "canopen/UInfoPdo.h"
 
+#include "platform/FileSystem.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -280,7 +282,9 @@ void TFInfopdo::FormShow()
         c.LSdoCan->clear();
         clearEntryControls(c);
     }
-    const QStringList messages = MessagesOf(LoadStoredPdo(m_context.paths, m_table));
+    const DocumentLoad loaded = StoredPdoDocument::load(m_context.paths, m_table);
+    m_readWhole = loaded.readWhole;
+    const QStringList messages = loaded.messages();
     fillPdoList(PdoTab::CanA);
     fillPdoList(PdoTab::CanB);
     for (const QString& m : messages)
@@ -419,17 +423,20 @@ void TFInfopdo::PasteAClick()
 
 void TFInfopdo::BitBtn1Click()
 {
-    const Status saved = SaveStoredPdo(m_table, m_context.paths.SdoPdoXmlPath);
+    const Result<bool> saved = StoredPdoDocument::save(m_context.paths, m_table, [this] {
+        return MayReplaceDocument(m_context.messages, StoredPdoDocument::path(m_context.paths), m_readWhole);
+    });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());
         return;
     }
-    accept();
+    if (*saved)
+        accept();
 }
 
 void TFInfopdo::Button1Click()
 {
-    const Status exported = ExportStoredPdo(m_table, m_context.paths.ProjectDir);
+    const Status exported = StoredPdoDocument::exportCsv(m_context.paths, m_table);
     if (!exported.ok())
         m_context.messages.showError(exported.error());
 }
@@ -439,19 +446,24 @@ void TFInfopdo::BitBtn4Click()
     const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
     if (!workbook)
         return;
-    // The import is quiet: whatever it placed stays, every failure included.
-    ImportStoredPdo(m_table, *workbook, [this] {
-        for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
-            TabControls& c = controls(tab);
-            const QSignalBlocker blockPdo(c.LPdoCan);
-            const QSignalBlocker blockSdo(c.LSdoCan);
-            c.LSdoCan->clear();
-            clearEntryControls(c);
-            // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
-            // lists the PDO's entries again so that list positions and entries stay in step.
-            deselect(c.LPdoCan);
-        }
-    });
+    // Whatever it placed stays; a worksheet not read whole is reported afterwards.
+    const ImportOutcome imported =
+        StoredPdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] {
+            for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+                TabControls& c = controls(tab);
+                const QSignalBlocker blockPdo(c.LPdoCan);
+                const QSignalBlocker blockSdo(c.LSdoCan);
+                c.LSdoCan->clear();
+                clearEntryControls(c);
+                // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
+                // lists the PDO's entries again so that list positions and entries stay in step.
+                deselect(c.LPdoCan);
+            }
+        });
+    const QString note =
+        imported.editorNote(NativePath(*workbook), StoredPdoDocument::definition().TableName);
+    if (!note.isEmpty())
+        m_context.messages.showMessage(note);
 }
 
 } // namespace velmaro

@@ -86,6 +86,7 @@ private:
 
     AppContext& m_context;
     StoredPdoTable m_table;
+    bool m_readWhole = true;     // this showing read sdopdo.xml whole (or found none)
     StoredPdoCopyBuffer m_copyA; // kept across showings
     StoredPdoCopyBuffer m_copyB;
     TabControls m_tabA;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -63,6 +63,7 @@ private:
 
     AppContext& m_context;
     PdoTable m_table;
+    bool m_readWhole = true; // this showing read rpdodef.xml whole (or found none)
 };
 
 } // namespace velmaro
