@@ -23,19 +23,19 @@ void StoredPdoTable::clear()
     SdoRefListB.clear();
 }
 
-QString TabName(PdoTab tab)
+QString TabName(Side tab)
 {
-    return tab == PdoTab::CanA ? QStringLiteral("CanA") : QStringLiteral("CanB");
+    return tab == Side::A ? QStringLiteral("CanA") : QStringLiteral("CanB");
 }
 
-int PackNrpdo(int number, PdoTab tab)
+int PackNrpdo(int number, Side tab)
 {
-    return tab == PdoTab::CanB ? number + kCanBFlag : number;
+    return tab == Side::B ? number + kCanBFlag : number;
 }
 
-std::pair<PdoTab, int> UnpackNrpdo(qint32 nrpdo)
+std::pair<Side, int> UnpackNrpdo(qint32 nrpdo)
 {
-    const PdoTab tab = (nrpdo & kCanBFlag) != 0 ? PdoTab::CanB : PdoTab::CanA;
+    const Side tab = (nrpdo & kCanBFlag) != 0 ? Side::B : Side::A;
     return {tab, int(nrpdo & kMaxPdoNumber)};
 }
 
@@ -128,7 +128,7 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
     return EditOutcome{};
 }
 
-EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, const TClSdo& entry)
+EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (pdoPosition < 0 || pdoPosition >= pdos.size())
@@ -139,7 +139,7 @@ EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, cons
     return outcome;
 }
 
-EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, const TClSdo& entry)
+EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, const TClSdo& entry)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
@@ -148,6 +148,15 @@ EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, 
     if (outcome.accepted())
         pdos[at.pdo].Sdos[at.sdo] = entry;
     return outcome;
+}
+
+bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
+{
+    QList<TClPdo>& pdos = table.pdos(tab);
+    if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
+        return false;
+    pdos[at.pdo].Sdos.removeAt(at.sdo);
+    return true;
 }
 
 namespace {
@@ -159,7 +168,7 @@ void report(const TableLoadResult& loaded, LoadFailures& failures)
 }
 
 // The PDO with `number` on `tab`, or nullptr when the tab has fewer PDOs.
-TClPdo* pdoNumbered(StoredPdoTable& table, PdoTab tab, int number)
+TClPdo* pdoNumbered(StoredPdoTable& table, Side tab, int number)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (number < 1 || number > pdos.size())
@@ -182,7 +191,7 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& fail
                                  const Result<qint32> conf = row.integerAttribute(QStringLiteral("conf"));
                                  if (!conf.ok())
                                      return conf.status();
-                                 const PdoTab tab = (*conf & 1) == 0 ? PdoTab::CanA : PdoTab::CanB;
+                                 const Side tab = (*conf & 1) == 0 ? Side::A : Side::B;
                                  table.refs(tab).append(TClSdo{*index, *subindex, QString()});
                                  return Status();
                              }),
@@ -201,8 +210,7 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures
                                  if (!cobid.ok())
                                      return cobid.status();
                                  // Bit 1 set marks the records passed from CAN A to CAN B.
-                                 QList<TClPdo>& pdos =
-                                     table.pdos((*flags & 2) == 0 ? PdoTab::CanA : PdoTab::CanB);
+                                 QList<TClPdo>& pdos = table.pdos((*flags & 2) == 0 ? Side::A : Side::B);
                                  pdos.append(TClPdo{*cobid, int(pdos.size()) + 1, {}});
                                  return Status();
                              }),
@@ -258,8 +266,8 @@ LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table)
 Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
 {
     StoredPdoSides sides;
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
-        TableSideRows& side = tab == PdoTab::CanA ? sides.sideA : sides.sideB;
+    for (Side tab : {Side::A, Side::B}) {
+        TableSideRows& side = tab == Side::A ? sides.sideA : sides.sideB;
         for (const TClPdo& pdo : table.pdos(tab)) {
             if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
                 return Result<StoredPdoSides>::failure(
@@ -297,7 +305,7 @@ Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
 Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir)
 {
     QList<QStringList> lines;
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+    for (Side tab : {Side::A, Side::B}) {
         for (const TClPdo& pdo : table.pdos(tab)) {
             const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
             for (const TClSdo& sdo : pdo.Sdos)
@@ -322,7 +330,7 @@ struct StoredPdoImport
         if (dropped)
             return;
         dropped = true;
-        for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB})
+        for (Side tab : {Side::A, Side::B})
             for (TClPdo& pdo : table.pdos(tab))
                 pdo.Sdos.clear();
     }
@@ -408,7 +416,7 @@ Result<bool> StoredPdoDocument::save(const ProjectPaths& paths, const Table& tab
 int StoredPdoDocument::savedRows(const Table& table)
 {
     int rows = 0;
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB})
+    for (Side tab : {Side::A, Side::B})
         for (const TClPdo& pdo : table.pdos(tab))
             rows += int(pdo.Sdos.size());
     return rows;

@@ -29,6 +29,14 @@ namespace velmaro {
 
 class Workbook;
 
+// The two CAN sides every table divides its records into, after the gateway's ports: side A (tab or
+// page "CanA", listed first in documents and CSV files) and side B.
+enum class Side
+{
+    A,
+    B
+};
+
 // The names of one table. Each editor defines one instance (see RpdoDefTable() in PdoTable.h).
 struct TableDefinition
 {
