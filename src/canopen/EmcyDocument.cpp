@@ -105,4 +105,51 @@ ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
     return ImportWorksheet(EmcyDefTable(), workbook, emptyStep, recordReader(table));
 }
 
+const TableDefinition& EmcyDocument::definition()
+{
+    return EmcyDefTable();
+}
+
+QString EmcyDocument::path(const ProjectPaths& paths)
+{
+    return paths.EmcyDefXmlPath;
+}
+
+DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
+{
+    ClearEmcyTable(table);
+    const EmcyLoadOutcome loaded = LoadEmcyTable(path(paths), table);
+    DocumentLoad load;
+    if (!loaded.complete)
+        load.failures << loaded.result;
+    load.readWhole = loaded.result.readWhole();
+    return load;
+}
+
+Result<bool> EmcyDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
+{
+    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, 0), sideRows(table, 1),
+                             EmcyOrderRule(), consent);
+}
+
+int EmcyDocument::savedRows(const Table& table)
+{
+    return table.size();
+}
+
+ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule,
+                                           const std::function<void()>& emptyStep)
+{
+    return ImportEmcyWorkbook(workbookPath, table, [&] {
+        ClearEmcyTable(table);
+        if (emptyStep)
+            emptyStep();
+    });
+}
+
+Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+{
+    return ExportEmcyCsv(paths.ProjectDir, table);
+}
+
 } // namespace velmaro

@@ -42,4 +42,20 @@ ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
 ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
                                  const std::function<void()>& emptyStep);
 
+// The same steps in the shape every table kind has (see PdoDocument.h). Nothing of an emcydef
+// document or worksheet is dropped by the editor, so the import rule changes nothing here.
+struct EmcyDocument
+{
+    using Table = EmcyTable;
+
+    static const TableDefinition& definition();
+    static QString path(const ProjectPaths& paths);
+    static DocumentLoad load(const ProjectPaths& paths, Table& table);
+    static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
+    static int savedRows(const Table& table);
+    static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                        const std::function<void()>& emptyStep = {});
+    static Status exportCsv(const ProjectPaths& paths, const Table& table);
+};
+
 } // namespace velmaro

@@ -108,7 +108,7 @@ void EmcyWordTable::addLoadedWord(int side, const TClWEmcy& word)
 
 void EmcyWordTable::addRecord(const emcyword::SidedWord& record)
 {
-    if (record.side == emcyword::SideA || record.side == emcyword::SideB)
+    if (emcyword::IsSideMarker(record.side))
         addLoadedWord(record.side, record.word);
 }
 

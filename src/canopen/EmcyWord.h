@@ -38,6 +38,11 @@ const QStringList& AttributeNames();
 constexpr int NodesPerWord = 17; // the word node, then Bit0..Bit15
 constexpr int SideA = 0;
 constexpr int SideB = 1;
+// Whether an "extdata" value names a side; the editor drops a word whose marker does not.
+constexpr bool IsSideMarker(qint32 value)
+{
+    return value == SideA || value == SideB;
+}
 
 // Packs the two positions: fails with the conversion message of the first text that is not an integer.
 Result<QString> PackPositions(const QString& first, const QString& second);

@@ -17,45 +17,62 @@ TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
 {
     table.clear();
     const QStringList& names = emcyword::AttributeNames();
-    return LoadTableDocument(path, QStringLiteral("File XML not found"),
-                             QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
-                                 QStringList record;
-                                 record.reserve(names.size());
-                                 for (const QString& name : names) {
-                                     const auto value = row.attribute(name);
-                                     if (!value.ok())
-                                         return value.status();
-                                     record << value.value();
-                                 }
-                                 const auto word = emcyword::WordFromRecord(record);
-                                 if (!word.ok())
-                                     return word.status();
-                                 table.addRecord(word.value());
-                                 return {};
-                             });
+    bool dropped = false;
+    TableLoadResult result =
+        LoadTableDocument(path, QStringLiteral("File XML not found"),
+                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
+                              QStringList record;
+                              record.reserve(names.size());
+                              for (const QString& name : names) {
+                                  const auto value = row.attribute(name);
+                                  if (!value.ok())
+                                      return value.status();
+                                  record << value.value();
+                              }
+                              const auto word = emcyword::WordFromRecord(record);
+                              if (!word.ok())
+                                  return word.status();
+                              dropped = dropped || !emcyword::IsSideMarker(word->side);
+                              table.addRecord(word.value());
+                              return {};
+                          });
+    result.rowsLost = dropped;
+    return result;
 }
 
-Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table)
+namespace {
+
+Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const WriteConsent& consent)
 {
     TableSideRows sides[2];
     for (int side = 0; side < 2; ++side) {
         for (const TClWEmcy& word : table.side(side).words)
             sides[side].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
     }
-    return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder());
+    return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
+}
+
+} // namespace
+
+Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table)
+{
+    return saveWords(path, table, WriteConsent()).status();
 }
 
 ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable& table,
-                                      const std::function<void()>& emptyStep)
+                                      const std::function<void()>& emptyStep, ImportRule rule)
 {
-    return ImportWorksheet(EmcyWordTableDefinition(), workbookPath, emptyStep,
-                           [&](const QStringList& fields) {
-                               const auto word = emcyword::WordFromRecord(fields);
-                               if (!word.ok())
-                                   return word.status();
-                               table.addRecord(word.value());
-                               return Status();
-                           });
+    return ImportWorksheet(
+        EmcyWordTableDefinition(), workbookPath, emptyStep, [&](const QStringList& fields) {
+            const auto word = emcyword::WordFromRecord(fields);
+            if (!word.ok())
+                return word.status();
+            if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
+                return Status::failure(
+                    QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)").arg(word->side));
+            table.addRecord(word.value());
+            return Status();
+        });
 }
 
 QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
@@ -71,6 +88,55 @@ QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
 Status ExportEmcyWordCsv(const QString& projectDir, const EmcyWordTable& table)
 {
     return ExportCsv(projectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
+}
+
+const TableDefinition& EmcyWordDocument::definition()
+{
+    return EmcyWordTableDefinition();
+}
+
+QString EmcyWordDocument::path(const ProjectPaths& paths)
+{
+    return paths.EmcyWordXmlPath;
+}
+
+DocumentLoad EmcyWordDocument::load(const ProjectPaths& paths, Table& table)
+{
+    const TableLoadResult result = LoadEmcyWordDocument(path(paths), table);
+    DocumentLoad load;
+    if (!result.ok())
+        load.failures << result;
+    load.readWhole = result.readWhole();
+    return load;
+}
+
+Result<bool> EmcyWordDocument::save(const ProjectPaths& paths, const Table& table,
+                                    const WriteConsent& consent)
+{
+    return saveWords(path(paths), table, consent);
+}
+
+int EmcyWordDocument::savedRows(const Table& table)
+{
+    return int(table.side(emcyword::SideA).words.size() + table.side(emcyword::SideB).words.size());
+}
+
+ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                               const std::function<void()>& emptyStep)
+{
+    return ImportEmcyWordWorksheet(
+        workbookPath, table,
+        [&] {
+            table.clear();
+            if (emptyStep)
+                emptyStep();
+        },
+        rule);
+}
+
+Status EmcyWordDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+{
+    return ExportEmcyWordCsv(paths.ProjectDir, table);
 }
 
 } // namespace velmaro

@@ -87,11 +87,19 @@ TableLoadResult LoadPdoTable(const QString& path, PdoTable& table)
         }
         return {};
     };
-    return LoadTableDocument(path, QStringLiteral("File XML not found"),
-                             QStringLiteral("Error in reading file XML"), reader);
+    TableLoadResult result = LoadTableDocument(path, QStringLiteral("File XML not found"),
+                                               QStringLiteral("Error in reading file XML"), reader);
+    result.rowsLost = usedA > PdoShownRows || usedB > PdoShownRows || PdoRecords(table.sideA).size() < usedA
+                      || PdoRecords(table.sideB).size() < usedB;
+    return result;
 }
 
 Status SavePdoTable(const QString& path, const PdoTable& table)
+{
+    return SavePdoTable(path, table, WriteConsent()).status();
+}
+
+Result<bool> SavePdoTable(const QString& path, const PdoTable& table, const WriteConsent& consent)
 {
     TableSideRows rows[2];
     const QList<QStringList>* sides[2] = {&table.sideA, &table.sideB};
@@ -102,7 +110,7 @@ Status SavePdoTable(const QString& path, const PdoTable& table)
             rows[s].append({record.at(PdoCobId)}, values);
         }
     }
-    return SaveTableDocument(RpdoDefTable(), path, rows[0], rows[1], kPdoOrder);
+    return SaveTableDocument(RpdoDefTable(), path, rows[0], rows[1], kPdoOrder, consent);
 }
 
 namespace {
@@ -111,6 +119,7 @@ namespace {
 struct PdoImportReader
 {
     PdoTable& table;
+    ImportRule rule = ImportRule::Editor;
     int usedA = 0;
     int usedB = 0;
     Status operator()(const QStringList& fields)
@@ -118,6 +127,10 @@ struct PdoImportReader
         const Result<qint32> flag = ParseIntegerText(fields.at(PdoEnTraslate));
         if (!flag.ok())
             return flag.status();
+        if (rule == ImportRule::EveryRecordKept && fields.at(PdoCobId).isEmpty())
+            return Status::failure(
+                QStringLiteral("its \"cobid\" is empty; the editor keeps no record of its side "
+                               "from this one on"));
         const bool sideB = (*flag & 2) != 0;
         QStringList& cells = sideB ? nextRow(table.sideB, usedB) : nextRow(table.sideA, usedA);
         for (int k = 0; k < PdoColumnCount; ++k)
@@ -128,16 +141,16 @@ struct PdoImportReader
 
 } // namespace
 
-ImportOutcome ImportPdoTable(const Workbook& workbook, PdoTable& table)
+ImportOutcome ImportPdoTable(const Workbook& workbook, PdoTable& table, ImportRule rule)
 {
-    PdoImportReader reader{table};
+    PdoImportReader reader{table, rule};
     return ImportWorksheet(
         RpdoDefTable(), workbook, [&] { table.clear(); }, std::ref(reader));
 }
 
-ImportOutcome ImportPdoTable(const QString& workbookPath, PdoTable& table)
+ImportOutcome ImportPdoTable(const QString& workbookPath, PdoTable& table, ImportRule rule)
 {
-    PdoImportReader reader{table};
+    PdoImportReader reader{table, rule};
     return ImportWorksheet(
         RpdoDefTable(), workbookPath, [&] { table.clear(); }, std::ref(reader));
 }

@@ -23,19 +23,19 @@ void StoredPdoTable::clear()
     SdoRefListB.clear();
 }
 
-QString TabName(PdoTab tab)
+QString TabName(Side tab)
 {
-    return tab == PdoTab::CanA ? QStringLiteral("CanA") : QStringLiteral("CanB");
+    return tab == Side::A ? QStringLiteral("CanA") : QStringLiteral("CanB");
 }
 
-int PackNrpdo(int number, PdoTab tab)
+int PackNrpdo(int number, Side tab)
 {
-    return tab == PdoTab::CanB ? number + kCanBFlag : number;
+    return tab == Side::B ? number + kCanBFlag : number;
 }
 
-std::pair<PdoTab, int> UnpackNrpdo(qint32 nrpdo)
+std::pair<Side, int> UnpackNrpdo(qint32 nrpdo)
 {
-    const PdoTab tab = (nrpdo & kCanBFlag) != 0 ? PdoTab::CanB : PdoTab::CanA;
+    const Side tab = (nrpdo & kCanBFlag) != 0 ? Side::B : Side::A;
     return {tab, int(nrpdo & kMaxPdoNumber)};
 }
 
@@ -128,7 +128,7 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
     return EditOutcome{};
 }
 
-EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, const TClSdo& entry)
+EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (pdoPosition < 0 || pdoPosition >= pdos.size())
@@ -139,7 +139,7 @@ EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, cons
     return outcome;
 }
 
-EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, const TClSdo& entry)
+EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, const TClSdo& entry)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
@@ -148,6 +148,15 @@ EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, 
     if (outcome.accepted())
         pdos[at.pdo].Sdos[at.sdo] = entry;
     return outcome;
+}
+
+bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
+{
+    QList<TClPdo>& pdos = table.pdos(tab);
+    if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
+        return false;
+    pdos[at.pdo].Sdos.removeAt(at.sdo);
+    return true;
 }
 
 namespace {
@@ -159,7 +168,7 @@ void report(const TableLoadResult& loaded, LoadFailures& failures)
 }
 
 // The PDO with `number` on `tab`, or nullptr when the tab has fewer PDOs.
-TClPdo* pdoNumbered(StoredPdoTable& table, PdoTab tab, int number)
+TClPdo* pdoNumbered(StoredPdoTable& table, Side tab, int number)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (number < 1 || number > pdos.size())
@@ -182,7 +191,7 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& fail
                                  const Result<qint32> conf = row.integerAttribute(QStringLiteral("conf"));
                                  if (!conf.ok())
                                      return conf.status();
-                                 const PdoTab tab = (*conf & 1) == 0 ? PdoTab::CanA : PdoTab::CanB;
+                                 const Side tab = (*conf & 1) == 0 ? Side::A : Side::B;
                                  table.refs(tab).append(TClSdo{*index, *subindex, QString()});
                                  return Status();
                              }),
@@ -201,41 +210,44 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures
                                  if (!cobid.ok())
                                      return cobid.status();
                                  // Bit 1 set marks the records passed from CAN A to CAN B.
-                                 QList<TClPdo>& pdos =
-                                     table.pdos((*flags & 2) == 0 ? PdoTab::CanA : PdoTab::CanB);
+                                 QList<TClPdo>& pdos = table.pdos((*flags & 2) == 0 ? Side::A : Side::B);
                                  pdos.append(TClPdo{*cobid, int(pdos.size()) + 1, {}});
                                  return Status();
                              }),
            failures);
 }
 
-void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures)
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures)
 {
-    report(LoadTableDocument(path, kStoredNotFound, kStoredReadError,
-                             [&table](const TableRow& row) -> Status {
-                                 const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
-                                 if (!nrpdo.ok())
-                                     return nrpdo.status();
-                                 const auto [tab, number] = UnpackNrpdo(*nrpdo);
-                                 if (number > table.pdos(tab).size())
-                                     return Status(); // a PDO the tab does not have: dropped
-                                 TClPdo* pdo = pdoNumbered(table, tab, number);
-                                 if (!pdo)
-                                     return Status::failure(
-                                         QStringLiteral("row %1 names PDO number 0").arg(row.index() + 1));
-                                 TClSdo entry;
-                                 for (auto [field, name] : {std::pair{&entry.Index, "index"},
-                                                            std::pair{&entry.Subindex, "subindex"},
-                                                            std::pair{&entry.Poscomp, "poscomp"}}) {
-                                     const Result<QString> value = row.attribute(QLatin1String(name));
-                                     if (!value.ok())
-                                         return value.status();
-                                     *field = *value;
-                                 }
-                                 pdo->Sdos.append(entry);
-                                 return Status();
-                             }),
-           failures);
+    bool dropped = false;
+    TableLoadResult result = LoadTableDocument(
+        path, kStoredNotFound, kStoredReadError, [&table, &dropped](const TableRow& row) -> Status {
+            const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
+            if (!nrpdo.ok())
+                return nrpdo.status();
+            const auto [tab, number] = UnpackNrpdo(*nrpdo);
+            if (number > table.pdos(tab).size()) {
+                dropped = true; // a PDO the tab does not have: dropped
+                return Status();
+            }
+            TClPdo* pdo = pdoNumbered(table, tab, number);
+            if (!pdo)
+                return Status::failure(QStringLiteral("row %1 names PDO number 0").arg(row.index() + 1));
+            TClSdo entry;
+            for (auto [field, name] :
+                 {std::pair{&entry.Index, "index"}, std::pair{&entry.Subindex, "subindex"},
+                  std::pair{&entry.Poscomp, "poscomp"}}) {
+                const Result<QString> value = row.attribute(QLatin1String(name));
+                if (!value.ok())
+                    return value.status();
+                *field = *value;
+            }
+            pdo->Sdos.append(entry);
+            return Status();
+        });
+    result.rowsLost = dropped;
+    report(result, failures);
+    return result;
 }
 
 QStringList MessagesOf(const LoadFailures& failures)
@@ -248,20 +260,14 @@ QStringList MessagesOf(const LoadFailures& failures)
 
 LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table)
 {
-    table.clear();
-    LoadFailures failures;
-    ReadSdoTable(paths.SdoXmlPath, table, failures);
-    ReadPdoTranslation(paths.RpdoDefXmlPath, table, failures);
-    // Last: its rows refer to the PDOs by number.
-    ReadStoredEntries(paths.SdoPdoXmlPath, table, failures);
-    return failures;
+    return StoredPdoDocument::load(paths, table).failures;
 }
 
 Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
 {
     StoredPdoSides sides;
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
-        TableSideRows& side = tab == PdoTab::CanA ? sides.sideA : sides.sideB;
+    for (Side tab : {Side::A, Side::B}) {
+        TableSideRows& side = tab == Side::A ? sides.sideA : sides.sideB;
         for (const TClPdo& pdo : table.pdos(tab)) {
             if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
                 return Result<StoredPdoSides>::failure(
@@ -278,19 +284,28 @@ Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
     return sides;
 }
 
-Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
+namespace {
+
+Result<bool> saveStored(const StoredPdoTable& table, const QString& path, const WriteConsent& consent)
 {
     const Result<StoredPdoSides> sides = StoredPdoSaveRows(table);
     if (!sides.ok())
         return sides.status();
     return SaveTableDocument(SdoPdoTable(), path, sides->sideA, sides->sideB,
-                             OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple});
+                             OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple}, consent);
+}
+
+} // namespace
+
+Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
+{
+    return saveStored(table, path, WriteConsent()).status();
 }
 
 Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir)
 {
     QList<QStringList> lines;
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+    for (Side tab : {Side::A, Side::B}) {
         for (const TClPdo& pdo : table.pdos(tab)) {
             const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
             for (const TClSdo& sdo : pdo.Sdos)
@@ -315,7 +330,7 @@ struct StoredPdoImport
         if (dropped)
             return;
         dropped = true;
-        for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB})
+        for (Side tab : {Side::A, Side::B})
             for (TClPdo& pdo : table.pdos(tab))
                 pdo.Sdos.clear();
     }
@@ -369,6 +384,53 @@ ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
     return import.finish(
         ImportWorksheet(SdoPdoTable(), workbook, emptyStep,
                         [&import](const QStringList& fields) { return import.read(fields); }));
+}
+
+const TableDefinition& StoredPdoDocument::definition()
+{
+    return SdoPdoTable();
+}
+
+QString StoredPdoDocument::path(const ProjectPaths& paths)
+{
+    return paths.SdoPdoXmlPath;
+}
+
+DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
+{
+    table.clear();
+    DocumentLoad load;
+    ReadSdoTable(paths.SdoXmlPath, table, load.failures);
+    ReadPdoTranslation(paths.RpdoDefXmlPath, table, load.failures);
+    // Last: its rows refer to the PDOs by number.
+    load.readWhole = ReadStoredEntries(path(paths), table, load.failures).readWhole();
+    return load;
+}
+
+Result<bool> StoredPdoDocument::save(const ProjectPaths& paths, const Table& table,
+                                     const WriteConsent& consent)
+{
+    return saveStored(table, path(paths), consent);
+}
+
+int StoredPdoDocument::savedRows(const Table& table)
+{
+    int rows = 0;
+    for (Side tab : {Side::A, Side::B})
+        for (const TClPdo& pdo : table.pdos(tab))
+            rows += int(pdo.Sdos.size());
+    return rows;
+}
+
+ImportOutcome StoredPdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                                const std::function<void()>& emptyStep)
+{
+    return ImportStoredPdo(table, workbookPath, emptyStep, rule == ImportRule::EveryRecordKept);
+}
+
+Status StoredPdoDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+{
+    return ExportStoredPdo(table, paths.ProjectDir);
 }
 
 } // namespace velmaro

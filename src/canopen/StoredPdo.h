@@ -30,14 +30,8 @@ struct TClPdo
     QList<TClSdo> Sdos;
 };
 
-// Tab "CanA" is side A, tab "CanB" side B.
-enum class PdoTab
-{
-    CanA,
-    CanB
-};
-
-QString TabName(PdoTab tab);
+// Tab "CanA" shows side A, tab "CanB" side B.
+QString TabName(Side tab);
 
 // Everything the stored-PDO editor holds between a showing and its OK or Cancel.
 struct StoredPdoTable
@@ -47,10 +41,10 @@ struct StoredPdoTable
     QList<TClSdo> SdoRefListA; // from the SDO table, Index and Subindex only
     QList<TClSdo> SdoRefListB;
 
-    QList<TClPdo>& pdos(PdoTab tab) { return tab == PdoTab::CanA ? PdoListA : PdoListB; }
-    const QList<TClPdo>& pdos(PdoTab tab) const { return tab == PdoTab::CanA ? PdoListA : PdoListB; }
-    QList<TClSdo>& refs(PdoTab tab) { return tab == PdoTab::CanA ? SdoRefListA : SdoRefListB; }
-    const QList<TClSdo>& refs(PdoTab tab) const { return tab == PdoTab::CanA ? SdoRefListA : SdoRefListB; }
+    QList<TClPdo>& pdos(Side tab) { return tab == Side::A ? PdoListA : PdoListB; }
+    const QList<TClPdo>& pdos(Side tab) const { return tab == Side::A ? PdoListA : PdoListB; }
+    QList<TClSdo>& refs(Side tab) { return tab == Side::A ? SdoRefListA : SdoRefListB; }
+    const QList<TClSdo>& refs(Side tab) const { return tab == Side::A ? SdoRefListA : SdoRefListB; }
     void clear();
 };
 
@@ -84,9 +78,9 @@ inline const QString kAlreadyStored = QStringLiteral("Index or Subindex Not Vali
 } // namespace storedpdo
 
 // "nrpdo" of an entry of the PDO numbered `number` on `tab`: the number, plus 128 on tab "CanB".
-int PackNrpdo(int number, PdoTab tab);
+int PackNrpdo(int number, Side tab);
 // The tab and PDO number that an "nrpdo" value names (bit 7: "CanB"; bits 0 to 6: the number).
-std::pair<PdoTab, int> UnpackNrpdo(qint32 nrpdo);
+std::pair<Side, int> UnpackNrpdo(qint32 nrpdo);
 
 // Decimal text of 16 x high + low, with the radio items ("none" = 0, "B1".."B8" = 1..8).
 QString ComposePoscomp(int highItem, int lowItem);
@@ -124,9 +118,11 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
                           const QList<TClSdo>& refs);
 
 // New: checks the pair and appends an entry to the PDO at `pdoPosition`.
-EditOutcome AddSdoEntry(StoredPdoTable& table, PdoTab tab, int pdoPosition, const TClSdo& entry);
+EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry);
 // Modify: checks the pair, the entry itself excepted, and replaces it.
-EditOutcome ModifySdoEntry(StoredPdoTable& table, PdoTab tab, EntryPosition at, const TClSdo& entry);
+EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, const TClSdo& entry);
+// Delete: removes the entry; false when there is none at `at`.
+bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at);
 
 // The failed reads of a showing, in order; the window shows each one's message in a plain box.
 using LoadFailures = QList<TableLoadResult>;
@@ -137,8 +133,9 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& fail
 // Reads the PDOs of both tabs from the PDO translation document at `path` ("en_bypass" bit 1 clear:
 // tab "CanA").
 void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures& failures);
-// Reads the stored entries at `path` into the PDOs already listed.
-void ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+// Reads the stored entries at `path` into the PDOs already listed. An entry of a PDO that the tab
+// does not list is dropped; the result then has rowsLost set.
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
 
 // A showing: empties the table, then the three independent reads in order.
 LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table);
@@ -168,5 +165,22 @@ ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath
                               const std::function<void()>& emptyStep, bool strict = false);
 ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
                               const std::function<void()>& emptyStep, bool strict = false);
+
+// The same steps in the shape every table kind has (see PdoDocument.h). The load reads the SDO table
+// and the PDO translation document before sdopdo.xml; only sdopdo.xml decides whether the document
+// was read whole.
+struct StoredPdoDocument
+{
+    using Table = StoredPdoTable;
+
+    static const TableDefinition& definition();
+    static QString path(const ProjectPaths& paths);
+    static DocumentLoad load(const ProjectPaths& paths, Table& table);
+    static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
+    static int savedRows(const Table& table);
+    static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                        const std::function<void()>& emptyStep = {});
+    static Status exportCsv(const ProjectPaths& paths, const Table& table);
+};
 
 } // namespace velmaro

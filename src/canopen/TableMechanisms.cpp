@@ -68,6 +68,14 @@ TableLoadResult LoadTableDocument(const QString& path, const QString& notFoundMe
     return result;
 }
 
+QStringList DocumentLoad::messages() const
+{
+    QStringList shown;
+    for (const TableLoadResult& failure : failures)
+        shown << failure.message;
+    return shown;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Ordering
 
@@ -145,6 +153,12 @@ Status WriteTableDocument(const TableDefinition& table, const QString& path, con
 Status SaveTableDocument(const TableDefinition& table, const QString& path, const TableSideRows& sideA,
                          const TableSideRows& sideB, const OrderRule& rule)
 {
+    return SaveTableDocument(table, path, sideA, sideB, rule, WriteConsent()).status();
+}
+
+Result<bool> SaveTableDocument(const TableDefinition& table, const QString& path, const TableSideRows& sideA,
+                               const TableSideRows& sideB, const OrderRule& rule, const WriteConsent& consent)
+{
     QList<QStringList> rows;
     rows.reserve(sideA.rows.size() + sideB.rows.size());
     for (const TableSideRows* side : {&sideA, &sideB}) {
@@ -154,7 +168,12 @@ Status SaveTableDocument(const TableDefinition& table, const QString& path, cons
         for (int i : *order)
             rows.append(side->rows.at(i));
     }
-    return WriteTableDocument(table, path, rows);
+    if (consent && !consent())
+        return false;
+    const Status written = WriteTableDocument(table, path, rows);
+    if (!written.ok())
+        return written;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -187,6 +206,16 @@ QString ImportOutcome::describe(const QString& workbookPath, const QString& tabl
             .arg(reason);
     }
     return {};
+}
+
+QString ImportOutcome::editorNote(const QString& workbookPath, const QString& tableName) const
+{
+    if (ok())
+        return {};
+    const QString line = describe(workbookPath, tableName);
+    if (outcome == Outcome::StoppedAtRecord)
+        return line + QStringLiteral(". The records before it were imported.");
+    return line;
 }
 
 ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& workbook,

@@ -29,6 +29,14 @@ namespace velmaro {
 
 class Workbook;
 
+// The two CAN sides every table divides its records into, after the gateway's ports: side A (tab or
+// page "CanA", listed first in documents and CSV files) and side B.
+enum class Side
+{
+    A,
+    B
+};
+
 // The names of one table. Each editor defines one instance (see RpdoDefTable() in PdoTable.h).
 struct TableDefinition
 {
@@ -73,7 +81,21 @@ struct TableLoadResult
     Outcome outcome = Outcome::Loaded;
     QString message; // the caller's not-found or read-error message; empty when loaded
     QString detail;  // why the read failed (parser text with line/column, missing attribute, ...)
+    // Set by a table's own load when rows were read that the editor cannot keep (a row it drops,
+    // more rows than its window holds): the document was then not read whole either.
+    bool rowsLost = false;
     bool ok() const { return outcome == Outcome::Loaded; }
+    // Read whole, or not there at all: the editor's OK may replace it without asking.
+    bool readWhole() const { return outcome != Outcome::ReadError && !rowsLost; }
+};
+
+// What a showing's load gives the window and velmaro-cli, the same for every table kind.
+struct DocumentLoad
+{
+    QList<TableLoadResult> failures; // each read that failed, in order
+    bool readWhole = true;           // the editor's own document was read whole, or does not exist
+    // The messages the window shows in plain message boxes, in order.
+    QStringList messages() const;
 };
 
 // Reads the document at `path` (built with "\"). Every child element of the root is a row, whatever
@@ -133,6 +155,16 @@ struct TableSideRows
 Status SaveTableDocument(const TableDefinition& table, const QString& path, const TableSideRows& sideA,
                          const TableSideRows& sideB, const OrderRule& rule);
 
+// Asked once the table has passed the save's checks, before anything is written; false keeps the
+// document as it is.
+using WriteConsent = std::function<bool()>;
+
+// The same, asking `consent` (when given) between the checks and the write: true when written,
+// false when the consent was refused, a failure when a key is not an integer or the write failed.
+Result<bool> SaveTableDocument(const TableDefinition& table, const QString& path, const TableSideRows& sideA,
+                               const TableSideRows& sideB, const OrderRule& rule,
+                               const WriteConsent& consent);
+
 // Writes rows already in their final order (used by SaveTableDocument; also for tables whose order
 // is not a key order).
 Status WriteTableDocument(const TableDefinition& table, const QString& path, const QList<QStringList>& rows);
@@ -143,6 +175,15 @@ Status WriteTableDocument(const TableDefinition& table, const QString& path, con
 // The request of the open dialog of every import: "File EXCEL (*.xls)|*.xls" plus .xlsx and .ods,
 // starting in ProjectDir. Pass it to IFileDialogs::openFile; cancelled means nothing happens.
 FileDialogRequest OpenExcelRequest(const ProjectPaths& paths);
+
+// How an import treats a worksheet record that the editor's OK would not keep (a PDO record after an
+// empty "cobid", an EMCY word whose side marker is neither 0 nor 1, a stored entry of a PDO that the
+// tab does not list).
+enum class ImportRule
+{
+    Editor,         // the editor's Import: the record is placed, or dropped, as the editor does
+    EveryRecordKept // velmaro-cli: the import stops at such a record, naming the reason
+};
 
 // The caller's record reader: fields holds exactly AttributeNames.size() texts, field k from the
 // k-th column (an empty cell is the empty text, a number in general decimal form such as 385 or
@@ -166,6 +207,9 @@ struct ImportOutcome
     bool ok() const { return outcome == Outcome::Imported; }
     // One line for velmaro-cli, e.g. "Import stopped at record 3 (worksheet row 4): '' is not ...".
     QString describe(const QString& workbookPath, const QString& tableName) const;
+    // What the editor tells the user after its Import: nothing when every record was read, otherwise
+    // the line above; a stop adds that the records before it were imported.
+    QString editorNote(const QString& workbookPath, const QString& tableName) const;
 };
 
 // Performs the editor's empty step, then opens the workbook at `workbookPath` (.xls, .xlsx, .ods),

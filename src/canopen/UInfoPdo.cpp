@@ -1,5 +1,7 @@
 #include "canopen/UInfoPdo.h"
 
+#include "platform/FileSystem.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -82,8 +84,8 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_
     auto* layout = new QVBoxLayout(this);
     m_notebook = new QTabWidget(this);
     m_notebook->setObjectName(QStringLiteral("TabbedNotebook1"));
-    m_notebook->addTab(buildTab(PdoTab::CanA), QStringLiteral("CanA"));
-    m_notebook->addTab(buildTab(PdoTab::CanB), QStringLiteral("CanB"));
+    m_notebook->addTab(buildTab(Side::A), QStringLiteral("CanA"));
+    m_notebook->addTab(buildTab(Side::B), QStringLiteral("CanB"));
     layout->addWidget(m_notebook, 1);
 
     auto* bar = new QHBoxLayout;
@@ -102,14 +104,14 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(exportButton, &QPushButton::clicked, this, &TFInfopdo::Button1Click);
     connect(importButton, &QPushButton::clicked, this, &TFInfopdo::BitBtn4Click);
-    connectTab(m_tabA);
-    connectTab(m_tabB);
+    connectTab(Side::A);
+    connectTab(Side::B);
     resize(760, 460);
 }
 
-QWidget* TFInfopdo::buildTab(PdoTab tab)
+QWidget* TFInfopdo::buildTab(Side tab)
 {
-    const bool a = tab == PdoTab::CanA;
+    const bool a = tab == Side::A;
     const QString s = a ? QStringLiteral("A") : QStringLiteral("B");
     auto* page = new QWidget;
     page->setObjectName(TabName(tab));
@@ -187,28 +189,32 @@ QWidget* TFInfopdo::buildTab(PdoTab tab)
     return page;
 }
 
-void TFInfopdo::connectTab(TabControls& c)
+void TFInfopdo::connectTab(Side tab)
 {
-    connect(c.LPdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LPdoCanAClick);
-    connect(c.LSdoCan, &QListWidget::itemClicked, this, &TFInfopdo::LSdoCanAClick);
+    TabControls& c = controls(tab);
+    connect(c.LPdoCan, &QListWidget::itemClicked, this, [this, tab] { LPdoCanAClick(tab); });
+    connect(c.LSdoCan, &QListWidget::itemClicked, this, [this, tab] { LSdoCanAClick(tab); });
     // Keyboard moves select too. A selection made with the mouse is handled by the click that
     // follows the press, or, when the button is released elsewhere, right after the release.
-    for (QListWidget* list : {c.LPdoCan, c.LSdoCan}) {
-        connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+    const std::pair<QListWidget*, std::function<void()>> lists[] = {
+        {c.LPdoCan, [this, tab] { selectPdo(tab); }},
+        {c.LSdoCan, [this, tab] { selectSdo(tab); }},
+    };
+    for (const auto& [list, select] : lists) {
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, select = select] {
             if (m_mouseDown)
-                m_pendingSelection = list;
+                m_pendingSelection = select;
             else
-                listSelected(list);
+                select();
         });
         connect(list, &QListWidget::itemClicked, this, [this] { m_pendingSelection = nullptr; });
+        list->viewport()->installEventFilter(this);
     }
-    c.LPdoCan->viewport()->installEventFilter(this);
-    c.LSdoCan->viewport()->installEventFilter(this);
-    connect(c.New, &QPushButton::clicked, this, &TFInfopdo::NewAClick);
-    connect(c.Modify, &QPushButton::clicked, this, &TFInfopdo::ModifyAClick);
-    connect(c.Delete, &QPushButton::clicked, this, &TFInfopdo::DeleteAClick);
-    connect(c.Copy, &QPushButton::clicked, this, &TFInfopdo::CopyAClick);
-    connect(c.Paste, &QPushButton::clicked, this, &TFInfopdo::PasteAClick);
+    connect(c.New, &QPushButton::clicked, this, [this, tab] { NewAClick(tab); });
+    connect(c.Modify, &QPushButton::clicked, this, [this, tab] { ModifyAClick(tab); });
+    connect(c.Delete, &QPushButton::clicked, this, [this, tab] { DeleteAClick(tab); });
+    connect(c.Copy, &QPushButton::clicked, this, [this, tab] { CopyAClick(tab); });
+    connect(c.Paste, &QPushButton::clicked, this, [this, tab] { PasteAClick(tab); });
 }
 
 bool TFInfopdo::eventFilter(QObject* watched, QEvent* event)
@@ -218,31 +224,11 @@ bool TFInfopdo::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::MouseButtonRelease) {
         m_mouseDown = false;
         QTimer::singleShot(0, this, [this] {
-            if (QListWidget* list = std::exchange(m_pendingSelection, nullptr))
-                listSelected(list);
+            if (const std::function<void()> select = std::exchange(m_pendingSelection, nullptr))
+                select();
         });
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void TFInfopdo::listSelected(QListWidget* list)
-{
-    const PdoTab tab = tabOf(list);
-    if (list == controls(tab).LPdoCan)
-        selectPdo(tab);
-    else
-        selectSdo(tab);
-}
-
-PdoTab TFInfopdo::tabOf(QObject* control) const
-{
-    for (QObject* o = control; o; o = o->parent()) {
-        if (o->objectName() == QLatin1String("CanB"))
-            return PdoTab::CanB;
-        if (o->objectName() == QLatin1String("CanA"))
-            return PdoTab::CanA;
-    }
-    return PdoTab(m_notebook->currentIndex() == 1 ? PdoTab::CanB : PdoTab::CanA);
 }
 
 void TFInfopdo::showEvent(QShowEvent* event)
@@ -260,7 +246,7 @@ void TFInfopdo::clearEntryControls(TabControls& c)
     c.PoscompLsb->setItemIndex(0);
 }
 
-void TFInfopdo::fillPdoList(PdoTab tab)
+void TFInfopdo::fillPdoList(Side tab)
 {
     QListWidget* list = controls(tab).LPdoCan;
     const QSignalBlocker block(list);
@@ -272,7 +258,7 @@ void TFInfopdo::fillPdoList(PdoTab tab)
 
 void TFInfopdo::FormShow()
 {
-    for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
+    for (Side tab : {Side::A, Side::B}) {
         TabControls& c = controls(tab);
         const QSignalBlocker blockPdo(c.LPdoCan);
         const QSignalBlocker blockSdo(c.LSdoCan);
@@ -280,19 +266,21 @@ void TFInfopdo::FormShow()
         c.LSdoCan->clear();
         clearEntryControls(c);
     }
-    const QStringList messages = MessagesOf(LoadStoredPdo(m_context.paths, m_table));
-    fillPdoList(PdoTab::CanA);
-    fillPdoList(PdoTab::CanB);
+    const DocumentLoad loaded = StoredPdoDocument::load(m_context.paths, m_table);
+    m_readWhole = loaded.readWhole;
+    const QStringList messages = loaded.messages();
+    fillPdoList(Side::A);
+    fillPdoList(Side::B);
     for (const QString& m : messages)
         m_context.messages.showMessage(m);
 }
 
-void TFInfopdo::LPdoCanAClick()
+void TFInfopdo::LPdoCanAClick(Side tab)
 {
-    selectPdo(tabOf(sender()));
+    selectPdo(tab);
 }
 
-void TFInfopdo::selectPdo(PdoTab tab)
+void TFInfopdo::selectPdo(Side tab)
 {
     TabControls& c = controls(tab);
     const QSignalBlocker block(c.LSdoCan);
@@ -307,12 +295,12 @@ void TFInfopdo::selectPdo(PdoTab tab)
     deselect(c.LSdoCan);
 }
 
-void TFInfopdo::LSdoCanAClick()
+void TFInfopdo::LSdoCanAClick(Side tab)
 {
-    selectSdo(tabOf(sender()));
+    selectSdo(tab);
 }
 
-void TFInfopdo::selectSdo(PdoTab tab)
+void TFInfopdo::selectSdo(Side tab)
 {
     TabControls& c = controls(tab);
     const int pdo = selectedRow(c.LPdoCan);
@@ -348,9 +336,8 @@ void TFInfopdo::showOutcome(const EditOutcome& outcome)
         m_context.messages.showError(outcome.message);
 }
 
-void TFInfopdo::NewAClick()
+void TFInfopdo::NewAClick(Side tab)
 {
-    const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
     const int pdo = selectedRow(c.LPdoCan);
     if (pdo < 0)
@@ -365,9 +352,8 @@ void TFInfopdo::NewAClick()
     c.LSdoCan->setCurrentRow(c.LSdoCan->count() - 1);
 }
 
-void TFInfopdo::ModifyAClick()
+void TFInfopdo::ModifyAClick(Side tab)
 {
-    const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
     const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
     if (at.pdo < 0 || at.sdo < 0)
@@ -375,25 +361,20 @@ void TFInfopdo::ModifyAClick()
     showOutcome(ModifySdoEntry(m_table, tab, at, typedEntry(c)));
 }
 
-void TFInfopdo::DeleteAClick()
+void TFInfopdo::DeleteAClick(Side tab)
 {
-    const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
-    const int pdo = selectedRow(c.LPdoCan);
-    const int sdo = selectedRow(c.LSdoCan);
-    if (pdo < 0 || sdo < 0 || pdo >= m_table.pdos(tab).size())
+    const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
+    if (at.pdo < 0 || at.sdo < 0 || at.pdo >= m_table.pdos(tab).size())
         return;
-    QList<TClSdo>& sdos = m_table.pdos(tab)[pdo].Sdos;
-    if (sdo < sdos.size())
-        sdos.removeAt(sdo);
+    DeleteSdoEntry(m_table, tab, at);
     const QSignalBlocker block(c.LSdoCan);
-    delete c.LSdoCan->takeItem(sdo);
+    delete c.LSdoCan->takeItem(at.sdo);
     deselect(c.LSdoCan);
 }
 
-void TFInfopdo::CopyAClick()
+void TFInfopdo::CopyAClick(Side tab)
 {
-    const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
     StoredPdoCopyBuffer& buffer = copyBuffer(tab);
     buffer.index = c.Eindex->text();
@@ -401,9 +382,8 @@ void TFInfopdo::CopyAClick()
     buffer.poscomp = ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex());
 }
 
-void TFInfopdo::PasteAClick()
+void TFInfopdo::PasteAClick(Side tab)
 {
-    const PdoTab tab = tabOf(sender());
     TabControls& c = controls(tab);
     const StoredPdoCopyBuffer& buffer = copyBuffer(tab);
     c.Eindex->setText(buffer.index);
@@ -419,17 +399,20 @@ void TFInfopdo::PasteAClick()
 
 void TFInfopdo::BitBtn1Click()
 {
-    const Status saved = SaveStoredPdo(m_table, m_context.paths.SdoPdoXmlPath);
+    const Result<bool> saved = StoredPdoDocument::save(m_context.paths, m_table, [this] {
+        return MayReplaceDocument(m_context.messages, StoredPdoDocument::path(m_context.paths), m_readWhole);
+    });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());
         return;
     }
-    accept();
+    if (*saved)
+        accept();
 }
 
 void TFInfopdo::Button1Click()
 {
-    const Status exported = ExportStoredPdo(m_table, m_context.paths.ProjectDir);
+    const Status exported = StoredPdoDocument::exportCsv(m_context.paths, m_table);
     if (!exported.ok())
         m_context.messages.showError(exported.error());
 }
@@ -439,19 +422,24 @@ void TFInfopdo::BitBtn4Click()
     const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
     if (!workbook)
         return;
-    // The import is quiet: whatever it placed stays, every failure included.
-    ImportStoredPdo(m_table, *workbook, [this] {
-        for (PdoTab tab : {PdoTab::CanA, PdoTab::CanB}) {
-            TabControls& c = controls(tab);
-            const QSignalBlocker blockPdo(c.LPdoCan);
-            const QSignalBlocker blockSdo(c.LSdoCan);
-            c.LSdoCan->clear();
-            clearEntryControls(c);
-            // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
-            // lists the PDO's entries again so that list positions and entries stay in step.
-            deselect(c.LPdoCan);
-        }
-    });
+    // Whatever it placed stays; a worksheet not read whole is reported afterwards.
+    const ImportOutcome imported =
+        StoredPdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] {
+            for (Side tab : {Side::A, Side::B}) {
+                TabControls& c = controls(tab);
+                const QSignalBlocker blockPdo(c.LPdoCan);
+                const QSignalBlocker blockSdo(c.LSdoCan);
+                c.LSdoCan->clear();
+                clearEntryControls(c);
+                // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
+                // lists the PDO's entries again so that list positions and entries stay in step.
+                deselect(c.LPdoCan);
+            }
+        });
+    const QString note =
+        imported.editorNote(NativePath(*workbook), StoredPdoDocument::definition().TableName);
+    if (!note.isEmpty())
+        m_context.messages.showMessage(note);
 }
 
 } // namespace velmaro

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QGroupBox>
 
+#include <functional>
+
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -38,15 +40,15 @@ public:
 
     const StoredPdoTable& table() const { return m_table; }
 
-    // Handlers; each serves both tabs and acts on the tab of the control that raised it.
+    // Handlers; each serves both tabs and acts on the side its control was connected with.
     void FormShow();
-    void LPdoCanAClick();
-    void LSdoCanAClick();
-    void NewAClick();
-    void ModifyAClick();
-    void DeleteAClick();
-    void CopyAClick();
-    void PasteAClick();
+    void LPdoCanAClick(Side tab);
+    void LSdoCanAClick(Side tab);
+    void NewAClick(Side tab);
+    void ModifyAClick(Side tab);
+    void DeleteAClick(Side tab);
+    void CopyAClick(Side tab);
+    void PasteAClick(Side tab);
     void BitBtn1Click();
     void Button1Click();
     void BitBtn4Click();
@@ -71,28 +73,27 @@ private:
         QPushButton* Paste = nullptr;
     };
 
-    QWidget* buildTab(PdoTab tab);
-    void connectTab(TabControls& c);
-    PdoTab tabOf(QObject* control) const;
-    TabControls& controls(PdoTab tab) { return tab == PdoTab::CanA ? m_tabA : m_tabB; }
-    StoredPdoCopyBuffer& copyBuffer(PdoTab tab) { return tab == PdoTab::CanA ? m_copyA : m_copyB; }
+    QWidget* buildTab(Side tab);
+    void connectTab(Side tab);
+    TabControls& controls(Side tab) { return tab == Side::A ? m_tabA : m_tabB; }
+    StoredPdoCopyBuffer& copyBuffer(Side tab) { return tab == Side::A ? m_copyA : m_copyB; }
     void clearEntryControls(TabControls& c);
-    void selectPdo(PdoTab tab);
-    void selectSdo(PdoTab tab);
+    void selectPdo(Side tab);
+    void selectSdo(Side tab);
     TClSdo typedEntry(TabControls& c) const;
     void showOutcome(const EditOutcome& outcome);
-    void fillPdoList(PdoTab tab);
-    void listSelected(QListWidget* list);
+    void fillPdoList(Side tab);
 
     AppContext& m_context;
     StoredPdoTable m_table;
+    bool m_readWhole = true;     // this showing read sdopdo.xml whole (or found none)
     StoredPdoCopyBuffer m_copyA; // kept across showings
     StoredPdoCopyBuffer m_copyB;
     TabControls m_tabA;
     TabControls m_tabB;
     QTabWidget* m_notebook = nullptr;
     bool m_mouseDown = false;
-    QListWidget* m_pendingSelection = nullptr; // selected by a press whose click is still to come
+    std::function<void()> m_pendingSelection; // of a press whose click is still to come
 };
 
 } // namespace velmaro

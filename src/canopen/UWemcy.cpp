@@ -1,6 +1,8 @@
 #include "canopen/UWemcy.h"
 
 #include "canopen/EmcyWordDocument.h"
+#include "platform/FileSystem.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QBitmap>
@@ -183,9 +185,10 @@ void TFWemcy::showEvent(QShowEvent* event)
 void TFWemcy::FormShow()
 {
     ClearWordEditor();
-    const TableLoadResult loaded = LoadEmcyWordDocument(m_context.paths.EmcyWordXmlPath, m_table);
-    if (!loaded.ok())
-        m_context.messages.showMessage(loaded.message);
+    const DocumentLoad loaded = EmcyWordDocument::load(m_context.paths, m_table);
+    m_readWhole = loaded.readWhole;
+    for (const QString& message : loaded.messages())
+        m_context.messages.showMessage(message);
     rebuildTrees();
 }
 
@@ -340,12 +343,15 @@ void TFWemcy::TWCanAChange(int side)
 
 void TFWemcy::BitBtn1Click()
 {
-    const Status saved = SaveEmcyWordDocument(m_context.paths.EmcyWordXmlPath, m_table);
+    const Result<bool> saved = EmcyWordDocument::save(m_context.paths, m_table, [this] {
+        return MayReplaceDocument(m_context.messages, EmcyWordDocument::path(m_context.paths), m_readWhole);
+    });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());
         return;
     }
-    accept();
+    if (*saved)
+        accept();
 }
 
 void TFWemcy::BitBtn4Click()
@@ -353,14 +359,18 @@ void TFWemcy::BitBtn4Click()
     const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
     if (!workbook)
         return;
-    // The import is quiet: whatever was read before a failure stays.
-    ImportEmcyWordWorksheet(*workbook, m_table, [this] { ClearWordEditor(); });
+    // Whatever was read before a failure stays; a worksheet not read whole is reported afterwards.
+    const ImportOutcome imported = EmcyWordDocument::importWorkbook(*workbook, m_table, ImportRule::Editor,
+                                                                    [this] { ClearWordEditor(); });
     rebuildTrees();
+    const QString note = imported.editorNote(NativePath(*workbook), EmcyWordDocument::definition().TableName);
+    if (!note.isEmpty())
+        m_context.messages.showMessage(note);
 }
 
 void TFWemcy::Button1Click()
 {
-    const Status exported = ExportEmcyWordCsv(m_context.paths.ProjectDir, m_table);
+    const Status exported = EmcyWordDocument::exportCsv(m_context.paths, m_table);
     if (!exported.ok())
         m_context.messages.showError(exported.error());
 }

@@ -76,6 +76,7 @@ private:
 
     AppContext& m_context;
     EmcyWordTable m_table;
+    bool m_readWhole = true; // this showing read emcyword.xml whole (or found none)
     bool m_filling = false;
 };
 

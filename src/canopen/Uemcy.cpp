@@ -1,6 +1,8 @@
 #include "canopen/Uemcy.h"
 
 #include "canopen/EmcyDocument.h"
+#include "platform/FileSystem.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
@@ -307,9 +309,10 @@ void TFemcy::ClearEmcyEditor()
 void TFemcy::FormShow()
 {
     ClearEmcyEditor();
-    const EmcyLoadOutcome loaded = LoadEmcyTable(m_context.paths.EmcyDefXmlPath, m_table);
-    showMessages(loaded.messages);
-    if (loaded.complete) {
+    const DocumentLoad loaded = EmcyDocument::load(m_context.paths, m_table);
+    m_readWhole = loaded.readWhole;
+    showMessages(loaded.messages());
+    if (loaded.failures.isEmpty()) {
         showFirstLines();
     } else {
         for (int side = 0; side < EmcySideCount; ++side)
@@ -354,12 +357,15 @@ void TFemcy::DeleteAClick(QObject* sender)
 
 void TFemcy::BitBtn1Click()
 {
-    const Status saved = SaveEmcyTable(m_context.paths.EmcyDefXmlPath, m_table);
+    const Result<bool> saved = EmcyDocument::save(m_context.paths, m_table, [this] {
+        return MayReplaceDocument(m_context.messages, EmcyDocument::path(m_context.paths), m_readWhole);
+    });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());
         return;
     }
-    accept();
+    if (*saved)
+        accept();
 }
 
 void TFemcy::BitBtn4Click()
@@ -367,19 +373,24 @@ void TFemcy::BitBtn4Click()
     const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
     if (!workbook)
         return;
-    // The import is quiet: whatever was placed before a failure stays, and nothing is selected then.
-    const ImportOutcome imported = ImportEmcyWorkbook(*workbook, m_table, [this] { ClearEmcyEditor(); });
+    // Whatever was placed before a failure stays, and nothing is selected then; a worksheet not read
+    // whole is reported afterwards.
+    const ImportOutcome imported =
+        EmcyDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] { ClearEmcyEditor(); });
     if (imported.ok()) {
         showFirstLines();
     } else {
         for (int side = 0; side < EmcySideCount; ++side)
             refreshList(side);
     }
+    const QString note = imported.editorNote(NativePath(*workbook), EmcyDocument::definition().TableName);
+    if (!note.isEmpty())
+        m_context.messages.showMessage(note);
 }
 
 void TFemcy::Button1Click()
 {
-    const Status exported = ExportEmcyCsv(m_context.paths.ProjectDir, m_table);
+    const Status exported = EmcyDocument::exportCsv(m_context.paths, m_table);
     if (!exported.ok())
         m_context.messages.showError(exported.error());
 }

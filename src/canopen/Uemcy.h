@@ -88,6 +88,7 @@ private:
 
     AppContext& m_context;
     EmcyTable m_table;
+    bool m_readWhole = true; // this showing read emcydef.xml whole (or found none)
     std::array<Page, EmcySideCount> m_pages;
 };
 

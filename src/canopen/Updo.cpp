@@ -1,5 +1,7 @@
 #include "canopen/Updo.h"
 
+#include "platform/FileSystem.h"
+#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
@@ -162,10 +164,11 @@ void TFpdo::FormShow()
 {
     sga->prepare();
     sgb->prepare();
-    const TableLoadResult load = LoadPdoTable(m_context.paths.RpdoDefXmlPath, m_table);
+    const DocumentLoad load = PdoDocument::load(m_context.paths, m_table);
+    m_readWhole = load.readWhole;
     showGrids(); // rows read before a failure are shown
-    if (!load.ok())
-        m_context.messages.showMessage(load.message);
+    for (const QString& message : load.messages())
+        m_context.messages.showMessage(message);
 }
 
 void TFpdo::FormResize()
@@ -187,12 +190,15 @@ void TFpdo::FormResize()
 void TFpdo::BitBtn1Click()
 {
     readGrids();
-    const Status saved = SavePdoTable(m_context.paths.RpdoDefXmlPath, m_table);
+    const Result<bool> saved = PdoDocument::save(m_context.paths, m_table, [this] {
+        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole);
+    });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());
         return;
     }
-    accept();
+    if (*saved)
+        accept();
 }
 
 void TFpdo::BitBtn4Click()
@@ -200,15 +206,18 @@ void TFpdo::BitBtn4Click()
     const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
     if (!workbook)
         return;
-    // Quiet by design: whatever was placed before a failure stays, nothing is reported.
-    ImportPdoTable(*workbook, m_table);
+    // Whatever was placed before a failure stays; a worksheet not read whole is reported afterwards.
+    const ImportOutcome imported = PdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor);
     showGrids();
+    const QString note = imported.editorNote(NativePath(*workbook), PdoDocument::definition().TableName);
+    if (!note.isEmpty())
+        m_context.messages.showMessage(note);
 }
 
 void TFpdo::Button1Click()
 {
     readGrids();
-    const Status written = ExportPdoTable(m_context.paths.ProjectDir, m_table);
+    const Status written = PdoDocument::exportCsv(m_context.paths, m_table);
     if (!written.ok())
         m_context.messages.showError(written.error());
 }

@@ -1,21 +1,55 @@
 #include "cli/CliTables.h"
 
+#include "canopen/EmcyDocument.h"
+#include "canopen/EmcyWordDocument.h"
+#include "canopen/PdoDocument.h"
+#include "canopen/StoredPdo.h"
+
 namespace velmaro::cli {
 
-// Each table kind lives in its own file (CliTable<Kind>.cpp) and provides a factory; add one
-// declaration and one entry below.
-std::unique_ptr<TableSession> CreatePdoTableSession();
-std::unique_ptr<TableSession> CreateEmcyWordTableSession();
-std::unique_ptr<TableSession> CreateStoredPdoTableSession();
-std::unique_ptr<TableSession> CreateEmcyTableSession();
+namespace {
+
+// One editor without its window: its document's load, import, save and export over its table. Every
+// document has the same shape (see PdoDocument.h).
+template <typename Document>
+class DocumentSession : public TableSession
+{
+public:
+    QStringList load(const ProjectPaths& paths) override
+    {
+        QStringList messages;
+        for (const TableLoadResult& failure : Document::load(paths, m_table).failures)
+            messages << LoadMessage(failure);
+        return messages;
+    }
+    ImportOutcome importWorkbook(const QString& path) override
+    {
+        return Document::importWorkbook(path, m_table, ImportRule::EveryRecordKept);
+    }
+    int savedRows() const override { return Document::savedRows(m_table); }
+    Status save(const ProjectPaths& paths) override { return Document::save(paths, m_table).status(); }
+    Status exportCsv(const ProjectPaths& paths) override { return Document::exportCsv(paths, m_table); }
+
+private:
+    typename Document::Table m_table;
+};
+
+template <typename Document>
+CliTable Kind(const char* name)
+{
+    return {name, &Document::definition,
+            [] { return std::unique_ptr<TableSession>(new DocumentSession<Document>); }};
+}
+
+} // namespace
 
 const QList<CliTable>& CliTables()
 {
     static const QList<CliTable> tables = {
-        {"rpdodef", &CreatePdoTableSession},
-        {"sdopdo", &CreateStoredPdoTableSession},
-        {"emcydef", &CreateEmcyTableSession},
-        {"emcyword", &CreateEmcyWordTableSession},
+        Kind<PdoDocument>("rpdodef"),
+        Kind<StoredPdoDocument>("sdopdo"),
+        Kind<EmcyDocument>("emcydef"),
+        Kind<EmcyWordDocument>("emcyword"),
     };
     return tables;
 }

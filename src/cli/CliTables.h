@@ -1,7 +1,7 @@
 #pragma once
 
 // The table kinds that "velmaro-cli export" and "velmaro-cli import" know. Each kind drives its
-// editor's core steps headlessly, on the same code path as the window.
+// editor's document (load, save, import, export) headlessly, on the same code path as the window.
 
 #include "base/ProjectPaths.h"
 #include "base/Result.h"
@@ -22,9 +22,12 @@ public:
     // The window's showing: empties the table and loads it from the project's document(s). Returns the
     // messages the window would show (none when everything loaded), each with its detail.
     virtual QStringList load(const ProjectPaths& paths) = 0;
-    // The window's Import from the workbook at `path` (its empty step, then the worksheet's records).
+    // The window's Import from the workbook at `path` (its empty step, then the worksheet's records),
+    // stopping at a record that the OK would not keep.
     virtual ImportOutcome importWorkbook(const QString& path) = 0;
-    // The window's OK: writes the document(s).
+    // The rows that save() writes.
+    virtual int savedRows() const = 0;
+    // The window's OK: writes the document.
     virtual Status save(const ProjectPaths& paths) = 0;
     // The window's Export: writes ProjectDir/TableName.csv.
     virtual Status exportCsv(const ProjectPaths& paths) = 0;
@@ -32,7 +35,8 @@ public:
 
 struct CliTable
 {
-    const char* name; // the TableName, as typed on the command line
+    const char* name;                       // the TableName, as typed on the command line
+    const TableDefinition& (*definition)(); // root element, worksheet and CSV name, attributes
     std::unique_ptr<TableSession> (*create)();
 };
 

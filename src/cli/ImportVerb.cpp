@@ -4,7 +4,8 @@ namespace velmaro::cli {
 
 // import TABLE PROJECT_DIR WORKBOOK: the editor's showing, its Import, then its OK. Unlike the quiet
 // editor it refuses, leaving the document untouched, when the workbook cannot be read, lacks the
-// worksheet, or a record ended the import early: a batch run never saves a half-read table.
+// worksheet, or a record ended the import early, a record the OK would drop included: a batch run
+// never saves a half-read table, and the count it prints is the count of rows it saved.
 namespace {
 
 int RunImport(const VerbArgs& args, Io& io)
@@ -13,13 +14,22 @@ int RunImport(const VerbArgs& args, Io& io)
     if (!opened.session)
         return opened.exitCode;
     const QString workbook = args.positional.at(2);
-    const ImportOutcome outcome = opened.session->importWorkbook(workbook);
-    const QString summary = outcome.describe(workbook, QLatin1String(opened.table->name));
+    ImportOutcome outcome = opened.session->importWorkbook(workbook);
+    const QString name = QLatin1String(opened.table->name);
     if (!outcome.ok()) {
-        io.err << summary << "\n"
+        io.err << outcome.describe(workbook, name) << "\n"
                << "Nothing was saved.\n";
         return Refused;
     }
+    // Every record read must reach the document; the import rule makes this hold, this keeps it so.
+    const int rows = opened.session->savedRows();
+    if (rows != outcome.records) {
+        io.err << "The worksheet gave " << outcome.records << " records, but the table would save " << rows
+               << ".\nNothing was saved.\n";
+        return Refused;
+    }
+    outcome.records = rows;
+    const QString summary = outcome.describe(workbook, name);
     const Status saved = opened.session->save(opened.paths);
     if (!saved.ok()) {
         io.err << saved.error() << "\n";

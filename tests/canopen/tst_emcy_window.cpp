@@ -356,7 +356,7 @@ private Q_SLOTS:
         QVERIFY(saved.contains("mask_eq_m1=\"\""));
     }
 
-    void importWithoutWorksheetEmptiesQuietly()
+    void importWithoutWorksheetEmptiesAndSaysSo()
     {
         Project p;
         p.write(document(row("1", "0") + row("2", "33")));
@@ -365,7 +365,8 @@ private Q_SLOTS:
         w.show();
         p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("nosheet.xlsx")));
         w.bitbtn4->click();
-        QVERIFY(p.r.messages.all.isEmpty());
+        QCOMPARE(p.r.messages.all.size(), 1);
+        QVERIFY(p.r.messages.messages.value(0).endsWith(QStringLiteral("has no worksheet \"emcydef\".")));
         QCOMPARE(w.LBCanA->count(), 0);
         QCOMPARE(w.LBCanB->count(), 0);
         QCOMPARE(child<QLineEdit>(w, "Eid_devB")->text(), QString());
@@ -374,7 +375,7 @@ private Q_SLOTS:
         QCOMPARE(p.read(p.xmlPath()), before);
     }
 
-    void importStopsQuietlyAtBadFlag()
+    void importStopsAtBadFlagAndSaysWhere()
     {
         Project p;
         TFemcy w(p.r.context);
@@ -382,7 +383,10 @@ private Q_SLOTS:
         p.r.messages.clear();
         p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("badflag.xlsx")));
         w.bitbtn4->click();
-        QVERIFY(p.r.messages.all.isEmpty());
+        QCOMPARE(p.r.messages.all.size(), 1);
+        QVERIFY2(p.r.messages.messages.value(0).startsWith(
+                     QStringLiteral("Import stopped at record 2 (worksheet row 3): ")),
+                 qPrintable(p.r.messages.all.join(QLatin1Char('\n'))));
         QCOMPARE(lines(w.LBCanA), QStringList{"5"});
         QVERIFY(w.LBCanA->selectedItems().isEmpty());
     }

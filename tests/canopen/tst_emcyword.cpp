@@ -322,6 +322,7 @@ private Q_SLOTS:
         EmcyWordTable table;
         const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
         QVERIFY(r.ok());
+        QVERIFY(!r.readWhole()); // the word with marker 2 is not kept
         QCOMPARE(table.side(SideA).labels, (QStringList{"W0", "W1"}));
         QCOMPARE(table.side(SideA).words.at(1).index_addrm, QStringLiteral("3"));
         QCOMPARE(table.side(SideB).labels, QStringList{"W0"});
@@ -352,10 +353,13 @@ private Q_SLOTS:
         EmcyWordTable table;
         const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
         QCOMPARE(r.message, message);
+        QCOMPARE(r.readWhole(), message.isEmpty());
         QCOMPARE(table.side(SideA).words.size(), wordsKept);
         EmcyWordTable none;
-        QCOMPARE(LoadEmcyWordDocument(dir.path() + QStringLiteral("\\nothing.xml"), none).message,
-                 QStringLiteral("File XML not found"));
+        const TableLoadResult missing =
+            LoadEmcyWordDocument(dir.path() + QStringLiteral("\\nothing.xml"), none);
+        QCOMPARE(missing.message, QStringLiteral("File XML not found"));
+        QVERIFY(missing.readWhole());
     }
 
     void saveRoundTrip()
@@ -429,7 +433,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QString out, err;
-        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword.xlsx")}, out, err), 0);
+        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_kept.xlsx")}, out, err), 0);
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
         QCOMPARE(runVerb("export", {"emcyword", dir.path()}, out, err), 0);
         QFile f(dir.path() + QStringLiteral("/emcyword.csv"));
@@ -437,11 +441,9 @@ private Q_SLOTS:
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 4); // three words, then nothing after the last CR LF
         // Side A in save order (devid 5, then 7), then side B; the fourth value is always "0".
-        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,37,0xFF,,38,"));
+        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,16,0xFF,1,17,"));
         QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
         QVERIFY(lines.at(2).endsWith(",\r"));
-        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_stop.xlsx")}, out, err), 1);
-        QVERIFY(!err.isEmpty());
     }
 };
 

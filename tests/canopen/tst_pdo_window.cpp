@@ -3,6 +3,7 @@
 #include "support/TestFiles.h"
 #include "support/TestProject.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QPushButton>
@@ -82,8 +83,10 @@ private Q_SLOTS:
             rows += row(i, 3);
         rows += row(100, 1);
         writeFile(docFile(), "<rpdodef>" + rows + "</rpdodef>");
+        m_r.messages.answers = {true}; // two rows are not shown: OK asks before it replaces the file
         QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
-        QVERIFY(m_r.messages.all.isEmpty());
+        QCOMPARE(m_r.messages.questions.size(), 1);
+        QVERIFY(m_r.messages.messages.isEmpty());
         QCOMPARE(gridRow(m_w->sga, 10), (QStringList{"9", "10", "d", "1", "p", "n"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "100", "d", "1", "p", "n"}));
         const QByteArray saved = readFile(docFile());
@@ -101,6 +104,34 @@ private Q_SLOTS:
         QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "1", "d", "0", "p", "n"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "5", "", "", "", ""}));
         QCOMPARE(m_w->sga->cellText(2, 1), QString());
+    }
+
+    void okAfterAPartialLoadAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes saves") << true;
+        QTest::newRow("No writes nothing and stays open") << false;
+    }
+    void okAfterAPartialLoadAsksFirst()
+    {
+        QFETCH(bool, yes);
+        const QByteArray partial =
+            "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>";
+        writeFile(docFile(), partial);
+        m_r.messages.answers = {yes};
+        const int result = open([&] {
+            m_w->bitbtn1->click();
+            QCOMPARE(m_w->isVisible(), !yes);
+            if (!yes)
+                m_w->bitbtn2->click();
+        });
+        QCOMPARE(result, int(yes ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_r.messages.questions.size(), 1);
+        QVERIFY(m_r.messages.questions.first().contains(QDir::toNativeSeparators(docFile())));
+        const QByteArray saved = readFile(docFile());
+        QCOMPARE(saved == partial, !yes);
+        if (yes)
+            QCOMPARE(saved.count("<row "), 2); // the rows this window showed
     }
 
     void okWithBadCobidStaysOpenAndWritesNothing()
@@ -165,14 +196,32 @@ private Q_SLOTS:
         QCOMPARE(readFile(docFile()), "<rpdodef>" + row(1, 2) + "</rpdodef>"); // Cancel: not saved
     }
 
-    void importWithoutWorksheetEmptiesQuietly()
+    void importNotReadWholeSaysSoAndKeepsWhatItPlaced_data()
     {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QStringList>("firstRow");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no worksheet: emptied")
+            << "pdo_nosheet_openpyxl.xlsx" << QStringList{"0", "", "", "", "", ""}
+            << "Workbook \"%1\" has no worksheet \"rpdodef\".";
+        QTest::newRow("stopped at record 2: record 1 stays")
+            << "pdo_stop_openpyxl.xlsx" << QStringList{"0", "1", "2", "1", "3", "4"}
+            << "Import stopped at record 2 (worksheet row 3): '' is not a valid integer value. "
+               "The records before it were imported.";
+    }
+    void importNotReadWholeSaysSoAndKeepsWhatItPlaced()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QStringList, firstRow);
+        QFETCH(QString, message);
         writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
-        m_r.dialogs.fileAnswers = {QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_nosheet_openpyxl.xlsx")};
+        const QString path = QStringLiteral(VELMARO_TEST_DATA "/canopen/") + workbook;
+        m_r.dialogs.fileAnswers = {path};
         open([&] { m_w->bitbtn4->click(); });
-        QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "", "", "", "", ""}));
+        QCOMPARE(gridRow(m_w->sga, 1), firstRow);
+        QCOMPARE(gridRow(m_w->sga, 2).at(1), QString());
         QCOMPARE(gridRow(m_w->sga, 0).at(1), QStringLiteral("cobid"));
-        QVERIFY(m_r.messages.all.isEmpty());
+        QCOMPARE(m_r.messages.messages, QStringList{message.arg(QDir::toNativeSeparators(path))});
     }
 
     void exportWritesTheGridRows()

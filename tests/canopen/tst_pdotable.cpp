@@ -1,7 +1,5 @@
 #include "canopen/PdoTable.h"
-#include "cli/Cli.h"
 #include "platform/Workbook.h"
-#include "support/CliRunner.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -10,7 +8,6 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::runVerb;
 using velmaro::test::writeFile;
 
 namespace {
@@ -163,6 +160,30 @@ private Q_SLOTS:
         QCOMPARE(again.sideA.at(3).at(PdoCobId), QString());
     }
 
+    void readWholeOnlyWhenEveryRowIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<bool>("whole");
+        QByteArray ten, eleven;
+        for (int i = 1; i <= 10; ++i)
+            ten += row(QByteArray::number(i).constData(), "3");
+        eleven = ten + row("11", "3");
+        QTest::newRow("ten rows of a side") << ten << true;
+        QTest::newRow("eleven rows of a side: one not shown") << eleven << false;
+        QTest::newRow("a row after an empty cobid")
+            << (row("1", "1") + row("", "1") + row("3", "1")) << false;
+        QTest::newRow("an empty cobid last") << (row("1", "1") + row("", "1")) << false;
+        QTest::newRow("read error") << (row("1", "1") + "<row cobid=\"2\"/>") << false;
+    }
+    void readWholeOnlyWhenEveryRowIsKept()
+    {
+        QFETCH(QByteArray, rows);
+        QFETCH(bool, whole);
+        writeFile(nativeDoc(), doc(rows));
+        PdoTable table;
+        QCOMPARE(LoadPdoTable(docPath(), table).readWhole(), whole);
+    }
+
     void equalKeysSwapAtEverySaveAndReopen()
     {
         PdoTable table;
@@ -303,69 +324,6 @@ private Q_SLOTS:
         }
         QCOMPARE(joined(table.sideA), sideA);
         QCOMPARE(joined(table.sideB), sideB);
-    }
-
-    void cliImportSavesOrderedOrRefuses_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("imported and saved") << "pdo_calc.ods" << 0 << "Imported 4 records";
-        QTest::newRow("stopped early")
-            << "pdo_stop_openpyxl.xlsx" << 1
-            << "Import stopped at record 2 (worksheet row 3): '' is not a valid integer value";
-        QTest::newRow("no worksheet") << "pdo_nosheet_openpyxl.xlsx" << 1 << "has no worksheet \"rpdodef\"";
-    }
-    void cliImportSavesOrderedOrRefuses()
-    {
-        QFETCH(QString, file);
-        QFETCH(int, exitCode);
-        QFETCH(QString, message);
-        writeFile(nativeDoc(), doc(row("1", "3")));
-        QString out, err;
-        QCOMPARE(runVerb("import",
-                         {"rpdodef", m_dir.path(), QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file}, out,
-                         err),
-                 exitCode);
-        QVERIFY2(QString(out + err).contains(message), qPrintable(out + err));
-        if (exitCode != 0) {
-            QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
-            return;
-        }
-        QCOMPARE(
-            readFile(nativeDoc()),
-            QByteArray(
-                "<rpdodef>\n"
-                "  <row cobid=\"0x181\" id_dev_orig=\"7\" en_bypass=\"3\" posind=\"\" n_tpdo=\"2\" />\n"
-                "  <row cobid=\"385\" id_dev_orig=\"0x10\" en_bypass=\"2\" posind=\"3.5\" n_tpdo=\" \" />\n"
-                "  <row cobid=\"0x201\" id_dev_orig=\"5\" en_bypass=\"1\" posind=\"1\" n_tpdo=\"123456789\" "
-                "/>\n"
-                "  <row cobid=\"640\" id_dev_orig=\"12\" en_bypass=\"0\" posind=\"3\" n_tpdo=\"x\" />\n"
-                "</rpdodef>\n"));
-    }
-
-    void cliImportRefusesUnreadableWorkbookAndKeepsTheDocument()
-    {
-        writeFile(nativeDoc(), doc(row("1", "3")));
-        writeFile(m_dir.path() + QStringLiteral("/book.xls"), "not a workbook");
-        QString out, err;
-        QCOMPARE(runVerb("import", {"rpdodef", m_dir.path(), m_dir.path() + QStringLiteral("/book.xls")}, out,
-                         err),
-                 1);
-        QVERIFY2(err.contains(QStringLiteral("Nothing was saved")), qPrintable(err));
-        QCOMPARE(readFile(nativeDoc()), doc(row("1", "3")));
-    }
-
-    void cliExportWritesTheEditorsCsv()
-    {
-        writeFile(nativeDoc(), doc(row("0x181", "3") + row("7", "0")));
-        QString out, err;
-        QCOMPARE(runVerb("export", {"rpdodef", m_dir.path()}, out, err), 0);
-        const QByteArray csv = readFile(m_dir.path() + QStringLiteral("/rpdodef.csv"));
-        QVERIFY(csv.startsWith("cobid,id_dev_orig,00,posind,n_tpdo,\r\n0x181,d0x181,01,p,n,\r\n,,00,,,\r\n"));
-        QVERIFY(csv.contains("cobid,id_dev_orig,10,posind,n_tpdo,\r\n7,d7,10,p,n,\r\n"));
-        QCOMPARE(runVerb("export", {"nosuch", m_dir.path()}, out, err), 2);
-        QCOMPARE(runVerb("export", {"rpdodef", m_dir.path() + QStringLiteral("/missing")}, out, err), 1);
     }
 };
 

@@ -13,7 +13,7 @@ using velmaro::test::StoredPdoProject;
 namespace {
 
 // "number:index:subindex:poscomp" for every entry of a tab, in list order.
-QStringList entries(const StoredPdoTable& table, PdoTab tab)
+QStringList entries(const StoredPdoTable& table, Side tab)
 {
     QStringList out;
     for (const TClPdo& pdo : table.pdos(tab))
@@ -22,7 +22,7 @@ QStringList entries(const StoredPdoTable& table, PdoTab tab)
     return out;
 }
 
-QStringList cobIds(const StoredPdoTable& table, PdoTab tab)
+QStringList cobIds(const StoredPdoTable& table, Side tab)
 {
     QStringList out;
     for (const TClPdo& pdo : table.pdos(tab))
@@ -81,8 +81,8 @@ private Q_SLOTS:
         StoredPdoTable table;
         const QStringList messages = MessagesOf(LoadStoredPdo(project.paths, table));
         QCOMPARE(messages, (QStringList{storedpdo::kSdoNotFound, storedpdo::kStoredNotFound}));
-        QTEST(cobIds(table, PdoTab::CanA), "canA");
-        QTEST(cobIds(table, PdoTab::CanB), "canB");
+        QTEST(cobIds(table, Side::A), "canA");
+        QTEST(cobIds(table, Side::B), "canB");
     }
 
     void storedRowsFindTheirPdo_data()
@@ -117,8 +117,8 @@ private Q_SLOTS:
         project.writeStored(rows);
         StoredPdoTable table;
         QTEST(MessagesOf(LoadStoredPdo(project.paths, table)), "messages");
-        QTEST(entries(table, PdoTab::CanA), "canA");
-        QTEST(entries(table, PdoTab::CanB), "canB");
+        QTEST(entries(table, Side::A), "canA");
+        QTEST(entries(table, Side::B), "canB");
     }
 
     void readsAreIndependentAndInOrder_data()
@@ -172,7 +172,7 @@ private Q_SLOTS:
         QTEST(MessagesOf(LoadStoredPdo(project.paths, table)), "messages");
         QTEST(int(table.SdoRefListA.size()), "refsA");
         QTEST(int(table.PdoListA.size()), "pdosA");
-        QTEST(int(entries(table, PdoTab::CanA).size()), "entriesA");
+        QTEST(int(entries(table, Side::A).size()), "entriesA");
     }
 
     void sdoTableSplitsByConfBitZero()
@@ -255,10 +255,10 @@ private Q_SLOTS:
         StoredPdoTable table;
         table.PdoListA = {pdo(1, "0x201", {{"8192", "1", "0"}})};
         table.PdoListB = {pdo(1, "0x181")};
-        QVERIFY(AddSdoEntry(table, PdoTab::CanB, 0, {"0x2000", "1", "0"}).accepted());
-        QCOMPARE(entries(table, PdoTab::CanB), QStringList{"1:0x2000:1:0"});
-        QCOMPARE(AddSdoEntry(table, PdoTab::CanA, 0, {"0x2000", "1", "0"}).kind, EditOutcome::Rejected);
-        QCOMPARE(entries(table, PdoTab::CanA), QStringList{"1:8192:1:0"});
+        QVERIFY(AddSdoEntry(table, Side::B, 0, {"0x2000", "1", "0"}).accepted());
+        QCOMPARE(entries(table, Side::B), QStringList{"1:0x2000:1:0"});
+        QCOMPARE(AddSdoEntry(table, Side::A, 0, {"0x2000", "1", "0"}).kind, EditOutcome::Rejected);
+        QCOMPARE(entries(table, Side::A), QStringList{"1:8192:1:0"});
     }
 
     void positionComposition_data()
@@ -324,8 +324,8 @@ private Q_SLOTS:
         project.writePdos({"0x201:0", "0x202:0", "0x181:2", "0x182:2"});
         StoredPdoTable reread;
         LoadStoredPdo(project.paths, reread);
-        QCOMPARE(entries(reread, PdoTab::CanA).size(), entries(table, PdoTab::CanA).size());
-        QCOMPARE(entries(reread, PdoTab::CanB).size(), entries(table, PdoTab::CanB).size());
+        QCOMPARE(entries(reread, Side::A).size(), entries(table, Side::A).size());
+        QCOMPARE(entries(reread, Side::B).size(), entries(table, Side::B).size());
     }
 
     void refusedSaveWritesNothing_data()
@@ -420,8 +420,8 @@ private Q_SLOTS:
         StoredPdoTable strictTable = table;
         ImportStoredPdo(table, workbook, [&] { ++emptied; });
         QCOMPARE(emptied, 1);
-        QTEST(entries(table, PdoTab::CanA), "canA");
-        QTEST(entries(table, PdoTab::CanB), "canB");
+        QTEST(entries(table, Side::A), "canA");
+        QTEST(entries(table, Side::B), "canB");
         const ImportOutcome strict = ImportStoredPdo(
             strictTable, workbook, [] {}, true);
         QTEST(strict.outcome == ImportOutcome::Outcome::StoppedAtRecord ? strict.record : 0, "strictStopsAt");
