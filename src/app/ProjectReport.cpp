@@ -29,18 +29,18 @@ void LoadSettings(const ProjectPaths& paths, ProjectReportData& data)
     const auto loaded = LoadCommSettings(paths.PargenXmlPath);
     const CommEditorLoad editor = LoadCommEditorValues(paths.PargenXmlPath);
     data.stored = loaded.ok() && loaded.value() ? **loaded : CommSettingsFromEditor(CommEditorValues());
+    // The generator reads only the two sizes, so it can answer where the editor cannot load.
+    const Result<GsdSizes> sizes = ReadGsdSizes(paths.PargenXmlPath);
+    if (sizes.ok())
+        data.gsd = *sizes;
+    else
+        data.gsdError = sizes.error();
     if (editor.error) {
         data.failures << ReportFailure{QStringLiteral("pargen.xml"), *editor.error};
         return;
     }
     data.pargenRead = true;
     data.settingsVerdict = ValidateCommEditorValues(editor.values);
-
-    const Result<GsdSizes> sizes = ReadGsdSizes(paths.PargenXmlPath);
-    if (sizes.ok())
-        data.gsd = *sizes;
-    else
-        data.gsdError = sizes.error();
 }
 
 void LoadImage(const ProjectPaths& paths, ProjectReportData& data)

@@ -81,8 +81,9 @@ public:
     void note(const QString& text) { paragraph(text, QStringLiteral("verdict note")); }
 
     // A table with a heading row; `numeric` columns are right-aligned.
+    // `remark`: a column whose texts are refusals, shown in the warning colour.
     void table(const QStringList& head, const QList<QStringList>& rows, const QString& cls = QString(),
-               const QList<int>& numeric = {})
+               const QList<int>& numeric = {}, int remark = -1)
     {
         m_html += cls.isEmpty() ? QStringLiteral("<table>") : QStringLiteral("<table class=\"%1\">").arg(cls);
         m_html += QStringLiteral("<thead><tr>");
@@ -91,8 +92,12 @@ public:
         m_html += QStringLiteral("</tr></thead><tbody>\n");
         for (const QStringList& row : rows) {
             m_html += QStringLiteral("<tr>");
-            for (int i = 0; i < row.size(); ++i)
-                m_html += cellTag(QStringLiteral("td"), row.at(i), numeric.contains(i));
+            for (int i = 0; i < row.size(); ++i) {
+                QString cell = cellTag(QStringLiteral("td"), row.at(i), numeric.contains(i));
+                if (i == remark && !row.at(i).isEmpty())
+                    cell.replace(0, 3, QStringLiteral("<td class=\"mark\""));
+                m_html += cell;
+            }
             m_html += QStringLiteral("</tr>\n");
         }
         m_html += QStringLiteral("</tbody></table>\n");
@@ -179,7 +184,7 @@ void WriteSettings(Page& page, const ProjectReportData& d)
     }
     page.table({QStringLiteral("Group"), QStringLiteral("Control"), QStringLiteral("Element"),
                 QStringLiteral("Stored text"), QStringLiteral("Meaning"), QStringLiteral("Remark")},
-               rows);
+               rows, QString(), {}, 5);
     if (d.settingsVerdict)
         page.verdict(false, QStringLiteral("The editor refuses these settings on OK: ") + *d.settingsVerdict);
     else
@@ -211,7 +216,7 @@ void WriteImage(Page& page, const ProjectReportData& d)
         }
         page.table({QStringLiteral("Offset"), QStringLiteral("Bytes"), QStringLiteral("Field"),
                     QStringLiteral("Value"), QStringLiteral("Meaning"), QStringLiteral("Remark")},
-                   rows, QString(), {0, 3});
+                   rows, QString(), {0, 3}, 5);
     } else if (d.built && !d.bankFound) {
         page.paragraph(QStringLiteral("pargen.xml builds: ") + ImageHex(*d.built));
     }
