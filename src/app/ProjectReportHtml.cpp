@@ -411,7 +411,8 @@ QString ProjectReportHtml(const ProjectReportData& d)
     WriteMapping(page, d);
     page.heading(2, QStringLiteral("CANopen tables"));
     if (d.canopen.isEmpty())
-        page.paragraph(QStringLiteral("No CANopen table document could be shown."), QStringLiteral("muted"));
+        page.paragraph(QStringLiteral("The project has no CANopen table document that could be read."),
+                       QStringLiteral("muted"));
     for (const ReportTable& t : d.canopen)
         WriteCanopenTable(page, t);
     WriteFailures(page, d);
