@@ -69,8 +69,7 @@ Verb ExplainVerb()
 {
     return {
         "explain",
-        "show every field of a bank.bin (FILE, or a project folder's bin/bank.bin) in the settings "
-        "editor's words",
+        "show every field of a bank.bin (or a project folder's) in the settings editor's words",
         {QStringLiteral("FILE")},
         {},
         RunExplain,

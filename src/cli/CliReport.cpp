@@ -32,7 +32,7 @@ Verb ReportVerb()
 {
     return {
         "report",
-        "write a one-page HTML report of PROJECT_DIR into OUT.html",
+        "write a self-contained HTML report of PROJECT_DIR into OUT.html",
         {QStringLiteral("PROJECT_DIR"), QStringLiteral("OUT.html")},
         {},
         RunReport,
