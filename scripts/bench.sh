@@ -26,3 +26,4 @@ fi
 build-bench/bench/bench_startup "${1:-15}"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_editors 2> >(grep -v propagateSizeHints >&2)
 [ -x build-bench/bench/bench_tables ] && build-bench/bench/bench_tables || true
+[ -x build-bench/bench/bench_bytemap ] && build-bench/bench/bench_bytemap || true

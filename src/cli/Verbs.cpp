@@ -8,12 +8,16 @@ Verb GsdVerb();
 Verb ExportVerb();
 Verb ImportVerb();
 Verb UpdateVerb();
+Verb ExplainVerb();
+Verb RecoverVerb();
+Verb ReportVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(), GsdVerb(), CheckVerb(), ExportVerb(), ImportVerb(), UpdateVerb(),
+        ImageVerb(),  GsdVerb(),     CheckVerb(),   ExportVerb(), ImportVerb(),
+        UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(),
     };
     return verbs;
 }

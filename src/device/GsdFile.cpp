@@ -222,17 +222,20 @@ int ModuleCount(qint32 bytes)
 }
 
 // The modules of one direction: full 64-byte modules, then the last with the remaining bytes.
-void AppendModules(QStringList& lines, const char* kind, const char* identifier, qint32 bytes, int& number)
+void AppendDirection(QList<GsdModule>& modules, bool input, qint32 bytes)
 {
     const int count = ModuleCount(bytes);
     for (int i = 0; i < count; ++i) {
-        const qint32 length = i + 1 < count ? kModuleBytes : bytes - kModuleBytes * (count - 1);
-        ++number;
-        const QString n = QString::number(number);
-        lines << QStringLiteral("Module=\"%1  (PORT%2)    \" %3,0x%4,0x00,0x0%2")
-                     .arg(QLatin1String(kind), n, QLatin1String(identifier),
-                          QString::number(length - 1, 16).toUpper().rightJustified(2, QLatin1Char('0')));
-        lines << n << QStringLiteral("EndModule");
+        GsdModule module;
+        module.number = int(modules.size()) + 1;
+        module.input = input;
+        module.bytes = i + 1 < count ? kModuleBytes : bytes - kModuleBytes * (count - 1);
+        module.identifier =
+            QStringLiteral("%1,0x%2,0x00,0x0%3")
+                .arg(input ? QStringLiteral("0x42") : QStringLiteral("0x82"),
+                     QString::number(module.bytes - 1, 16).toUpper().rightJustified(2, QLatin1Char('0')),
+                     QString::number(module.number));
+        modules << module;
     }
 }
 
@@ -271,6 +274,14 @@ Result<GsdSizes> ReadGsdSizes(const QString& pargenPath)
     return sizes;
 }
 
+QList<GsdModule> GsdModules(const GsdSizes& sizes)
+{
+    QList<GsdModule> modules;
+    AppendDirection(modules, true, sizes.nbIn);
+    AppendDirection(modules, false, sizes.nbOut);
+    return modules;
+}
+
 QByteArray GsdText(const GsdSizes& sizes)
 {
     QStringList lines;
@@ -286,12 +297,16 @@ QByteArray GsdText(const GsdSizes& sizes)
     lines << QStringLiteral("Max_Data_Len=") + QString::number(sizes.nbIn + sizes.nbOut);
     AppendBlock(lines, kBodyTail);
 
-    // Modules are numbered across both directions, inputs first; slot k holds module k.
-    int modules = 0;
-    AppendModules(lines, "DI", "0x42", sizes.nbIn, modules);
-    AppendModules(lines, "DO", "0x82", sizes.nbOut, modules);
+    // Slot k holds module k.
+    const QList<GsdModule> modules = GsdModules(sizes);
+    for (const GsdModule& module : modules) {
+        const QString n = QString::number(module.number);
+        lines << QStringLiteral("Module=\"%1  (PORT%2)    \" %3")
+                     .arg(module.input ? QStringLiteral("DI") : QStringLiteral("DO"), n, module.identifier);
+        lines << n << QStringLiteral("EndModule");
+    }
     lines << QString() << QString() << QString() << QStringLiteral("SlotDefinition");
-    for (int k = 1; k <= modules; ++k)
+    for (int k = 1; k <= modules.size(); ++k)
         lines << QStringLiteral("Slot(%1) = \"Slot %1\" %1 %1").arg(k);
     lines << QStringLiteral("EndSlotDefinition") << QString() << QString() << QString() << QString();
 

@@ -3,6 +3,7 @@
 #include "base/Result.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace velmaro {
@@ -22,6 +23,17 @@ struct GsdSizes
 // document that is not well-formed, and with a text naming the field, its value and the range for a
 // size outside 0..244.
 Result<GsdSizes> ReadGsdSizes(const QString& pargenPath);
+
+// One module of the GSD file. Modules are numbered from 1 across both directions, inputs first; a
+// direction has one module per started 64 bytes, the last holding the rest.
+struct GsdModule
+{
+    int number = 0;
+    bool input = true; // "DI" (identifier 0x42), otherwise "DO" (0x82)
+    qint32 bytes = 0;
+    QString identifier; // the identifier bytes as written, e.g. "0x42,0x3F,0x00,0x01"
+};
+QList<GsdModule> GsdModules(const GsdSizes& sizes);
 
 // The whole GSD text for sizes within 0..244: ASCII, every line ending with CR LF.
 QByteArray GsdText(const GsdSizes& sizes);

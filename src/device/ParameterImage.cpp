@@ -4,45 +4,75 @@
 #include "platform/FileSystem.h"
 #include "settings/CommSettings.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 namespace velmaro {
 
 namespace {
 
-// One field of the image, in image order (which differs from the document's).
-struct ImageField
+constexpr std::array<ImageField, 15> kImageFields = {{
+    {"Ser_Type", &CommSettings::Ser_Type, 4, 1},
+    {"Ser_RecTra", &CommSettings::Ser_RecTra, 5, 1},
+    {"Ser_Transmit", &CommSettings::Ser_Transmit, 6, 1},
+    {"Ser_Receive", &CommSettings::Ser_Receive, 7, 1},
+    {"Ser_Trans_Every", &CommSettings::Ser_Trans_Every, 8, 2},
+    {"Ser_Receive_End_C", &CommSettings::Ser_Receive_End_C, 10, 1},
+    {"Ser_Receive_End_T", &CommSettings::Ser_Receive_End_T, 11, 2},
+    {"Ser_Baud", &CommSettings::Ser_Baud, 13, 1},
+    {"Ser_Par", &CommSettings::Ser_Par, 14, 1},
+    {"Profi_ID", &CommSettings::Profi_ID, 15, 1},
+    {"Profi_Baud", &CommSettings::Profi_Baud, 16, 1},
+    {"Profi_NB_IN", &CommSettings::Profi_NB_IN, 17, 1},
+    {"Profi_NB_OUT", &CommSettings::Profi_NB_OUT, 18, 1},
+    {"Ser_DataBits", &CommSettings::Ser_DataBits, 19, 1},
+    {"Ser_TimeOut", &CommSettings::Ser_TimeOut, 20, 4},
+}};
+
+// The fields follow each other without gaps from the header to the end of the image.
+constexpr bool FieldsAreContiguous()
 {
-    const char* element;
-    std::optional<QString> CommSettings::*member;
-    int width; // bytes
-};
+    int next = kImageHeaderSize;
+    for (const ImageField& f : kImageFields) {
+        if (f.offset != next)
+            return false;
+        next += f.width;
+    }
+    return next == kImageSize;
+}
+static_assert(FieldsAreContiguous(), "the image fields must tile offsets 4..23");
 
-const ImageField kImageFields[] = {
-    {"Ser_Type", &CommSettings::Ser_Type, 1},
-    {"Ser_RecTra", &CommSettings::Ser_RecTra, 1},
-    {"Ser_Transmit", &CommSettings::Ser_Transmit, 1},
-    {"Ser_Receive", &CommSettings::Ser_Receive, 1},
-    {"Ser_Trans_Every", &CommSettings::Ser_Trans_Every, 2},
-    {"Ser_Receive_End_C", &CommSettings::Ser_Receive_End_C, 1},
-    {"Ser_Receive_End_T", &CommSettings::Ser_Receive_End_T, 2},
-    {"Ser_Baud", &CommSettings::Ser_Baud, 1},
-    {"Ser_Par", &CommSettings::Ser_Par, 1},
-    {"Profi_ID", &CommSettings::Profi_ID, 1},
-    {"Profi_Baud", &CommSettings::Profi_Baud, 1},
-    {"Profi_NB_IN", &CommSettings::Profi_NB_IN, 1},
-    {"Profi_NB_OUT", &CommSettings::Profi_NB_OUT, 1},
-    {"Ser_DataBits", &CommSettings::Ser_DataBits, 1},
-    {"Ser_TimeOut", &CommSettings::Ser_TimeOut, 4},
-};
-
-// Appends the low `width` bytes of the two's-complement value, least significant first.
-void AppendLittleEndian(QByteArray& bytes, qint32 value, int width)
+// Stores the low `width` bytes of the two's-complement value at `offset`, least significant first.
+void StoreLittleEndian(QByteArray& bytes, int offset, qint32 value, int width)
 {
     const quint32 bits = quint32(value);
     for (int i = 0; i < width; ++i)
-        bytes.append(char((bits >> (8 * i)) & 0xFFu));
+        bytes[offset + i] = char((bits >> (8 * i)) & 0xFFu);
+}
+
+quint32 ReadLittleEndian(const QByteArray& bytes, int offset, int width)
+{
+    quint32 value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = (value << 8) | quint8(bytes.at(offset + i));
+    return value;
+}
+
+Status LengthRefusal(qint64 size)
+{
+    return Status::failure(
+        QStringLiteral("The image is %1 bytes long; a parameter image has %2 bytes, or %3 without settings.")
+            .arg(size)
+            .arg(kImageSize)
+            .arg(kImageHeaderSize));
 }
 
 } // namespace
+
+const std::array<ImageField, 15>& ParameterImageFields()
+{
+    return kImageFields;
+}
 
 QString ParameterImagePath(const QString& projectDir)
 {
@@ -52,7 +82,8 @@ QString ParameterImagePath(const QString& projectDir)
 Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
 {
     ParameterImage image;
-    AppendLittleEndian(image.bytes, 4, 4);
+    image.bytes = QByteArray(kImageHeaderSize, '\0');
+    StoreLittleEndian(image.bytes, 0, kImageHeaderValue, kImageHeaderSize);
 
     const auto loaded = LoadCommSettings(pargenPath);
     if (!loaded.ok())
@@ -61,6 +92,7 @@ Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
         return image;
     const CommSettings& settings = *loaded.value();
 
+    QByteArray bytes = image.bytes.leftJustified(kImageSize, '\0');
     for (const ImageField& f : kImageFields) {
         const std::optional<QString>& text = settings.*f.member;
         const bool optional = f.member == &CommSettings::Ser_TimeOut;
@@ -78,14 +110,74 @@ Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
                 return parsed.status();
             value = parsed.value();
         }
-        AppendLittleEndian(image.bytes, value, f.width);
+        StoreLittleEndian(bytes, f.offset, value, f.width);
     }
+    image.bytes = bytes;
     return image;
 }
 
 Status WriteParameterImage(const ParameterImage& image, const QString& binPath)
 {
     return WriteFileAtomically(binPath, image.bytes);
+}
+
+Result<DecodedImage> DecodeParameterImage(const QByteArray& bytes)
+{
+    if (bytes.size() != kImageSize && bytes.size() != kImageHeaderSize)
+        return LengthRefusal(bytes.size());
+    const quint32 header = ReadLittleEndian(bytes, 0, kImageHeaderSize);
+    if (header != kImageHeaderValue) {
+        return Result<DecodedImage>::failure(
+            QStringLiteral("The image's header is %1 (%2); a parameter image starts with %3 (04 00 00 00).")
+                .arg(header)
+                .arg(QString::fromLatin1(bytes.left(kImageHeaderSize).toHex(' ').toUpper()))
+                .arg(kImageHeaderValue));
+    }
+    DecodedImage image;
+    image.bytes = bytes;
+    if (bytes.size() == kImageSize) {
+        for (const ImageField& f : kImageFields)
+            image.values << ReadLittleEndian(bytes, f.offset, f.width);
+    }
+    return image;
+}
+
+Result<DecodedImage> ReadParameterImage(const QString& binPath)
+{
+    const QString native = NativePath(binPath);
+    const QFileInfo info(native);
+    if (!info.exists())
+        return Result<DecodedImage>::failure(QStringLiteral("no such file."));
+    if (!info.isFile())
+        return Result<DecodedImage>::failure(QStringLiteral("not a regular file."));
+    QFile file(native);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Result<DecodedImage>::failure(QStringLiteral("cannot be read. %1").arg(file.errorString()));
+    }
+    // One byte more than an image holds is enough to tell a longer file; its true size names it.
+    const QByteArray bytes = file.read(kImageSize + 1);
+    if (bytes.size() > kImageSize)
+        return LengthRefusal(info.size());
+    return DecodeParameterImage(bytes);
+}
+
+CommSettings CommSettingsFromImage(const DecodedImage& image)
+{
+    CommSettings settings;
+    for (int i = 0; i < int(kImageFields.size()) && i < image.values.size(); ++i) {
+        const ImageField& f = kImageFields[size_t(i)];
+        const quint32 value = image.values.at(i);
+        QString text;
+        if (f.member == &CommSettings::Ser_Receive_End_C)
+            text = QStringLiteral("0x")
+                   + QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else if (f.width == 4)
+            text = QString::number(qint32(value));
+        else
+            text = QString::number(value);
+        settings.*f.member = text;
+    }
+    return settings;
 }
 
 } // namespace velmaro

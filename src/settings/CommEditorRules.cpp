@@ -99,6 +99,7 @@ void readRequired(Reader& r, CommEditorValues& v)
 struct Check
 {
     QString CommEditorValues::*text;
+    std::optional<QString> CommSettings::*field;
     qint32 low;
     qint32 high;
     const char* message;
@@ -106,17 +107,20 @@ struct Check
 
 // In the order the editor checks them; every message but the fourth ends with a blank.
 const Check kChecks[] = {
-    {&CommEditorValues::transmitEvery, 0, 10000,
+    {&CommEditorValues::transmitEvery, &CommSettings::Ser_Trans_Every, 0, 10000,
      "Error!! Serial Transmit timeOut must be between 0 and 10000 mS. "},
-    {&CommEditorValues::receiveEndChar, 0, 255,
+    {&CommEditorValues::receiveEndChar, &CommSettings::Ser_Receive_End_C, 0, 255,
      "Error!! Serial Receive End Caracter must be between 0 and 255. "},
-    {&CommEditorValues::receiveEndTime, 0, 1000,
+    {&CommEditorValues::receiveEndTime, &CommSettings::Ser_Receive_End_T, 0, 1000,
      "Error!! Serial Receive End TimeOut must be between 0 and 1000 mS. "},
-    {&CommEditorValues::timeOut, 0, 10000000,
+    {&CommEditorValues::timeOut, &CommSettings::Ser_TimeOut, 0, 10000000,
      "Error!! Serial TimeOut must be between 0 and 10000000 mS (0 to disable the timeout)"},
-    {&CommEditorValues::profibusId, 1, 126, "Error!! ProfiBus address must be between 1 and 126. "},
-    {&CommEditorValues::bytesIn, 0, 244, "Error!! ProfiBus N Byte IN must be between 0 and 244. "},
-    {&CommEditorValues::bytesOut, 0, 244, "Error!! ProfiBus N Byte OUT must be between 0 and 244. "},
+    {&CommEditorValues::profibusId, &CommSettings::Profi_ID, 1, 126,
+     "Error!! ProfiBus address must be between 1 and 126. "},
+    {&CommEditorValues::bytesIn, &CommSettings::Profi_NB_IN, 0, 244,
+     "Error!! ProfiBus N Byte IN must be between 0 and 244. "},
+    {&CommEditorValues::bytesOut, &CommSettings::Profi_NB_OUT, 0, 244,
+     "Error!! ProfiBus N Byte OUT must be between 0 and 244. "},
 };
 
 QString oneOrZero(bool b)
@@ -202,6 +206,15 @@ CommEditorLoad LoadCommEditorValues(const QString& path)
     if (!loaded.value())
         return CommEditorLoad();
     return CommEditorValuesFrom(*loaded.value(), path);
+}
+
+std::optional<CommEditorRange> CommEditorRangeOf(std::optional<QString> CommSettings::*field)
+{
+    for (const Check& check : kChecks) {
+        if (check.field == field)
+            return CommEditorRange{check.low, check.high};
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> ValidateCommEditorValues(const CommEditorValues& values)

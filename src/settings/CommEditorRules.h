@@ -66,6 +66,15 @@ CommEditorLoad LoadCommEditorValues(const QString& path);
 // The editor's checks in order; the message of the first that fails, or nothing when all pass.
 std::optional<QString> ValidateCommEditorValues(const CommEditorValues& values);
 
+// The values a text box accepts on OK, for the fields the editor range-checks (none for the choice and
+// list fields).
+struct CommEditorRange
+{
+    qint32 low;
+    qint32 high;
+};
+std::optional<CommEditorRange> CommEditorRangeOf(std::optional<QString> CommSettings::*field);
+
 // The complete record the editor saves: choices as "1"/"0", texts exactly as typed, positions in decimal.
 CommSettings CommSettingsFromEditor(const CommEditorValues& values);
 

@@ -1,0 +1,81 @@
+#pragma once
+
+// The project report: one self-contained HTML page that documents an installation. The loader reads
+// every document of a project folder as its editor or generator would; the writer only formats what
+// was loaded, so it can be tested with values made up in memory.
+
+#include "device/GsdFile.h"
+#include "device/ParameterImage.h"
+#include "mapping/ByteMap.h"
+#include "mapping/MappingDocument.h"
+#include "settings/CommSettings.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace velmaro {
+
+// A document that could not be read, and the message of the reader that tried.
+struct ReportFailure
+{
+    QString document;
+    QString message;
+};
+
+// A CANopen table document as it stands: its attribute names and one row per row element.
+struct ReportTable
+{
+    QString title;    // e.g. "PDO translation"
+    QString document; // e.g. "rpdodef.xml"
+    QStringList columns;
+    QList<QStringList> rows;
+};
+
+struct ProjectReportData
+{
+    QString projectName;
+    QString projectDir; // native form, as shown
+    QDateTime created;
+
+    // pargen.xml. Without the document `stored` holds the editor's defaults.
+    bool pargenFound = false;
+    bool pargenRead = false; // loaded as the editor loads it
+    CommSettings stored;
+    std::optional<QString> settingsVerdict; // the editor's first refusal on OK; none: accepted
+
+    // bank.bin as found, and what pargen.xml builds now.
+    bool bankFound = false;
+    std::optional<DecodedImage> bank;
+    std::optional<QByteArray> built;
+    QString buildError;
+
+    // The GSD file's sizes, or why the generator refuses them.
+    std::optional<GsdSizes> gsd;
+    QString gsdError;
+
+    // sdo.xml: the rows in use, the byte map and the editor's verdict on OK.
+    bool mappingFound = false;
+    bool mappingRead = false;
+    MappingTables mapping;
+    MappingLimits limits;
+    ByteMaps byteMaps;
+    QStringList mappingNotices;
+    QString mappingVerdict; // empty: accepted
+
+    QList<ReportTable> canopen; // the table documents that exist and could be read
+    QList<ReportFailure> failures;
+};
+
+// Reads every document of the project at `projectDir` (built with "\" or "/"); never fails, a document
+// that cannot be read is listed in `failures`.
+ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& created);
+
+// The page: XHTML-compatible, UTF-8, no script, no external file, with print rules for A4. Every text
+// taken from a document or a folder name is escaped.
+QString ProjectReportHtml(const ProjectReportData& data);
+
+} // namespace velmaro

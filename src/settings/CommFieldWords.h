@@ -1,0 +1,24 @@
+#pragma once
+
+#include "settings/CommSettings.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace velmaro {
+
+// What one stored value of pargen.xml means in the settings editor's words, and why the editor could
+// not have saved it, if so.
+struct CommFieldWords
+{
+    QString meaning;                // e.g. "RS485", "Baudrate 9600", "transmit every 200 ms"
+    std::optional<QString> refusal; // set when no save of the editor writes this value
+};
+
+// `value` is the field's number as a reader converts it. The refusals: a choice other than 0 or 1,
+// a list position outside its list, a PROFIBUS baud rate other than "Auto Baudrate" (the editor
+// always writes 10), a number outside the range the editor checks on OK.
+CommFieldWords DescribeCommField(std::optional<QString> CommSettings::*field, qint64 value);
+
+} // namespace velmaro

@@ -1,0 +1,175 @@
+#include "device/ParameterImage.h"
+#include "settings/CommEditorRules.h"
+#include "support/CliRunner.h"
+#include "tst_image_support.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmaro;
+using test::Golden;
+using test::ReadBytes;
+using test::runVerb;
+using test::WriteBytes;
+
+namespace {
+
+// The default image with `bytes` written over it at `offset`.
+QByteArray Patched(int offset, const QByteArray& bytes)
+{
+    QByteArray image = Golden("bank_defaults.bin");
+    image.replace(offset, bytes.size(), bytes);
+    return image;
+}
+
+QString ElementText(const QByteArray& xml, const QString& element)
+{
+    const QString text = QString::fromUtf8(xml);
+    const int start = text.indexOf(QLatin1Char('<') + element + QLatin1Char('>'));
+    const int end = text.indexOf(QStringLiteral("</") + element + QLatin1Char('>'));
+    if (start < 0 || end < 0)
+        return QStringLiteral("(absent)");
+    const int from = start + int(element.size()) + 2;
+    return text.mid(from, end - from);
+}
+
+} // namespace
+
+class TestImageRead : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // recover, then image, gives the bytes back; the editor reads the document without a message.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("editor defaults") << Golden("bank_defaults.bin") << "Ser_Receive_End_C"
+                                         << "0x13" << 0;
+        QTest::newRow("RS485 9600 EVEN 10/4") << Golden("bank_example2.bin") << "Ser_TimeOut"
+                                              << "5000" << 0;
+        QTest::newRow("period 0xFFFF") << Patched(8, QByteArray::fromHex("FFFF")) << "Ser_Trans_Every"
+                                       << "65535" << 1;
+        QTest::newRow("70000 stored as 70 11") << Patched(8, QByteArray::fromHex("7011")) << "Ser_Trans_Every"
+                                               << "4464" << 0;
+        QTest::newRow("time-out 0xFFFFFFFF") << Patched(20, QByteArray::fromHex("FFFFFFFF")) << "Ser_TimeOut"
+                                             << "-1" << 1;
+        QTest::newRow("time-out 0x80000000") << Patched(20, QByteArray::fromHex("00000080")) << "Ser_TimeOut"
+                                             << "-2147483648" << 1;
+        QTest::newRow("end character 0xFF") << Patched(10, QByteArray::fromHex("FF")) << "Ser_Receive_End_C"
+                                            << "0xFF" << 0;
+        QTest::newRow("list position outside its list")
+            << Patched(13, QByteArray::fromHex("09")) << "Ser_Baud"
+            << "9" << 1;
+        QTest::newRow("choice 2, address 0, baud 3")
+            << Patched(4, QByteArray::fromHex("02")).replace(15, 2, QByteArray::fromHex("0003")) << "Ser_Type"
+            << "2" << 3;
+    }
+    void roundTrip()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QString, element);
+        QFETCH(QString, text);
+        QFETCH(int, warnings);
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, image));
+        const QString project = tmp.filePath(QStringLiteral("lost/project")); // created with its bin folder
+
+        const test::VerbRun recovered = runVerb(QStringLiteral("recover"), {bin, project});
+        QCOMPARE(recovered.code, 0);
+        QCOMPARE(int(recovered.err.count(QStringLiteral("Warning:"))), warnings);
+        const QByteArray pargen = ReadBytes(project + QStringLiteral("/pargen.xml"));
+        QCOMPARE(ElementText(pargen, element), text);
+        QVERIFY(!LoadCommEditorValues(project + QStringLiteral("\\pargen.xml")).error);
+
+        QCOMPARE(runVerb(QStringLiteral("image"), {project}).code, 0);
+        QCOMPARE(ReadBytes(project + QStringLiteral("/bin/bank.bin")).toHex(' '), image.toHex(' '));
+
+        const test::VerbRun explained = runVerb(QStringLiteral("explain"), {project});
+        QCOMPARE(explained.code, 0);
+        QCOMPARE(int(explained.out.count(QStringLiteral("  !! "))), warnings);
+    }
+
+    void explainRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("empty file") << QByteArray() << 1 << "0 bytes";
+        QTest::newRow("3 bytes") << QByteArray::fromHex("040000") << 1 << "3 bytes";
+        QTest::newRow("23 bytes") << Golden("bank_defaults.bin").left(23) << 1 << "23 bytes";
+        QTest::newRow("25 bytes") << Golden("bank_defaults.bin") + '\0' << 1 << "25 bytes";
+        QTest::newRow("4 KiB") << QByteArray(4096, '\x04') << 1 << "4096 bytes";
+        QTest::newRow("header 5, 24 bytes") << Patched(0, QByteArray::fromHex("05")) << 1 << "header is 5";
+        QTest::newRow("header 0x01000004")
+            << Patched(3, QByteArray::fromHex("01")) << 1 << "header is 16777220";
+        QTest::newRow("header 0, 4 bytes") << QByteArray(4, '\0') << 1 << "header is 0";
+        QTest::newRow("header alone") << QByteArray::fromHex("04000000") << 0 << "no settings";
+    }
+    void explainRefuses()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(int, code);
+        QFETCH(QString, says);
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, image));
+        const test::VerbRun run = runVerb(QStringLiteral("explain"), {bin});
+        QCOMPARE(run.code, code);
+        const QString all = run.out + run.err;
+        QVERIFY2(all.contains(says), qPrintable(all));
+        if (code != 0)
+            QCOMPARE(runVerb(QStringLiteral("recover"), {bin, tmp.filePath(QStringLiteral("p"))}).code, 1);
+    }
+
+    void explainNamesMeaningsAndMarks()
+    {
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, Golden("bank_example2.bin").replace(15, 1, QByteArray::fromHex("7F"))));
+        const test::VerbRun run = runVerb(QStringLiteral("explain"), {bin});
+        QCOMPARE(run.code, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        const auto line = [&lines](const QString& field) {
+            for (const QString& l : lines) {
+                if (l.contains(QLatin1Char(' ') + field + QLatin1Char(' ')))
+                    return l.simplified();
+            }
+            return QString();
+        };
+        QCOMPARE(line(QStringLiteral("Ser_Baud")), QStringLiteral("13 03 Ser_Baud 3 Baudrate 9600"));
+        QVERIFY(line(QStringLiteral("Ser_Type")).endsWith(QStringLiteral("RS485")));
+        QVERIFY(line(QStringLiteral("Ser_RecTra")).endsWith(QStringLiteral("Only Receive from Serial")));
+        QVERIFY(line(QStringLiteral("Ser_Par")).endsWith(QStringLiteral("Parity EVEN")));
+        QVERIFY(line(QStringLiteral("Profi_Baud")).endsWith(QStringLiteral("Auto Baudrate")));
+        QVERIFY(line(QStringLiteral("Ser_Receive_End_C")).contains(QStringLiteral("0x0D")));
+        QVERIFY(line(QStringLiteral("Ser_TimeOut"))
+                    .startsWith(QStringLiteral("20 88 13 00 00 Ser_TimeOut 5000")));
+        QVERIFY(line(QStringLiteral("Profi_ID")).contains(QStringLiteral("!! outside 1..126")));
+    }
+
+    void recoverKeepsAnExistingDocumentUnlessForced()
+    {
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, Golden("bank_example2.bin")));
+        const QString pargen = tmp.filePath(QStringLiteral("pargen.xml"));
+        QVERIFY(WriteBytes(pargen, "<Par_Gen/>"));
+
+        const test::VerbRun refused = runVerb(QStringLiteral("recover"), {bin, tmp.path()});
+        QCOMPARE(refused.code, 1);
+        QVERIFY(refused.err.contains(QStringLiteral("--force")));
+        QCOMPARE(ReadBytes(pargen), QByteArray("<Par_Gen/>"));
+
+        QCOMPARE(runVerb(QStringLiteral("recover"), {bin, tmp.path(), QStringLiteral("--force")}).code, 0);
+        QCOMPARE(ElementText(ReadBytes(pargen), QStringLiteral("Profi_NB_IN")), QStringLiteral("10"));
+        QVERIFY(QDir(tmp.filePath(QStringLiteral("bin"))).exists());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImageRead)
+#include "tst_imageread.moc"
