@@ -23,6 +23,8 @@ int runCheck(const VerbArgs& args, Io& io)
         if (!check.run(paths, io))
             return Refused;
     }
+    if (args.isSet(QStringLiteral("strict")) && !CheckByteMapStrict(paths, io))
+        return Refused;
     return Success;
 }
 
@@ -56,11 +58,14 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
 
 Verb CheckVerb()
 {
-    return Verb{"check",
-                "check the project's documents as their editors would on OK (pargen.xml, sdo.xml)",
-                {QStringLiteral("PROJECT_DIR")},
-                {},
-                &runCheck};
+    return Verb{
+        "check",
+        "check the project's documents as their editors would on OK (pargen.xml, sdo.xml)",
+        {QStringLiteral("PROJECT_DIR")},
+        {QCommandLineOption(QStringLiteral("strict"),
+                            QStringLiteral("also fail on a PROFIBUS byte collision or a mapping row past the "
+                                           "data length"))},
+        &runCheck};
 }
 
 } // namespace velmaro::cli

@@ -22,6 +22,10 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io);
 // sdo.xml, when present, loaded and validated as the mapping editor does on OK; silent without it.
 bool CheckMapping(const ProjectPaths& paths, Io& io);
 
+// check --strict: false, with the reason on io.err, when sdo.xml has a collision or a row past the data
+// length.
+bool CheckByteMapStrict(const ProjectPaths& paths, Io& io);
+
 // check PROJECT_DIR
 Verb CheckVerb();
 

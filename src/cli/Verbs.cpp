@@ -8,12 +8,13 @@ Verb GsdVerb();
 Verb ExportVerb();
 Verb ImportVerb();
 Verb UpdateVerb();
+Verb MapVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(), GsdVerb(), CheckVerb(), ExportVerb(), ImportVerb(), UpdateVerb(),
+        ImageVerb(), GsdVerb(), CheckVerb(), MapVerb(), ExportVerb(), ImportVerb(), UpdateVerb(),
     };
     return verbs;
 }
