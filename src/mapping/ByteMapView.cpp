@@ -26,8 +26,11 @@ void ByteMapView::setMap(const ByteMap& map)
 {
     const int before = lines();
     m_map = map;
-    if (lines() != before)
+    if (lines() != before) {
+        // Inside a scroll area the widget keeps the size it is given: take the new one at once.
+        resize(sizeHint());
         updateGeometry();
+    }
     update();
 }
 
@@ -41,9 +44,14 @@ int ByteMapView::labelWidth() const
     return fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 6;
 }
 
+int ByteMapView::heightForLines(int n) const
+{
+    return n * CellHeight + 1;
+}
+
 QSize ByteMapView::sizeHint() const
 {
-    return {labelWidth() + BytesPerLine * CellWidth + 1, std::max(lines(), 1) * CellHeight + 1};
+    return {labelWidth() + BytesPerLine * CellWidth + 1, heightForLines(std::max(lines(), 1))};
 }
 
 QSize ByteMapView::minimumSizeHint() const
@@ -142,6 +150,14 @@ void ByteMapView::paintEvent(QPaintEvent*)
         // Every eighth byte gets a stronger left edge, so a byte is easy to count.
         if (b % 8 == 0)
             p.drawLine(r.topLeft() + QPoint(1, 0), r.bottomLeft() + QPoint(1, 0));
+    }
+    // A dark mark where each row begins, so that rows following each other stay apart.
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    for (const ByteRow& row : m_map.rows) {
+        if (row.first >= m_map.bytes.size())
+            continue;
+        const QRect r = cellRect(row.first);
+        p.drawLine(r.left() + 1, r.top() + 2, r.left() + 1, r.bottom() - 2);
     }
     // The data length ends at the boundary drawn in the text colour.
     if (m_map.length > 0 && m_map.length < m_map.bytes.size()) {

@@ -30,6 +30,9 @@ public:
     // The colour of each state, shared with the legend.
     static QColor colorOf(ByteUse use);
 
+    // Height of the first `n` lines of cells.
+    int heightForLines(int n) const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

@@ -98,8 +98,7 @@ QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
     scroll->setWidget(map);
     scroll->setWidgetResizable(false);
     scroll->setFrameShape(QFrame::NoFrame);
-    // Eight lines hold the 244 bytes a table has by default; more scroll.
-    scroll->setFixedHeight(8 * 14 + 2 + scroll->horizontalScrollBar()->sizeHint().height());
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setMinimumWidth(map->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     auto* summary = new QLabel(page);
     summary->setObjectName(in ? QStringLiteral("LMapA") : QStringLiteral("LMapB"));
@@ -120,6 +119,7 @@ QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
     layout->addWidget(grid, 1);
     layout->addLayout(mapRow);
 
+    (in ? m_mapAreaA : m_mapAreaB) = scroll;
     (in ? bmA : bmB) = map;
     (in ? LMapA : LMapB) = summary;
     (in ? btnPackA : btnPackB) = pack;
@@ -185,6 +185,11 @@ void TFSetVar::RefreshByteMaps()
     bmB->setMap(maps.out);
     LMapA->setText(SummaryLine(maps.in));
     LMapB->setText(SummaryLine(maps.out));
+    // The map area grows with the map up to the eight lines of 244 bytes; longer maps scroll.
+    for (QScrollArea* area : {m_mapAreaA, m_mapAreaB}) {
+        const auto* map = static_cast<const ByteMapView*>(area->widget());
+        area->setFixedHeight(std::min(map->sizeHint().height(), map->heightForLines(8)));
+    }
 }
 
 void TFSetVar::selectRow(MappingSide side, int row)

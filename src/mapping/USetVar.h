@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace velmaro {
@@ -56,6 +57,8 @@ private:
     AppContext& m_context;
     MappingGridModel* m_modelA = nullptr;
     MappingGridModel* m_modelB = nullptr;
+    QScrollArea* m_mapAreaA = nullptr;
+    QScrollArea* m_mapAreaB = nullptr;
     bool m_packing = false; // Pack writes many cells: one refresh at its end
 };
 
