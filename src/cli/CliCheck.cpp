@@ -23,6 +23,8 @@ int runCheck(const VerbArgs& args, Io& io)
     bool passed = true;
     for (const ProjectCheck& check : ProjectChecks())
         passed = check.run(paths, io) && passed;
+    if (args.isSet(QStringLiteral("strict")) && !CheckByteMapStrict(paths, io))
+        passed = false;
     return passed ? Success : Refused;
 }
 
@@ -63,7 +65,9 @@ Verb CheckVerb()
         "check the project's documents as their editors would on OK (pargen.xml, sdo.xml) and whether "
         "its outputs can be made (bank.bin, the GSD file)",
         {QStringLiteral("PROJECT_DIR")},
-        {},
+        {QCommandLineOption(QStringLiteral("strict"),
+                            QStringLiteral("also fail on a PROFIBUS byte collision or a mapping row past the "
+                                           "data length"))},
         &runCheck};
 }
 

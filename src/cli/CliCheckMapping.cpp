@@ -1,4 +1,5 @@
 #include "cli/CliCheck.h"
+#include "mapping/ByteMap.h"
 #include "mapping/MappingRules.h"
 
 namespace velmaro::cli {
@@ -6,6 +7,18 @@ namespace velmaro::cli {
 bool CheckMapping(const ProjectPaths& paths, Io& io)
 {
     const MappingCheck check = CheckMappingDocument(paths.PargenXmlPath, paths.SdoXmlPath);
+    // The byte map's findings are warnings: they never change the verdict. Bytes no row fills are notes.
+    const Result<ProjectByteMaps> project = LoadProjectByteMaps(paths.PargenXmlPath, paths.SdoXmlPath);
+    if (project.ok() && project->found) {
+        for (const ByteMap* map : {&project->maps.in, &project->maps.out}) {
+            for (const ByteFinding& finding : map->findings) {
+                if (finding.kind == FindingKind::Unfilled)
+                    io.out << "note: " << DescribeFinding(finding, map->length) << "\n";
+                else
+                    io.err << "warning: " << DescribeFinding(finding, map->length) << "\n";
+            }
+        }
+    }
     for (const QString& notice : check.notices)
         io.err << notice << "\n";
     if (!check.verdict.ok()) {
@@ -17,6 +30,23 @@ bool CheckMapping(const ProjectPaths& paths, Io& io)
     io.out << "sdo.xml: " << check.used.in.size() << " input rows, " << check.used.out.size()
            << " output rows in use\n";
     return true;
+}
+
+bool CheckByteMapStrict(const ProjectPaths& paths, Io& io)
+{
+    const Result<ProjectByteMaps> project = LoadProjectByteMaps(paths.PargenXmlPath, paths.SdoXmlPath);
+    if (!project.ok())
+        return true; // the load failure is the mapping check's to report
+    const int collisions =
+        project->maps.in.count(FindingKind::Collision) + project->maps.out.count(FindingKind::Collision);
+    const int beyond =
+        project->maps.in.count(FindingKind::Beyond) + project->maps.out.count(FindingKind::Beyond);
+    if (collisions + beyond == 0)
+        return true;
+    io.err << "sdo.xml refused by --strict: " << collisions
+           << (collisions == 1 ? " collision, " : " collisions, ") << beyond
+           << (beyond == 1 ? " row" : " rows") << " past the data length.\n";
+    return false;
 }
 
 } // namespace velmaro::cli

@@ -11,13 +11,14 @@ Verb UpdateVerb();
 Verb ExplainVerb();
 Verb RecoverVerb();
 Verb ReportVerb();
+Verb MapVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(),  GsdVerb(),     CheckVerb(),   ExportVerb(), ImportVerb(),
-        UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(),
+        ImageVerb(),  GsdVerb(),    CheckVerb(),   MapVerb(),     ExportVerb(),
+        ImportVerb(), UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(),
     };
     return verbs;
 }

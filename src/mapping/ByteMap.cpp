@@ -304,7 +304,8 @@ Result<ProjectByteMaps> LoadProjectByteMaps(const QString& pargenPath, const QSt
     ProjectByteMaps project;
     project.found = load.found;
     project.limits = limits.value();
-    project.maps = ComputeByteMaps(RowsInUse(load.tables), project.limits);
+    project.used = RowsInUse(load.tables);
+    project.maps = ComputeByteMaps(project.used, project.limits);
     return project;
 }
 

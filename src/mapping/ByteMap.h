@@ -129,6 +129,7 @@ struct ProjectByteMaps
 {
     bool found = false; // sdo.xml exists
     MappingLimits limits;
+    MappingTables used; // the rows in use the maps were computed from
     ByteMaps maps;
 };
 Result<ProjectByteMaps> LoadProjectByteMaps(const QString& pargenPath, const QString& sdoPath);

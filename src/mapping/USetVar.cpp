@@ -1,5 +1,7 @@
 #include "mapping/USetVar.h"
 
+#include "mapping/ByteMap.h"
+#include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
 #include "widgets/IncompleteLoad.h"
@@ -7,7 +9,10 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -42,7 +47,7 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    resize(920, 560);
+    resize(920, 720);
 
     const QString number = QStringLiteral("N\u00B0");
     m_modelA = new MappingGridModel({number, QStringLiteral("Slave ID"), QStringLiteral("Type"),
@@ -60,8 +65,8 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     sga->setColumnWidth(2, 140);
     sga->setItemDelegateForColumn(2, new RegisterTypeDelegate(sga));
     sgb = makeGrid(QStringLiteral("sgb"), m_modelB, PageControl1);
-    PageControl1->addTab(sga, QStringLiteral("ProfiBus IN --> Serial Read"));
-    PageControl1->addTab(sgb, QStringLiteral("Serial Write --> ProfiBus OUT"));
+    PageControl1->addTab(makePage(MappingSide::In, sga), QStringLiteral("ProfiBus IN --> Serial Read"));
+    PageControl1->addTab(makePage(MappingSide::Out, sgb), QStringLiteral("Serial Write --> ProfiBus OUT"));
 
     // Enter typed in a grid must not save the tables behind the user's back.
     bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);
@@ -73,6 +78,55 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
 
     connect(bitbtn1, &QPushButton::clicked, this, &TFSetVar::bitbtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFSetVar::reject);
+
+    for (MappingGridModel* model : {m_modelA, m_modelB}) {
+        connect(model, &QAbstractItemModel::dataChanged, this, [this] {
+            if (!m_packing)
+                RefreshByteMaps();
+        });
+        connect(model, &QAbstractItemModel::modelReset, this, &TFSetVar::RefreshByteMaps);
+    }
+    RefreshByteMaps();
+}
+
+QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
+{
+    const bool in = side == MappingSide::In;
+    auto* page = new QWidget(PageControl1);
+    auto* map = new ByteMapView(page);
+    map->setObjectName(in ? QStringLiteral("bmA") : QStringLiteral("bmB"));
+    auto* scroll = new QScrollArea(page);
+    scroll->setWidget(map);
+    scroll->setWidgetResizable(false);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(map->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+    auto* summary = new QLabel(page);
+    summary->setObjectName(in ? QStringLiteral("LMapA") : QStringLiteral("LMapB"));
+    auto* pack = MakeButton(in ? QStringLiteral("btnPackA") : QStringLiteral("btnPackB"),
+                            QStringLiteral("Pack"), page);
+    pack->setToolTip(
+        QStringLiteral("Rewrite Address ProfiBUS so that the rows follow each other from byte 0"));
+
+    auto* mapColumn = new QVBoxLayout;
+    mapColumn->addWidget(scroll);
+    mapColumn->addWidget(MakeByteMapLegend(page));
+    mapColumn->addWidget(summary);
+    auto* mapRow = new QHBoxLayout;
+    mapRow->addLayout(mapColumn);
+    mapRow->addWidget(pack, 0, Qt::AlignTop);
+    mapRow->addStretch();
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grid, 1);
+    layout->addLayout(mapRow);
+
+    (in ? m_mapAreaA : m_mapAreaB) = scroll;
+    (in ? bmA : bmB) = map;
+    (in ? LMapA : LMapB) = summary;
+    (in ? btnPackA : btnPackB) = pack;
+    connect(map, &ByteMapView::rowClicked, this, [this, side](int row) { selectRow(side, row); });
+    connect(pack, &QPushButton::clicked, this, [this, side] { btnPackClick(side); });
+    return page;
 }
 
 void TFSetVar::showEvent(QShowEvent* event)
@@ -123,6 +177,75 @@ void TFSetVar::bitbtn1Click()
         return;
     }
     accept();
+}
+
+void TFSetVar::RefreshByteMaps()
+{
+    MappingTables grid;
+    grid.in = m_modelA->rows();
+    grid.out = m_modelB->rows();
+    const ByteMaps maps = ComputeByteMaps(RowsInUse(grid), MappingLimits{InLimit, OutLimit});
+    bmA->setMap(maps.in);
+    bmB->setMap(maps.out);
+    LMapA->setText(SummaryLine(maps.in));
+    LMapB->setText(SummaryLine(maps.out));
+    // The map area grows with the map up to the eight lines of 244 bytes; longer maps scroll.
+    for (QScrollArea* area : {m_mapAreaA, m_mapAreaB}) {
+        const auto* map = static_cast<const ByteMapView*>(area->widget());
+        area->setFixedHeight(std::min(map->sizeHint().height(), map->heightForLines(8)));
+    }
+}
+
+void TFSetVar::selectRow(MappingSide side, int row)
+{
+    MappingGridView* grid = side == MappingSide::In ? sga : sgb;
+    const QModelIndex index = grid->model()->index(row - 1, 1);
+    grid->setCurrentIndex(index);
+    grid->scrollTo(index);
+    grid->setFocus();
+}
+
+void TFSetVar::btnPackClick(MappingSide side)
+{
+    MappingGridView* grid = side == MappingSide::In ? sga : sgb;
+    MappingGridModel* model = side == MappingSide::In ? m_modelA : m_modelB;
+    grid->commitOpenEditor();
+    MappingTables all;
+    all.side(side) = model->rows();
+    const QList<MappingRow> used = RowsInUse(all).side(side);
+    if (used.isEmpty())
+        return;
+    const QString title = TableTitle(side);
+    if (!m_context.messages.askYesNo(
+            QStringLiteral("Pack the rows of \"") + title
+            + QStringLiteral("\"? Their Address ProfiBUS will follow each other from byte "
+                             "0 in row order, without gaps.")))
+        return;
+    const qint64 length = side == MappingSide::In ? InLimit : OutLimit;
+    const PackResult packed = PackRows(side, used, length);
+    const int addressColumn = int(MappingAttributes(side).indexOf(QStringLiteral("Address_Profi"))) + 1;
+    m_packing = true;
+    for (int r = 0; r < packed.rows.size(); ++r)
+        model->setData(model->index(r, addressColumn), packed.rows[r].value(addressColumn - 1));
+    m_packing = false;
+    RefreshByteMaps();
+
+    QStringList notes;
+    if (!packed.fits) {
+        notes << QStringLiteral("The packed rows of \"%1\" fill %2 bytes; the data length is %3 bytes.")
+                     .arg(title)
+                     .arg(packed.end)
+                     .arg(length);
+    }
+    if (!packed.skipped.isEmpty()) {
+        QStringList rows;
+        for (int r : packed.skipped)
+            rows << QString::number(r);
+        notes << QStringLiteral("Rows left as they were (NPoint is not an integer): ")
+                     + rows.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    if (!notes.isEmpty())
+        m_context.messages.showMessage(notes.join(QLatin1Char('\n')));
 }
 
 } // namespace velmaro

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "mapping/MappingDocument.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
 
+class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace velmaro {
 
+class ByteMapView;
 class MappingGridModel;
 class MappingGridView;
 
@@ -24,6 +28,13 @@ public:
     MappingGridView* sgb = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
+    // The PROFIBUS byte map under each grid, its findings line and its Pack button (A: input, B: output).
+    ByteMapView* bmA = nullptr;
+    ByteMapView* bmB = nullptr;
+    QLabel* LMapA = nullptr;
+    QLabel* LMapB = nullptr;
+    QPushButton* btnPackA = nullptr;
+    QPushButton* btnPackB = nullptr;
 
     // Highest PROFIBUS address accepted in each table, set at every showing.
     qint32 InLimit = 244;
@@ -31,15 +42,25 @@ public:
 
     void FormShow();
     void bitbtn1Click();
+    // Recomputes both byte maps from the grids; runs after every cell edit and reload.
+    void RefreshByteMaps();
+    // Asks, then rewrites Address ProfiBUS of the table's rows in use to follow each other from 0.
+    void btnPackClick(MappingSide side);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* makePage(MappingSide side, MappingGridView* grid);
+    void selectRow(MappingSide side, int row);
+
     AppContext& m_context;
     MappingGridModel* m_modelA = nullptr;
     MappingGridModel* m_modelB = nullptr;
     bool m_readWhole = true; // this showing read the whole document, or there was none
+    QScrollArea* m_mapAreaA = nullptr;
+    QScrollArea* m_mapAreaB = nullptr;
+    bool m_packing = false; // Pack writes many cells: one refresh at its end
 };
 
 } // namespace velmaro

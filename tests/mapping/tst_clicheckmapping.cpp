@@ -43,7 +43,9 @@ private Q_SLOTS:
                                     << "";
         QTest::newRow("address 10 within limit 10")
             << QByteArray(inRow).replace("%", "10") << 0 << "sdo.xml: 1 input rows, 0 output rows in use"
-            << "";
+            << "warning: ProfiBus IN --> Serial Read: row 1 (slave 1, register 0) covers bytes 10..11, past "
+               "the "
+               "data length of 10 bytes (bytes 10..11)\n";
         QTest::newRow("address 11 beyond limit 10")
             << QByteArray(inRow).replace("%", "11") << 1 << ""
             << "Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. \n";
