@@ -13,6 +13,11 @@ QString NativePath(const QString& path)
     return native;
 }
 
+QString DisplayPath(const QString& path)
+{
+    return QDir::toNativeSeparators(NativePath(path));
+}
+
 bool FileExists(const QString& path)
 {
     const QFileInfo info(NativePath(path));
@@ -43,7 +48,8 @@ Status WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const QString native = NativePath(path);
     QSaveFile file(native);
     auto fail = [&](const QString& reason) {
-        return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+        return Status::failure(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(DisplayPath(path), reason));
     };
     // Unbuffered: every write reaches the file at once and reports its error (a full disk); through
     // the buffer, a failing final flush went unnoticed and commit() renamed an empty file over the old.

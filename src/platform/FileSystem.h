@@ -9,6 +9,9 @@ namespace velmaro {
 
 // Maps a path built with "\" (the form shown, stored and passed on) to the native form used to touch files.
 QString NativePath(const QString& path);
+// The form a person reads: every separator the system's own ("/" on Linux), whichever was used to build it.
+// Messages, dialog texts and the caption show paths through it; what is stored keeps its stored form.
+QString DisplayPath(const QString& path);
 
 bool FileExists(const QString& path);
 bool DirectoryExists(const QString& path);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -40,7 +41,8 @@ QStringList SplitParameters(const QString& parameters)
 }
 
 ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& parameters, bool /*hidden*/,
-                                         int limitMs, const std::function<void(qint64)>& whileWaiting)
+                                         int limitMs, const std::function<void(qint64)>& whileWaiting,
+                                         const QStringList& environment)
 {
     ProcessOutcome outcome;
     const QByteArray path = QFile::encodeName(program);
@@ -52,8 +54,28 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    // The caller's environment, each variable that `environment` sets replaced by its new value.
+    QList<QByteArray> variables;
+    for (const QString& entry : environment)
+        variables << entry.toLocal8Bit();
+    for (char** e = environ; *e; ++e) {
+        const QByteArray existing(*e);
+        const qsizetype equals = existing.indexOf('=');
+        const QByteArray name = existing.left(equals + 1);
+        const bool replaced = equals > 0
+                              && std::any_of(variables.cbegin(), variables.cend(),
+                                             [&](const QByteArray& v) { return v.startsWith(name); });
+        if (!replaced)
+            variables << existing;
+    }
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
-    if (path.isEmpty() || ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (path.isEmpty()
+        || ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), envp.data()) != 0)
         return outcome;
 
     QElapsedTimer clock; // monotonic: no wrap to care about
