@@ -33,7 +33,7 @@ private Q_SLOTS:
             "bin/velmaro-cli",
             "share/applications/example.quorvane.Velmaro.desktop",
             "share/bash-completion/completions/velmaro-cli",
-            "share/doc/velmaro/changelog.Debian.gz",
+            "share/doc/velmaro/changelog.gz",
             "share/doc/velmaro/copyright",
             "share/icons/hicolor/scalable/apps/example.quorvane.Velmaro.svg",
             "share/man/man1/velmaro-cli.1.gz",
