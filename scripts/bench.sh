@@ -6,7 +6,7 @@
 # Reports figures only; never fails because a machine is slow. Usage: scripts/bench.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 [ -f build-bench/CMakeCache.txt ] || cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DVELMARO_BUILD_BENCH=ON -DVELMARO_BUILD_TESTS=OFF -DVELMARO_SHOW_HIDDEN_EDITORS=ON >/dev/null
 cmake --build build-bench --parallel "$(nproc)"

@@ -2,7 +2,7 @@
 # Fails when a C++ file does not match .clang-format, or when a file includes one from a layer above its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-command -v clang-format >/dev/null || scripts/deps.sh
+command -v clang-format >/dev/null || scripts/deps.sh test
 status=0
 while IFS= read -r f; do
     if ! clang-format --dry-run --Werror "$f" 2>/dev/null; then

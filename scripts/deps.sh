@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, only when one is missing.
+# Installs the Debian 12 packages a job needs, only when one is missing.
+# Usage: scripts/deps.sh [run|test]
+#   run   building and running the program, and building its package (the default)
+#   test  also the test and fuzz tools: clang with libFuzzer, Google Benchmark, clang-format, and
+#         desktop-file-utils and appstream for the install test
 set -euo pipefail
 
-PACKAGES=(
-    build-essential cmake ninja-build pkg-config ccache
+RUN_PACKAGES=(
+    build-essential cmake ninja-build pkg-config ccache dpkg-dev file
     qt6-base-dev qt6-svg-dev libgl-dev
     libpugixml-dev libfreexl-dev libzip-dev
+)
+TEST_PACKAGES=(
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
+    desktop-file-utils appstream
 )
+
+case "${1:-run}" in
+    run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
+    test) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+    *) echo "Usage: scripts/deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

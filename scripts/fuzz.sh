@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 DURATION="${1:-60}"
 
-scripts/deps.sh
+scripts/deps.sh test
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
     CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVELMARO_FUZZ=ON -DVELMARO_BUILD_TESTS=OFF >/dev/null

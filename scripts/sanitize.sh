@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what="${1:-all}"
-scripts/deps.sh
+scripts/deps.sh test
 jobs="$(nproc)"
 supp="$PWD/scripts/sanitizer-suppressions"
 

@@ -55,7 +55,7 @@ Status SaveLastProject(const ProjectPaths& p)
 {
     if (WriteProfileString(NativePath(IniFilePath(p)), Section, Key, p.ProjectName))
         return {};
-    return Status::failure(QStringLiteral("Unable to write to %1").arg(IniFilePath(p)));
+    return Status::failure(QStringLiteral("Unable to write to %1").arg(DisplayPath(IniFilePath(p))));
 }
 
 bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QString& root, QString& dir)
@@ -85,7 +85,7 @@ void OpenProject(ProjectPaths& p, IFileDialogs& dialogs)
 
 QString CaptionWithName(const ProjectPaths& p)
 {
-    return MainCaption + p.ProjectName;
+    return MainCaption + DisplayPath(p.ProjectName);
 }
 
 } // namespace velmaro

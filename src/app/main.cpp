@@ -1,3 +1,5 @@
+#include "app/AppCommandLine.h"
+#include "app/AppDirectory.h"
 #include "app/AppWindows.h"
 #include "app/Application.h"
 #include "app/UVelmaroFirmWare.h"
@@ -7,6 +9,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> status = velmaro::AnswerInformationOptions(argc, argv))
+        return *status;
     velmaro::VelmaroApplication app(argc, argv);
 
     velmaro::QtMessageBoxes messages;
@@ -19,8 +23,8 @@ int main(int argc, char* argv[])
                                 processes};
     app.setMessageBoxes(&messages);
 
-    // The directory of the executable is the application directory: MASTER, PROJECTS and the INI file.
-    const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    // MASTER, PROJECTS, the INI file and the updater: the executable's folder or the user's data folder.
+    const QString appDir = velmaro::ApplicationDirectory();
     velmaro::AppWindows windows(context, appDir, velmaro::AppWindows::Start::ShowMainWindowFirst);
     // Closed by the window system before start-up ended: the event loop would wait for a window that is gone.
     if (!windows.FVelmaroFirmWare->isVisible())

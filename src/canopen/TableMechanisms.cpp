@@ -44,7 +44,7 @@ TableLoadResult LoadTableDocument(const QString& path, const QString& notFoundMe
     if (!FileExists(path)) {
         result.outcome = TableLoadResult::Outcome::NotFound;
         result.message = notFoundMessage;
-        result.detail = QStringLiteral("\"%1\" does not exist").arg(path);
+        result.detail = QStringLiteral("\"%1\" does not exist").arg(DisplayPath(path));
         return result;
     }
     auto fail = [&](const QString& detail) {
@@ -194,11 +194,12 @@ QString ImportOutcome::describe(const QString& workbookPath, const QString& tabl
 {
     switch (outcome) {
     case Outcome::Imported:
-        return QStringLiteral("Imported %1 records from \"%2\".").arg(records).arg(workbookPath);
+        return QStringLiteral("Imported %1 records from \"%2\".").arg(records).arg(DisplayPath(workbookPath));
     case Outcome::Unreadable:
-        return QStringLiteral("Cannot read workbook \"%1\": %2").arg(workbookPath, reason);
+        return QStringLiteral("Cannot read workbook \"%1\": %2").arg(DisplayPath(workbookPath), reason);
     case Outcome::NoWorksheet:
-        return QStringLiteral("Workbook \"%1\" has no worksheet \"%2\".").arg(workbookPath, tableName);
+        return QStringLiteral("Workbook \"%1\" has no worksheet \"%2\".")
+            .arg(DisplayPath(workbookPath), tableName);
     case Outcome::StoppedAtRecord:
         return QStringLiteral("Import stopped at record %1 (worksheet row %2): %3")
             .arg(record)

@@ -1,5 +1,6 @@
 #include "cli/CliUpdate.h"
 
+#include "app/AppDirectory.h"
 #include "device/CommInt.h"
 #include "device/ParameterImage.h"
 #include "device/UpdaterCommand.h"
@@ -18,8 +19,7 @@ namespace {
 int RunUpdateVerb(const VerbArgs& args, Io& io)
 {
     ProcessRunner processes;
-    return RunUpdate(args, io, SystemSerialPlatform(), processes,
-                     QDir::cleanPath(QCoreApplication::applicationDirPath()));
+    return RunUpdate(args, io, SystemSerialPlatform(), processes, ApplicationDirectory());
 }
 
 } // namespace
@@ -38,8 +38,10 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
     choices.readFirmware = !args.isSet(QStringLiteral("no-read-firmware"));
     choices.project = !args.isSet(QStringLiteral("no-project"));
     choices.readProject = !args.isSet(QStringLiteral("no-read-project"));
-    if (!ComPortNumber(port)) {
-        io.err << "The port must be named COM1, COM2, ... (not '" << port << "').\n";
+    // A port by its COMn name, or by its device path (/dev/ttyUSB0, /dev/serial/by-id/...).
+    if (!ComPortNumber(port) && !port.startsWith(QLatin1Char('/'))) {
+        io.err << "The port must be named COM1, COM2, ... or by its device path such as /dev/ttyUSB0 (not '"
+               << port << "').\n";
         return UsageError;
     }
     if (!DirectoryExists(projectArg)) {
@@ -74,10 +76,12 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
     }
 
     const QString program = NativePath(UpdaterProgram(appDir));
-    const QString parameters = UpdaterCommandLine(port, choices, masterDir, projectDir);
+    const QString parameters =
+        UpdaterCommandLine(UpdaterPortToken(port, ListSerialDevices()), choices, masterDir, projectDir);
     io.out << "Running " << program << " " << parameters << "\n";
     io.out.flush();
-    const ProcessOutcome outcome = processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, {});
+    const ProcessOutcome outcome = processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, {},
+                                                        UpdaterEnvironment(serial.devicePath(port)));
     switch (outcome.kind) {
     case ProcessOutcome::NotStarted:
         io.err << UpdaterOutcomeText(outcome, program) << "\n";
@@ -97,8 +101,9 @@ Verb UpdateVerb()
         "write bank.bin, check the port, run the device updater",
         {QStringLiteral("PROJECT_DIR")},
         {
-            {QStringLiteral("port"), QStringLiteral("the serial port, COM1 to COM10"),
-             QStringLiteral("COMn")},
+            {QStringLiteral("port"),
+             QStringLiteral("the serial port: COM1 to COM10, or a device path such as /dev/ttyUSB0"),
+             QStringLiteral("PORT")},
             {QStringLiteral("no-firmware"), QStringLiteral("do not load the firmware")},
             {QStringLiteral("no-read-firmware"), QStringLiteral("do not read the firmware back")},
             {QStringLiteral("no-project"), QStringLiteral("do not load the project's settings")},
@@ -106,6 +111,8 @@ Verb UpdateVerb()
         },
         RunUpdateVerb,
         QStringLiteral(
+            "The updater receives the port as COMn (a device path that is one of the numbered ports "
+            "becomes its COMn) and the device behind it in VELMARO_PORT_DEVICE.\n"
             "A bank.bin that cannot be written is reported and the update goes on (a firmware-only update\n"
             "needs none).\n"
             "Exit status: the updater's own exit code when it ran and ended; 124 when it is still running\n"

@@ -103,7 +103,7 @@ Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
             if (!text) {
                 return Result<ParameterImage>::failure(
                     QStringLiteral("The element \"%1\" is missing in \"%2\".")
-                        .arg(QLatin1String(f.element), pargenPath));
+                        .arg(QLatin1String(f.element), DisplayPath(pargenPath)));
             }
             const Result<qint32> parsed = ParseIntegerText(*text);
             if (!parsed.ok())

@@ -85,7 +85,7 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     place(Label3, 32, 72, 392, 22);
     place(Label4, 32, 100, 392, 22);
     place(CB_Com, 48, 130, 100, 26);
-    place(LComDevice, 156, 130, 150, 26);
+    place(LComDevice, 156, 126, 156, 38);
     place(LbButton1, 316, 128, 100, 30);
     place(Label5, 32, 170, 392, 22);
     place(Label6, 32, 198, 392, 22);
@@ -159,8 +159,14 @@ void TFBootSer::showPage(int page)
 
 void TFBootSer::CB_ComChange()
 {
+    // The device, and below it its stable name where the system gives one (elided; whole in the tip).
     const QString device = m_context.serial.devicePath(CB_Com->currentText());
-    LComDevice->setText(device.isEmpty() ? QStringLiteral("(no device)") : device);
+    const QString stable = device.isEmpty() ? QString() : StableDeviceName(device);
+    const QString shown = LComDevice->fontMetrics().elidedText(stable, Qt::ElideMiddle, LComDevice->width());
+    LComDevice->setText(device.isEmpty()   ? QStringLiteral("(no device)")
+                        : stable.isEmpty() ? device
+                                           : device + QLatin1Char('\n') + shown);
+    LComDevice->setToolTip(stable);
 }
 
 void TFBootSer::FormShow()
@@ -225,8 +231,9 @@ void TFBootSer::LbButton4Click()
         loop.exec();
     };
     const QString program = NativePath(UpdaterProgram(p.AppDir));
-    const ProcessOutcome outcome =
-        m_context.processes.runAndWait(program, parameters, false, UpdaterWaitLimitMs, whileWaiting);
+    const QString device = m_context.serial.devicePath(CB_Com->currentText());
+    const ProcessOutcome outcome = m_context.processes.runAndWait(
+        program, parameters, false, UpdaterWaitLimitMs, whileWaiting, UpdaterEnvironment(device));
     if (m_busy) {
         m_busy->hide();
         m_busy->deleteLater();

@@ -4,6 +4,7 @@
 #include "platform/Processes.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace velmaro {
 
@@ -25,10 +26,24 @@ struct UpdateChoices
 
 QString UpdaterProgram(const QString& appDir);
 
-// The updater's parameter string: the port name, the four choice tokens, the quoted path of the data
-// file in MASTER and the quoted project bin folder ending with "\" right before its closing quote.
+// The environment variable that names the device behind the port (/dev/ttyUSB0), so that an updater
+// needs no knowledge of the COMn numbering.
+inline const QString PortDeviceVariable = QStringLiteral("VELMARO_PORT_DEVICE");
+
+// The updater's parameter string: the port token, the four choice tokens, the quoted path of the data
+// file in MASTER and the quoted project bin folder ending with a separator right before its closing
+// quote. Both paths in the system's form ("/.../MASTER/simQ4712.sim" "/.../PROJECTS/Plant1/bin/").
 QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices, const QString& masterDir,
                            const QString& projectDir);
+
+// What is added to the updater's environment: the device behind the port (empty when there is none,
+// so a value inherited from the caller never names the wrong device).
+QStringList UpdaterEnvironment(const QString& device);
+
+// The port token for a port given as COMn or as a device path: COMn stays as it is; a device path
+// becomes the COMn that names the same device among `devices` (the numbering's list), or stays the
+// path when none does.
+QString UpdaterPortToken(const QString& port, const QStringList& devices);
 
 // A double quote in a folder name would end the quoted argument early and split it (or smuggle in
 // another argument); such a folder cannot be passed on and is refused with a message naming it.

@@ -32,7 +32,7 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
     const QString element = MappingElement(side);
     const pugi::xml_node holder = root.child(element.toUtf8().constData());
     if (!holder) {
-        load.error = QStringLiteral("%1: the element \"%2\" is missing").arg(path, element);
+        load.error = QStringLiteral("%1: the element \"%2\" is missing").arg(DisplayPath(path), element);
         return;
     }
     const QStringList& attributes = MappingAttributes(side);
@@ -51,7 +51,7 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
             if (!a) {
                 // One arg() call: a "%1" inside the path must stay text.
                 load.error = QStringLiteral("%1: row %2 of \"%3\" has no attribute \"%4\"")
-                                 .arg(path, QString::number(count), element, name);
+                                 .arg(DisplayPath(path), QString::number(count), element, name);
                 return;
             }
             row << QString::fromUtf8(a.value());
@@ -62,8 +62,8 @@ void loadSide(const pugi::xml_node& root, MappingSide side, const QString& path,
         load.beyondGrid = true;
         load.notices << QStringLiteral("\"%1\" in %2 holds %3 rows, the table only %4: rows %5 to %3 "
                                        "were not loaded, and OK would drop them.")
-                            .arg(element, path, QString::number(count), QString::number(MappingRowCount),
-                                 QString::number(MappingRowCount + 1));
+                            .arg(element, DisplayPath(path), QString::number(count),
+                                 QString::number(MappingRowCount), QString::number(MappingRowCount + 1));
     }
 }
 

@@ -6,9 +6,8 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-#include <sys/stat.h>
-
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace velmaro {
@@ -17,7 +16,7 @@ namespace {
 
 Status cannotCreate(const QString& path, const QString& reason)
 {
-    return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+    return Status::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(DisplayPath(path), reason));
 }
 
 // Whether a new file can be made in the folder that would hold the replacement of `native` (the
@@ -61,6 +60,11 @@ QString NativePath(const QString& path)
     QString native = path;
     native.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return native;
+}
+
+QString DisplayPath(const QString& path)
+{
+    return QDir::toNativeSeparators(NativePath(path));
 }
 
 bool FileExists(const QString& path)
@@ -124,8 +128,8 @@ std::optional<QString> NonRegularFileKind(const QString& path)
 Status CheckRegularFile(const QString& path)
 {
     if (const std::optional<QString> kind = NonRegularFileKind(path))
-        return Status::failure(
-            QStringLiteral("Cannot read \"%1\": it is %2, not a regular file.").arg(path, *kind));
+        return Status::failure(QStringLiteral("Cannot read \"%1\": it is %2, not a regular file.")
+                                   .arg(DisplayPath(path), *kind));
     return {};
 }
 

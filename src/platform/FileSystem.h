@@ -11,6 +11,9 @@ namespace velmaro {
 
 // Maps a path built with "\" (the form shown, stored and passed on) to the native form used to touch files.
 QString NativePath(const QString& path);
+// The form a person reads: every separator the system's own ("/" on Linux), whichever was used to build it.
+// Messages, dialog texts and the caption show paths through it; what is stored keeps its stored form.
+QString DisplayPath(const QString& path);
 
 // True when anything is at `path` other than a missing entry: a file, but also a folder, a named pipe or a
 // device standing where a file is expected. Readers then open it through CheckRegularFile, which refuses

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <spawn.h>
@@ -41,7 +42,8 @@ QStringList SplitParameters(const QString& parameters)
 }
 
 ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& parameters, bool /*hidden*/,
-                                         int limitMs, const std::function<void(qint64)>& whileWaiting)
+                                         int limitMs, const std::function<void(qint64)>& whileWaiting,
+                                         const QStringList& environment)
 {
     ProcessOutcome outcome;
     const QByteArray path = QFile::encodeName(program);
@@ -53,13 +55,32 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    // The caller's environment, each variable that `environment` sets replaced by its new value.
+    QList<QByteArray> variables;
+    for (const QString& entry : environment)
+        variables << entry.toLocal8Bit();
+    for (char** e = environ; *e; ++e) {
+        const QByteArray existing(*e);
+        const qsizetype equals = existing.indexOf('=');
+        const QByteArray name = existing.left(equals + 1);
+        const bool replaced = equals > 0
+                              && std::any_of(variables.cbegin(), variables.cend(),
+                                             [&](const QByteArray& v) { return v.startsWith(name); });
+        if (!replaced)
+            variables << existing;
+    }
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
     if (path.isEmpty()) {
         outcome.error = ENOENT;
         return outcome;
     }
     // A program that is missing or cannot be executed is reported here, not by a child that ends at once.
-    if (const int error = ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ)) {
+    if (const int error = ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), envp.data())) {
         outcome.error = error;
         return outcome;
     }

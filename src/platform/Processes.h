@@ -37,10 +37,11 @@ public:
     // Starts `program` (a native path) with the arguments of `parameters` and waits until it ends or
     // limitMs have passed. While waiting, `whileWaiting` is called about every 10 ms with the elapsed
     // milliseconds (it may run an event loop briefly); without it the caller's thread just sleeps.
-    // `hidden` asks for no visible window where the system has such a notion.
+    // `hidden` asks for no visible window where the system has such a notion. `environment` holds
+    // "NAME=value" entries that the program gets on top of (or in place of) the caller's environment.
     virtual ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden,
-                                      int limitMs,
-                                      const std::function<void(qint64 elapsedMs)>& whileWaiting) = 0;
+                                      int limitMs, const std::function<void(qint64 elapsedMs)>& whileWaiting,
+                                      const QStringList& environment) = 0;
 };
 
 // The runner of the running system.
@@ -48,7 +49,8 @@ class ProcessRunner : public IProcessRunner
 {
 public:
     ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden, int limitMs,
-                              const std::function<void(qint64 elapsedMs)>& whileWaiting) override;
+                              const std::function<void(qint64 elapsedMs)>& whileWaiting,
+                              const QStringList& environment) override;
 };
 
 } // namespace velmaro

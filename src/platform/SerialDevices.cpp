@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -62,6 +63,20 @@ QStringList ListSerialDevices(const QString& devRoot, const QString& sysRoot)
     for (const QString& name : numbered(dev, QStringLiteral("ttyACM")))
         devices << dev.filePath(name);
     return devices;
+}
+
+QString StableDeviceName(const QString& device, const QString& byIdRoot)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    if (target.isEmpty())
+        return {};
+    const QDir dir(byIdRoot);
+    for (const QString& name : dir.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString link = dir.filePath(name);
+        if (link != device && QFileInfo(link).canonicalFilePath() == target)
+            return link;
+    }
+    return {};
 }
 
 int ComPortNumber(const QString& portName)

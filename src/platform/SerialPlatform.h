@@ -143,6 +143,10 @@ QStringList ComPortNames();
 // The device list of that rule, read from the running system (`devRoot` and `sysRoot` for tests).
 QStringList ListSerialDevices(const QString& devRoot = QStringLiteral("/dev"),
                               const QString& sysRoot = QStringLiteral("/sys/class/tty"));
+// The stable name of a device under /dev/serial/by-id (a link that survives re-plugging and
+// renumbering), or an empty text when the system gives it none. `byIdRoot` for tests.
+QString StableDeviceName(const QString& device,
+                         const QString& byIdRoot = QStringLiteral("/dev/serial/by-id"));
 // The index n of a name "COMn" (case ignored, n >= 1), or 0 when the name is not of that form.
 int ComPortNumber(const QString& portName);
 

@@ -63,14 +63,14 @@ Result<std::shared_ptr<pugi::xml_document>> LoadXmlDocument(const QString& path)
     QFile file(NativePath(path));
     if (!file.open(QIODevice::ReadOnly))
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+            QStringLiteral("Cannot open file \"%1\". %2").arg(DisplayPath(path), file.errorString()));
     if (file.size() > kMaxXmlDocumentBytes)
-        return tooLarge(path, file.size());
+        return tooLarge(DisplayPath(path), file.size());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
-            QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
-    return ParseXmlDocument(bytes, path);
+            QStringLiteral("Cannot read file \"%1\". %2").arg(DisplayPath(path), file.errorString()));
+    return ParseXmlDocument(bytes, DisplayPath(path));
 }
 
 Status SaveXmlDocument(const pugi::xml_document& doc, const QString& path)

@@ -1,6 +1,7 @@
 #include "settings/CommEditorRules.h"
 
 #include "base/IntegerText.h"
+#include "platform/FileSystem.h"
 
 namespace velmaro {
 
@@ -205,7 +206,7 @@ CommEditorLoad LoadCommEditorValues(const QString& path)
     }
     if (!loaded.value())
         return CommEditorLoad();
-    return CommEditorValuesFrom(*loaded.value(), path);
+    return CommEditorValuesFrom(*loaded.value(), DisplayPath(path));
 }
 
 std::optional<CommEditorRange> CommEditorRangeOf(std::optional<QString> CommSettings::*field)

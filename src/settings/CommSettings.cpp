@@ -54,7 +54,7 @@ Status SaveCommSettings(const QString& path, const CommSettings& settings)
     for (const CommField& f : CommFields()) {
         if (!(settings.*f.member))
             return Status::failure(QStringLiteral("Cannot save \"%1\": the field %2 has no value.")
-                                       .arg(path, QLatin1String(f.element)));
+                                       .arg(DisplayPath(path), QLatin1String(f.element)));
     }
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("Par_Gen");

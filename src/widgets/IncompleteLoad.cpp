@@ -11,7 +11,7 @@ bool MayReplaceDocument(IMessageBoxes& messages, const QString& path, bool readW
         return true;
     return messages.askYesNo(QStringLiteral("\"%1\" could not be read completely when this window opened. "
                                             "Replace it with what this window shows?")
-                                 .arg(NativePath(path)));
+                                 .arg(DisplayPath(path)));
 }
 
 } // namespace velmaro

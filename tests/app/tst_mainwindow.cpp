@@ -94,7 +94,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::newRow("no ini file") << QByteArray() << false << MainCaption;
         QTest::newRow("restored project") << QByteArray("[lastproj]\nprojectname=Plant1\n") << true
-                                          << MainCaption + QStringLiteral("\\Plant1");
+                                          << MainCaption + QStringLiteral("/Plant1");
         QTest::newRow("stale project")
             << QByteArray("[lastproj]\nprojectname=Plant1\n") << false << MainCaption;
     }
@@ -341,7 +341,7 @@ private Q_SLOTS:
         test::writeFile(iniOf(dir), "[lastproj]\nprojectname=\\Old\n");
         test::Recorders r;
         AppWindows windows(r.context, dir.path());
-        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption + QStringLiteral("\\Old"));
+        QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption + QStringLiteral("/Old"));
         windows.Fsaveproj->NewProjectDest = QStringLiteral("stale");
         r.modal.onOpen =
             answerNewProject(name == QLatin1String("<cancel>") ? std::nullopt : std::optional(name));
@@ -362,9 +362,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("answer"); // below PROJECTS; "<cancel>"
         QTest::addColumn<QString>("caption");
-        QTest::newRow("folder") << "/A/B" << MainCaption + "\\A\\B";
+        QTest::newRow("folder") << "/A/B" << MainCaption + "/A/B";
         QTest::newRow("PROJECTS itself") << "" << MainCaption;
-        QTest::newRow("cancelled") << "<cancel>" << MainCaption + "\\Old";
+        QTest::newRow("cancelled") << "<cancel>" << MainCaption + "/Old";
     }
     void openProjectSetsCaption()
     {
@@ -434,7 +434,7 @@ private Q_SLOTS:
         QCOMPARE(windows.FVelmaroFirmWare->close(), closeAnyway);
         QCOMPARE(windows.FVelmaroFirmWare->isVisible(), !closeAnyway);
         QCOMPARE(r.messages.messages, QStringList{QStringLiteral("Unable to write to ") + dir.path()
-                                                  + QStringLiteral("\\Velmaro_Ferrant.ini")});
+                                                  + QStringLiteral("/Velmaro_Ferrant.ini")});
         QCOMPARE(r.messages.questions, QStringList{CloseWithoutRememberingText});
         QVERIFY(r.messages.errors.isEmpty());
         if (closeAnyway)

@@ -285,7 +285,9 @@ void TestBootSer::executeParameters()
     QCOMPARE(
         call.parameters,
         QStringLiteral("COM2 ") + tokens
-            + QStringLiteral(R"("/opt/velmaro\MASTER\simQ4712.sim" "/opt/velmaro\PROJECTS\plant one\bin\")"));
+            + QStringLiteral(R"("/opt/velmaro/MASTER/simQ4712.sim" "/opt/velmaro/PROJECTS/plant one/bin/")"));
+    QCOMPARE(call.environment, QStringList{QStringLiteral("VELMARO_PORT_DEVICE=")
+                                           + ports().devices.value(QStringLiteral("COM2"))});
     QVERIFY(!call.hidden);
     QCOMPARE(call.limitMs, 150000);
     QVERIFY(f.onPageTwo());
@@ -453,7 +455,10 @@ void TestBootSer::quoteInFolderRefused()
     f.dialog.LbButton4->click();
     QVERIFY(f.r.processes.calls.isEmpty());
     QCOMPARE(f.r.messages.errors.size(), 1);
-    QVERIFY(f.r.messages.errors[0].contains(f.r.paths.ProjectDir));
+    // The folder is named as the system writes it, not with the "\\" it was built with.
+    QVERIFY2(f.r.messages.errors[0].contains(NativePath(f.r.paths.ProjectDir)),
+             qPrintable(f.r.messages.errors[0]));
+    QVERIFY(!f.r.messages.errors[0].contains(QLatin1Char('\\')));
 }
 
 QTEST_MAIN(TestBootSer)

@@ -1,11 +1,13 @@
 #include "cli/CliUpdate.h"
 #include "device/CommInt.h"
+#include "device/UpdaterCommand.h"
 #include "platform/Processes.h"
 #include "platform/SerialPlatform.h"
 #include "support/PseudoTerminal.h"
 #include "tst_image_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,7 +25,9 @@ struct PtyPorts : ForwardingSerialPlatform
     QString com4;
     QString devicePath(const QString& portName) const override
     {
-        return portName.toUpper() == QLatin1String("COM4") ? com4 : QString();
+        if (portName.toUpper() == QLatin1String("COM4"))
+            return com4;
+        return ComPortNumber(portName) ? QString() : portName; // a device path stands as it is
     }
     int setDtr(SerialHandle, bool) override { return 0; }
 };
@@ -36,12 +40,13 @@ PtyPorts& ports()
 
 struct Runner : IProcessRunner
 {
-    QStringList programs, parameters;
+    QStringList programs, parameters, environment;
     QList<int> limits;
     ProcessOutcome outcome{ProcessOutcome::Ended, 0};
     ProcessOutcome runAndWait(const QString& program, const QString& params, bool, int limitMs,
-                              const std::function<void(qint64)>&) override
+                              const std::function<void(qint64)>&, const QStringList& env) override
     {
+        environment = env;
         limits << limitMs;
         programs << program;
         parameters << params;
@@ -82,6 +87,8 @@ private Q_SLOTS:
     void runsTheUpdater_data();
     void runsTheUpdater();
     void unwritableImageIsReportedAndTheUpdateGoesOn();
+    void devicePathPorts_data();
+    void devicePathPorts();
 
 private:
     QString project(const QByteArray& pargen = PargenXml());
@@ -113,7 +120,7 @@ void TestUpdateVerb::usageErrors_data()
     QTest::newRow("port without value") << QStringList{"/tmp", "--port"};
     QTest::newRow("no project") << QStringList{"--port", "COM4"};
     QTest::newRow("unknown option") << QStringList{"/tmp", "--port", "COM4", "--no-flash"};
-    QTest::newRow("device path for a port") << QStringList{"/tmp", "--port", "/dev/ttyS0"};
+    QTest::newRow("bare device name for a port") << QStringList{"/tmp", "--port", "ttyUSB0"};
     QTest::newRow("two projects") << QStringList{"/tmp", "/var", "--port", "COM4"};
 }
 
@@ -205,7 +212,8 @@ void TestUpdateVerb::runsTheUpdater()
     QCOMPARE(runner.programs, QStringList{QStringLiteral("/opt/velmaro/Ser_Q4712_Update.exe")});
     QCOMPARE(runner.limits, QList<int>{150000});
     QCOMPARE(runner.parameters.value(0),
-             QStringLiteral(R"(COM4 %1 "/opt/velmaro\MASTER\simQ4712.sim" "%2\bin\")").arg(tokens, dir));
+             QStringLiteral(R"(COM4 %1 "/opt/velmaro/MASTER/simQ4712.sim" "%2/bin/")").arg(tokens, dir));
+    QCOMPARE(runner.environment, QStringList{QStringLiteral("VELMARO_PORT_DEVICE=") + ports().com4});
     // The port was freed before the updater started.
     TComm comm(nullptr, ports());
     comm.SetDeviceName(QStringLiteral("COM4"));
@@ -226,6 +234,50 @@ void TestUpdateVerb::unwritableImageIsReportedAndTheUpdateGoesOn()
                  QStringLiteral("bank.bin\". It is a folder, not a regular file. The update goes on")),
              qPrintable(run.err));
     QCOMPARE(runner.programs.size(), 1);
+}
+
+// --port also takes a device path: the port is checked on that device, the updater gets the COMn that
+// names it (or the path when no COMn does) and the device in VELMARO_PORT_DEVICE.
+void TestUpdateVerb::devicePathPorts_data()
+{
+    QTest::addColumn<QString>("port");    // "<pty>" for the pseudo-terminal, "<link>" for a link to it
+    QTest::addColumn<QString>("devices"); // the numbered devices, "|" between: the COMn list
+    QTest::addColumn<QString>("token");
+    QTest::newRow("device outside the numbering") << "<pty>"
+                                                  << "/dev/null"
+                                                  << "<pty>";
+    QTest::newRow("device that is COM2") << "<pty>"
+                                         << "/dev/null|<pty>"
+                                         << "COM2";
+    QTest::newRow("stable link to COM1") << "<link>"
+                                         << "<pty>"
+                                         << "COM1";
+    QTest::newRow("COMn stays") << "COM4"
+                                << ""
+                                << "COM4";
+}
+
+void TestUpdateVerb::devicePathPorts()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, devices);
+    QFETCH(QString, token);
+    const QString link = m_dir.filePath(QStringLiteral("usb-Adapter_A1-if00-port0"));
+    QFile::link(ports().com4, link);
+    auto resolve = [&](QString text) {
+        return text.replace(QStringLiteral("<pty>"), ports().com4).replace(QStringLiteral("<link>"), link);
+    };
+    const QStringList numbered = devices.isEmpty() ? QStringList() : resolve(devices).split(QLatin1Char('|'));
+    QCOMPARE(UpdaterPortToken(resolve(port), numbered), resolve(token));
+    // The update dialog shows the link as the device's stable name.
+    QCOMPARE(StableDeviceName(ports().com4, m_dir.path()), link);
+
+    const QString dir = project();
+    Runner runner;
+    const Run run = update({dir, QStringLiteral("--port"), resolve(port)}, runner);
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    const QString device = port == QLatin1String("COM4") ? ports().com4 : resolve(port);
+    QCOMPARE(runner.environment, QStringList{QStringLiteral("VELMARO_PORT_DEVICE=") + device});
 }
 
 QTEST_GUILESS_MAIN(TestUpdateVerb)

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "device/ParameterImage.h"
+#include "platform/FileSystem.h"
 #include "support/CliRunner.h"
 #include "tst_image_support.h"
 
@@ -161,8 +162,9 @@ private Q_SLOTS:
         const QString bin = ParameterImagePath(dir.path());
         const Status written = WriteParameterImage(*BuildParameterImage(dir.path() + "\\pargen.xml"), bin);
         QVERIFY(!written.ok());
-        QVERIFY2(written.error().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(bin)),
-                 qPrintable(written.error()));
+        QVERIFY2(
+            written.error().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(NativePath(bin))),
+            qPrintable(written.error()));
         QVERIFY(!QDir(dir.path()).exists(QStringLiteral("bin")));
     }
 

@@ -1,6 +1,7 @@
 #include "base/ProjectPaths.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/USetVar.h"
+#include "platform/FileSystem.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 #include "support/TestProject.h"
@@ -186,7 +187,7 @@ private Q_SLOTS:
             m_w->bitbtn2->click();
         });
         QCOMPARE(m_r.messages.errors.size(), 1);
-        QVERIFY(m_r.messages.errors.first().contains(m_r.paths.SdoXmlPath));
+        QVERIFY(m_r.messages.errors.first().contains(NativePath(m_r.paths.SdoXmlPath)));
         QCOMPARE(readFile(sdoFile()), xml);
     }
 

@@ -54,6 +54,7 @@ void TestProcess::init()
     qunsetenv("VELMARO_SLEEP_MS");
     qunsetenv("VELMARO_DONE_FILE");
     qunsetenv("VELMARO_EXIT_CODE");
+    qunsetenv("VELMARO_PORT_DEVICE");
 }
 
 void TestProcess::splitParameters_data()
@@ -100,7 +101,8 @@ void TestProcess::updaterReceivesItsArguments_data()
         << "/tmp/$(touch x); y\\PROJECTS\\a b" << UpdateChoices{false, true, false, true} << "NO FR NO PR";
 }
 
-// The updater gets the port, the four tokens and the two paths exactly, each path one argument.
+// The updater gets the port, the four tokens and the two paths in native form, each path one argument,
+// and the device behind the port in its environment (in place of a value the caller had).
 void TestProcess::updaterReceivesItsArguments()
 {
     QFETCH(QString, masterDir);
@@ -112,15 +114,17 @@ void TestProcess::updaterReceivesItsArguments()
     qputenv("VELMARO_ARGS_FILE", QFile::encodeName(record));
     QVERIFY(CheckUpdaterFolders(masterDir, projectDir).ok());
     const QString parameters = UpdaterCommandLine(QStringLiteral("COM3"), choices, masterDir, projectDir);
-    QCOMPARE(parameters,
-             QStringLiteral("COM3 %1 \"%2\\simQ4712.sim\" \"%3\\bin\\\"").arg(tokens, masterDir, projectDir));
+    const QString master = NativePath(masterDir) + QStringLiteral("/simQ4712.sim");
+    const QString bin = NativePath(projectDir) + QStringLiteral("/bin/");
+    QCOMPARE(parameters, QStringLiteral("COM3 %1 \"%2\" \"%3\"").arg(tokens, master, bin));
+    qputenv("VELMARO_PORT_DEVICE", "/dev/inherited");
     ProcessRunner runner;
-    const ProcessOutcome outcome =
-        runner.runAndWait(QStringLiteral(ARGS_RECORDER), parameters, false, 20000, {});
+    const ProcessOutcome outcome = runner.runAndWait(QStringLiteral(ARGS_RECORDER), parameters, false, 20000,
+                                                     {}, UpdaterEnvironment(QStringLiteral("/dev/ttyUSB0")));
     QCOMPARE(outcome.kind, ProcessOutcome::Ended);
     QStringList expected{QStringLiteral("COM3")};
     expected << tokens.split(QLatin1Char(' '));
-    expected << masterDir + QStringLiteral("\\simQ4712.sim") << projectDir + QStringLiteral("\\bin\\");
+    expected << master << bin << QStringLiteral("VELMARO_PORT_DEVICE=/dev/ttyUSB0");
     QCOMPARE(recordedArguments(record), expected);
 }
 
@@ -131,7 +135,7 @@ void TestProcess::exitCodeIsReported()
     ProcessRunner runner;
     QList<qint64> ticks;
     const ProcessOutcome outcome = runner.runAndWait(QStringLiteral(ARGS_RECORDER), QString(), false, 20000,
-                                                     [&](qint64 elapsed) { ticks << elapsed; });
+                                                     [&](qint64 elapsed) { ticks << elapsed; }, {});
     QCOMPARE(outcome.kind, ProcessOutcome::Ended);
     QCOMPARE(outcome.exitCode, 7);
     QVERIFY(!ticks.isEmpty());
@@ -163,7 +167,7 @@ void TestProcess::missingProgramReturnsAtOnce()
     QElapsedTimer clock;
     clock.start();
     const ProcessOutcome outcome =
-        runner.runAndWait(path, QStringLiteral("COM1 FW"), false, 20000, [&](qint64) { waited = true; });
+        runner.runAndWait(path, QStringLiteral("COM1 FW"), false, 20000, [&](qint64) { waited = true; }, {});
     QCOMPARE(outcome.kind, ProcessOutcome::NotStarted);
     QTEST(outcome.error, "error");
     QVERIFY(!waited);
@@ -181,7 +185,7 @@ void TestProcess::programOutlivingTheLimitKeepsRunning()
     QElapsedTimer clock;
     clock.start();
     const ProcessOutcome outcome =
-        runner.runAndWait(QStringLiteral(ARGS_RECORDER), QString(), false, 300, {});
+        runner.runAndWait(QStringLiteral(ARGS_RECORDER), QString(), false, 300, {}, {});
     QCOMPARE(outcome.kind, ProcessOutcome::StillRunning);
     QVERIFY(clock.elapsed() >= 300);
     QVERIFY(clock.elapsed() < 1400);

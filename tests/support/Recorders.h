@@ -119,14 +119,16 @@ struct ProcessRecorder : IProcessRunner
         QString program, parameters;
         bool hidden;
         int limitMs;
+        QStringList environment;
     };
     QList<Call> calls;
     ProcessOutcome outcome{ProcessOutcome::Ended, 0}; // a run that went well unless a test says otherwise
     std::function<void(const std::function<void(qint64)>&)> onRun;
     ProcessOutcome runAndWait(const QString& program, const QString& parameters, bool hidden, int limitMs,
-                              const std::function<void(qint64)>& whileWaiting) override
+                              const std::function<void(qint64)>& whileWaiting,
+                              const QStringList& environment) override
     {
-        calls << Call{program, parameters, hidden, limitMs};
+        calls << Call{program, parameters, hidden, limitMs, environment};
         if (onRun)
             onRun(whileWaiting);
         return outcome;
