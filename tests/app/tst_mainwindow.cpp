@@ -177,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(w.FVelmaroFirmWare->isVisible());
         QVERIFY(w.FVelmaroFirmWare->windowHandle()->isExposed());
         QCOMPARE(watcher.windowsAtExpose, 0);
-        QCOMPARE(watcher.captionAtExpose, MainCaption + QStringLiteral("\\Plant1")); // restored before
+        QCOMPARE(watcher.captionAtExpose, MainCaption + QStringLiteral("/Plant1")); // restored before
         QCOMPARE(watcher.windowsAtInput, -1); // queued until the event loop runs
         QTRY_COMPARE(watcher.windowsAtInput, 15);
         qApp->removeEventFilter(&watcher);
