@@ -70,7 +70,7 @@ private:
     AppContext& m_context;
     PdoTable m_table;
     int m_sharedFromWidth = -1; // the grid width the column widths were last shared from
-    bool m_readWhole = true; // this showing read rpdodef.xml whole (or found none)
+    bool m_readWhole = true;    // this showing read rpdodef.xml whole (or found none)
 };
 
 } // namespace velmaro
