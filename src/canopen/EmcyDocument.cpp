@@ -19,7 +19,7 @@ TableRowReader rowReader(EmcyTable& table)
         const Result<qint32> packed = row.integerAttribute(EmcyAttributeNames().at(EmcyTextFieldCount));
         if (!packed.ok())
             return packed.status();
-        const int side = UnpackBypassSet(*packed, entry);
+        const Side side = UnpackBypassSet(*packed, entry);
         AppendEmcy(table, side, entry, entry.id_dev);
         return Status();
     };
@@ -34,15 +34,15 @@ WorksheetRecordReader recordReader(EmcyTable& table)
         const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
         if (!packed.ok())
             return packed.status();
-        const int side = UnpackBypassSet(*packed, entry);
+        const Side side = UnpackBypassSet(*packed, entry);
         AppendEmcy(table, side, entry, entry.id_dev);
         return Status();
     };
 }
 
-TableSideRows sideRows(const EmcyTable& table, int side)
+TableSideRows sideRows(const EmcyTable& table, Side side)
 {
-    const EmcySide& s = table.sides[size_t(side)];
+    const EmcySide& s = table.side(side);
     TableSideRows rows;
     for (int i = 0; i < s.entries.size(); ++i)
         rows.append(QStringList{s.labels.at(i)}, EmcyRowValues(s.entries.at(i), side));
@@ -75,14 +75,15 @@ EmcyLoadOutcome LoadEmcyTable(const QString& path, EmcyTable& table)
 
 Status SaveEmcyTable(const QString& path, const EmcyTable& table)
 {
-    return SaveTableDocument(EmcyDefTable(), path, sideRows(table, 0), sideRows(table, 1), EmcyOrderRule());
+    return SaveTableDocument(EmcyDefTable(), path, sideRows(table, Side::A), sideRows(table, Side::B),
+                             EmcyOrderRule());
 }
 
 QList<QStringList> EmcyCsvLines(const EmcyTable& table)
 {
     QList<QStringList> lines;
-    for (int side = 0; side < EmcySideCount; ++side) {
-        for (const TClEmcy& entry : table.sides[size_t(side)].entries)
+    for (Side side : {Side::A, Side::B}) {
+        for (const TClEmcy& entry : table.side(side).entries)
             lines << EmcyRowValues(entry, side);
     }
     return lines;
@@ -128,7 +129,7 @@ DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
 
 Result<bool> EmcyDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
 {
-    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, 0), sideRows(table, 1),
+    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, Side::A), sideRows(table, Side::B),
                              EmcyOrderRule(), consent);
 }
 
