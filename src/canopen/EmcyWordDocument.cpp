@@ -45,9 +45,9 @@ namespace {
 Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const WriteConsent& consent)
 {
     TableSideRows sides[2];
-    for (int side = 0; side < 2; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         for (const TClWEmcy& word : table.side(side).words)
-            sides[side].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
+            sides[size_t(side)].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
     }
     return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
 }
@@ -78,7 +78,7 @@ ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable
 QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
 {
     QList<QStringList> lines;
-    for (int side = 0; side < 2; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         for (const TClWEmcy& word : table.side(side).words)
             lines << emcyword::CsvValues(word);
     }
@@ -118,7 +118,7 @@ Result<bool> EmcyWordDocument::save(const ProjectPaths& paths, const Table& tabl
 
 int EmcyWordDocument::savedRows(const Table& table)
 {
-    return int(table.side(emcyword::SideA).words.size() + table.side(emcyword::SideB).words.size());
+    return int(table.side(Side::A).words.size() + table.side(Side::B).words.size());
 }
 
 ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
