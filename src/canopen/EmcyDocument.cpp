@@ -63,22 +63,6 @@ const OrderRule& EmcyOrderRule()
     return rule;
 }
 
-EmcyLoadOutcome LoadEmcyTable(const QString& path, EmcyTable& table)
-{
-    EmcyLoadOutcome outcome;
-    outcome.result = LoadTableDocument(path, EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
-    outcome.complete = outcome.result.ok();
-    if (!outcome.complete)
-        outcome.messages << outcome.result.message;
-    return outcome;
-}
-
-Status SaveEmcyTable(const QString& path, const EmcyTable& table)
-{
-    return SaveTableDocument(EmcyDefTable(), path, sideRows(table, Side::A), sideRows(table, Side::B),
-                             EmcyOrderRule());
-}
-
 QList<QStringList> EmcyCsvLines(const EmcyTable& table)
 {
     QList<QStringList> lines;
@@ -87,17 +71,6 @@ QList<QStringList> EmcyCsvLines(const EmcyTable& table)
             lines << EmcyRowValues(entry, side);
     }
     return lines;
-}
-
-Status ExportEmcyCsv(const QString& projectDir, const EmcyTable& table)
-{
-    return ExportCsv(projectDir, EmcyDefTable(), EmcyCsvLines(table));
-}
-
-ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
-                                 const std::function<void()>& emptyStep)
-{
-    return ImportWorksheet(EmcyDefTable(), workbookPath, emptyStep, recordReader(table));
 }
 
 ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
@@ -119,11 +92,12 @@ QString EmcyDocument::path(const ProjectPaths& paths)
 DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
 {
     ClearEmcyTable(table);
-    const EmcyLoadOutcome loaded = LoadEmcyTable(path(paths), table);
+    const TableLoadResult loaded =
+        LoadTableDocument(path(paths), EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
     DocumentLoad load;
-    if (!loaded.complete)
-        load.failures << loaded.result;
-    load.readWhole = loaded.result.readWhole();
+    if (!loaded.ok())
+        load.failures << loaded;
+    load.readWhole = loaded.readWhole();
     return load;
 }
 
@@ -141,16 +115,19 @@ int EmcyDocument::savedRows(const Table& table)
 ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule,
                                            const std::function<void()>& emptyStep)
 {
-    return ImportEmcyWorkbook(workbookPath, table, [&] {
-        ClearEmcyTable(table);
-        if (emptyStep)
-            emptyStep();
-    });
+    return ImportWorksheet(
+        EmcyDefTable(), workbookPath,
+        [&] {
+            ClearEmcyTable(table);
+            if (emptyStep)
+                emptyStep();
+        },
+        recordReader(table));
 }
 
 Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)
 {
-    return ExportEmcyCsv(paths.ProjectDir, table);
+    return ExportCsv(paths.ProjectDir, EmcyDefTable(), EmcyCsvLines(table));
 }
 
 } // namespace velmaro

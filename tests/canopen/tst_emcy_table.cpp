@@ -322,7 +322,9 @@ private Q_SLOTS:
         }
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcydef.xml");
-        QVERIFY(SaveEmcyTable(path, t).ok());
+        ProjectPaths paths;
+        paths.EmcyDefXmlPath = path;
+        QVERIFY(EmcyDocument::save(paths, t).ok());
         QFile f(dir.filePath(QStringLiteral("emcydef.xml")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray xml = f.readAll();
@@ -334,7 +336,7 @@ private Q_SLOTS:
         QTEST(written, "written");
         // What the save writes reads back to the same lists.
         EmcyTable back;
-        QVERIFY(LoadEmcyTable(path, back).complete);
+        QVERIFY(EmcyDocument::load(paths, back).failures.isEmpty());
         QCOMPARE(back.size(), t.size());
     }
 
@@ -359,7 +361,9 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("<emcydef/>");
         old.close();
-        const Status saved = SaveEmcyTable(native, t);
+        ProjectPaths paths;
+        paths.EmcyDefXmlPath = native;
+        const Result<bool> saved = EmcyDocument::save(paths, t);
         QVERIFY(!saved.ok());
         QCOMPARE(saved.error(), QStringLiteral("'%1' is not a valid integer value").arg(label));
         QVERIFY(old.open(QIODevice::ReadOnly));
