@@ -13,7 +13,9 @@ OrderRule EmcyWordOrder()
     return {QStringLiteral("999999"), TieRule::LaterWins};
 }
 
-TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
+namespace {
+
+TableLoadResult loadWords(const QString& path, EmcyWordTable& table)
 {
     table.clear();
     const QStringList& names = emcyword::AttributeNames();
@@ -40,8 +42,6 @@ TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
     return result;
 }
 
-namespace {
-
 Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const WriteConsent& consent)
 {
     TableSideRows sides[2];
@@ -52,15 +52,8 @@ Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const Wr
     return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
 }
 
-} // namespace
-
-Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table)
-{
-    return saveWords(path, table, WriteConsent()).status();
-}
-
-ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable& table,
-                                      const std::function<void()>& emptyStep, ImportRule rule)
+ImportOutcome importWords(const QString& workbookPath, EmcyWordTable& table,
+                          const std::function<void()>& emptyStep, ImportRule rule)
 {
     return ImportWorksheet(
         EmcyWordTableDefinition(), workbookPath, emptyStep, [&](const QStringList& fields) {
@@ -75,6 +68,8 @@ ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable
         });
 }
 
+} // namespace
+
 QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
 {
     QList<QStringList> lines;
@@ -83,11 +78,6 @@ QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
             lines << emcyword::CsvValues(word);
     }
     return lines;
-}
-
-Status ExportEmcyWordCsv(const QString& projectDir, const EmcyWordTable& table)
-{
-    return ExportCsv(projectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
 }
 
 const TableDefinition& EmcyWordDocument::definition()
@@ -102,7 +92,7 @@ QString EmcyWordDocument::path(const ProjectPaths& paths)
 
 DocumentLoad EmcyWordDocument::load(const ProjectPaths& paths, Table& table)
 {
-    const TableLoadResult result = LoadEmcyWordDocument(path(paths), table);
+    const TableLoadResult result = loadWords(path(paths), table);
     DocumentLoad load;
     if (!result.ok())
         load.failures << result;
@@ -124,7 +114,7 @@ int EmcyWordDocument::savedRows(const Table& table)
 ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                                const std::function<void()>& emptyStep)
 {
-    return ImportEmcyWordWorksheet(
+    return importWords(
         workbookPath, table,
         [&] {
             table.clear();
@@ -136,7 +126,7 @@ ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Tabl
 
 Status EmcyWordDocument::exportCsv(const ProjectPaths& paths, const Table& table)
 {
-    return ExportEmcyWordCsv(paths.ProjectDir, table);
+    return ExportCsv(paths.ProjectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
 }
 
 } // namespace velmaro

@@ -223,7 +223,9 @@ private Q_SLOTS:
         EmcyWordTable table;
         QVERIFY(table.newWord(Side::A, "1", "1", "1"));
         QVERIFY(table.newWord(Side::A, "1", "x", "1"));
-        const Status s = SaveEmcyWordDocument(path, table);
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = path;
+        const Result<bool> s = EmcyWordDocument::save(paths, table);
         QCOMPARE(s.error(), QStringLiteral("'x' is not a valid integer value"));
         QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
     }
@@ -320,9 +322,11 @@ private Q_SLOTS:
                   "<emcyword>\n" + rowXml("row", "1", "0", "37") + rowXml("item", "2", "1", "", " note=\"x\"")
                       + rowXml("row", "3", "0", "5") + rowXml("row", "4", "2", "5") + "</emcyword>");
         EmcyWordTable table;
-        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
-        QVERIFY(r.ok());
-        QVERIFY(!r.readWhole()); // the word with marker 2 is not kept
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\emcyword.xml");
+        const DocumentLoad r = EmcyWordDocument::load(paths, table);
+        QVERIFY(r.failures.isEmpty());
+        QVERIFY(!r.readWhole); // the word with marker 2 is not kept
         QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W1"}));
         QCOMPARE(table.side(Side::A).words.at(1).index_addrm, QStringLiteral("3"));
         QCOMPARE(table.side(Side::B).labels, QStringList{"W0"});
@@ -351,15 +355,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeFile(dir.path() + QStringLiteral("/emcyword.xml"), xml);
         EmcyWordTable table;
-        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
-        QCOMPARE(r.message, message);
-        QCOMPARE(r.readWhole(), message.isEmpty());
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\emcyword.xml");
+        const DocumentLoad r = EmcyWordDocument::load(paths, table);
+        QCOMPARE(r.messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(r.readWhole, message.isEmpty());
         QCOMPARE(table.side(Side::A).words.size(), wordsKept);
         EmcyWordTable none;
-        const TableLoadResult missing =
-            LoadEmcyWordDocument(dir.path() + QStringLiteral("\\nothing.xml"), none);
-        QCOMPARE(missing.message, QStringLiteral("File XML not found"));
-        QVERIFY(missing.readWhole());
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\nothing.xml");
+        const DocumentLoad missing = EmcyWordDocument::load(paths, none);
+        QCOMPARE(missing.messages(), QStringList{QStringLiteral("File XML not found")});
+        QVERIFY(missing.readWhole);
     }
 
     void saveRoundTrip()
@@ -371,9 +377,11 @@ private Q_SLOTS:
         QVERIFY(table.newWord(Side::A, "8192", "2", "2"));
         QVERIFY(table.newWord(Side::A, "4096", "9", "1"));
         QVERIFY(table.modifyBit(Side::A, 1, {"0xFF", "0x0F", "1", "17"}).ok());
-        QVERIFY(SaveEmcyWordDocument(path, table).ok());
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = path;
+        QVERIFY(EmcyWordDocument::save(paths, table).ok());
         EmcyWordTable again;
-        QVERIFY(LoadEmcyWordDocument(path, again).ok());
+        QVERIFY(EmcyWordDocument::load(paths, again).failures.isEmpty());
         // Side A in key order (devid 1 before 2), then side B.
         QCOMPARE(again.side(Side::A).words.at(0).index_addrm, QStringLiteral("4096"));
         QCOMPARE(again.side(Side::A).words.at(1).bits[0].poscomp, QStringLiteral("33"));
@@ -409,8 +417,8 @@ private Q_SLOTS:
         QFETCH(int, outcome);
         EmcyWordTable table;
         QVERIFY(table.newWord(Side::A, "7", "7", "7"));
-        const ImportOutcome r =
-            ImportEmcyWordWorksheet(dataFile(workbook.toLatin1().constData()), table, [&] { table.clear(); });
+        const ImportOutcome r = EmcyWordDocument::importWorkbook(dataFile(workbook.toLatin1().constData()),
+                                                                 table, ImportRule::Editor);
         QCOMPARE(int(r.outcome), outcome);
         QCOMPARE(table.side(Side::A).words.size(), wordsA);
         QCOMPARE(table.side(Side::B).words.size(), wordsB);
@@ -419,7 +427,7 @@ private Q_SLOTS:
     void importedTexts()
     {
         EmcyWordTable table;
-        ImportEmcyWordWorksheet(dataFile("emcyword.xlsx"), table, [] {});
+        EmcyWordDocument::importWorkbook(dataFile("emcyword.xlsx"), table, ImportRule::Editor);
         const TClWEmcy& w = table.side(Side::A).words.at(0);
         QCOMPARE(w.index_addrm, QStringLiteral("0x2000"));
         QCOMPARE(w.devid, QStringLiteral("5"));
