@@ -19,7 +19,7 @@ TableRowReader rowReader(EmcyTable& table)
         const Result<qint32> packed = row.integerAttribute(EmcyAttributeNames().at(EmcyTextFieldCount));
         if (!packed.ok())
             return packed.status();
-        const int side = UnpackBypassSet(*packed, entry);
+        const Side side = UnpackBypassSet(*packed, entry);
         AppendEmcy(table, side, entry, entry.id_dev);
         return Status();
     };
@@ -34,15 +34,15 @@ WorksheetRecordReader recordReader(EmcyTable& table)
         const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
         if (!packed.ok())
             return packed.status();
-        const int side = UnpackBypassSet(*packed, entry);
+        const Side side = UnpackBypassSet(*packed, entry);
         AppendEmcy(table, side, entry, entry.id_dev);
         return Status();
     };
 }
 
-TableSideRows sideRows(const EmcyTable& table, int side)
+TableSideRows sideRows(const EmcyTable& table, Side side)
 {
-    const EmcySide& s = table.sides[size_t(side)];
+    const EmcySide& s = table.side(side);
     TableSideRows rows;
     for (int i = 0; i < s.entries.size(); ++i)
         rows.append(QStringList{s.labels.at(i)}, EmcyRowValues(s.entries.at(i), side));
@@ -63,40 +63,14 @@ const OrderRule& EmcyOrderRule()
     return rule;
 }
 
-EmcyLoadOutcome LoadEmcyTable(const QString& path, EmcyTable& table)
-{
-    EmcyLoadOutcome outcome;
-    outcome.result = LoadTableDocument(path, EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
-    outcome.complete = outcome.result.ok();
-    if (!outcome.complete)
-        outcome.messages << outcome.result.message;
-    return outcome;
-}
-
-Status SaveEmcyTable(const QString& path, const EmcyTable& table)
-{
-    return SaveTableDocument(EmcyDefTable(), path, sideRows(table, 0), sideRows(table, 1), EmcyOrderRule());
-}
-
 QList<QStringList> EmcyCsvLines(const EmcyTable& table)
 {
     QList<QStringList> lines;
-    for (int side = 0; side < EmcySideCount; ++side) {
-        for (const TClEmcy& entry : table.sides[size_t(side)].entries)
+    for (Side side : {Side::A, Side::B}) {
+        for (const TClEmcy& entry : table.side(side).entries)
             lines << EmcyRowValues(entry, side);
     }
     return lines;
-}
-
-Status ExportEmcyCsv(const QString& projectDir, const EmcyTable& table)
-{
-    return ExportCsv(projectDir, EmcyDefTable(), EmcyCsvLines(table));
-}
-
-ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
-                                 const std::function<void()>& emptyStep)
-{
-    return ImportWorksheet(EmcyDefTable(), workbookPath, emptyStep, recordReader(table));
 }
 
 ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
@@ -118,17 +92,18 @@ QString EmcyDocument::path(const ProjectPaths& paths)
 DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
 {
     ClearEmcyTable(table);
-    const EmcyLoadOutcome loaded = LoadEmcyTable(path(paths), table);
+    const TableLoadResult loaded =
+        LoadTableDocument(path(paths), EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
     DocumentLoad load;
-    if (!loaded.complete)
-        load.failures << loaded.result;
-    load.readWhole = loaded.result.readWhole();
+    if (!loaded.ok())
+        load.failures << loaded;
+    load.readWhole = loaded.readWhole();
     return load;
 }
 
 Result<bool> EmcyDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
 {
-    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, 0), sideRows(table, 1),
+    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, Side::A), sideRows(table, Side::B),
                              EmcyOrderRule(), consent);
 }
 
@@ -140,16 +115,19 @@ int EmcyDocument::savedRows(const Table& table)
 ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule,
                                            const std::function<void()>& emptyStep)
 {
-    return ImportEmcyWorkbook(workbookPath, table, [&] {
-        ClearEmcyTable(table);
-        if (emptyStep)
-            emptyStep();
-    });
+    return ImportWorksheet(
+        EmcyDefTable(), workbookPath,
+        [&] {
+            ClearEmcyTable(table);
+            if (emptyStep)
+                emptyStep();
+        },
+        recordReader(table));
 }
 
 Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)
 {
-    return ExportEmcyCsv(paths.ProjectDir, table);
+    return ExportCsv(paths.ProjectDir, EmcyDefTable(), EmcyCsvLines(table));
 }
 
 } // namespace velmaro

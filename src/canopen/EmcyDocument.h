@@ -16,29 +16,11 @@ const OrderRule& EmcyOrderRule();
 inline const QString EmcyNotFoundMessage = QStringLiteral("File XML not found");
 inline const QString EmcyReadErrorMessage = QStringLiteral("Error in reading file XML");
 
-struct EmcyLoadOutcome
-{
-    QStringList messages;  // shown in plain message boxes, in order
-    bool complete = false; // every row was read: the first lines are then selected
-    TableLoadResult result;
-};
-
-// Appends the rows of the document at `path` to `table` (emptied by the caller): an empty text field
-// reads as "0"; "bypass_set" gives enable, alias_use and the side. Rows read before a failure stay.
-EmcyLoadOutcome LoadEmcyTable(const QString& path, EmcyTable& table);
-
-// Writes the table, each side in label order; a label that is not an integer refuses the save with the
-// conversion message and nothing is written.
-Status SaveEmcyTable(const QString& path, const EmcyTable& table);
-
 // The CSV lines: side A then side B, each in list order, "bypass_set" packed as the save packs it.
 QList<QStringList> EmcyCsvLines(const EmcyTable& table);
-Status ExportEmcyCsv(const QString& projectDir, const EmcyTable& table);
 
 // Runs `emptyStep` (which must empty `table`), then appends the worksheet's records: texts as they
 // are (an empty cell stays empty), column twelve unpacked like "bypass_set", labelled by id_dev.
-ImportOutcome ImportEmcyWorkbook(const QString& workbookPath, EmcyTable& table,
-                                 const std::function<void()>& emptyStep);
 ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
                                  const std::function<void()>& emptyStep);
 
@@ -50,7 +32,11 @@ struct EmcyDocument
 
     static const TableDefinition& definition();
     static QString path(const ProjectPaths& paths);
+    // Empties `table` and reads the document: an empty text field reads as "0"; "bypass_set" gives
+    // enable, alias_use and the side. Rows read before a failure stay.
     static DocumentLoad load(const ProjectPaths& paths, Table& table);
+    // Writes the table, each side in label order; a label that is not an integer refuses the save with
+    // the conversion message and nothing is written.
     static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
     static int savedRows(const Table& table);
     static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,

@@ -28,17 +28,17 @@ const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields()
     return fields;
 }
 
-qint32 PackBypassSet(const TClEmcy& entry, int side)
+qint32 PackBypassSet(const TClEmcy& entry, Side side)
 {
     // alias_use holds 0..15 after a read; keep it inside its four bits so the side bit stays true.
-    return ((entry.alias_use & 0xF) << 1) | (entry.enable ? 1 : 0) | (side == 1 ? 32 : 0);
+    return ((entry.alias_use & 0xF) << 1) | (entry.enable ? 1 : 0) | (side == Side::B ? 32 : 0);
 }
 
-int UnpackBypassSet(qint32 value, TClEmcy& entry)
+Side UnpackBypassSet(qint32 value, TClEmcy& entry)
 {
     entry.enable = (value & 1) != 0;
     entry.alias_use = (value >> 1) & 0xF;
-    return (value & 32) != 0 ? 1 : 0;
+    return (value & 32) != 0 ? Side::B : Side::A;
 }
 
 EmcyControls ControlsOfEntry(const TClEmcy& entry)
@@ -70,7 +70,7 @@ void ClearEmcyTable(EmcyTable& table)
 }
 
 bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& currentText, bool isNew,
-                 int side, QStringList& messages)
+                 Side side, QStringList& messages)
 {
     if (!isNew && newText == currentText)
         return false;
@@ -79,8 +79,8 @@ bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& 
         messages << IndexNotValidMessage;
         rejected = true;
     }
-    if (side == 0 || side == 1) {
-        if (table.sides[size_t(side)].labels.contains(newText)) {
+    if (side == Side::A || side == Side::B) {
+        if (table.side(side).labels.contains(newText)) {
             messages << IndexNotValidMessage;
             rejected = true;
         }
@@ -88,9 +88,9 @@ bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& 
     return rejected;
 }
 
-bool NewEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages)
+bool NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages)
 {
-    EmcySide& s = table.sides[size_t(side)];
+    EmcySide& s = table.side(side);
     const QString& id = controls.texts[0];
     if (s.selected >= 0 && CheckEmcyId(table, id, s.labels.at(s.selected), true, side, messages))
         return false;
@@ -101,9 +101,9 @@ bool NewEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringLi
     return true;
 }
 
-bool ModifyEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages)
+bool ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages)
 {
-    EmcySide& s = table.sides[size_t(side)];
+    EmcySide& s = table.side(side);
     if (s.selected < 0)
         return false;
     const QString& id = controls.texts[0];
@@ -114,9 +114,9 @@ bool ModifyEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStrin
     return true;
 }
 
-bool DeleteEmcy(EmcyTable& table, int side)
+bool DeleteEmcy(EmcyTable& table, Side side)
 {
-    EmcySide& s = table.sides[size_t(side)];
+    EmcySide& s = table.side(side);
     if (s.selected < 0)
         return false;
     s.entries.removeAt(s.selected);
@@ -125,9 +125,9 @@ bool DeleteEmcy(EmcyTable& table, int side)
     return true;
 }
 
-void AppendEmcy(EmcyTable& table, int side, const TClEmcy& entry, const QString& label)
+void AppendEmcy(EmcyTable& table, Side side, const TClEmcy& entry, const QString& label)
 {
-    EmcySide& s = table.sides[size_t(side)];
+    EmcySide& s = table.side(side);
     s.entries << entry;
     s.labels << label;
 }
@@ -140,7 +140,7 @@ void SelectFirstLines(EmcyTable& table)
     }
 }
 
-QStringList EmcyRowValues(const TClEmcy& entry, int side)
+QStringList EmcyRowValues(const TClEmcy& entry, Side side)
 {
     QStringList values;
     values.reserve(EmcyTextFieldCount + 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "canopen/TableMechanisms.h"
 
 #include <QList>
 #include <QString>
@@ -33,7 +34,7 @@ struct TClEmcy
 };
 
 constexpr int EmcyTextFieldCount = 11;
-constexpr int EmcySideCount = 2; // 0 = from CAN A, 1 = from CAN B
+constexpr int EmcySideCount = 2; // Side::A = from CAN A, Side::B = from CAN B
 
 // The root element, worksheet and CSV base name.
 QString EmcyTableName();
@@ -42,10 +43,10 @@ const QStringList& EmcyAttributeNames();
 // The eleven text fields in attribute order.
 const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields();
 
-// "bypass_set": bit 0 enable, bits 1..4 alias_use, bit 5 side.
-qint32 PackBypassSet(const TClEmcy& entry, int side);
-// Sets enable and alias_use (0..15) from a packed value and gives the side (0 or 1).
-int UnpackBypassSet(qint32 value, TClEmcy& entry);
+// "bypass_set": bit 0 enable, bits 1..4 alias_use, bit 5 side (set for side B).
+qint32 PackBypassSet(const TClEmcy& entry, Side side);
+// Sets enable and alias_use (0..15) from a packed value and gives the side.
+Side UnpackBypassSet(qint32 value, TClEmcy& entry);
 
 // One page: its entries and the list box lines (labels) beside them, always of equal length, and
 // the selected line (-1 for none).
@@ -59,7 +60,10 @@ struct EmcySide
 // The editor's in-memory table.
 struct EmcyTable
 {
-    std::array<EmcySide, EmcySideCount> sides;
+    std::array<EmcySide, EmcySideCount> sides; // side A, then side B
+
+    EmcySide& side(Side s) { return sides[size_t(s)]; }
+    const EmcySide& side(Side s) const { return sides[size_t(s)]; }
 
     int size() const { return int(sides[0].entries.size() + sides[1].entries.size()); }
 };
@@ -89,23 +93,23 @@ inline const QString IndexNotValidMessage = QStringLiteral("Index Not Valid");
 // entry is not tested; an empty text and a text equal to a line of the side's list box (exact,
 // case-sensitive) are refused, each reason adding its message to `messages`.
 bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& currentText, bool isNew,
-                 int side, QStringList& messages);
+                 Side side, QStringList& messages);
 
 // Appends an entry from the controls, labelled with the identifier edit as typed, and selects it.
 // When a line is selected the identifier is checked first. False when refused.
-bool NewEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages);
+bool NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages);
 // Overwrites the selected entry and its line from the controls. False when nothing is selected or the
 // identifier is refused.
-bool ModifyEmcy(EmcyTable& table, int side, const EmcyControls& controls, QStringList& messages);
+bool ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages);
 // Removes the selected entry; nothing is selected afterwards. False when nothing was selected.
-bool DeleteEmcy(EmcyTable& table, int side);
+bool DeleteEmcy(EmcyTable& table, Side side);
 
 // Appends an entry to a side, labelled with `label`.
-void AppendEmcy(EmcyTable& table, int side, const TClEmcy& entry, const QString& label);
+void AppendEmcy(EmcyTable& table, Side side, const TClEmcy& entry, const QString& label);
 // Selects the first line of each side that has lines.
 void SelectFirstLines(EmcyTable& table);
 
 // The twelve values of an entry in attribute order, "bypass_set" packed with the side.
-QStringList EmcyRowValues(const TClEmcy& entry, int side);
+QStringList EmcyRowValues(const TClEmcy& entry, Side side);
 
 } // namespace velmaro

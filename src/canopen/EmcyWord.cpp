@@ -65,10 +65,9 @@ Result<SidedWord> WordFromRecord(const QStringList& r)
     return out;
 }
 
-QStringList RowValues(const TClWEmcy& w, int side)
+QStringList RowValues(const TClWEmcy& w, Side side)
 {
-    QStringList v{w.index_addrm, w.subindex, side == SideA ? QStringLiteral("0") : QStringLiteral("1"),
-                  w.devid};
+    QStringList v{w.index_addrm, w.subindex, QString::number(SideMarker(side)), w.devid};
     for (const ClEbm& b : w.bits)
         v << b.b0 << b.b1 << b.poscomp;
     return v;
@@ -91,31 +90,31 @@ QStringList SaveKey(const TClWEmcy& word)
 
 void EmcyWordTable::clear()
 {
-    m_sides[0] = Side();
-    m_sides[1] = Side();
+    m_sides[0] = WordSide();
+    m_sides[1] = WordSide();
 }
 
-void EmcyWordTable::addWord(int side, const TClWEmcy& word, const QString& number)
+void EmcyWordTable::addWord(Side side, const TClWEmcy& word, const QString& number)
 {
-    m_sides[side].words << word;
-    m_sides[side].labels << QStringLiteral("W") + number;
+    sideOf(side).words << word;
+    sideOf(side).labels << QStringLiteral("W") + number;
 }
 
-void EmcyWordTable::addLoadedWord(int side, const TClWEmcy& word)
+void EmcyWordTable::addLoadedWord(Side side, const TClWEmcy& word)
 {
-    addWord(side, word, QString::number(m_sides[side].words.size()));
+    addWord(side, word, QString::number(sideOf(side).words.size()));
 }
 
 void EmcyWordTable::addRecord(const emcyword::SidedWord& record)
 {
     if (emcyword::IsSideMarker(record.side))
-        addLoadedWord(record.side, record.word);
+        addLoadedWord(record.side == emcyword::SideMarker(Side::A) ? Side::A : Side::B, record.word);
 }
 
-QString EmcyWordTable::NextWordNumber(int side) const
+QString EmcyWordTable::NextWordNumber(Side side) const
 {
     QString next = QStringLiteral("0");
-    for (const QString& label : m_sides[side].labels)
+    for (const QString& label : sideOf(side).labels)
         next = QString::number(qint64(ParseIntegerTextOr(label.mid(1), -1)) + 1);
     return next;
 }
@@ -129,7 +128,7 @@ bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, 
     if (index.isEmpty() || subindex.isEmpty() || devid.isEmpty())
         return false;
     const bool modify = mode == ModifyOnA || mode == ModifyOnB;
-    const QList<TClWEmcy>& words = m_sides[(mode == NewOnA || mode == ModifyOnA) ? SideA : SideB].words;
+    const QList<TClWEmcy>& words = side((mode == NewOnA || mode == ModifyOnA) ? Side::A : Side::B).words;
     for (int i = 0; i < words.size(); ++i) {
         if (modify && i == ownPosition)
             continue;
@@ -140,10 +139,9 @@ bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, 
     return true;
 }
 
-bool EmcyWordTable::newWord(int side, const QString& index, const QString& subindex, const QString& devid)
+bool EmcyWordTable::newWord(Side side, const QString& index, const QString& subindex, const QString& devid)
 {
-    if (!CheckWordKey(index, subindex, devid, side == emcyword::SideA ? emcyword::NewOnA : emcyword::NewOnB,
-                      -1))
+    if (!CheckWordKey(index, subindex, devid, side == Side::A ? emcyword::NewOnA : emcyword::NewOnB, -1))
         return false;
     TClWEmcy word;
     word.index_addrm = index;
@@ -153,25 +151,25 @@ bool EmcyWordTable::newWord(int side, const QString& index, const QString& subin
     return true;
 }
 
-bool EmcyWordTable::deleteNode(int side, int position)
+bool EmcyWordTable::deleteNode(Side side, int position)
 {
     if (position < 0 || position % emcyword::NodesPerWord != 0)
         return false;
     const int w = position / emcyword::NodesPerWord;
-    if (w >= m_sides[side].words.size())
+    if (w >= sideOf(side).words.size())
         return false;
-    m_sides[side].words.removeAt(w);
-    m_sides[side].labels.removeAt(w);
+    sideOf(side).words.removeAt(w);
+    sideOf(side).labels.removeAt(w);
     return true;
 }
 
-Status EmcyWordTable::modifyBit(int side, int position, const BitEdits& edits)
+Status EmcyWordTable::modifyBit(Side side, int position, const BitEdits& edits)
 {
     const int w = position / emcyword::NodesPerWord;
     const int bit = position % emcyword::NodesPerWord - 1;
-    if (bit < 0 || w >= m_sides[side].words.size())
+    if (bit < 0 || w >= sideOf(side).words.size())
         return {};
-    ClEbm& b = m_sides[side].words[w].bits[size_t(bit)];
+    ClEbm& b = sideOf(side).words[w].bits[size_t(bit)];
     b.b0 = edits.b0;
     b.b1 = edits.b1;
     const auto packed = emcyword::PackPositions(edits.first, edits.second);
@@ -181,16 +179,16 @@ Status EmcyWordTable::modifyBit(int side, int position, const BitEdits& edits)
     return {};
 }
 
-bool EmcyWordTable::modifyWord(int side, int position, const QString& index, const QString& subindex,
+bool EmcyWordTable::modifyWord(Side side, int position, const QString& index, const QString& subindex,
                                const QString& devid)
 {
     const int w = position / emcyword::NodesPerWord;
-    if (w >= m_sides[side].words.size())
+    if (w >= sideOf(side).words.size())
         return true;
-    const int mode = side == emcyword::SideA ? emcyword::ModifyOnA : emcyword::ModifyOnB;
+    const int mode = side == Side::A ? emcyword::ModifyOnA : emcyword::ModifyOnB;
     if (!CheckWordKey(index, subindex, devid, mode, w))
         return false;
-    TClWEmcy& word = m_sides[side].words[w];
+    TClWEmcy& word = sideOf(side).words[w];
     word.index_addrm = index;
     word.subindex = subindex;
     word.devid = devid;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "canopen/TableMechanisms.h"
 
 #include <QList>
 #include <QString>
@@ -36,12 +37,15 @@ inline const QString TableName = QStringLiteral("emcyword");
 const QStringList& AttributeNames();
 
 constexpr int NodesPerWord = 17; // the word node, then Bit0..Bit15
-constexpr int SideA = 0;
-constexpr int SideB = 1;
+// The "extdata" value that marks a word's side: 0 for side A, 1 for side B.
+constexpr qint32 SideMarker(Side side)
+{
+    return side == Side::A ? 0 : 1;
+}
 // Whether an "extdata" value names a side; the editor drops a word whose marker does not.
 constexpr bool IsSideMarker(qint32 value)
 {
-    return value == SideA || value == SideB;
+    return value == SideMarker(Side::A) || value == SideMarker(Side::B);
 }
 
 // Packs the two positions: fails with the conversion message of the first text that is not an integer.
@@ -59,7 +63,7 @@ struct SidedWord
 Result<SidedWord> WordFromRecord(const QStringList& record);
 
 // The 52 attribute values of a saved row.
-QStringList RowValues(const TClWEmcy& word, int side);
+QStringList RowValues(const TClWEmcy& word, Side side);
 // The 52 values of an exported line: index, subindex, devid, "0", then the bits.
 QStringList CsvValues(const TClWEmcy& word);
 
@@ -83,30 +87,30 @@ inline const QString IndexNotValid = QStringLiteral("Index Not Valid");
 class EmcyWordTable
 {
 public:
-    struct Side
+    struct WordSide
     {
         QList<TClWEmcy> words;
         QStringList labels; // "W" + number, given when added, never renumbered
     };
 
     void clear();
-    const Side& side(int s) const { return m_sides[s]; }
+    const WordSide& side(Side s) const { return m_sides[size_t(s)]; }
 
     // Appends a word with the label "W" + number.
-    void addWord(int side, const TClWEmcy& word, const QString& number);
+    void addWord(Side side, const TClWEmcy& word, const QString& number);
     // Appends a word labelled with the count of words the side held before (loading and import).
-    void addLoadedWord(int side, const TClWEmcy& word);
+    void addLoadedWord(Side side, const TClWEmcy& word);
     // "0" for an empty side, else one more than the number of the last word.
-    QString NextWordNumber(int side) const;
+    QString NextWordNumber(Side side) const;
 
     // Accepts a key: none of the texts empty and no other word of the side with the same three texts.
     bool CheckWordKey(const QString& index, const QString& subindex, const QString& devid, int mode,
                       int ownPosition) const;
 
     // New: adds the word when its key is accepted; false otherwise.
-    bool newWord(int side, const QString& index, const QString& subindex, const QString& devid);
+    bool newWord(Side side, const QString& index, const QString& subindex, const QString& devid);
     // Delete: removes the word of a word node; a bit node does nothing. Returns whether it removed.
-    bool deleteNode(int side, int position);
+    bool deleteNode(Side side, int position);
 
     struct BitEdits
     {
@@ -114,16 +118,19 @@ public:
     };
     // Modify on a bit node: masks stored, then positions packed (a conversion failure leaves the masks
     // changed and poscomp as it was).
-    Status modifyBit(int side, int position, const BitEdits& edits);
+    Status modifyBit(Side side, int position, const BitEdits& edits);
     // Modify on a word node; false when the key is refused.
-    bool modifyWord(int side, int position, const QString& index, const QString& subindex,
+    bool modifyWord(Side side, int position, const QString& index, const QString& subindex,
                     const QString& devid);
 
     // Loads a document: records of 52 texts; side markers other than 0 and 1 are dropped.
     void addRecord(const emcyword::SidedWord& record);
 
 private:
-    Side m_sides[2];
+    WordSide& sideOf(Side s) { return m_sides[size_t(s)]; }
+    const WordSide& sideOf(Side s) const { return m_sides[size_t(s)]; }
+
+    WordSide m_sides[2]; // side A, then side B
 };
 
 } // namespace velmaro

@@ -13,7 +13,9 @@ OrderRule EmcyWordOrder()
     return {QStringLiteral("999999"), TieRule::LaterWins};
 }
 
-TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
+namespace {
+
+TableLoadResult loadWords(const QString& path, EmcyWordTable& table)
 {
     table.clear();
     const QStringList& names = emcyword::AttributeNames();
@@ -40,27 +42,18 @@ TableLoadResult LoadEmcyWordDocument(const QString& path, EmcyWordTable& table)
     return result;
 }
 
-namespace {
-
 Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const WriteConsent& consent)
 {
     TableSideRows sides[2];
-    for (int side = 0; side < 2; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         for (const TClWEmcy& word : table.side(side).words)
-            sides[side].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
+            sides[size_t(side)].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
     }
     return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
 }
 
-} // namespace
-
-Status SaveEmcyWordDocument(const QString& path, const EmcyWordTable& table)
-{
-    return saveWords(path, table, WriteConsent()).status();
-}
-
-ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable& table,
-                                      const std::function<void()>& emptyStep, ImportRule rule)
+ImportOutcome importWords(const QString& workbookPath, EmcyWordTable& table,
+                          const std::function<void()>& emptyStep, ImportRule rule)
 {
     return ImportWorksheet(
         EmcyWordTableDefinition(), workbookPath, emptyStep, [&](const QStringList& fields) {
@@ -75,19 +68,16 @@ ImportOutcome ImportEmcyWordWorksheet(const QString& workbookPath, EmcyWordTable
         });
 }
 
+} // namespace
+
 QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
 {
     QList<QStringList> lines;
-    for (int side = 0; side < 2; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         for (const TClWEmcy& word : table.side(side).words)
             lines << emcyword::CsvValues(word);
     }
     return lines;
-}
-
-Status ExportEmcyWordCsv(const QString& projectDir, const EmcyWordTable& table)
-{
-    return ExportCsv(projectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
 }
 
 const TableDefinition& EmcyWordDocument::definition()
@@ -102,7 +92,7 @@ QString EmcyWordDocument::path(const ProjectPaths& paths)
 
 DocumentLoad EmcyWordDocument::load(const ProjectPaths& paths, Table& table)
 {
-    const TableLoadResult result = LoadEmcyWordDocument(path(paths), table);
+    const TableLoadResult result = loadWords(path(paths), table);
     DocumentLoad load;
     if (!result.ok())
         load.failures << result;
@@ -118,13 +108,13 @@ Result<bool> EmcyWordDocument::save(const ProjectPaths& paths, const Table& tabl
 
 int EmcyWordDocument::savedRows(const Table& table)
 {
-    return int(table.side(emcyword::SideA).words.size() + table.side(emcyword::SideB).words.size());
+    return int(table.side(Side::A).words.size() + table.side(Side::B).words.size());
 }
 
 ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                                const std::function<void()>& emptyStep)
 {
-    return ImportEmcyWordWorksheet(
+    return importWords(
         workbookPath, table,
         [&] {
             table.clear();
@@ -136,7 +126,7 @@ ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Tabl
 
 Status EmcyWordDocument::exportCsv(const ProjectPaths& paths, const Table& table)
 {
-    return ExportEmcyWordCsv(paths.ProjectDir, table);
+    return ExportCsv(paths.ProjectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
 }
 
 } // namespace velmaro

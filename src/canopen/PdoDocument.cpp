@@ -29,7 +29,7 @@ Result<bool> PdoDocument::save(const ProjectPaths& paths, const Table& table, co
 
 int PdoDocument::savedRows(const Table& table)
 {
-    return int(PdoRecords(table.sideA).size() + PdoRecords(table.sideB).size());
+    return int(PdoRecords(table.side(Side::A)).size() + PdoRecords(table.side(Side::B)).size());
 }
 
 ImportOutcome PdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,

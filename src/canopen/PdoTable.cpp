@@ -37,12 +37,15 @@ const TableDefinition& RpdoDefTable()
     return table;
 }
 
-PdoTable::PdoTable() : sideA(emptySide()), sideB(emptySide()) {}
+PdoTable::PdoTable()
+{
+    clear();
+}
 
 void PdoTable::clear()
 {
-    sideA = emptySide();
-    sideB = emptySide();
+    for (QList<QStringList>& rows : m_sides)
+        rows = emptySide();
 }
 
 QList<QStringList> PdoRecords(const QList<QStringList>& side)
@@ -56,15 +59,16 @@ QList<QStringList> PdoRecords(const QList<QStringList>& side)
     return records;
 }
 
-QString PackDocumentFlag(bool sideA, const QString& enTraslate)
+QString PackDocumentFlag(Side side, const QString& enTraslate)
 {
-    const int value = (sideA ? 2 : 0) + (enTraslate == QLatin1String("1") ? 1 : 0);
+    const int value = (side == Side::A ? 2 : 0) + (enTraslate == QLatin1String("1") ? 1 : 0);
     return QString::number(value);
 }
 
-QString PackCsvFlag(bool sideA, const QString& enTraslate)
+QString PackCsvFlag(Side side, const QString& enTraslate)
 {
-    return QLatin1String(sideA ? "0" : "1") + QLatin1String(enTraslate == QLatin1String("1") ? "1" : "0");
+    return QLatin1String(side == Side::A ? "0" : "1")
+           + QLatin1String(enTraslate == QLatin1String("1") ? "1" : "0");
 }
 
 TableLoadResult LoadPdoTable(const QString& path, PdoTable& table)
@@ -78,7 +82,8 @@ TableLoadResult LoadPdoTable(const QString& path, PdoTable& table)
         if (!flag.ok())
             return flag.status();
         const bool sideA = (*flag & 2) != 0;
-        QStringList& cells = sideA ? nextRow(table.sideA, usedA) : nextRow(table.sideB, usedB);
+        QStringList& cells =
+            sideA ? nextRow(table.side(Side::A), usedA) : nextRow(table.side(Side::B), usedB);
         for (int k = 0; k < PdoColumnCount; ++k) {
             const Result<QString> text = row.attribute(names.at(k));
             if (!text.ok())
@@ -89,8 +94,9 @@ TableLoadResult LoadPdoTable(const QString& path, PdoTable& table)
     };
     TableLoadResult result = LoadTableDocument(path, QStringLiteral("File XML not found"),
                                                QStringLiteral("Error in reading file XML"), reader);
-    result.rowsLost = usedA > PdoShownRows || usedB > PdoShownRows || PdoRecords(table.sideA).size() < usedA
-                      || PdoRecords(table.sideB).size() < usedB;
+    result.rowsLost = usedA > PdoShownRows || usedB > PdoShownRows
+                      || PdoRecords(table.side(Side::A)).size() < usedA
+                      || PdoRecords(table.side(Side::B)).size() < usedB;
     return result;
 }
 
@@ -102,12 +108,11 @@ Status SavePdoTable(const QString& path, const PdoTable& table)
 Result<bool> SavePdoTable(const QString& path, const PdoTable& table, const WriteConsent& consent)
 {
     TableSideRows rows[2];
-    const QList<QStringList>* sides[2] = {&table.sideA, &table.sideB};
-    for (int s = 0; s < 2; ++s) {
-        for (const QStringList& record : PdoRecords(*sides[s])) {
+    for (Side side : {Side::A, Side::B}) {
+        for (const QStringList& record : PdoRecords(table.side(side))) {
             QStringList values = record;
-            values[PdoEnTraslate] = PackDocumentFlag(s == 0, record.at(PdoEnTraslate));
-            rows[s].append({record.at(PdoCobId)}, values);
+            values[PdoEnTraslate] = PackDocumentFlag(side, record.at(PdoEnTraslate));
+            rows[size_t(side)].append({record.at(PdoCobId)}, values);
         }
     }
     return SaveTableDocument(RpdoDefTable(), path, rows[0], rows[1], kPdoOrder, consent);
@@ -132,7 +137,8 @@ struct PdoImportReader
                 QStringLiteral("its \"cobid\" is empty; the editor keeps no record of its side "
                                "from this one on"));
         const bool sideB = (*flag & 2) != 0;
-        QStringList& cells = sideB ? nextRow(table.sideB, usedB) : nextRow(table.sideA, usedA);
+        QStringList& cells =
+            sideB ? nextRow(table.side(Side::B), usedB) : nextRow(table.side(Side::A), usedA);
         for (int k = 0; k < PdoColumnCount; ++k)
             cells[k] = k == PdoEnTraslate ? QString::number(*flag & 1) : fields.at(k);
         return {};
@@ -158,14 +164,13 @@ ImportOutcome ImportPdoTable(const QString& workbookPath, PdoTable& table, Impor
 QList<QStringList> PdoCsvLines(const PdoTable& table)
 {
     QList<QStringList> lines;
-    const QList<QStringList>* sides[2] = {&table.sideA, &table.sideB};
-    for (int s = 0; s < 2; ++s) {
+    for (Side side : {Side::A, Side::B}) {
         // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
         QList<QStringList> gridRows{RpdoDefTable().AttributeNames};
-        gridRows.append(sides[s]->mid(0, PdoShownRows));
+        gridRows.append(table.side(side).mid(0, PdoShownRows));
         for (const QStringList& row : gridRows) {
             QStringList values = row;
-            values[PdoEnTraslate] = PackCsvFlag(s == 0, row.at(PdoEnTraslate));
+            values[PdoEnTraslate] = PackCsvFlag(side, row.at(PdoEnTraslate));
             lines.append(values);
         }
     }

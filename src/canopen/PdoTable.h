@@ -36,21 +36,25 @@ constexpr int PdoShownRows = 10;
 // not including, the first row whose "cobid" is empty.
 struct PdoTable
 {
-    QList<QStringList> sideA; // "PDO From CanA to CanB", grid sga
-    QList<QStringList> sideB; // "PDO From CanB to CanA", grid sgb
-
     PdoTable();
     void clear();
+
+    // Side A: "PDO From CanA to CanB", grid sga; side B: "PDO From CanB to CanA", grid sgb.
+    QList<QStringList>& side(Side s) { return m_sides[size_t(s)]; }
+    const QList<QStringList>& side(Side s) const { return m_sides[size_t(s)]; }
+
+private:
+    QList<QStringList> m_sides[2];
 };
 
 // The records of one side: its rows up to the first empty "cobid".
 QList<QStringList> PdoRecords(const QList<QStringList>& side);
 
-// The document's "en_bypass" for a record of side A or B: bit 1 = side A, bit 0 = enabled, where
+// The document's "en_bypass" for a record of `side`: bit 1 = side A, bit 0 = enabled, where
 // enabled means the "en_traslate" cell is exactly "1".
-QString PackDocumentFlag(bool sideA, const QString& enTraslate);
+QString PackDocumentFlag(Side side, const QString& enTraslate);
 // The worksheet/CSV flag text: "00", "01" (side A), "10", "11" (side B).
-QString PackCsvFlag(bool sideA, const QString& enTraslate);
+QString PackCsvFlag(Side side, const QString& enTraslate);
 
 // Empties `table` and loads the document at `path` ("File XML not found", "Error in reading file XML").
 // Rows read before a failure stay, the failing row with the cells filled before the missing value.

@@ -161,7 +161,7 @@ bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
 
 namespace {
 
-void report(const TableLoadResult& loaded, LoadFailures& failures)
+void report(const TableLoadResult& loaded, QList<TableLoadResult>& failures)
 {
     if (!loaded.ok())
         failures << loaded;
@@ -178,7 +178,7 @@ TClPdo* pdoNumbered(StoredPdoTable& table, Side tab, int number)
 
 } // namespace
 
-void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& failures)
+void ReadSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
     report(LoadTableDocument(path, kSdoNotFound, kSdoReadError,
                              [&table](const TableRow& row) -> Status {
@@ -198,7 +198,7 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& fail
            failures);
 }
 
-void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures& failures)
+void ReadPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
     report(LoadTableDocument(path, kPdoNotFound, kPdoReadError,
                              [&table](const TableRow& row) -> Status {
@@ -217,7 +217,8 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures
            failures);
 }
 
-TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures)
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table,
+                                  QList<TableLoadResult>& failures)
 {
     bool dropped = false;
     TableLoadResult result = LoadTableDocument(
@@ -248,19 +249,6 @@ TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, Lo
     result.rowsLost = dropped;
     report(result, failures);
     return result;
-}
-
-QStringList MessagesOf(const LoadFailures& failures)
-{
-    QStringList messages;
-    for (const TableLoadResult& f : failures)
-        messages << f.message;
-    return messages;
-}
-
-LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table)
-{
-    return StoredPdoDocument::load(paths, table).failures;
 }
 
 Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
@@ -296,24 +284,6 @@ Result<bool> saveStored(const StoredPdoTable& table, const QString& path, const 
 }
 
 } // namespace
-
-Status SaveStoredPdo(const StoredPdoTable& table, const QString& path)
-{
-    return saveStored(table, path, WriteConsent()).status();
-}
-
-Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir)
-{
-    QList<QStringList> lines;
-    for (Side tab : {Side::A, Side::B}) {
-        for (const TClPdo& pdo : table.pdos(tab)) {
-            const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
-            for (const TClSdo& sdo : pdo.Sdos)
-                lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
-        }
-    }
-    return ExportCsv(projectDir, SdoPdoTable(), lines);
-}
 
 namespace {
 
@@ -368,16 +338,7 @@ struct StoredPdoImport
 
 } // namespace
 
-ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath,
-                              const std::function<void()>& emptyStep, bool strict)
-{
-    StoredPdoImport import{table, strict};
-    return import.finish(
-        ImportWorksheet(SdoPdoTable(), workbookPath, emptyStep,
-                        [&import](const QStringList& fields) { return import.read(fields); }));
-}
-
-ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
+ImportOutcome ImportStoredPdo(const Workbook& workbook, StoredPdoTable& table,
                               const std::function<void()>& emptyStep, bool strict)
 {
     StoredPdoImport import{table, strict};
@@ -425,12 +386,23 @@ int StoredPdoDocument::savedRows(const Table& table)
 ImportOutcome StoredPdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                                 const std::function<void()>& emptyStep)
 {
-    return ImportStoredPdo(table, workbookPath, emptyStep, rule == ImportRule::EveryRecordKept);
+    StoredPdoImport import{table, rule == ImportRule::EveryRecordKept};
+    return import.finish(
+        ImportWorksheet(SdoPdoTable(), workbookPath, emptyStep,
+                        [&import](const QStringList& fields) { return import.read(fields); }));
 }
 
 Status StoredPdoDocument::exportCsv(const ProjectPaths& paths, const Table& table)
 {
-    return ExportStoredPdo(table, paths.ProjectDir);
+    QList<QStringList> lines;
+    for (Side tab : {Side::A, Side::B}) {
+        for (const TClPdo& pdo : table.pdos(tab)) {
+            const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
+            for (const TClSdo& sdo : pdo.Sdos)
+                lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
+        }
+    }
+    return ExportCsv(paths.ProjectDir, SdoPdoTable(), lines);
 }
 
 } // namespace velmaro

@@ -124,21 +124,16 @@ EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, co
 // Delete: removes the entry; false when there is none at `at`.
 bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at);
 
-// The failed reads of a showing, in order; the window shows each one's message in a plain box.
-using LoadFailures = QList<TableLoadResult>;
-QStringList MessagesOf(const LoadFailures& failures);
-
+// The three reads of a showing (see StoredPdoDocument::load) each add their failure to `failures`.
 // Reads the SDO reference lists from the SDO table at `path`.
-void ReadSdoTable(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+void ReadSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures);
 // Reads the PDOs of both tabs from the PDO translation document at `path` ("en_bypass" bit 1 clear:
 // tab "CanA").
-void ReadPdoTranslation(const QString& path, StoredPdoTable& table, LoadFailures& failures);
+void ReadPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures);
 // Reads the stored entries at `path` into the PDOs already listed. An entry of a PDO that the tab
 // does not list is dropped; the result then has rowsLost set.
-TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table, LoadFailures& failures);
-
-// A showing: empties the table, then the three independent reads in order.
-LoadFailures LoadStoredPdo(const ProjectPaths& paths, StoredPdoTable& table);
+TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table,
+                                  QList<TableLoadResult>& failures);
 
 // The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
 // "index", "subindex", "nrpdo", "poscomp". Refuses, naming the tab and the PDO, an entry of a PDO
@@ -150,20 +145,12 @@ struct StoredPdoSides
 };
 Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table);
 
-// OK: writes the document at `path`, ordered by (Index, Subindex), equal pairs in list order; nothing
-// is written on a failure.
-Status SaveStoredPdo(const StoredPdoTable& table, const QString& path);
-
-// Export: sdopdo.csv in the project folder, entries in list order, no heading line.
-Status ExportStoredPdo(const StoredPdoTable& table, const QString& projectDir);
-
-// Import from the workbook at `workbookPath`: the editor's `emptyStep` first; once the worksheet
-// "sdopdo" is found every PDO's entries are dropped, then each record goes to the PDO that its third
-// field names. The editor drops a record naming a PDO that the tab does not have; `strict` (the
-// command line) ends the import at such a record instead, so that no record is lost unnoticed.
-ImportOutcome ImportStoredPdo(StoredPdoTable& table, const QString& workbookPath,
-                              const std::function<void()>& emptyStep, bool strict = false);
-ImportOutcome ImportStoredPdo(StoredPdoTable& table, const Workbook& workbook,
+// Import from `workbook` (StoredPdoDocument::importWorkbook reads the file): the editor's `emptyStep`
+// first; once the worksheet "sdopdo" is found every PDO's entries are dropped, then each record goes
+// to the PDO that its third field names. The editor drops a record naming a PDO that the tab does not
+// have; `strict` (the command line) ends the import at such a record instead, so that no record is
+// lost unnoticed.
+ImportOutcome ImportStoredPdo(const Workbook& workbook, StoredPdoTable& table,
                               const std::function<void()>& emptyStep, bool strict = false);
 
 // The same steps in the shape every table kind has (see PdoDocument.h). The load reads the SDO table
@@ -176,10 +163,12 @@ struct StoredPdoDocument
     static const TableDefinition& definition();
     static QString path(const ProjectPaths& paths);
     static DocumentLoad load(const ProjectPaths& paths, Table& table);
+    // OK: ordered by (Index, Subindex), equal pairs in list order; nothing is written on a failure.
     static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
     static int savedRows(const Table& table);
     static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                         const std::function<void()>& emptyStep = {});
+    // Export: sdopdo.csv in the project folder, entries in list order, no heading line.
     static Status exportCsv(const ProjectPaths& paths, const Table& table);
 };
 

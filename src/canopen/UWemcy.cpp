@@ -61,8 +61,8 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
 
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-    TabbedNotebook1->addTab(buildPage(emcyword::SideA), QStringLiteral("CanA"));
-    TabbedNotebook1->addTab(buildPage(emcyword::SideB), QStringLiteral("CanB"));
+    TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("CanA"));
+    TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("CanB"));
 
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("PanelBColor1"));
@@ -86,20 +86,20 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
     setFixedSize(sizeHint());
 }
 
-QWidget* TFWemcy::buildPage(int side)
+QWidget* TFWemcy::buildPage(Side side)
 {
-    const bool a = side == emcyword::SideA;
+    const bool a = side == Side::A;
     const QString s = a ? QStringLiteral("A") : QStringLiteral("B");
-    Page& p = pages[side];
-    auto* page = new QWidget;
+    Page& p = page(side);
+    auto* widget = new QWidget;
 
-    p.tree = new QTreeWidget(page);
+    p.tree = new QTreeWidget(widget);
     p.tree->setObjectName(QStringLiteral("TWCan") + s);
     p.tree->setHeaderHidden(true);
     p.tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     p.tree->setMinimumWidth(140);
 
-    p.wordGroup = new QGroupBox(WordCaption, page);
+    p.wordGroup = new QGroupBox(WordCaption, widget);
     p.wordGroup->setObjectName(QStringLiteral("GBword_emcy_bitmap") + s);
     p.index = edit(p.wordGroup, QStringLiteral("Eindex_addrm") + s);
     p.subindex = edit(p.wordGroup, QStringLiteral("Esubindex") + s);
@@ -139,16 +139,16 @@ QWidget* TFWemcy::buildPage(int side)
     bits->addWidget(p.pos2, 1, 3);
     words->addWidget(p.bitGroup, 3, 0, 1, 2);
 
-    p.deleteButton = MakeButton(QStringLiteral("delete") + s, QStringLiteral("Delete"), page);
-    p.newButton = MakeButton(QStringLiteral("new") + s, QStringLiteral("New"), page);
-    p.modifyButton = MakeButton(QStringLiteral("modify") + s, QStringLiteral("Modify"), page);
+    p.deleteButton = MakeButton(QStringLiteral("delete") + s, QStringLiteral("Delete"), widget);
+    p.newButton = MakeButton(QStringLiteral("new") + s, QStringLiteral("New"), widget);
+    p.modifyButton = MakeButton(QStringLiteral("modify") + s, QStringLiteral("Modify"), widget);
     QHBoxLayout* buttons = ButtonRow({p.deleteButton, p.newButton, p.modifyButton}, {});
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.wordGroup);
     right->addLayout(buttons);
     right->addStretch();
-    auto* layout = new QHBoxLayout(page);
+    auto* layout = new QHBoxLayout(widget);
     layout->addWidget(p.tree);
     layout->addLayout(right);
 
@@ -157,7 +157,7 @@ QWidget* TFWemcy::buildPage(int side)
     connect(p.newButton, &QPushButton::clicked, this, [this, side] { newBClick(side); });
     connect(p.modifyButton, &QPushButton::clicked, this, [this, side] { modifyBClick(side); });
     connect(p.tree, &QTreeWidget::itemSelectionChanged, this, [this, side] { TWCanAChange(side); });
-    return page;
+    return widget;
 }
 
 void TFWemcy::FormCreate()
@@ -207,16 +207,16 @@ void TFWemcy::ClearWordEditor()
 void TFWemcy::rebuildTrees()
 {
     m_filling = true;
-    for (int side = 0; side < 2; ++side) {
-        pages[side].tree->clear();
+    for (Side side : {Side::A, Side::B}) {
+        page(side).tree->clear();
         for (const QString& label : m_table.side(side).labels)
             AddWordNodes(side, label.mid(1));
-        pages[side].tree->clearSelection();
+        page(side).tree->clearSelection();
     }
     m_filling = false;
 }
 
-void TFWemcy::AddWordNodes(int side, const QString& number)
+void TFWemcy::AddWordNodes(Side side, const QString& number)
 {
     auto icon = [this](int normal, int selected) {
         QIcon i;
@@ -226,7 +226,7 @@ void TFWemcy::AddWordNodes(int side, const QString& number)
         }
         return i;
     };
-    auto* word = new QTreeWidgetItem(pages[side].tree, QStringList{QStringLiteral("W") + number});
+    auto* word = new QTreeWidgetItem(page(side).tree, QStringList{QStringLiteral("W") + number});
     word->setIcon(0, icon(0, 1));
     word->setData(0, KindRole, WordNode);
     for (int bit = 0; bit < 16; ++bit) {
@@ -236,9 +236,9 @@ void TFWemcy::AddWordNodes(int side, const QString& number)
     }
 }
 
-int TFWemcy::SelectedNodeIndex(int side) const
+int TFWemcy::SelectedNodeIndex(Side side) const
 {
-    const QTreeWidget* tree = pages[side].tree;
+    const QTreeWidget* tree = page(side).tree;
     const QList<QTreeWidgetItem*> selected = tree->selectedItems();
     if (selected.isEmpty())
         return -1;
@@ -249,7 +249,7 @@ int TFWemcy::SelectedNodeIndex(int side) const
     return tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) * emcyword::NodesPerWord;
 }
 
-void TFWemcy::ShowWordNode(int position, int side)
+void TFWemcy::ShowWordNode(int position, Side side)
 {
     const int word = position / emcyword::NodesPerWord;
     const int node = position % emcyword::NodesPerWord;
@@ -266,7 +266,7 @@ void TFWemcy::ShowWordNode(int position, int side)
     if (word >= words.size())
         return;
     const TClWEmcy& w = words.at(word);
-    Page& p = pages[side];
+    Page& p = page(side);
     p.index->setText(w.index_addrm);
     p.subindex->setText(w.subindex);
     p.devid->setText(w.devid);
@@ -287,9 +287,9 @@ void TFWemcy::ShowWordNode(int position, int side)
     p.pos2->setText(positions->second);
 }
 
-void TFWemcy::ModifyWordNode(int position, int side)
+void TFWemcy::ModifyWordNode(int position, Side side)
 {
-    Page& p = pages[side];
+    Page& p = page(side);
     if (position % emcyword::NodesPerWord != 0) {
         const Status s =
             m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()});
@@ -301,16 +301,16 @@ void TFWemcy::ModifyWordNode(int position, int side)
         m_context.messages.showMessage(emcyword::IndexNotValid);
 }
 
-void TFWemcy::modifyBClick(int side)
+void TFWemcy::modifyBClick(Side side)
 {
     const int position = SelectedNodeIndex(side);
     if (position != -1)
         ModifyWordNode(position, side);
 }
 
-void TFWemcy::newBClick(int side)
+void TFWemcy::newBClick(Side side)
 {
-    Page& p = pages[side];
+    Page& p = page(side);
     if (!m_table.newWord(side, p.index->text(), p.subindex->text(), p.devid->text())) {
         m_context.messages.showMessage(emcyword::IndexNotValid);
         return;
@@ -320,19 +320,19 @@ void TFWemcy::newBClick(int side)
     m_filling = false;
 }
 
-void TFWemcy::deleteBClick(int side)
+void TFWemcy::deleteBClick(Side side)
 {
     const int position = SelectedNodeIndex(side);
     if (position < 0 || !m_table.deleteNode(side, position))
         return;
-    QTreeWidget* tree = pages[side].tree;
+    QTreeWidget* tree = page(side).tree;
     m_filling = true;
     delete tree->takeTopLevelItem(position / emcyword::NodesPerWord);
     tree->clearSelection();
     m_filling = false;
 }
 
-void TFWemcy::TWCanAChange(int side)
+void TFWemcy::TWCanAChange(Side side)
 {
     if (m_filling)
         return;

@@ -24,7 +24,7 @@ class TFWemcy : public QDialog
 public:
     explicit TFWemcy(AppContext& context, QWidget* parent = nullptr);
 
-    // The controls of one page; index 0 is page "CanA", 1 page "CanB".
+    // The controls of one page; pages[0] is page "CanA" (side A), pages[1] page "CanB" (side B).
     struct Page
     {
         QTreeWidget* tree = nullptr;
@@ -42,6 +42,8 @@ public:
         QPushButton* modifyButton = nullptr;
     };
     Page pages[2];
+    Page& page(Side side) { return pages[size_t(side)]; }
+    const Page& page(Side side) const { return pages[size_t(side)]; }
     QTabWidget* TabbedNotebook1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
@@ -54,13 +56,13 @@ public:
 
     void FormShow();
     void ClearWordEditor();
-    int SelectedNodeIndex(int side) const;
-    void ShowWordNode(int position, int side);
-    void ModifyWordNode(int position, int side);
-    void newBClick(int side);
-    void modifyBClick(int side);
-    void deleteBClick(int side);
-    void TWCanAChange(int side);
+    int SelectedNodeIndex(Side side) const;
+    void ShowWordNode(int position, Side side);
+    void ModifyWordNode(int position, Side side);
+    void newBClick(Side side);
+    void modifyBClick(Side side);
+    void deleteBClick(Side side);
+    void TWCanAChange(Side side);
     void BitBtn1Click();
     void BitBtn4Click();
     void Button1Click();
@@ -70,8 +72,8 @@ protected:
 
 private:
     void FormCreate();
-    QWidget* buildPage(int side);
-    void AddWordNodes(int side, const QString& number);
+    QWidget* buildPage(Side side);
+    void AddWordNodes(Side side, const QString& number);
     void rebuildTrees();
 
     AppContext& m_context;

@@ -51,10 +51,12 @@ const EditRow editRows[EmcyTextFieldCount] = {
 // Option buttons by alias code, top to bottom.
 const char* const optionNames[EmcyAliasCount] = {"r1", "r2", "r3", "r9", "r4", "r5", "r6", "r7", "r8"};
 
-QString optionCaption(int code, int side)
+QString optionCaption(int code, Side side)
 {
     switch (code) {
-    case 0: return side == 0 ? QStringLiteral("No traslate ID CANA") : QStringLiteral("No traslate ID CANB");
+    case 0:
+        return side == Side::A ? QStringLiteral("No traslate ID CANA")
+                               : QStringLiteral("No traslate ID CANB");
     case 1: return QStringLiteral("Error code byte  HIGH");
     case 2: return QStringLiteral("Error code byte LOW");
     case 3: return QStringLiteral("Error Reg");
@@ -77,18 +79,18 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-    TabbedNotebook1->addTab(buildPage(0), QStringLiteral("From CAN A"));
-    TabbedNotebook1->addTab(buildPage(1), QStringLiteral("From CAN B"));
-    LBCanA = m_pages[0].list;
-    LBCanB = m_pages[1].list;
-    enablea = m_pages[0].enable;
-    enableb = m_pages[1].enable;
-    DeleteA = m_pages[0].deleteButton;
-    NewA = m_pages[0].newButton;
-    ModifyA = m_pages[0].modifyButton;
-    DeleteB = m_pages[1].deleteButton;
-    NewB = m_pages[1].newButton;
-    ModifyB = m_pages[1].modifyButton;
+    TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("From CAN A"));
+    TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("From CAN B"));
+    LBCanA = pageOf(Side::A).list;
+    LBCanB = pageOf(Side::B).list;
+    enablea = pageOf(Side::A).enable;
+    enableb = pageOf(Side::B).enable;
+    DeleteA = pageOf(Side::A).deleteButton;
+    NewA = pageOf(Side::A).newButton;
+    ModifyA = pageOf(Side::A).modifyButton;
+    DeleteB = pageOf(Side::B).deleteButton;
+    NewB = pageOf(Side::B).newButton;
+    ModifyB = pageOf(Side::B).modifyButton;
 
     PanelBColor1 = new QWidget(this);
     PanelBColor1->setObjectName(QStringLiteral("PanelBColor1"));
@@ -111,11 +113,11 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     setFixedSize(sizeHint());
 }
 
-QWidget* TFemcy::buildPage(int side)
+QWidget* TFemcy::buildPage(Side side)
 {
-    const QString suffix = side == 0 ? QStringLiteral("A") : QStringLiteral("B");
+    const QString suffix = side == Side::A ? QStringLiteral("A") : QStringLiteral("B");
     const QString lowSuffix = suffix.toLower();
-    Page& p = m_pages[size_t(side)];
+    Page& p = pageOf(side);
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("Page") + suffix);
 
@@ -144,15 +146,15 @@ QWidget* TFemcy::buildPage(int side)
         p.labels[size_t(r.field)] = label;
     }
 
-    p.enable = new QCheckBox(side == 0 ? QStringLiteral("Enabled_Traslate to CANB")
-                                       : QStringLiteral("Enabled_Traslate to CANA"),
+    p.enable = new QCheckBox(side == Side::A ? QStringLiteral("Enabled_Traslate to CANB")
+                                             : QStringLiteral("Enabled_Traslate to CANA"),
                              page);
     p.enable->setObjectName(QStringLiteral("enable") + lowSuffix);
 
     p.group = new QGroupBox(QStringLiteral("Allias use"), page);
     p.group->setObjectName(QStringLiteral("Gbbypass_set") + suffix);
     auto* texts = new QVBoxLayout;
-    const QString other = side == 0 ? QStringLiteral("B") : QStringLiteral("A");
+    const QString other = side == Side::A ? QStringLiteral("B") : QStringLiteral("A");
     const QString staticTexts[3] = {QStringLiteral("ID CAN") + suffix + QStringLiteral(" EMCY "),
                                     QStringLiteral("Traslate in"),
                                     QStringLiteral("CAN") + other + QStringLiteral(" EMCY at:")};
@@ -177,7 +179,7 @@ QWidget* TFemcy::buildPage(int side)
     p.newButton = MakeButton(QStringLiteral("New") + suffix, QStringLiteral("New EMCY"), page);
     p.modifyButton =
         MakeButton(QStringLiteral("Modify") + suffix,
-                   side == 0 ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"), page);
+                   side == Side::A ? QStringLiteral("Modify ENCY") : QStringLiteral("Modify EMCY"), page);
 
     auto* right = new QVBoxLayout;
     right->addWidget(p.enable);
@@ -191,16 +193,12 @@ QWidget* TFemcy::buildPage(int side)
     layout->addLayout(top);
     layout->addLayout(ButtonRow({p.deleteButton, p.newButton, p.modifyButton}, {}));
 
-    QListWidget* list = p.list;
     // A click, or moving the selection with the keys, shows the selected entry.
-    connect(list, &QListWidget::itemClicked, this, [this, list] { LBCanAClick(list); });
-    connect(list, &QListWidget::currentRowChanged, this, [this, list] { LBCanAClick(list); });
-    QPushButton* n = p.newButton;
-    QPushButton* m = p.modifyButton;
-    QPushButton* d = p.deleteButton;
-    connect(n, &QPushButton::clicked, this, [this, n] { NewAClick(n); });
-    connect(m, &QPushButton::clicked, this, [this, m] { ModifyAClick(m); });
-    connect(d, &QPushButton::clicked, this, [this, d] { DeleteAClick(d); });
+    connect(p.list, &QListWidget::itemClicked, this, [this, side] { LBCanAClick(side); });
+    connect(p.list, &QListWidget::currentRowChanged, this, [this, side] { LBCanAClick(side); });
+    connect(p.newButton, &QPushButton::clicked, this, [this, side] { NewAClick(side); });
+    connect(p.modifyButton, &QPushButton::clicked, this, [this, side] { ModifyAClick(side); });
+    connect(p.deleteButton, &QPushButton::clicked, this, [this, side] { DeleteAClick(side); });
     return page;
 }
 
@@ -213,25 +211,17 @@ void TFemcy::showEvent(QShowEvent* event)
     }
 }
 
-int TFemcy::sideOf(QObject* sender) const
+void TFemcy::takeSelection(Side side)
 {
-    const Page& b = m_pages[1];
-    return (sender == b.list || sender == b.newButton || sender == b.modifyButton || sender == b.deleteButton)
-               ? 1
-               : 0;
-}
-
-void TFemcy::takeSelection(int side)
-{
-    QListWidget* list = m_pages[size_t(side)].list;
+    QListWidget* list = pageOf(side).list;
     const QList<QListWidgetItem*> items = list->selectedItems();
-    m_table.sides[size_t(side)].selected = items.isEmpty() ? -1 : list->row(items.first());
+    m_table.side(side).selected = items.isEmpty() ? -1 : list->row(items.first());
 }
 
-void TFemcy::refreshList(int side)
+void TFemcy::refreshList(Side side)
 {
-    const EmcySide& s = m_table.sides[size_t(side)];
-    QListWidget* list = m_pages[size_t(side)].list;
+    const EmcySide& s = m_table.side(side);
+    QListWidget* list = pageOf(side).list;
     const QSignalBlocker blocker(list);
     if (list->count() != s.labels.size()) {
         list->clear();
@@ -248,13 +238,13 @@ void TFemcy::refreshList(int side)
     }
 }
 
-void TFemcy::showSelected(int side)
+void TFemcy::showSelected(Side side)
 {
-    const EmcySide& s = m_table.sides[size_t(side)];
+    const EmcySide& s = m_table.side(side);
     if (s.selected < 0 || s.selected >= s.entries.size())
         return;
     const EmcyControls c = ControlsOfEntry(s.entries.at(s.selected));
-    Page& p = m_pages[size_t(side)];
+    Page& p = pageOf(side);
     for (int i = 0; i < EmcyTextFieldCount; ++i)
         p.edits[size_t(i)]->setText(c.texts[size_t(i)]);
     p.enable->setChecked(c.enable);
@@ -262,9 +252,9 @@ void TFemcy::showSelected(int side)
         p.options[size_t(*c.alias)]->setChecked(true);
 }
 
-EmcyControls TFemcy::readControls(int side) const
+EmcyControls TFemcy::readControls(Side side) const
 {
-    const Page& p = m_pages[size_t(side)];
+    const Page& p = pageOf(side);
     EmcyControls c;
     for (int i = 0; i < EmcyTextFieldCount; ++i)
         c.texts[size_t(i)] = p.edits[size_t(i)]->text();
@@ -287,7 +277,7 @@ void TFemcy::showMessages(const QStringList& messages)
 void TFemcy::showFirstLines()
 {
     SelectFirstLines(m_table);
-    for (int side = 0; side < EmcySideCount; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         refreshList(side);
         showSelected(side);
     }
@@ -296,9 +286,9 @@ void TFemcy::showFirstLines()
 void TFemcy::ClearEmcyEditor()
 {
     ClearEmcyTable(m_table);
-    for (int side = 0; side < EmcySideCount; ++side) {
+    for (Side side : {Side::A, Side::B}) {
         refreshList(side);
-        Page& p = m_pages[size_t(side)];
+        Page& p = pageOf(side);
         for (QLineEdit* e : p.edits)
             e->clear();
         p.enable->setChecked(false);
@@ -315,31 +305,29 @@ void TFemcy::FormShow()
     if (loaded.failures.isEmpty()) {
         showFirstLines();
     } else {
-        for (int side = 0; side < EmcySideCount; ++side)
+        for (Side side : {Side::A, Side::B})
             refreshList(side);
     }
 }
 
-void TFemcy::LBCanAClick(QObject* sender)
+void TFemcy::LBCanAClick(Side side)
 {
-    const int side = sideOf(sender);
     takeSelection(side);
     showSelected(side);
 }
 
-void TFemcy::NewAClick(QObject* sender)
+void TFemcy::NewAClick(Side side)
 {
-    applyControls(sender, NewEmcy);
+    applyControls(side, NewEmcy);
 }
 
-void TFemcy::ModifyAClick(QObject* sender)
+void TFemcy::ModifyAClick(Side side)
 {
-    applyControls(sender, ModifyEmcy);
+    applyControls(side, ModifyEmcy);
 }
 
-void TFemcy::applyControls(QObject* sender, EmcyEdit edit)
+void TFemcy::applyControls(Side side, EmcyEdit edit)
 {
-    const int side = sideOf(sender);
     takeSelection(side);
     QStringList messages;
     edit(m_table, side, readControls(side), messages);
@@ -347,9 +335,8 @@ void TFemcy::applyControls(QObject* sender, EmcyEdit edit)
     refreshList(side);
 }
 
-void TFemcy::DeleteAClick(QObject* sender)
+void TFemcy::DeleteAClick(Side side)
 {
-    const int side = sideOf(sender);
     takeSelection(side);
     DeleteEmcy(m_table, side);
     refreshList(side);
@@ -380,7 +367,7 @@ void TFemcy::BitBtn4Click()
     if (imported.ok()) {
         showFirstLines();
     } else {
-        for (int side = 0; side < EmcySideCount; ++side)
+        for (Side side : {Side::A, Side::B})
             refreshList(side);
     }
     const QString note = imported.editorNote(NativePath(*workbook), EmcyDocument::definition().TableName);

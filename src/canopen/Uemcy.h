@@ -20,7 +20,7 @@ class QWidget;
 namespace velmaro {
 
 // "Set Traslate EMCY": the EMCY translation table of the project, one page per CAN side. Both pages
-// share their handlers; a handler finds its page from the control that raised the event.
+// share their handlers; each page's list and buttons pass their side when connected.
 class TFemcy : public QDialog
 {
     Q_OBJECT
@@ -48,10 +48,10 @@ public:
 
     void FormShow();
     void ClearEmcyEditor();
-    void LBCanAClick(QObject* sender);
-    void NewAClick(QObject* sender);
-    void ModifyAClick(QObject* sender);
-    void DeleteAClick(QObject* sender);
+    void LBCanAClick(Side side);
+    void NewAClick(Side side);
+    void ModifyAClick(Side side);
+    void DeleteAClick(Side side);
     void BitBtn1Click();
     void BitBtn4Click();
     void Button1Click();
@@ -74,17 +74,18 @@ private:
         QPushButton* modifyButton = nullptr;
     };
 
-    QWidget* buildPage(int side);
-    int sideOf(QObject* sender) const;
-    void takeSelection(int side);
-    void refreshList(int side);
-    void showSelected(int side);
+    QWidget* buildPage(Side side);
+    Page& pageOf(Side side) { return m_pages[size_t(side)]; }
+    const Page& pageOf(Side side) const { return m_pages[size_t(side)]; }
+    void takeSelection(Side side);
+    void refreshList(Side side);
+    void showSelected(Side side);
     void showMessages(const QStringList& messages);
-    EmcyControls readControls(int side) const;
+    EmcyControls readControls(Side side) const;
     void showFirstLines();
     // New and Modify: the page's controls applied to its table by `edit`, its messages shown.
-    using EmcyEdit = bool (*)(EmcyTable&, int, const EmcyControls&, QStringList&);
-    void applyControls(QObject* sender, EmcyEdit edit);
+    using EmcyEdit = bool (*)(EmcyTable&, Side, const EmcyControls&, QStringList&);
+    void applyControls(Side side, EmcyEdit edit);
 
     AppContext& m_context;
     EmcyTable m_table;

@@ -226,14 +226,14 @@ void TFpdo::readGrids()
 {
     sga->commitOpenEditor();
     sgb->commitOpenEditor();
-    sga->readRows(m_table.sideA);
-    sgb->readRows(m_table.sideB);
+    sga->readRows(m_table.side(Side::A));
+    sgb->readRows(m_table.side(Side::B));
 }
 
 void TFpdo::showGrids()
 {
-    sga->showRows(m_table.sideA);
-    sgb->showRows(m_table.sideB);
+    sga->showRows(m_table.side(Side::A));
+    sgb->showRows(m_table.side(Side::B));
 }
 
 } // namespace velmaro

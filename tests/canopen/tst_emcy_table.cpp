@@ -25,9 +25,9 @@ EmcyTable tableWithLabels(const QStringList& a, const QStringList& b = {})
 {
     EmcyTable t;
     for (const QString& l : a)
-        AppendEmcy(t, 0, TClEmcy{}, l);
+        AppendEmcy(t, Side::A, TClEmcy{}, l);
     for (const QString& l : b)
-        AppendEmcy(t, 1, TClEmcy{}, l);
+        AppendEmcy(t, Side::B, TClEmcy{}, l);
     return t;
 }
 
@@ -54,7 +54,8 @@ private Q_SLOTS:
     {
         QFETCH(int, packed);
         TClEmcy e;
-        QTEST(UnpackBypassSet(packed, e), "side");
+        QFETCH(int, side);
+        QCOMPARE(UnpackBypassSet(packed, e), Side(side));
         QTEST(e.enable, "enable");
         QTEST(e.alias_use, "alias");
     }
@@ -79,9 +80,9 @@ private Q_SLOTS:
         TClEmcy e;
         e.alias_use = alias;
         e.enable = enable;
-        QTEST(EmcyRowValues(e, side).last(), "packed");
+        QTEST(EmcyRowValues(e, Side(side)).last(), "packed");
         TClEmcy back;
-        QCOMPARE(UnpackBypassSet(PackBypassSet(e, side), back), side);
+        QCOMPARE(UnpackBypassSet(PackBypassSet(e, Side(side)), back), Side(side));
         QCOMPARE(back.alias_use, alias);
         QCOMPARE(back.enable, enable);
     }
@@ -134,7 +135,7 @@ private Q_SLOTS:
         QFETCH(int, side);
         const EmcyTable t = tableWithLabels(lines);
         QStringList messages;
-        QTEST(CheckEmcyId(t, newText, current, isNew, side, messages), "rejected");
+        QTEST(CheckEmcyId(t, newText, current, isNew, Side(side), messages), "rejected");
         QTEST(int(messages.size()), "messages");
         for (const QString& m : messages)
             QCOMPARE(m, QStringLiteral("Index Not Valid"));
@@ -159,7 +160,7 @@ private Q_SLOTS:
         EmcyTable t = tableWithLabels({"3", "12"});
         t.sides[0].selected = selected;
         QStringList messages;
-        QCOMPARE(NewEmcy(t, 0, controls(id, 4, true), messages), added);
+        QCOMPARE(NewEmcy(t, Side::A, controls(id, 4, true), messages), added);
         QCOMPARE(messages.isEmpty(), added);
         QCOMPARE(t.sides[0].entries.size(), t.sides[0].labels.size());
         if (!added) {
@@ -183,7 +184,7 @@ private Q_SLOTS:
         QStringList messages;
         EmcyControls c; // every edit empty, no option checked
         c.alias.reset();
-        QVERIFY(NewEmcy(t, 1, c, messages));
+        QVERIFY(NewEmcy(t, Side::B, c, messages));
         const TClEmcy& e = t.sides[1].entries.at(0);
         for (QString TClEmcy::*f : EmcyTextFields())
             QCOMPARE(e.*f, QStringLiteral("0"));
@@ -196,22 +197,22 @@ private Q_SLOTS:
         EmcyTable t = tableWithLabels({"3", "12", ""});
         QStringList messages;
         // Nothing selected: nothing happens.
-        QVERIFY(!ModifyEmcy(t, 0, controls("99"), messages));
+        QVERIFY(!ModifyEmcy(t, Side::A, controls("99"), messages));
         QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", ""}));
         // An empty label left unchanged is not tested; the option not checked keeps alias_use.
         t.sides[0].selected = 2;
         t.sides[0].entries[2].alias_use = 13;
-        QVERIFY(ModifyEmcy(t, 0, controls("", std::nullopt, true), messages));
+        QVERIFY(ModifyEmcy(t, Side::A, controls("", std::nullopt, true), messages));
         QVERIFY(messages.isEmpty());
         QCOMPARE(t.sides[0].entries[2].alias_use, 13);
         QCOMPARE(t.sides[0].entries[2].id_dev, QStringLiteral("0"));
         // Changed to a listed identifier: refused, entry untouched.
-        QVERIFY(!ModifyEmcy(t, 0, controls("3", 7), messages));
+        QVERIFY(!ModifyEmcy(t, Side::A, controls("3", 7), messages));
         QCOMPARE(messages, QStringList{IndexNotValidMessage});
         QCOMPARE(t.sides[0].entries[2].alias_use, 13);
         // Changed to a new identifier: line and entry replaced, selection kept.
         messages.clear();
-        QVERIFY(ModifyEmcy(t, 0, controls("0x20", 7), messages));
+        QVERIFY(ModifyEmcy(t, Side::A, controls("0x20", 7), messages));
         QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", "0x20"}));
         QCOMPARE(t.sides[0].entries[2].alias_use, 7);
         QCOMPARE(t.sides[0].selected, 2);
@@ -220,15 +221,15 @@ private Q_SLOTS:
     void deleteRules()
     {
         EmcyTable t = tableWithLabels({"3", "12", "7"});
-        QVERIFY(!DeleteEmcy(t, 0));
+        QVERIFY(!DeleteEmcy(t, Side::A));
         t.sides[0].selected = 1;
-        QVERIFY(DeleteEmcy(t, 0));
+        QVERIFY(DeleteEmcy(t, Side::A));
         QCOMPARE(t.sides[0].labels, (QStringList{"3", "7"}));
         QCOMPARE(t.sides[0].entries.size(), 2);
         QCOMPARE(t.sides[0].selected, -1);
         // Right after a delete nothing is selected, so New makes no test.
         QStringList messages;
-        QVERIFY(NewEmcy(t, 0, controls("3"), messages));
+        QVERIFY(NewEmcy(t, Side::A, controls("3"), messages));
         QCOMPARE(t.sides[0].labels, (QStringList{"3", "7", "3"}));
     }
     void importsWorksheetRecords_data()
@@ -263,7 +264,7 @@ private Q_SLOTS:
         QStringList headings = EmcyAttributeNames().mid(0, rows.first().size());
         book.sheets << MemoryWorkbook::Sheet{QStringLiteral("EMCYDEF"), QList<QStringList>{headings} + rows};
         EmcyTable t;
-        AppendEmcy(t, 0, TClEmcy{}, QStringLiteral("old"));
+        AppendEmcy(t, Side::A, TClEmcy{}, QStringLiteral("old"));
         const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
         QTEST(outcome.ok(), "complete");
         QTEST(t.sides[0].labels, "linesA");
@@ -282,7 +283,7 @@ private Q_SLOTS:
         MemoryWorkbook book;
         book.sheets << MemoryWorkbook::Sheet{QStringLiteral("emcydef2"), {EmcyAttributeNames()}};
         EmcyTable t;
-        AppendEmcy(t, 1, TClEmcy{}, QStringLiteral("old"));
+        AppendEmcy(t, Side::B, TClEmcy{}, QStringLiteral("old"));
         const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
         QCOMPARE(outcome.outcome, ImportOutcome::Outcome::NoWorksheet);
         QCOMPARE(t.size(), 0);
@@ -312,16 +313,18 @@ private Q_SLOTS:
         for (int i = 0; i < labelsA.size(); ++i) {
             TClEmcy e;
             e.id_dev = QStringLiteral("#%1").arg(i); // the label, not id_dev, is the key
-            AppendEmcy(t, 0, e, labelsA.at(i));
+            AppendEmcy(t, Side::A, e, labelsA.at(i));
         }
         for (const QString& l : labelsB) {
             TClEmcy e;
             e.id_dev = QStringLiteral("B");
-            AppendEmcy(t, 1, e, l);
+            AppendEmcy(t, Side::B, e, l);
         }
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcydef.xml");
-        QVERIFY(SaveEmcyTable(path, t).ok());
+        ProjectPaths paths;
+        paths.EmcyDefXmlPath = path;
+        QVERIFY(EmcyDocument::save(paths, t).ok());
         QFile f(dir.filePath(QStringLiteral("emcydef.xml")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray xml = f.readAll();
@@ -333,7 +336,7 @@ private Q_SLOTS:
         QTEST(written, "written");
         // What the save writes reads back to the same lists.
         EmcyTable back;
-        QVERIFY(LoadEmcyTable(path, back).complete);
+        QVERIFY(EmcyDocument::load(paths, back).failures.isEmpty());
         QCOMPARE(back.size(), t.size());
     }
 
@@ -350,15 +353,17 @@ private Q_SLOTS:
         QFETCH(QString, label);
         QFETCH(int, side);
         EmcyTable t;
-        AppendEmcy(t, 0, TClEmcy{}, QStringLiteral("1"));
-        AppendEmcy(t, side, TClEmcy{}, label);
+        AppendEmcy(t, Side::A, TClEmcy{}, QStringLiteral("1"));
+        AppendEmcy(t, Side(side), TClEmcy{}, label);
         QTemporaryDir dir;
         const QString native = dir.filePath(QStringLiteral("emcydef.xml"));
         QFile old(native);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("<emcydef/>");
         old.close();
-        const Status saved = SaveEmcyTable(native, t);
+        ProjectPaths paths;
+        paths.EmcyDefXmlPath = native;
+        const Result<bool> saved = EmcyDocument::save(paths, t);
         QVERIFY(!saved.ok());
         QCOMPARE(saved.error(), QStringLiteral("'%1' is not a valid integer value").arg(label));
         QVERIFY(old.open(QIODevice::ReadOnly));

@@ -27,7 +27,7 @@ TClWEmcy word(const QString& devid, const QString& index, const QString& subinde
 QStringList record(const QString& extdata)
 {
     QStringList r =
-        RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), SideA);
+        RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), Side::A);
     r[2] = extdata;
     return r;
 }
@@ -41,7 +41,7 @@ QString dataFile(const char* name)
 QByteArray rowXml(const char* name, const QString& index, const QString& extdata, const QString& poscomp,
                   const char* extra = "")
 {
-    QStringList values = RowValues(word(QStringLiteral("1"), index, QStringLiteral("0")), SideA);
+    QStringList values = RowValues(word(QStringLiteral("1"), index, QStringLiteral("0")), Side::A);
     values[2] = extdata;
     values[6] = poscomp;
     QString xml = QStringLiteral("<") + QLatin1String(name);
@@ -150,8 +150,8 @@ private Q_SLOTS:
         QVERIFY(r.ok());
         EmcyWordTable table;
         table.addRecord(r.value());
-        QCOMPARE(table.side(SideA).words.size(), wordsA);
-        QCOMPARE(table.side(SideB).words.size(), wordsB);
+        QCOMPARE(table.side(Side::A).words.size(), wordsA);
+        QCOMPARE(table.side(Side::B).words.size(), wordsB);
     }
 
     void recordFailures()
@@ -167,15 +167,15 @@ private Q_SLOTS:
         EmcyWordTable table;
         for (const char* side : {"0", "1", "0"})
             table.addRecord(WordFromRecord(record(QLatin1String(side))).value());
-        QCOMPARE(table.side(SideA).labels, (QStringList{"W0", "W1"}));
-        QCOMPARE(table.side(SideB).labels, QStringList{"W0"});
+        QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W1"}));
+        QCOMPARE(table.side(Side::B).labels, QStringList{"W0"});
     }
 
     void rowAndCsvValues()
     {
         TClWEmcy w = word(QStringLiteral("7"), QStringLiteral("0x2000"), QStringLiteral("3"));
         w.bits[15].poscomp = QStringLiteral("33");
-        const QStringList row = RowValues(w, SideB);
+        const QStringList row = RowValues(w, Side::B);
         QCOMPARE(row.mid(0, 4), (QStringList{"0x2000", "3", "1", "7"}));
         QCOMPARE(row.last(), QStringLiteral("33"));
         const QStringList csv = CsvValues(w);
@@ -221,9 +221,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideA, "1", "1", "1"));
-        QVERIFY(table.newWord(SideA, "1", "x", "1"));
-        const Status s = SaveEmcyWordDocument(path, table);
+        QVERIFY(table.newWord(Side::A, "1", "1", "1"));
+        QVERIFY(table.newWord(Side::A, "1", "x", "1"));
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = path;
+        const Result<bool> s = EmcyWordDocument::save(paths, table);
         QCOMPARE(s.error(), QStringLiteral("'x' is not a valid integer value"));
         QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
     }
@@ -270,32 +272,32 @@ private Q_SLOTS:
         QFETCH(int, own);
         QFETCH(bool, accepted);
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideA, "0x2000", "1", "5"));
-        QVERIFY(table.newWord(SideA, "0x3000", "1", "5"));
+        QVERIFY(table.newWord(Side::A, "0x2000", "1", "5"));
+        QVERIFY(table.newWord(Side::A, "0x3000", "1", "5"));
         QCOMPARE(table.CheckWordKey(index, subindex, devid, mode, own), accepted);
     }
 
     void numbersNeverRenumbered()
     {
         EmcyWordTable table;
-        QCOMPARE(table.NextWordNumber(SideA), QStringLiteral("0"));
+        QCOMPARE(table.NextWordNumber(Side::A), QStringLiteral("0"));
         for (const char* index : {"1", "2", "3"})
-            QVERIFY(table.newWord(SideA, QLatin1String(index), "0", "1"));
-        QVERIFY(!table.deleteNode(SideA, NodesPerWord + 3)); // a bit node
-        QVERIFY(table.deleteNode(SideA, NodesPerWord));      // W1
-        QVERIFY(table.newWord(SideA, "4", "0", "1"));
-        QCOMPARE(table.side(SideA).labels, (QStringList{"W0", "W2", "W3"}));
+            QVERIFY(table.newWord(Side::A, QLatin1String(index), "0", "1"));
+        QVERIFY(!table.deleteNode(Side::A, NodesPerWord + 3)); // a bit node
+        QVERIFY(table.deleteNode(Side::A, NodesPerWord));      // W1
+        QVERIFY(table.newWord(Side::A, "4", "0", "1"));
+        QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W2", "W3"}));
     }
 
     void modifyBitKeepsMasksOnBadPosition()
     {
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideB, "1", "1", "1"));
-        QVERIFY(table.modifyBit(SideB, 1, {"0xFF", "0x01", "1", "17"}).ok());
-        QCOMPARE(table.side(SideB).words[0].bits[0].poscomp, QStringLiteral("33"));
-        const Status s = table.modifyBit(SideB, 1, {"0x0F", "0x02", "a", "1"});
+        QVERIFY(table.newWord(Side::B, "1", "1", "1"));
+        QVERIFY(table.modifyBit(Side::B, 1, {"0xFF", "0x01", "1", "17"}).ok());
+        QCOMPARE(table.side(Side::B).words[0].bits[0].poscomp, QStringLiteral("33"));
+        const Status s = table.modifyBit(Side::B, 1, {"0x0F", "0x02", "a", "1"});
         QCOMPARE(s.error(), QStringLiteral("'a' is not a valid integer value"));
-        const ClEbm& bit = table.side(SideB).words[0].bits[0];
+        const ClEbm& bit = table.side(Side::B).words[0].bits[0];
         QCOMPARE(bit.b0, QStringLiteral("0x0F"));
         QCOMPARE(bit.b1, QStringLiteral("0x02"));
         QCOMPARE(bit.poscomp, QStringLiteral("33"));
@@ -304,13 +306,13 @@ private Q_SLOTS:
     void modifyWord()
     {
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideA, "1", "1", "1"));
-        QVERIFY(table.newWord(SideA, "2", "1", "1"));
-        QVERIFY(!table.modifyWord(SideA, NodesPerWord, "1", "1", "1"));
-        QCOMPARE(table.side(SideA).words[1].index_addrm, QStringLiteral("2"));
-        QVERIFY(table.modifyWord(SideA, NodesPerWord, "3", "1", "1"));
-        QCOMPARE(table.side(SideA).words[1].index_addrm, QStringLiteral("3"));
-        QCOMPARE(table.side(SideA).labels.at(1), QStringLiteral("W1"));
+        QVERIFY(table.newWord(Side::A, "1", "1", "1"));
+        QVERIFY(table.newWord(Side::A, "2", "1", "1"));
+        QVERIFY(!table.modifyWord(Side::A, NodesPerWord, "1", "1", "1"));
+        QCOMPARE(table.side(Side::A).words[1].index_addrm, QStringLiteral("2"));
+        QVERIFY(table.modifyWord(Side::A, NodesPerWord, "3", "1", "1"));
+        QCOMPARE(table.side(Side::A).words[1].index_addrm, QStringLiteral("3"));
+        QCOMPARE(table.side(Side::A).labels.at(1), QStringLiteral("W1"));
     }
 
     void loadsDocument()
@@ -320,13 +322,15 @@ private Q_SLOTS:
                   "<emcyword>\n" + rowXml("row", "1", "0", "37") + rowXml("item", "2", "1", "", " note=\"x\"")
                       + rowXml("row", "3", "0", "5") + rowXml("row", "4", "2", "5") + "</emcyword>");
         EmcyWordTable table;
-        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
-        QVERIFY(r.ok());
-        QVERIFY(!r.readWhole()); // the word with marker 2 is not kept
-        QCOMPARE(table.side(SideA).labels, (QStringList{"W0", "W1"}));
-        QCOMPARE(table.side(SideA).words.at(1).index_addrm, QStringLiteral("3"));
-        QCOMPARE(table.side(SideB).labels, QStringList{"W0"});
-        QCOMPARE(table.side(SideB).words.at(0).bits[0].poscomp, QString());
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\emcyword.xml");
+        const DocumentLoad r = EmcyWordDocument::load(paths, table);
+        QVERIFY(r.failures.isEmpty());
+        QVERIFY(!r.readWhole); // the word with marker 2 is not kept
+        QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W1"}));
+        QCOMPARE(table.side(Side::A).words.at(1).index_addrm, QStringLiteral("3"));
+        QCOMPARE(table.side(Side::B).labels, QStringList{"W0"});
+        QCOMPARE(table.side(Side::B).words.at(0).bits[0].poscomp, QString());
     }
 
     void loadFailures_data()
@@ -351,15 +355,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeFile(dir.path() + QStringLiteral("/emcyword.xml"), xml);
         EmcyWordTable table;
-        const TableLoadResult r = LoadEmcyWordDocument(dir.path() + QStringLiteral("\\emcyword.xml"), table);
-        QCOMPARE(r.message, message);
-        QCOMPARE(r.readWhole(), message.isEmpty());
-        QCOMPARE(table.side(SideA).words.size(), wordsKept);
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\emcyword.xml");
+        const DocumentLoad r = EmcyWordDocument::load(paths, table);
+        QCOMPARE(r.messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(r.readWhole, message.isEmpty());
+        QCOMPARE(table.side(Side::A).words.size(), wordsKept);
         EmcyWordTable none;
-        const TableLoadResult missing =
-            LoadEmcyWordDocument(dir.path() + QStringLiteral("\\nothing.xml"), none);
-        QCOMPARE(missing.message, QStringLiteral("File XML not found"));
-        QVERIFY(missing.readWhole());
+        paths.EmcyWordXmlPath = dir.path() + QStringLiteral("\\nothing.xml");
+        const DocumentLoad missing = EmcyWordDocument::load(paths, none);
+        QCOMPARE(missing.messages(), QStringList{QStringLiteral("File XML not found")});
+        QVERIFY(missing.readWhole);
     }
 
     void saveRoundTrip()
@@ -367,18 +373,20 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideB, "0x1000", "1", "9"));
-        QVERIFY(table.newWord(SideA, "8192", "2", "2"));
-        QVERIFY(table.newWord(SideA, "4096", "9", "1"));
-        QVERIFY(table.modifyBit(SideA, 1, {"0xFF", "0x0F", "1", "17"}).ok());
-        QVERIFY(SaveEmcyWordDocument(path, table).ok());
+        QVERIFY(table.newWord(Side::B, "0x1000", "1", "9"));
+        QVERIFY(table.newWord(Side::A, "8192", "2", "2"));
+        QVERIFY(table.newWord(Side::A, "4096", "9", "1"));
+        QVERIFY(table.modifyBit(Side::A, 1, {"0xFF", "0x0F", "1", "17"}).ok());
+        ProjectPaths paths;
+        paths.EmcyWordXmlPath = path;
+        QVERIFY(EmcyWordDocument::save(paths, table).ok());
         EmcyWordTable again;
-        QVERIFY(LoadEmcyWordDocument(path, again).ok());
+        QVERIFY(EmcyWordDocument::load(paths, again).failures.isEmpty());
         // Side A in key order (devid 1 before 2), then side B.
-        QCOMPARE(again.side(SideA).words.at(0).index_addrm, QStringLiteral("4096"));
-        QCOMPARE(again.side(SideA).words.at(1).bits[0].poscomp, QStringLiteral("33"));
-        QCOMPARE(again.side(SideA).words.at(1).bits[0].b1, QStringLiteral("0x0F"));
-        QCOMPARE(again.side(SideB).words.at(0).devid, QStringLiteral("9"));
+        QCOMPARE(again.side(Side::A).words.at(0).index_addrm, QStringLiteral("4096"));
+        QCOMPARE(again.side(Side::A).words.at(1).bits[0].poscomp, QStringLiteral("33"));
+        QCOMPARE(again.side(Side::A).words.at(1).bits[0].b1, QStringLiteral("0x0F"));
+        QCOMPARE(again.side(Side::B).words.at(0).devid, QStringLiteral("9"));
         QFile f(dir.path() + QStringLiteral("/emcyword.xml"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
@@ -408,25 +416,25 @@ private Q_SLOTS:
         QFETCH(int, wordsB);
         QFETCH(int, outcome);
         EmcyWordTable table;
-        QVERIFY(table.newWord(SideA, "7", "7", "7"));
-        const ImportOutcome r =
-            ImportEmcyWordWorksheet(dataFile(workbook.toLatin1().constData()), table, [&] { table.clear(); });
+        QVERIFY(table.newWord(Side::A, "7", "7", "7"));
+        const ImportOutcome r = EmcyWordDocument::importWorkbook(dataFile(workbook.toLatin1().constData()),
+                                                                 table, ImportRule::Editor);
         QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(table.side(SideA).words.size(), wordsA);
-        QCOMPARE(table.side(SideB).words.size(), wordsB);
+        QCOMPARE(table.side(Side::A).words.size(), wordsA);
+        QCOMPARE(table.side(Side::B).words.size(), wordsB);
     }
 
     void importedTexts()
     {
         EmcyWordTable table;
-        ImportEmcyWordWorksheet(dataFile("emcyword.xlsx"), table, [] {});
-        const TClWEmcy& w = table.side(SideA).words.at(0);
+        EmcyWordDocument::importWorkbook(dataFile("emcyword.xlsx"), table, ImportRule::Editor);
+        const TClWEmcy& w = table.side(Side::A).words.at(0);
         QCOMPARE(w.index_addrm, QStringLiteral("0x2000"));
         QCOMPARE(w.devid, QStringLiteral("5"));
         QCOMPARE(w.bits[0].b0, QStringLiteral("0xFF"));
         QCOMPARE(w.bits[0].poscomp, QStringLiteral("37"));
         QCOMPARE(w.bits[1].b1, QString()); // an empty cell stays empty
-        QCOMPARE(table.side(SideB).words.at(0).index_addrm, QStringLiteral("8192"));
+        QCOMPARE(table.side(Side::B).words.at(0).index_addrm, QStringLiteral("8192"));
     }
 
     void cliExportAndImport()

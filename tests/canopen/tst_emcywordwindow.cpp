@@ -51,7 +51,7 @@ private:
     QTemporaryDir m_dir;
     test::Recorders m_r;
     TFWemcy* m_window = nullptr;
-    TFWemcy::Page& page(int side) { return m_window->pages[side]; }
+    TFWemcy::Page& page(Side side) { return m_window->page(side); }
 
     void writeDocument(const QString& body)
     {
@@ -79,46 +79,46 @@ private Q_SLOTS:
                       + rowXml("4", "2", "0"));
         m_window->show();
         QVERIFY(m_r.messages.all.isEmpty());
-        QTreeWidget* a = page(SideA).tree;
+        QTreeWidget* a = page(Side::A).tree;
         QCOMPARE(a->topLevelItemCount(), 2);
         QCOMPARE(a->topLevelItem(1)->text(0), QStringLiteral("W1"));
         QCOMPARE(a->topLevelItem(1)->childCount(), 16);
         QCOMPARE(a->topLevelItem(1)->child(15)->text(0), QStringLiteral("Bit15"));
-        QCOMPARE(page(SideB).tree->topLevelItem(0)->text(0), QStringLiteral("W0"));
-        QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);
-        QCOMPARE(page(SideA).wordGroup->title(), QStringLiteral("Word n°  Emcy Define"));
+        QCOMPARE(page(Side::B).tree->topLevelItem(0)->text(0), QStringLiteral("W0"));
+        QCOMPARE(m_window->SelectedNodeIndex(Side::A), -1);
+        QCOMPARE(page(Side::A).wordGroup->title(), QStringLiteral("Word n°  Emcy Define"));
 
         select(a, 1, 3);
-        QCOMPARE(m_window->SelectedNodeIndex(SideA), 17 + 4);
-        QCOMPARE(page(SideA).index->text(), QStringLiteral("2"));
-        QCOMPARE(page(SideA).b0->text(), QStringLiteral("0xF0"));
-        QCOMPARE(page(SideA).pos1->text(), QStringLiteral("2"));
-        QCOMPARE(page(SideA).pos2->text(), QStringLiteral("5"));
-        QCOMPARE(page(SideB).wordGroup->title(), QStringLiteral("Word n°1 Emcy Define "));
-        QCOMPARE(page(SideA).bitGroup->title(), QStringLiteral("Mask BIT n°3 Define"));
+        QCOMPARE(m_window->SelectedNodeIndex(Side::A), 17 + 4);
+        QCOMPARE(page(Side::A).index->text(), QStringLiteral("2"));
+        QCOMPARE(page(Side::A).b0->text(), QStringLiteral("0xF0"));
+        QCOMPARE(page(Side::A).pos1->text(), QStringLiteral("2"));
+        QCOMPARE(page(Side::A).pos2->text(), QStringLiteral("5"));
+        QCOMPARE(page(Side::B).wordGroup->title(), QStringLiteral("Word n°1 Emcy Define "));
+        QCOMPARE(page(Side::A).bitGroup->title(), QStringLiteral("Mask BIT n°3 Define"));
     }
 
     void modifiesBitPositions()
     {
         writeDocument(rowXml("1", "1", "0"));
         m_window->show();
-        QTreeWidget* b = page(SideB).tree;
+        QTreeWidget* b = page(Side::B).tree;
         select(b, 0, 0);
-        page(SideB).pos1->setText(QStringLiteral("1"));
-        page(SideB).pos2->setText(QStringLiteral("17"));
-        page(SideB).modifyButton->click();
-        QCOMPARE(m_window->table().side(SideB).words.at(0).bits[0].poscomp, QStringLiteral("33"));
+        page(Side::B).pos1->setText(QStringLiteral("1"));
+        page(Side::B).pos2->setText(QStringLiteral("17"));
+        page(Side::B).modifyButton->click();
+        QCOMPARE(m_window->table().side(Side::B).words.at(0).bits[0].poscomp, QStringLiteral("33"));
         select(b, 0, 1);
         select(b, 0, 0);
-        QCOMPARE(page(SideB).pos1->text(), QStringLiteral("2"));
-        QCOMPARE(page(SideB).pos2->text(), QStringLiteral("1"));
+        QCOMPARE(page(Side::B).pos1->text(), QStringLiteral("2"));
+        QCOMPARE(page(Side::B).pos2->text(), QStringLiteral("1"));
     }
 
     void newDeleteAndNumbers()
     {
         m_window->show();
         QCOMPARE(m_r.messages.messages, QStringList{"File XML not found"});
-        TFWemcy::Page& p = page(SideA);
+        TFWemcy::Page& p = page(Side::A);
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("5"));
         for (const char* index : {"1", "2", "3"}) {
@@ -148,7 +148,7 @@ private Q_SLOTS:
     void undefinedBitReportsConversion()
     {
         m_window->show();
-        TFWemcy::Page& p = page(SideB);
+        TFWemcy::Page& p = page(Side::B);
         p.index->setText(QStringLiteral("1"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("1"));
@@ -163,7 +163,7 @@ private Q_SLOTS:
     void okSavesAndCancelDiscards()
     {
         m_window->show();
-        TFWemcy::Page& p = page(SideA);
+        TFWemcy::Page& p = page(Side::A);
         p.index->setText(QStringLiteral("0x2000"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("x"));
@@ -181,11 +181,11 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
 
         m_window->show();
-        QCOMPARE(page(SideA).tree->topLevelItemCount(), 1);
-        page(SideA).newButton->click();
+        QCOMPARE(page(Side::A).tree->topLevelItemCount(), 1);
+        page(Side::A).newButton->click();
         m_window->bitbtn2->click();
         m_window->show();
-        QCOMPARE(page(SideA).tree->topLevelItemCount(), 1);
+        QCOMPARE(page(Side::A).tree->topLevelItemCount(), 1);
     }
 
     void importWithoutWorksheetEmpties()
@@ -195,20 +195,20 @@ private Q_SLOTS:
         m_r.dialogs.fileAnswers.push_back(
             QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword_nosheet.xlsx"));
         m_window->bitbtn4->click();
-        QCOMPARE(page(SideA).tree->topLevelItemCount(), 0);
-        QCOMPARE(page(SideB).tree->topLevelItemCount(), 0);
+        QCOMPARE(page(Side::A).tree->topLevelItemCount(), 0);
+        QCOMPARE(page(Side::B).tree->topLevelItemCount(), 0);
         QCOMPARE(m_r.dialogs.fileRequests.at(0).initialDir, m_r.paths.ProjectDir);
         m_r.dialogs.fileAnswers.push_back(
             QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
         m_window->bitbtn4->click();
-        QCOMPARE(page(SideA).tree->topLevelItemCount(), 2);
-        QCOMPARE(m_window->SelectedNodeIndex(SideA), -1);
+        QCOMPARE(page(Side::A).tree->topLevelItemCount(), 2);
+        QCOMPARE(m_window->SelectedNodeIndex(Side::A), -1);
     }
 
     void enterInAnEditPressesNothing()
     {
         m_window->show();
-        TFWemcy::Page& p = page(SideA);
+        TFWemcy::Page& p = page(Side::A);
         p.index->setText(QStringLiteral("1"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("1"));

@@ -75,10 +75,10 @@ private Q_SLOTS:
         writeFile(nativeDoc(), doc(row("0x181", flag.constData())));
         PdoTable table;
         QVERIFY(LoadPdoTable(docPath(), table).ok());
-        const QList<QStringList>& side = sideA ? table.sideA : table.sideB;
+        const QList<QStringList>& side = sideA ? table.side(Side::A) : table.side(Side::B);
         QCOMPARE(side.size(), PdoShownRows);
         QCOMPARE(side.at(0), (QStringList{"0x181", "d0x181", cell, "p", "n"}));
-        QVERIFY(PdoRecords(sideA ? table.sideB : table.sideA).isEmpty());
+        QVERIFY(PdoRecords(sideA ? table.side(Side::B) : table.side(Side::A)).isEmpty());
         QVERIFY(SavePdoTable(docPath(), table).ok());
         QVERIFY(readFile(nativeDoc()).contains(QByteArray("en_bypass=\"" + written + "\"")));
     }
@@ -116,10 +116,10 @@ private Q_SLOTS:
         QFETCH(QString, sideA);
         QFETCH(QString, sideB);
         QFETCH(QString, csvA);
-        QCOMPARE(PackDocumentFlag(true, cell), sideA);
-        QCOMPARE(PackDocumentFlag(false, cell), sideB);
-        QCOMPARE(PackCsvFlag(true, cell), csvA);
-        QCOMPARE(PackCsvFlag(false, cell), QString(QLatin1Char('1') + csvA.at(1)));
+        QCOMPARE(PackDocumentFlag(Side::A, cell), sideA);
+        QCOMPARE(PackDocumentFlag(Side::B, cell), sideB);
+        QCOMPARE(PackCsvFlag(Side::A, cell), csvA);
+        QCOMPARE(PackCsvFlag(Side::B, cell), QString(QLatin1Char('1') + csvA.at(1)));
     }
 
     void loadReadErrorKeepsEarlierRowsAndFilledCells()
@@ -130,10 +130,10 @@ private Q_SLOTS:
         PdoTable table;
         const TableLoadResult r = LoadPdoTable(docPath(), table);
         QCOMPARE(r.message, QStringLiteral("Error in reading file XML"));
-        QCOMPARE(table.sideA.at(0).at(PdoCobId), QStringLiteral("1"));
+        QCOMPARE(table.side(Side::A).at(0).at(PdoCobId), QStringLiteral("1"));
         // The failing row keeps the cells filled before "posind".
-        QCOMPARE(table.sideA.at(1), (QStringList{"2", "x", "0", "", ""}));
-        QCOMPARE(table.sideA.at(2), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(table.side(Side::A).at(1), (QStringList{"2", "x", "0", "", ""}));
+        QCOMPARE(table.side(Side::A).at(2), (QStringList{"", "", "", "", ""}));
     }
 
     void loadRejectsBadFlagAndMissingFile()
@@ -141,23 +141,23 @@ private Q_SLOTS:
         writeFile(nativeDoc(), doc(row("1", "3") + row("2", "three")));
         PdoTable table;
         QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("Error in reading file XML"));
-        QCOMPARE(cobids(table.sideA), QStringList{"1"});
+        QCOMPARE(cobids(table.side(Side::A)), QStringList{"1"});
         QVERIFY(QFile::remove(nativeDoc()));
         QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("File XML not found"));
-        QVERIFY(cobids(table.sideA).isEmpty());
+        QVERIFY(cobids(table.side(Side::A)).isEmpty());
     }
 
     void rowsAfterEmptyCobidAreDropped()
     {
         PdoTable table;
-        table.sideA[0] = QStringList{"1", "a", "1", "p", "n"};
-        table.sideA[1] = QStringList{"2", "b", "0", "p", "n"};
-        table.sideA[3] = QStringList{"4", "d", "1", "p", "n"};
+        table.side(Side::A)[0] = QStringList{"1", "a", "1", "p", "n"};
+        table.side(Side::A)[1] = QStringList{"2", "b", "0", "p", "n"};
+        table.side(Side::A)[3] = QStringList{"4", "d", "1", "p", "n"};
         QVERIFY(SavePdoTable(docPath(), table).ok());
         PdoTable again;
         QVERIFY(LoadPdoTable(docPath(), again).ok());
-        QCOMPARE(cobids(again.sideA), (QStringList{"1", "2"}));
-        QCOMPARE(again.sideA.at(3).at(PdoCobId), QString());
+        QCOMPARE(cobids(again.side(Side::A)), (QStringList{"1", "2"}));
+        QCOMPARE(again.side(Side::A).at(3).at(PdoCobId), QString());
     }
 
     void readWholeOnlyWhenEveryRowIsKept_data()
@@ -187,25 +187,25 @@ private Q_SLOTS:
     void equalKeysSwapAtEverySaveAndReopen()
     {
         PdoTable table;
-        table.sideA[0] = QStringList{"0x181", "first", "1", "", ""};
-        table.sideA[1] = QStringList{"385", "second", "1", "", ""};
-        table.sideA[2] = QStringList{"0x80", "low", "0", "", ""};
+        table.side(Side::A)[0] = QStringList{"0x181", "first", "1", "", ""};
+        table.side(Side::A)[1] = QStringList{"385", "second", "1", "", ""};
+        table.side(Side::A)[2] = QStringList{"0x80", "low", "0", "", ""};
         QVERIFY(SavePdoTable(docPath(), table).ok());
         const QByteArray once = readFile(nativeDoc());
         QVERIFY(SavePdoTable(docPath(), table).ok());
         QCOMPARE(readFile(nativeDoc()), once); // two saves within one opening agree
         QVERIFY(LoadPdoTable(docPath(), table).ok());
-        QCOMPARE(cobids(table.sideA), (QStringList{"0x80", "385", "0x181"}));
+        QCOMPARE(cobids(table.side(Side::A)), (QStringList{"0x80", "385", "0x181"}));
         QVERIFY(SavePdoTable(docPath(), table).ok());
         QVERIFY(LoadPdoTable(docPath(), table).ok());
-        QCOMPARE(cobids(table.sideA), (QStringList{"0x80", "0x181", "385"}));
+        QCOMPARE(cobids(table.side(Side::A)), (QStringList{"0x80", "0x181", "385"}));
     }
 
     void saveRefusesNonIntegerCobid()
     {
         writeFile(nativeDoc(), "<rpdodef/>");
         PdoTable table;
-        table.sideB[0] = QStringList{"0x18G", "a", "1", "p", "n"};
+        table.side(Side::B)[0] = QStringList{"0x18G", "a", "1", "p", "n"};
         QCOMPARE(SavePdoTable(docPath(), table).error(),
                  QStringLiteral("'0x18G' is not a valid integer value"));
         QCOMPARE(readFile(nativeDoc()), QByteArray("<rpdodef/>"));
@@ -219,14 +219,14 @@ private Q_SLOTS:
         writeFile(nativeDoc(), doc(rows));
         PdoTable table;
         QVERIFY(LoadPdoTable(docPath(), table).ok());
-        QCOMPARE(table.sideA.size(), 12);
+        QCOMPARE(table.side(Side::A).size(), 12);
         const QList<QStringList> lines = PdoCsvLines(table);
         QCOMPARE(lines.size(), 22);
         QCOMPARE(lines.at(10).at(PdoCobId), QStringLiteral("3")); // tenth record; 2 and 1 are left out
         QVERIFY(SavePdoTable(docPath(), table).ok());
         QVERIFY(LoadPdoTable(docPath(), table).ok());
-        QCOMPARE(cobids(table.sideA).size(), 12);
-        QCOMPARE(cobids(table.sideA).first(), QStringLiteral("1"));
+        QCOMPARE(cobids(table.side(Side::A)).size(), 12);
+        QCOMPARE(cobids(table.side(Side::A)).first(), QStringLiteral("1"));
     }
 
     void exportOfAnEmptyEditor()
@@ -272,11 +272,11 @@ private Q_SLOTS:
         MemoryWorkbook book;
         book.sheets.append({QStringLiteral("RPDODEF"), rows});
         PdoTable table;
-        table.sideA[0] = QStringList{"old", "", "", "", ""};
+        table.side(Side::A)[0] = QStringList{"old", "", "", "", ""};
         const ImportOutcome r = ImportPdoTable(book, table);
         QCOMPARE(r.ok(), complete);
-        QCOMPARE(joined(table.sideA), sideA);
-        QCOMPARE(joined(table.sideB), sideB);
+        QCOMPARE(joined(table.side(Side::A)), sideA);
+        QCOMPARE(joined(table.side(Side::B)), sideB);
     }
 
     void importFixtures_data()
@@ -315,15 +315,15 @@ private Q_SLOTS:
         QFETCH(QStringList, sideA);
         QFETCH(QStringList, sideB);
         PdoTable table;
-        table.sideB[0] = QStringList{"old", "", "", "", ""};
+        table.side(Side::B)[0] = QStringList{"old", "", "", "", ""};
         const ImportOutcome r = ImportPdoTable(QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file, table);
         QCOMPARE(int(r.outcome), outcome);
         if (r.outcome == ImportOutcome::Outcome::StoppedAtRecord) {
             QCOMPARE(r.record, 2);
             QCOMPARE(r.sheetRow, 3);
         }
-        QCOMPARE(joined(table.sideA), sideA);
-        QCOMPARE(joined(table.sideB), sideB);
+        QCOMPARE(joined(table.side(Side::A)), sideA);
+        QCOMPARE(joined(table.side(Side::B)), sideB);
     }
 };
 

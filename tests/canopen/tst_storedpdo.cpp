@@ -79,7 +79,7 @@ private Q_SLOTS:
         StoredPdoProject project;
         project.writePdos(pdos);
         StoredPdoTable table;
-        const QStringList messages = MessagesOf(LoadStoredPdo(project.paths, table));
+        const QStringList messages = StoredPdoDocument::load(project.paths, table).messages();
         QCOMPARE(messages, (QStringList{storedpdo::kSdoNotFound, storedpdo::kStoredNotFound}));
         QTEST(cobIds(table, Side::A), "canA");
         QTEST(cobIds(table, Side::B), "canB");
@@ -116,7 +116,7 @@ private Q_SLOTS:
         project.writePdos({"0x201:0", "0x202:0", "0x181:3", "0x182:2"});
         project.writeStored(rows);
         StoredPdoTable table;
-        QTEST(MessagesOf(LoadStoredPdo(project.paths, table)), "messages");
+        QTEST(StoredPdoDocument::load(project.paths, table).messages(), "messages");
         QTEST(entries(table, Side::A), "canA");
         QTEST(entries(table, Side::B), "canB");
     }
@@ -169,7 +169,7 @@ private Q_SLOTS:
         if (!sdopdo.isEmpty())
             project.write(QStringLiteral("sdopdo.xml"), sdopdo);
         StoredPdoTable table;
-        QTEST(MessagesOf(LoadStoredPdo(project.paths, table)), "messages");
+        QTEST(StoredPdoDocument::load(project.paths, table).messages(), "messages");
         QTEST(int(table.SdoRefListA.size()), "refsA");
         QTEST(int(table.PdoListA.size()), "pdosA");
         QTEST(int(entries(table, Side::A).size()), "entriesA");
@@ -180,7 +180,7 @@ private Q_SLOTS:
         StoredPdoProject project;
         project.writeSdoTable({"0:0x1000:1", "1:0x1000:2", "2:0x1000:3", "3:0x1000:4"});
         StoredPdoTable table;
-        LoadStoredPdo(project.paths, table);
+        StoredPdoDocument::load(project.paths, table);
         QCOMPARE(table.SdoRefListA.size(), 2);
         QCOMPARE(table.SdoRefListB.size(), 2);
         QCOMPARE(table.SdoRefListA.at(1).Subindex, QStringLiteral("3"));
@@ -314,7 +314,7 @@ private Q_SLOTS:
         StoredPdoTable table;
         table.PdoListA = canA;
         table.PdoListB = canB;
-        const Status saved = SaveStoredPdo(table, project.paths.SdoPdoXmlPath);
+        const Result<bool> saved = StoredPdoDocument::save(project.paths, table);
         QVERIFY2(saved.ok(), qPrintable(saved.error()));
         const QByteArray xml = project.read(QStringLiteral("sdopdo.xml"));
         QVERIFY(xml.startsWith("<sdopdo"));
@@ -323,7 +323,7 @@ private Q_SLOTS:
         // What was written reads back into the same tabs.
         project.writePdos({"0x201:0", "0x202:0", "0x181:2", "0x182:2"});
         StoredPdoTable reread;
-        LoadStoredPdo(project.paths, reread);
+        StoredPdoDocument::load(project.paths, reread);
         QCOMPARE(entries(reread, Side::A).size(), entries(table, Side::A).size());
         QCOMPARE(entries(reread, Side::B).size(), entries(table, Side::B).size());
     }
@@ -350,7 +350,7 @@ private Q_SLOTS:
         for (int n = 1; n <= number; ++n)
             table.PdoListB.append(pdo(n, QStringLiteral("0x%1").arg(0x300 + n - 1, 0, 16)));
         table.PdoListB.last().Sdos = {{index, "1", "0"}};
-        const Status saved = SaveStoredPdo(table, project.paths.SdoPdoXmlPath);
+        const Result<bool> saved = StoredPdoDocument::save(project.paths, table);
         QTEST(saved.error(), "error");
         QCOMPARE(project.read(QStringLiteral("sdopdo.xml")), QByteArray("<sdopdo/>"));
     }
@@ -362,7 +362,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 128; ++n)
             table.PdoListB.append(pdo(n, QString::number(n)));
         table.PdoListB[126].Sdos = {{"1", "1", "0"}};
-        QVERIFY(SaveStoredPdo(table, project.paths.SdoPdoXmlPath).ok());
+        QVERIFY(StoredPdoDocument::save(project.paths, table).ok());
         QCOMPARE(documentRows(project.read(QStringLiteral("sdopdo.xml"))), QStringList{"1:1:255:0"});
     }
 
@@ -372,7 +372,7 @@ private Q_SLOTS:
         StoredPdoTable table;
         table.PdoListA = {pdo(1, "0x201", {{"0x2000", "1", "33"}, {"0x1000", "2", "0"}, {"a,b", "", "16"}})};
         table.PdoListB = {pdo(1, "0x181"), pdo(2, "0x182", {{"5", "0", "137"}})};
-        QVERIFY(ExportStoredPdo(table, project.dir.path()).ok());
+        QVERIFY(StoredPdoDocument::exportCsv(project.paths, table).ok());
         QCOMPARE(project.read(QStringLiteral("sdopdo.csv")),
                  QByteArray("0x2000,1,1,33,\r\n0x1000,2,1,0,\r\na,b,,1,16,\r\n5,0,130,137,\r\n"));
     }
@@ -418,12 +418,12 @@ private Q_SLOTS:
         workbook.sheets.append(MemoryWorkbook::Sheet{sheet, rows});
         int emptied = 0;
         StoredPdoTable strictTable = table;
-        ImportStoredPdo(table, workbook, [&] { ++emptied; });
+        ImportStoredPdo(workbook, table, [&] { ++emptied; });
         QCOMPARE(emptied, 1);
         QTEST(entries(table, Side::A), "canA");
         QTEST(entries(table, Side::B), "canB");
         const ImportOutcome strict = ImportStoredPdo(
-            strictTable, workbook, [] {}, true);
+            workbook, strictTable, [] {}, true);
         QTEST(strict.outcome == ImportOutcome::Outcome::StoppedAtRecord ? strict.record : 0, "strictStopsAt");
     }
 };
