@@ -9,10 +9,10 @@ using namespace velmaro;
 namespace {
 
 // Output rows from "ADDRESS:POINTS ..." (slave = row number, register 100 + row number).
-QList<MappingRow> outRows(const QString& spec)
+QList<MappingRow> outRows(const QString& layout)
 {
     QList<MappingRow> rows;
-    for (const QString& item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString& item : layout.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList parts = item.split(QLatin1Char(':'));
         const QString n = QString::number(rows.size() + 1);
         rows.append(

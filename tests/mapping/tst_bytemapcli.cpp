@@ -11,11 +11,11 @@ using velmaro::test::VerbRun;
 namespace {
 
 // Input rows "ADDRESS:POINTS ..." in sdo.xml (slave = row number, register 0x10 + row number).
-QByteArray sdoWithInputs(const QByteArray& spec)
+QByteArray sdoWithInputs(const QByteArray& layout)
 {
     QByteArray rows;
     int n = 0;
-    for (const QByteArray& item : spec.split(' ')) {
+    for (const QByteArray& item : layout.split(' ')) {
         const QList<QByteArray> parts = item.split(':');
         ++n;
         rows += "<row Slave_ID=\"" + QByteArray::number(n) + "\" Type=\"Input Register\" Address_Mod=\"0x1"
