@@ -1,9 +1,10 @@
 // Times the table mechanisms on a 10,000-record PDO translation table: load, order and save,
 // import (.xlsx, .ods and in memory) and CSV export. Each should stay well under 100 ms.
 
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "platform/Workbook.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -27,14 +28,20 @@ QString cobid(int i)
 struct Fixture
 {
     QTemporaryDir dir;
-    QString docPath;
+    ProjectPaths paths; // the fixture project: rpdodef.xml
+    ProjectPaths saved; // where the save benchmark writes
     QString xlsxPath;
     QString odsPath;
     MemoryWorkbook memory;
 
     Fixture()
     {
-        docPath = dir.path() + QStringLiteral("\\rpdodef.xml");
+        paths.ProjectDir = dir.path();
+        SetDocumentPaths(paths);
+        saved.ProjectDir = dir.path() + QStringLiteral("/saved");
+        SetDocumentPaths(saved);
+        if (!QDir().mkpath(saved.ProjectDir))
+            std::abort();
         xlsxPath = dir.path() + QStringLiteral("/pdo.xlsx");
         odsPath = dir.path() + QStringLiteral("/pdo.ods");
         QByteArray doc = "<rpdodef>\n";
@@ -132,8 +139,7 @@ void BM_LoadTable(benchmark::State& state)
     Fixture& f = fixture();
     for (auto _ : state) {
         PdoTable table;
-        const TableLoadResult r = LoadPdoTable(f.docPath, table);
-        if (!r.ok())
+        if (!PdoDocument::load(f.paths, table).failures.isEmpty())
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(table);
     }
@@ -143,10 +149,9 @@ void BM_OrderAndSaveTable(benchmark::State& state)
 {
     Fixture& f = fixture();
     PdoTable table;
-    LoadPdoTable(f.docPath, table);
-    const QString out = f.dir.path() + QStringLiteral("\\saved.xml");
+    PdoDocument::load(f.paths, table);
     for (auto _ : state) {
-        if (!SavePdoTable(out, table).ok())
+        if (!PdoDocument::save(f.saved, table).ok())
             state.SkipWithError("save failed");
     }
 }
@@ -164,7 +169,7 @@ void importFile(benchmark::State& state, const QString& path)
 {
     for (auto _ : state) {
         PdoTable table;
-        const ImportOutcome r = ImportPdoTable(path, table);
+        const ImportOutcome r = PdoDocument::importWorkbook(path, table, ImportRule::Editor);
         if (!r.ok() || r.records != kRecords)
             state.SkipWithError("import failed");
     }
@@ -184,7 +189,7 @@ void BM_ImportInMemory(benchmark::State& state)
 {
     for (auto _ : state) {
         PdoTable table;
-        if (!ImportPdoTable(fixture().memory, table).ok())
+        if (!PdoDocument::importWorkbook(fixture().memory, table, ImportRule::Editor).ok())
             state.SkipWithError("import failed");
     }
 }
@@ -205,9 +210,9 @@ void BM_ExportCsv(benchmark::State& state)
 void BM_ExportPdoEditor(benchmark::State& state)
 {
     PdoTable table;
-    LoadPdoTable(fixture().docPath, table);
+    PdoDocument::load(fixture().paths, table);
     for (auto _ : state) {
-        if (!ExportPdoTable(fixture().dir.path(), table).ok())
+        if (!PdoDocument::exportCsv(fixture().paths, table).ok())
             state.SkipWithError("export failed");
     }
 }

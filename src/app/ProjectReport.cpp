@@ -5,7 +5,7 @@
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoTable.h"
-#include "canopen/StoredPdo.h"
+#include "canopen/StoredPdoDocument.h"
 #include "canopen/TableMechanisms.h"
 #include "mapping/MappingRules.h"
 #include "platform/FileSystem.h"

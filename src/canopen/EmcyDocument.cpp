@@ -49,6 +49,19 @@ TableSideRows sideRows(const EmcyTable& table, Side side)
     return rows;
 }
 
+template <typename Source>
+ImportOutcome importFrom(const Source& source, EmcyTable& table, const std::function<void()>& emptyStep)
+{
+    return ImportWorksheet(
+        EmcyDefTable(), source,
+        [&] {
+            ClearEmcyTable(table);
+            if (emptyStep)
+                emptyStep();
+        },
+        recordReader(table));
+}
+
 } // namespace
 
 const TableDefinition& EmcyDefTable()
@@ -73,12 +86,6 @@ QList<QStringList> EmcyCsvLines(const EmcyTable& table)
     return lines;
 }
 
-ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
-                                 const std::function<void()>& emptyStep)
-{
-    return ImportWorksheet(EmcyDefTable(), workbook, emptyStep, recordReader(table));
-}
-
 const TableDefinition& EmcyDocument::definition()
 {
     return EmcyDefTable();
@@ -92,13 +99,8 @@ QString EmcyDocument::path(const ProjectPaths& paths)
 DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
 {
     ClearEmcyTable(table);
-    const TableLoadResult loaded =
-        LoadTableDocument(path(paths), EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table));
-    DocumentLoad load;
-    if (!loaded.ok())
-        load.failures << loaded;
-    load.readWhole = loaded.readWhole();
-    return load;
+    return DocumentLoad::of(
+        LoadTableDocument(path(paths), EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table)));
 }
 
 Result<bool> EmcyDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
@@ -115,14 +117,13 @@ int EmcyDocument::savedRows(const Table& table)
 ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule,
                                            const std::function<void()>& emptyStep)
 {
-    return ImportWorksheet(
-        EmcyDefTable(), workbookPath,
-        [&] {
-            ClearEmcyTable(table);
-            if (emptyStep)
-                emptyStep();
-        },
-        recordReader(table));
+    return importFrom(workbookPath, table, emptyStep);
+}
+
+ImportOutcome EmcyDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule,
+                                           const std::function<void()>& emptyStep)
+{
+    return importFrom(workbook, table, emptyStep);
 }
 
 Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)

@@ -19,11 +19,6 @@ inline const QString EmcyReadErrorMessage = QStringLiteral("Error in reading fil
 // The CSV lines: side A then side B, each in list order, "bypass_set" packed as the save packs it.
 QList<QStringList> EmcyCsvLines(const EmcyTable& table);
 
-// Runs `emptyStep` (which must empty `table`), then appends the worksheet's records: texts as they
-// are (an empty cell stays empty), column twelve unpacked like "bypass_set", labelled by id_dev.
-ImportOutcome ImportEmcyWorkbook(const Workbook& workbook, EmcyTable& table,
-                                 const std::function<void()>& emptyStep);
-
 // The same steps in the shape every table kind has (see PdoDocument.h). Nothing of an emcydef
 // document or worksheet is dropped by the editor, so the import rule changes nothing here.
 struct EmcyDocument
@@ -39,7 +34,12 @@ struct EmcyDocument
     // the conversion message and nothing is written.
     static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
     static int savedRows(const Table& table);
+    // Empties `table`, runs `emptyStep`, then appends the worksheet's records: texts as they are (an
+    // empty cell stays empty), column twelve unpacked like "bypass_set", labelled by id_dev.
     static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                        const std::function<void()>& emptyStep = {});
+    // The same over a workbook already open.
+    static ImportOutcome importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
                                         const std::function<void()>& emptyStep = {});
     static Status exportCsv(const ProjectPaths& paths, const Table& table);
 };

@@ -79,11 +79,9 @@ bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& 
         messages << IndexNotValidMessage;
         rejected = true;
     }
-    if (side == Side::A || side == Side::B) {
-        if (table.side(side).labels.contains(newText)) {
-            messages << IndexNotValidMessage;
-            rejected = true;
-        }
+    if (table.side(side).labels.contains(newText)) {
+        messages << IndexNotValidMessage;
+        rejected = true;
     }
     return rejected;
 }

@@ -52,20 +52,25 @@ Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const Wr
     return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
 }
 
-ImportOutcome importWords(const QString& workbookPath, EmcyWordTable& table,
-                          const std::function<void()>& emptyStep, ImportRule rule)
+template <typename Source>
+ImportOutcome importFrom(const Source& source, EmcyWordTable& table, ImportRule rule,
+                         const std::function<void()>& emptyStep)
 {
-    return ImportWorksheet(
-        EmcyWordTableDefinition(), workbookPath, emptyStep, [&](const QStringList& fields) {
-            const auto word = emcyword::WordFromRecord(fields);
-            if (!word.ok())
-                return word.status();
-            if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
-                return Status::failure(
-                    QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)").arg(word->side));
-            table.addRecord(word.value());
-            return Status();
-        });
+    const auto empty = [&] {
+        table.clear();
+        if (emptyStep)
+            emptyStep();
+    };
+    return ImportWorksheet(EmcyWordTableDefinition(), source, empty, [&](const QStringList& fields) {
+        const auto word = emcyword::WordFromRecord(fields);
+        if (!word.ok())
+            return word.status();
+        if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
+            return Status::failure(
+                QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)").arg(word->side));
+        table.addRecord(word.value());
+        return Status();
+    });
 }
 
 } // namespace
@@ -92,12 +97,7 @@ QString EmcyWordDocument::path(const ProjectPaths& paths)
 
 DocumentLoad EmcyWordDocument::load(const ProjectPaths& paths, Table& table)
 {
-    const TableLoadResult result = loadWords(path(paths), table);
-    DocumentLoad load;
-    if (!result.ok())
-        load.failures << result;
-    load.readWhole = result.readWhole();
-    return load;
+    return DocumentLoad::of(loadWords(path(paths), table));
 }
 
 Result<bool> EmcyWordDocument::save(const ProjectPaths& paths, const Table& table,
@@ -114,14 +114,13 @@ int EmcyWordDocument::savedRows(const Table& table)
 ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                                const std::function<void()>& emptyStep)
 {
-    return importWords(
-        workbookPath, table,
-        [&] {
-            table.clear();
-            if (emptyStep)
-                emptyStep();
-        },
-        rule);
+    return importFrom(workbookPath, table, rule, emptyStep);
+}
+
+ImportOutcome EmcyWordDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
+                                               const std::function<void()>& emptyStep)
+{
+    return importFrom(workbook, table, rule, emptyStep);
 }
 
 Status EmcyWordDocument::exportCsv(const ProjectPaths& paths, const Table& table)

@@ -3,7 +3,7 @@
 // The load, save, import and export steps of the EMCY word editor, shared by the window and
 // velmaro-cli, on the table mechanisms every editor uses.
 
-#include "canopen/EmcyWord.h"
+#include "canopen/EmcyWordTable.h"
 #include "canopen/TableMechanisms.h"
 
 #include <functional>
@@ -37,6 +37,9 @@ struct EmcyWordDocument
     // order; a side marker that is not an integer ends the import at that record. A marker other than
     // 0 and 1 drops the record, or with ImportRule::EveryRecordKept ends the import there.
     static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
+                                        const std::function<void()>& emptyStep = {});
+    // The same over a workbook already open.
+    static ImportOutcome importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
                                         const std::function<void()>& emptyStep = {});
     static Status exportCsv(const ProjectPaths& paths, const Table& table);
 };

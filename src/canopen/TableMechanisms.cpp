@@ -76,6 +76,15 @@ QStringList DocumentLoad::messages() const
     return shown;
 }
 
+DocumentLoad DocumentLoad::of(const TableLoadResult& read)
+{
+    DocumentLoad load;
+    if (!read.ok())
+        load.failures << read;
+    load.readWhole = read.readWhole();
+    return load;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Ordering
 

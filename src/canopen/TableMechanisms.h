@@ -96,6 +96,8 @@ struct DocumentLoad
     bool readWhole = true;           // the editor's own document was read whole, or does not exist
     // The messages the window shows in plain message boxes, in order.
     QStringList messages() const;
+    // The load of a document that is a single read.
+    static DocumentLoad of(const TableLoadResult& read);
 };
 
 // Reads the document at `path` (built with "\"). Every child element of the root is a row, whatever

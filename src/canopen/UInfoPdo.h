@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canopen/StoredPdo.h"
+#include "canopen/StoredPdoDocument.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canopen/EmcyWord.h"
+#include "canopen/EmcyWordTable.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>

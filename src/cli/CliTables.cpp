@@ -3,7 +3,7 @@
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoDocument.h"
-#include "canopen/StoredPdo.h"
+#include "canopen/StoredPdoDocument.h"
 
 namespace velmaro::cli {
 

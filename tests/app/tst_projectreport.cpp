@@ -2,7 +2,7 @@
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoTable.h"
-#include "canopen/StoredPdo.h"
+#include "canopen/StoredPdoDocument.h"
 #include "device/ParameterImage.h"
 
 #include <QDir>

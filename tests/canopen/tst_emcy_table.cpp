@@ -121,10 +121,8 @@ private Q_SLOTS:
                                                 << "12" << false << 0 << true << 1;
         QTest::newRow("other side's lines not scanned") << lines << "12"
                                                         << "5" << true << 1 << false << 0;
-        QTest::newRow("unknown side scans nothing") << lines << "12"
-                                                    << "5" << true << 2 << false << 0;
-        QTest::newRow("unknown side, empty text") << lines << ""
-                                                  << "5" << true << 7 << true << 1;
+        QTest::newRow("side B, empty text") << lines << ""
+                                            << "5" << true << 1 << true << 1;
     }
     void checksIdentifier()
     {
@@ -265,7 +263,7 @@ private Q_SLOTS:
         book.sheets << MemoryWorkbook::Sheet{QStringLiteral("EMCYDEF"), QList<QStringList>{headings} + rows};
         EmcyTable t;
         AppendEmcy(t, Side::A, TClEmcy{}, QStringLiteral("old"));
-        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        const ImportOutcome outcome = EmcyDocument::importWorkbook(book, t, ImportRule::Editor);
         QTEST(outcome.ok(), "complete");
         QTEST(t.sides[0].labels, "linesA");
         QTEST(t.sides[1].labels, "linesB");
@@ -284,7 +282,7 @@ private Q_SLOTS:
         book.sheets << MemoryWorkbook::Sheet{QStringLiteral("emcydef2"), {EmcyAttributeNames()}};
         EmcyTable t;
         AppendEmcy(t, Side::B, TClEmcy{}, QStringLiteral("old"));
-        const ImportOutcome outcome = ImportEmcyWorkbook(book, t, [&t] { ClearEmcyTable(t); });
+        const ImportOutcome outcome = EmcyDocument::importWorkbook(book, t, ImportRule::Editor);
         QCOMPARE(outcome.outcome, ImportOutcome::Outcome::NoWorksheet);
         QCOMPARE(t.size(), 0);
     }

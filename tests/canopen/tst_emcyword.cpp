@@ -1,5 +1,5 @@
-#include "canopen/EmcyWord.h"
 #include "canopen/EmcyWordDocument.h"
+#include "canopen/EmcyWordTable.h"
 #include "cli/Cli.h"
 #include "support/CliRunner.h"
 #include "support/TestFiles.h"

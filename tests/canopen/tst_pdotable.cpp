@@ -1,4 +1,4 @@
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "platform/Workbook.h"
 #include "support/TestFiles.h"
 
@@ -48,7 +48,15 @@ class TestPdoTable : public QObject
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    QString docPath() const { return m_dir.path() + QStringLiteral("\\rpdodef.xml"); }
+    ProjectPaths paths() const
+    {
+        ProjectPaths p;
+        p.ProjectDir = m_dir.path();
+        SetDocumentPaths(p);
+        return p;
+    }
+    DocumentLoad load(PdoTable& table) const { return PdoDocument::load(paths(), table); }
+    bool save(const PdoTable& table) const { return PdoDocument::save(paths(), table).ok(); }
     QString nativeDoc() const { return m_dir.path() + QStringLiteral("/rpdodef.xml"); }
 
 private Q_SLOTS:
@@ -74,12 +82,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         writeFile(nativeDoc(), doc(row("0x181", flag.constData())));
         PdoTable table;
-        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QVERIFY(load(table).failures.isEmpty());
         const QList<QStringList>& side = sideA ? table.side(Side::A) : table.side(Side::B);
         QCOMPARE(side.size(), PdoShownRows);
         QCOMPARE(side.at(0), (QStringList{"0x181", "d0x181", cell, "p", "n"}));
         QVERIFY(PdoRecords(sideA ? table.side(Side::B) : table.side(Side::A)).isEmpty());
-        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
         QVERIFY(readFile(nativeDoc()).contains(QByteArray("en_bypass=\"" + written + "\"")));
     }
 
@@ -128,8 +136,7 @@ private Q_SLOTS:
                   doc(row("1", "3") + "<row cobid=\"2\" id_dev_orig=\"x\" en_bypass=\"2\" n_tpdo=\"n\"/>"
                       + row("3", "3")));
         PdoTable table;
-        const TableLoadResult r = LoadPdoTable(docPath(), table);
-        QCOMPARE(r.message, QStringLiteral("Error in reading file XML"));
+        QCOMPARE(load(table).messages(), QStringList{QStringLiteral("Error in reading file XML")});
         QCOMPARE(table.side(Side::A).at(0).at(PdoCobId), QStringLiteral("1"));
         // The failing row keeps the cells filled before "posind".
         QCOMPARE(table.side(Side::A).at(1), (QStringList{"2", "x", "0", "", ""}));
@@ -140,10 +147,10 @@ private Q_SLOTS:
     {
         writeFile(nativeDoc(), doc(row("1", "3") + row("2", "three")));
         PdoTable table;
-        QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("Error in reading file XML"));
+        QCOMPARE(load(table).messages().value(0), QStringLiteral("Error in reading file XML"));
         QCOMPARE(cobids(table.side(Side::A)), QStringList{"1"});
         QVERIFY(QFile::remove(nativeDoc()));
-        QCOMPARE(LoadPdoTable(docPath(), table).message, QStringLiteral("File XML not found"));
+        QCOMPARE(load(table).messages().value(0), QStringLiteral("File XML not found"));
         QVERIFY(cobids(table.side(Side::A)).isEmpty());
     }
 
@@ -153,9 +160,9 @@ private Q_SLOTS:
         table.side(Side::A)[0] = QStringList{"1", "a", "1", "p", "n"};
         table.side(Side::A)[1] = QStringList{"2", "b", "0", "p", "n"};
         table.side(Side::A)[3] = QStringList{"4", "d", "1", "p", "n"};
-        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
         PdoTable again;
-        QVERIFY(LoadPdoTable(docPath(), again).ok());
+        QVERIFY(load(again).failures.isEmpty());
         QCOMPARE(cobids(again.side(Side::A)), (QStringList{"1", "2"}));
         QCOMPARE(again.side(Side::A).at(3).at(PdoCobId), QString());
     }
@@ -181,7 +188,7 @@ private Q_SLOTS:
         QFETCH(bool, whole);
         writeFile(nativeDoc(), doc(rows));
         PdoTable table;
-        QCOMPARE(LoadPdoTable(docPath(), table).readWhole(), whole);
+        QCOMPARE(load(table).readWhole, whole);
     }
 
     void equalKeysSwapAtEverySaveAndReopen()
@@ -190,14 +197,14 @@ private Q_SLOTS:
         table.side(Side::A)[0] = QStringList{"0x181", "first", "1", "", ""};
         table.side(Side::A)[1] = QStringList{"385", "second", "1", "", ""};
         table.side(Side::A)[2] = QStringList{"0x80", "low", "0", "", ""};
-        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
         const QByteArray once = readFile(nativeDoc());
-        QVERIFY(SavePdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
         QCOMPARE(readFile(nativeDoc()), once); // two saves within one opening agree
-        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QVERIFY(load(table).failures.isEmpty());
         QCOMPARE(cobids(table.side(Side::A)), (QStringList{"0x80", "385", "0x181"}));
-        QVERIFY(SavePdoTable(docPath(), table).ok());
-        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
+        QVERIFY(load(table).failures.isEmpty());
         QCOMPARE(cobids(table.side(Side::A)), (QStringList{"0x80", "0x181", "385"}));
     }
 
@@ -206,7 +213,7 @@ private Q_SLOTS:
         writeFile(nativeDoc(), "<rpdodef/>");
         PdoTable table;
         table.side(Side::B)[0] = QStringList{"0x18G", "a", "1", "p", "n"};
-        QCOMPARE(SavePdoTable(docPath(), table).error(),
+        QCOMPARE(PdoDocument::save(paths(), table).error(),
                  QStringLiteral("'0x18G' is not a valid integer value"));
         QCOMPARE(readFile(nativeDoc()), QByteArray("<rpdodef/>"));
     }
@@ -218,13 +225,13 @@ private Q_SLOTS:
             rows += row(QByteArray::number(i).constData(), "3");
         writeFile(nativeDoc(), doc(rows));
         PdoTable table;
-        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QVERIFY(load(table).failures.isEmpty());
         QCOMPARE(table.side(Side::A).size(), 12);
         const QList<QStringList> lines = PdoCsvLines(table);
         QCOMPARE(lines.size(), 22);
         QCOMPARE(lines.at(10).at(PdoCobId), QStringLiteral("3")); // tenth record; 2 and 1 are left out
-        QVERIFY(SavePdoTable(docPath(), table).ok());
-        QVERIFY(LoadPdoTable(docPath(), table).ok());
+        QVERIFY(save(table));
+        QVERIFY(load(table).failures.isEmpty());
         QCOMPARE(cobids(table.side(Side::A)).size(), 12);
         QCOMPARE(cobids(table.side(Side::A)).first(), QStringLiteral("1"));
     }
@@ -232,7 +239,7 @@ private Q_SLOTS:
     void exportOfAnEmptyEditor()
     {
         PdoTable table;
-        QVERIFY(ExportPdoTable(m_dir.path(), table).ok());
+        QVERIFY(PdoDocument::exportCsv(paths(), table).ok());
         QByteArray expected = "cobid,id_dev_orig,00,posind,n_tpdo,\r\n";
         for (int i = 0; i < 10; ++i)
             expected += ",,00,,,\r\n";
@@ -273,7 +280,7 @@ private Q_SLOTS:
         book.sheets.append({QStringLiteral("RPDODEF"), rows});
         PdoTable table;
         table.side(Side::A)[0] = QStringList{"old", "", "", "", ""};
-        const ImportOutcome r = ImportPdoTable(book, table);
+        const ImportOutcome r = PdoDocument::importWorkbook(book, table, ImportRule::Editor);
         QCOMPARE(r.ok(), complete);
         QCOMPARE(joined(table.side(Side::A)), sideA);
         QCOMPARE(joined(table.side(Side::B)), sideB);
@@ -316,7 +323,8 @@ private Q_SLOTS:
         QFETCH(QStringList, sideB);
         PdoTable table;
         table.side(Side::B)[0] = QStringList{"old", "", "", "", ""};
-        const ImportOutcome r = ImportPdoTable(QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file, table);
+        const ImportOutcome r = PdoDocument::importWorkbook(
+            QStringLiteral(VELMARO_TEST_DATA "/canopen/") + file, table, ImportRule::Editor);
         QCOMPARE(int(r.outcome), outcome);
         if (r.outcome == ImportOutcome::Outcome::StoppedAtRecord) {
             QCOMPARE(r.record, 2);

@@ -1,5 +1,5 @@
 #include "base/IntegerText.h"
-#include "canopen/StoredPdo.h"
+#include "canopen/StoredPdoDocument.h"
 #include "platform/Workbook.h"
 #include "tst_storedpdo_support.h"
 
@@ -418,12 +418,12 @@ private Q_SLOTS:
         workbook.sheets.append(MemoryWorkbook::Sheet{sheet, rows});
         int emptied = 0;
         StoredPdoTable strictTable = table;
-        ImportStoredPdo(workbook, table, [&] { ++emptied; });
+        StoredPdoDocument::importWorkbook(workbook, table, ImportRule::Editor, [&] { ++emptied; });
         QCOMPARE(emptied, 1);
         QTEST(entries(table, Side::A), "canA");
         QTEST(entries(table, Side::B), "canB");
-        const ImportOutcome strict = ImportStoredPdo(
-            workbook, strictTable, [] {}, true);
+        const ImportOutcome strict =
+            StoredPdoDocument::importWorkbook(workbook, strictTable, ImportRule::EveryRecordKept);
         QTEST(strict.outcome == ImportOutcome::Outcome::StoppedAtRecord ? strict.record : 0, "strictStopsAt");
     }
 };

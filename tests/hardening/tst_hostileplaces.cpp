@@ -2,7 +2,7 @@
 // project folder; a full disk. Every reader and writer either works or says why and changes nothing.
 
 #include "HardeningSupport.h"
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "cli/CliTables.h"
 #include "mapping/MappingDocument.h"
 #include "platform/IniFile.h"
@@ -229,7 +229,7 @@ private Q_SLOTS:
         const QString book = dir + QStringLiteral("/Tabelle \"ä\" 'b'.xlsx");
         QVERIFY(QFile::copy(QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx"), book));
         PdoTable table;
-        const ImportOutcome imported = ImportPdoTable(book, table);
+        const ImportOutcome imported = PdoDocument::importWorkbook(book, table, ImportRule::Editor);
         QVERIFY2(imported.ok(), qPrintable(imported.reason));
 
         // A message about a broken document shows the folder's name as it is.

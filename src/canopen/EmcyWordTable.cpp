@@ -1,4 +1,4 @@
-#include "canopen/EmcyWord.h"
+#include "canopen/EmcyWordTable.h"
 
 #include "base/IntegerText.h"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The EMCY word editor's table: the words of both sides with their 52 values, and the conversions
+// between a word and its document row, worksheet record and CSV line.
+
 #include "base/Result.h"
 #include "canopen/TableMechanisms.h"
 

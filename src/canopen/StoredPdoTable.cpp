@@ -1,0 +1,153 @@
+#include "canopen/StoredPdoTable.h"
+
+#include "base/IntegerText.h"
+
+namespace velmaro {
+
+using namespace storedpdo;
+
+void StoredPdoTable::clear()
+{
+    PdoListA.clear();
+    PdoListB.clear();
+    SdoRefListA.clear();
+    SdoRefListB.clear();
+}
+
+QString TabName(Side tab)
+{
+    return tab == Side::A ? QStringLiteral("CanA") : QStringLiteral("CanB");
+}
+
+int PackNrpdo(int number, Side tab)
+{
+    return tab == Side::B ? number + kCanBFlag : number;
+}
+
+std::pair<Side, int> UnpackNrpdo(qint32 nrpdo)
+{
+    const Side tab = (nrpdo & kCanBFlag) != 0 ? Side::B : Side::A;
+    return {tab, int(nrpdo & kMaxPdoNumber)};
+}
+
+QString ComposePoscomp(int highItem, int lowItem)
+{
+    return QString::number(16 * highItem + lowItem);
+}
+
+Result<std::pair<int, int>> SplitPoscomp(const QString& poscomp)
+{
+    const Result<qint32> v = ParseIntegerText(poscomp);
+    if (!v.ok())
+        return v.status();
+    const int high = std::min(int((*v >> 4) & 15), kLastByteItem);
+    const int low = std::min(int(*v & 15), kLastByteItem);
+    return std::make_pair(high, low);
+}
+
+namespace {
+
+// Compares a typed pair with a listed one: the index texts first, the subindex texts only when the
+// indexes are equal. The typed values are converted once, at their first comparison.
+class PairComparer
+{
+public:
+    PairComparer(const QString& index, const QString& subindex) : m_index(index), m_subindex(subindex) {}
+
+    // true/false, or the conversion error.
+    Result<bool> equals(const TClSdo& other)
+    {
+        if (!m_indexValue) {
+            const Result<qint32> v = ParseIntegerText(m_index);
+            if (!v.ok())
+                return v.status();
+            m_indexValue = *v;
+        }
+        const Result<qint32> otherIndex = ParseIntegerText(other.Index);
+        if (!otherIndex.ok())
+            return otherIndex.status();
+        if (*otherIndex != *m_indexValue)
+            return false;
+        if (!m_subindexValue) {
+            const Result<qint32> v = ParseIntegerText(m_subindex);
+            if (!v.ok())
+                return v.status();
+            m_subindexValue = *v;
+        }
+        const Result<qint32> otherSubindex = ParseIntegerText(other.Subindex);
+        if (!otherSubindex.ok())
+            return otherSubindex.status();
+        return *otherSubindex == *m_subindexValue;
+    }
+
+private:
+    QString m_index;
+    QString m_subindex;
+    std::optional<qint32> m_indexValue;
+    std::optional<qint32> m_subindexValue;
+};
+
+EditOutcome failed(const QString& message)
+{
+    return EditOutcome{EditOutcome::Failed, message};
+}
+
+} // namespace
+
+EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
+                          const std::optional<EntryPosition>& except, const QList<TClPdo>& pdos,
+                          const QList<TClSdo>& refs)
+{
+    PairComparer compare(index, subindex);
+    for (const TClSdo& r : refs) {
+        const Result<bool> same = compare.equals(r);
+        if (!same.ok())
+            return failed(same.error());
+        if (*same)
+            return EditOutcome{EditOutcome::Rejected, kInSdoTable};
+    }
+    for (int p = 0; p < pdos.size(); ++p) {
+        const QList<TClSdo>& sdos = pdos.at(p).Sdos;
+        for (int s = 0; s < sdos.size(); ++s) {
+            const Result<bool> same = compare.equals(sdos.at(s));
+            if (!same.ok())
+                return failed(same.error());
+            if (*same && !(except && except->pdo == p && except->sdo == s))
+                return EditOutcome{EditOutcome::Rejected, kAlreadyStored};
+        }
+    }
+    return EditOutcome{};
+}
+
+EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry)
+{
+    QList<TClPdo>& pdos = table.pdos(tab);
+    if (pdoPosition < 0 || pdoPosition >= pdos.size())
+        return EditOutcome{EditOutcome::Rejected, QString()};
+    EditOutcome outcome = CheckSdoEntry(entry.Index, entry.Subindex, std::nullopt, pdos, table.refs(tab));
+    if (outcome.accepted())
+        pdos[pdoPosition].Sdos.append(entry);
+    return outcome;
+}
+
+EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, const TClSdo& entry)
+{
+    QList<TClPdo>& pdos = table.pdos(tab);
+    if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
+        return EditOutcome{EditOutcome::Rejected, QString()};
+    EditOutcome outcome = CheckSdoEntry(entry.Index, entry.Subindex, at, pdos, table.refs(tab));
+    if (outcome.accepted())
+        pdos[at.pdo].Sdos[at.sdo] = entry;
+    return outcome;
+}
+
+bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
+{
+    QList<TClPdo>& pdos = table.pdos(tab);
+    if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
+        return false;
+    pdos[at.pdo].Sdos.removeAt(at.sdo);
+    return true;
+}
+
+} // namespace velmaro
