@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ProjectPaths.h"
+
 #include <QCommandLineOption>
 #include <QList>
 #include <QStringList>
@@ -63,6 +65,10 @@ QString VerbUsage(const Verb& verb);
 // Parses the arguments after the verb. "--help" prints the verb's usage on out (exitCode 0); a command
 // line that does not match prints why and the usage on err (exitCode 2). Either way nothing is returned.
 std::optional<VerbArgs> ParseVerbArgs(const Verb& verb, const QStringList& args, Io& io, int& exitCode);
+
+// A verb's PROJECT_DIR argument without trailing separators, with the paths of its documents; nothing,
+// after saying so on err, when no folder has that name.
+std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io);
 
 // Parses and runs: what velmaro-cli does with "VERB ARGS...".
 int RunVerb(const Verb& verb, const QStringList& args, Io& io);

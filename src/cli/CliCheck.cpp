@@ -3,22 +3,16 @@
 #include "platform/FileSystem.h"
 #include "settings/CommEditorRules.h"
 
-#include <QDir>
-
 namespace velmaro::cli {
 
 namespace {
 
 int runCheck(const VerbArgs& args, Io& io)
 {
-    const QString dir = QDir::cleanPath(args.positional.at(0));
-    if (!DirectoryExists(dir)) {
-        io.err << "Project folder \"" << args.positional.at(0) << "\" not found.\n";
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    if (!folder)
         return Refused;
-    }
-    ProjectPaths paths;
-    paths.ProjectDir = dir;
-    SetDocumentPaths(paths);
+    const ProjectPaths& paths = *folder;
     // Every check runs, so that the documents' and the outputs' verdicts are seen together.
     bool passed = true;
     for (const ProjectCheck& check : ProjectChecks())

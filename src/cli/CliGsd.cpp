@@ -1,6 +1,5 @@
 #include "cli/Cli.h"
 #include "device/GsdFile.h"
-#include "platform/FileSystem.h"
 
 namespace velmaro::cli {
 
@@ -11,10 +10,8 @@ int RunGsd(const VerbArgs& args, Io& io)
 {
     const QString projectDir = args.positional.at(0);
     const QString fileName = args.positional.at(1);
-    if (!DirectoryExists(projectDir)) {
-        io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
+    if (!ProjectFolder(projectDir, io))
         return Refused;
-    }
     const Status written = GenerateGsdFile(projectDir + QStringLiteral("\\pargen.xml"), fileName);
     if (!written.ok()) {
         io.err << written.error() << "\n";

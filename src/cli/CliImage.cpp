@@ -10,10 +10,8 @@ namespace {
 int RunImage(const VerbArgs& args, Io& io)
 {
     const QString projectDir = args.positional.at(0);
-    if (!DirectoryExists(projectDir)) {
-        io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
+    if (!ProjectFolder(projectDir, io))
         return Refused;
-    }
     const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
     if (!image.ok()) {
         io.err << image.error() << "\n";

@@ -3,8 +3,6 @@
 #include "mapping/ByteMap.h"
 #include "platform/FileSystem.h"
 
-#include <QDir>
-
 namespace velmaro::cli {
 
 namespace {
@@ -70,14 +68,10 @@ void printRows(const ProjectByteMaps& project, bool csv, Io& io)
 
 int runMap(const VerbArgs& args, Io& io)
 {
-    const QString dir = QDir::cleanPath(args.positional.at(0));
-    if (!DirectoryExists(dir)) {
-        io.err << "Project folder \"" << args.positional.at(0) << "\" not found.\n";
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    if (!folder)
         return Refused;
-    }
-    ProjectPaths paths;
-    paths.ProjectDir = dir;
-    SetDocumentPaths(paths);
+    const ProjectPaths& paths = *folder;
     const Result<ProjectByteMaps> project = LoadProjectByteMaps(paths.PargenXmlPath, paths.SdoXmlPath);
     if (!project.ok()) {
         io.err << project.error() << "\n";

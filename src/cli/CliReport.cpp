@@ -10,10 +10,8 @@ int RunReport(const VerbArgs& args, Io& io)
 {
     const QString projectDir = args.positional.at(0);
     const QString out = args.positional.at(1);
-    if (!DirectoryExists(projectDir)) {
-        io.err << "The project folder \"" << projectDir << "\" does not exist.\n";
+    if (!ProjectFolder(projectDir, io))
         return Refused;
-    }
     const ProjectReportData data = LoadProjectReport(projectDir, QDateTime::currentDateTime());
     const Status written = WriteFileAtomically(out, ProjectReportHtml(data).toUtf8());
     if (!written.ok()) {

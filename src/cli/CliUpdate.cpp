@@ -44,10 +44,8 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
                << port << "').\n";
         return UsageError;
     }
-    if (!DirectoryExists(projectArg)) {
-        io.err << "The project folder \"" << projectArg << "\" does not exist.\n";
+    if (!ProjectFolder(projectArg, io))
         return Refused;
-    }
     const QString projectDir = QFileInfo(NativePath(projectArg)).absoluteFilePath();
     const QString masterDir = appDir + QStringLiteral("\\MASTER");
     const Status folders = CheckUpdaterFolders(masterDir, projectDir);

@@ -1,7 +1,5 @@
 #include "cli/TableVerbs.h"
 
-#include "platform/FileSystem.h"
-
 namespace velmaro::cli {
 
 namespace {
@@ -15,16 +13,12 @@ const CliTable* TableAndProject(const QStringList& args, Io& io, ProjectPaths& p
         exitCode = UsageError;
         return nullptr;
     }
-    QString dir = args.at(1);
-    while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\'))))
-        dir.chop(1);
-    if (!DirectoryExists(dir)) {
-        io.err << "Project folder \"" << args.at(1) << "\" does not exist.\n";
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.at(1), io);
+    if (!folder) {
         exitCode = Refused;
         return nullptr;
     }
-    paths.ProjectDir = dir;
-    SetDocumentPaths(paths);
+    paths = *folder;
     return table;
 }
 

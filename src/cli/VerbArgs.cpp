@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "platform/FileSystem.h"
 
 #include <QCommandLineParser>
 
@@ -134,6 +135,21 @@ int RunVerb(const Verb& verb, const QStringList& args, Io& io)
     if (!parsed)
         return exitCode;
     return verb.run(*parsed, io);
+}
+
+std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
+{
+    QString dir = argument;
+    while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\'))))
+        dir.chop(1);
+    if (!DirectoryExists(dir)) {
+        io.err << "The project folder \"" << argument << "\" does not exist.\n";
+        return std::nullopt;
+    }
+    ProjectPaths paths;
+    paths.ProjectDir = dir;
+    SetDocumentPaths(paths);
+    return paths;
 }
 
 } // namespace velmaro::cli

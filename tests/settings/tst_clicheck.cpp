@@ -139,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(runCheck({dir.path(), dir.path()}).code, int(UsageError));
         const VerbRun missing = runCheck({dir.filePath(QStringLiteral("nope"))});
         QCOMPARE(missing.code, int(Refused));
-        QVERIFY(missing.err.contains(QStringLiteral("not found")));
+        QVERIFY(missing.err.contains(QStringLiteral("does not exist")));
     }
 };
 
