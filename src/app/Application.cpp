@@ -1,14 +1,15 @@
 #include "app/Application.h"
 
 #include "platform/Dialogs.h"
-
-#include <QIcon>
-#include <QImage>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
+#include "widgets/SvgIcon.h"
 
 #include <exception>
+
+// The GUI is a static library: its resources are registered explicitly.
+static void initApplicationResources()
+{
+    Q_INIT_RESOURCE(velmaro_app);
+}
 
 namespace velmaro {
 
@@ -17,18 +18,9 @@ VelmaroApplication::VelmaroApplication(int& argc, char** argv) : QApplication(ar
     setApplicationName(QStringLiteral("Firmware Velmaro"));
     // Ties the windows to the desktop entry (and its icon) where the desktop asks for it.
     setDesktopFileName(QStringLiteral("example.quorvane.Velmaro"));
-    // Every window shows the logo; drawn here at the usual sizes, so no image plugin is needed.
-    QSvgRenderer renderer(QStringLiteral(":/velmaro/logo.svg"));
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    setWindowIcon(icon);
+    // Every window shows the logo, drawn at the sizes the window system asks for.
+    initApplicationResources();
+    setWindowIcon(SvgIcon(QStringLiteral(":/velmaro/logo.svg")));
 }
 
 bool VelmaroApplication::notify(QObject* receiver, QEvent* event)

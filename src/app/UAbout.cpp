@@ -2,16 +2,14 @@
 
 #include "app/UVelmaroFirmWare.h"
 #include "base/Version.h"
+#include "widgets/SvgIcon.h"
 #include "widgets/WindowStyle.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 // The GUI is a static library: its resources are registered explicitly.
@@ -25,18 +23,6 @@ namespace velmaro {
 namespace {
 
 constexpr int LogoSide = 81;
-
-QPixmap logoPixmap(qreal ratio)
-{
-    QSvgRenderer renderer(QStringLiteral(":/velmaro/logo.svg"));
-    QPixmap pixmap(QSize(LogoSide, LogoSide) * ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.end();
-    pixmap.setDevicePixelRatio(ratio);
-    return pixmap;
-}
 
 } // namespace
 
@@ -54,7 +40,8 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
 
     label(Image2, "Image2", QString());
     Image2->setFixedSize(LogoSide, LogoSide);
-    Image2->setPixmap(logoPixmap(devicePixelRatioF()));
+    Image2->setPixmap(
+        SvgIcon(QStringLiteral(":/velmaro/logo.svg")).pixmap(QSize(LogoSide, LogoSide), devicePixelRatioF()));
     Image2->setCursor(Qt::PointingHandCursor);
     Image2->installEventFilter(this);
 

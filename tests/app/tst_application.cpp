@@ -1,6 +1,8 @@
 #include "app/Application.h"
 #include "support/Recorders.h"
 
+#include <QIcon>
+#include <QImage>
 #include <QTest>
 
 #include <stdexcept>
@@ -51,6 +53,28 @@ private Q_SLOTS:
         QCOMPARE(thrower.handled, 3);
         QCOMPARE(messages.messages, QStringList());
         app->setMessageBoxes(nullptr);
+    }
+
+    // The logo is drawn when a size is asked for: the size asked, opaque at its centre, clear at a corner.
+    void windowIconDrawsEachSize_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("16") << 16 << 1.0;
+        QTest::newRow("48") << 48 << 1.0;
+        QTest::newRow("256") << 256 << 1.0;
+        QTest::newRow("81 at ratio 2") << 81 << 2.0;
+    }
+    void windowIconDrawsEachSize()
+    {
+        QFETCH(int, side);
+        QFETCH(qreal, ratio);
+        const QIcon icon = QGuiApplication::windowIcon();
+        QVERIFY(!icon.isNull());
+        const QImage image = icon.pixmap(QSize(side, side), ratio).toImage();
+        QCOMPARE(image.size(), QSize(side, side) * ratio);
+        QCOMPARE(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 255);
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     }
 };
 
