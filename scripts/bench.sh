@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
-[ -f build-bench/CMakeCache.txt ] || cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DVELMARO_BUILD_BENCH=ON -DVELMARO_BUILD_TESTS=OFF -DVELMARO_SHOW_HIDDEN_EDITORS=ON >/dev/null
+# The program as shipped: the start-up figures are of the main window people see.
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVELMARO_BUILD_BENCH=ON -DVELMARO_BUILD_TESTS=OFF -DVELMARO_SHOW_HIDDEN_EDITORS=OFF >/dev/null
 cmake --build build-bench --parallel "$(nproc)"
 
 # An X display for the start-up figures under a window manager, started here only when none is set.

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 
 namespace velmaro {
 
 class IMessageBoxes;
+
+// The logo at any size, read from the icons drawn at build time when a size is first shown.
+QIcon LogoIcon();
 
 // The application object. An error that no handler caught abandons the user's action where it was
 // raised; it is shown in an error box with its text and the program goes on.

@@ -1,8 +1,8 @@
 #include "app/UAbout.h"
 
+#include "app/Application.h"
 #include "app/UVelmaroFirmWare.h"
 #include "base/Version.h"
-#include "widgets/SvgIcon.h"
 #include "widgets/WindowStyle.h"
 
 #include <QGridLayout>
@@ -11,12 +11,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-// The GUI is a static library: its resources are registered explicitly.
-static void initAboutResources()
-{
-    Q_INIT_RESOURCE(velmaro_app);
-}
 
 namespace velmaro {
 
@@ -28,7 +22,6 @@ constexpr int LogoSide = 81;
 
 TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    initAboutResources();
     setObjectName(QStringLiteral("FAbout"));
     setWindowTitle(QStringLiteral("About..."));
 
@@ -40,8 +33,7 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
 
     label(Image2, "Image2", QString());
     Image2->setFixedSize(LogoSide, LogoSide);
-    Image2->setPixmap(
-        SvgIcon(QStringLiteral(":/velmaro/logo.svg")).pixmap(QSize(LogoSide, LogoSide), devicePixelRatioF()));
+    Image2->setPixmap(LogoIcon().pixmap(QSize(LogoSide, LogoSide), devicePixelRatioF()));
     Image2->setCursor(Qt::PointingHandCursor);
     Image2->installEventFilter(this);
 
