@@ -4,6 +4,7 @@
 #include "canopen/PdoTable.h"
 #include "canopen/StoredPdoDocument.h"
 #include "device/ParameterImage.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,14 +63,6 @@ ParsedPage Parse(const QString& html)
     return page;
 }
 
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // A table document with `rows` rows whose every attribute holds `value`.
 QByteArray TableXml(const TableDefinition& table, int rows, const QString& value)
 {
@@ -88,101 +81,108 @@ QString Report(const QString& dir)
     return ProjectReportHtml(LoadProjectReport(dir, QDateTime(QDate(2026, 3, 4), QTime(5, 6))));
 }
 
+using Files = QMap<QString, QByteArray>; // path in the project folder -> contents
+
 } // namespace
 
 class TestProjectReport : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void emptyProject()
+    // Every page parses, has its six sections, runs no script, loads nothing from outside, and shows what
+    // the project holds; the documents it cannot read are listed in the last section.
+    void page_data()
     {
+        QTest::addColumn<QString>("folder"); // a new folder for the project; empty: the temporary folder
+        QTest::addColumn<Files>("files");
+        QTest::addColumn<bool>("image"); // pargen.xml of the second example and the bank.bin built from it
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("headings"); // of the byte maps and tables, each in exactly one
+        QTest::addColumn<QStringList>("failureRows");
+
+        QTest::newRow("empty project")
+            << "" << Files() << false
+            << QStringList{"2026-03-04 05:06", "has no pargen.xml", "has no sdo.xml",
+                           "0x42,0x3F,0x00,0x01", // 244 bytes: four modules a side
+                           "0x82,0x33,0x00,0x08"}
+            << QStringList() << QStringList();
+        QTest::newRow("every document")
+            << ""
+            << Files{{"sdo.xml",
+                      "<Serial_to_ProfiBus><ProfiBUS_IN>"
+                      "<row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0\" NPoint=\"2\" "
+                      "Address_Profi=\"0\" Mnemonic=\"a\"/>"
+                      "<row Slave_ID=\"2\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" "
+                      "Address_Profi=\"2\" Mnemonic=\"b\"/>"
+                      "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>"},
+                     {"rpdodef.xml", TableXml(RpdoDefTable(), 3, QStringLiteral("1"))},
+                     {"sdopdo.xml", TableXml(SdoPdoTable(), 1, QStringLiteral("2"))},
+                     {"emcydef.xml", TableXml(EmcyDefTable(), 2, QStringLiteral("3"))},
+                     {"emcyword.xml", TableXml(EmcyWordTableDefinition(), 9, QStringLiteral("4"))}}
+            << true
+            << QStringList{"bank.bin matches what pargen.xml builds now",
+                           "04 00 00 00 01 00 00 00 C8 00 0D 14 00 03 01 05 0A 0A 04 03 88 13 00 00",
+                           "The editor accepts these settings on OK.",
+                           "collision on bytes 2..3", // row 1 fills 0..3, row 2 2..3
+                           "bytes 4..9 are filled by no row"}
+            << QStringList{"Read (10 bytes)",     "OUT (4 bytes)",        "rpdodef.xml), 3 rows",
+                           "sdopdo.xml), 1 rows", "emcydef.xml), 2 rows", "emcyword.xml), 9 rows"}
+            << QStringList();
+        QTest::newRow("unreadable documents")
+            << ""
+            << Files{{"pargen.xml", "<Par_Gen><Ser_Type>1</Par_Gen>"},
+                     {"bin/bank.bin", QByteArray(7, '\x04')},
+                     {"sdo.xml", "<sdo><row IndexA=\"1\"/></sdo>"}, // the stored-PDO editor's SDO table
+                     {"emcyword.xml", "<emcyword><row index_addrm=\"1\"/></emcyword>"}}
+            << false << QStringList{"7 bytes long"} << QStringList()
+            << QStringList{"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"};
+        QTest::newRow("texts escaped")
+            << "<script>&amp;\"x"
+            << Files{{"sdo.xml", "<Serial_to_ProfiBus><ProfiBUS_IN>"
+                                 "<row Slave_ID=\"1\" Type=\"&lt;b&gt;\" Address_Mod=\"0\" NPoint=\"1\" "
+                                 "Address_Profi=\"0\" Mnemonic=\"&lt;/td&gt;&lt;script&gt;x&amp;&quot;\"/>"
+                                 "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>"},
+                     {"rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>\x01"))}}
+            << false << QStringList{"Project report: <script>&amp;\"x", "</td><script>x&\"", "<img src=x>"}
+            << QStringList{"Read (244 bytes)", "OUT (244 bytes)", "rpdodef.xml), 1 rows"} << QStringList();
+    }
+    void page()
+    {
+        QFETCH(QString, folder);
+        QFETCH(Files, files);
+        QFETCH(bool, image);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, headings);
+        QFETCH(QStringList, failureRows);
+
         QTemporaryDir tmp;
-        const ParsedPage page = Parse(Report(tmp.path()));
+        const QString dir = folder.isEmpty() ? tmp.path() : tmp.filePath(folder);
+        for (auto file = files.cbegin(); file != files.cend(); ++file) {
+            const QString path = dir + QLatin1Char('/') + file.key();
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            test::writeFile(path, file.value());
+        }
+        if (image) {
+            QVERIFY(QFile::copy(QStringLiteral(VELMARO_TEST_DATA "/device/pargen_example2.xml"),
+                                dir + "/pargen.xml"));
+            QDir(dir).mkdir(QStringLiteral("bin"));
+            QVERIFY(WriteParameterImage(*BuildParameterImage(dir + "\\pargen.xml"), ParameterImagePath(dir))
+                        .ok());
+        }
+
+        const ParsedPage page = Parse(Report(dir));
         QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
         QCOMPARE(page.h2.size(), 6);
-        QVERIFY(page.text.contains(QStringLiteral("2026-03-04 05:06")));
-        QVERIFY(page.text.contains(QStringLiteral("has no pargen.xml")));
-        QVERIFY(page.text.contains(QStringLiteral("has no sdo.xml")));
-        QVERIFY(page.text.contains(QStringLiteral("0x42,0x3F,0x00,0x01"))); // 244 bytes: four modules a side
-        QVERIFY(page.text.contains(QStringLiteral("0x82,0x33,0x00,0x08")));
-        QVERIFY(page.h3.isEmpty());
-        QVERIFY(page.failureRows.isEmpty());
-        QVERIFY(!page.elements.contains(QStringLiteral("script")));
-        QVERIFY(page.externalRefs.isEmpty());
-    }
-
-    void everyDocument()
-    {
-        QTemporaryDir tmp;
-        const QString dir = tmp.path();
-        QFile::copy(QStringLiteral(VELMARO_TEST_DATA "/device/pargen_example2.xml"), dir + "/pargen.xml");
-        QDir(dir).mkdir(QStringLiteral("bin"));
-        QVERIFY(
-            WriteParameterImage(*BuildParameterImage(dir + "\\pargen.xml"), ParameterImagePath(dir)).ok());
-        Write(
-            dir + "/sdo.xml",
-            "<Serial_to_ProfiBus><ProfiBUS_IN>"
-            "<row Slave_ID=\"1\" Type=\"Holding Register\" Address_Mod=\"0\" NPoint=\"2\" "
-            "Address_Profi=\"0\" "
-            "Mnemonic=\"a\"/>"
-            "<row Slave_ID=\"2\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"2\" "
-            "Mnemonic=\"b\"/>"
-            "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>");
-        Write(dir + "/rpdodef.xml", TableXml(RpdoDefTable(), 3, QStringLiteral("1")));
-        Write(dir + "/sdopdo.xml", TableXml(SdoPdoTable(), 1, QStringLiteral("2")));
-        Write(dir + "/emcydef.xml", TableXml(EmcyDefTable(), 2, QStringLiteral("3")));
-        Write(dir + "/emcyword.xml", TableXml(EmcyWordTableDefinition(), 9, QStringLiteral("4")));
-
-        const ParsedPage page = Parse(Report(dir));
-        QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
-        QVERIFY(page.failureRows.isEmpty());
-        QVERIFY(page.text.contains(QStringLiteral("bank.bin matches what pargen.xml builds now")));
-        QVERIFY(page.text.contains(
-            QStringLiteral("04 00 00 00 01 00 00 00 C8 00 0D 14 00 03 01 05 0A 0A 04 03 88 13 00 00")));
-        QVERIFY(page.text.contains(QStringLiteral("The editor accepts these settings on OK.")));
-        QVERIFY(
-            page.text.contains(QStringLiteral("collision on bytes 2..3"))); // row 1 fills 0..3, row 2 2..3
-        QVERIFY(page.text.contains(QStringLiteral("bytes 4..9 are filled by no row")));
-        const QStringList tables = {"rpdodef.xml), 3 rows", "sdopdo.xml), 1 rows", "emcydef.xml), 2 rows",
-                                    "emcyword.xml), 9 rows"};
-        for (const QString& t : tables)
-            QVERIFY2(page.h3.filter(t).size() == 1, qPrintable(page.h3.join(QLatin1Char('|'))));
+        for (const char* element : {"script", "b", "img"})
+            QVERIFY2(!page.elements.contains(QLatin1String(element)), element);
         QVERIFY(page.elements.contains(QStringLiteral("style")));
-    }
-
-    void unreadableDocumentsAreListed()
-    {
-        QTemporaryDir tmp;
-        const QString dir = tmp.path();
-        Write(dir + "/pargen.xml", "<Par_Gen><Ser_Type>1</Par_Gen>");
-        Write(dir + "/bin/bank.bin", QByteArray(7, '\x04'));
-        Write(dir + "/sdo.xml", "<sdo><row IndexA=\"1\"/></sdo>"); // the stored-PDO editor's SDO table
-        Write(dir + "/emcyword.xml", "<emcyword><row index_addrm=\"1\"/></emcyword>");
-        const ParsedPage page = Parse(Report(dir));
-        QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
-        QCOMPARE(page.failureRows, QStringList({"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"}));
-        QVERIFY(page.text.contains(QStringLiteral("7 bytes long")));
-    }
-
-    void textsAreEscaped()
-    {
-        QTemporaryDir tmp;
-        const QString dir = tmp.filePath(QStringLiteral("<script>&amp;\"x"));
-        Write(dir + "/sdo.xml", "<Serial_to_ProfiBus><ProfiBUS_IN>"
-                                "<row Slave_ID=\"1\" Type=\"&lt;b&gt;\" Address_Mod=\"0\" NPoint=\"1\" "
-                                "Address_Profi=\"0\" Mnemonic=\"&lt;/td&gt;&lt;script&gt;x&amp;&quot;\"/>"
-                                "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>");
-        Write(dir + "/rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>\x01")));
-        const ParsedPage page = Parse(Report(dir));
-        QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
-        QVERIFY(!page.elements.contains(QStringLiteral("script")));
-        QVERIFY(!page.elements.contains(QStringLiteral("b")));
-        QVERIFY(!page.elements.contains(QStringLiteral("img")));
-        QVERIFY(page.externalRefs.isEmpty());
-        QVERIFY(page.h2.size() == 6);
-        QVERIFY(page.text.contains(QStringLiteral("Project report: <script>&amp;\"x")));
-        QVERIFY(page.text.contains(QStringLiteral("</td><script>x&\"")));
-        QVERIFY(page.text.contains(QStringLiteral("<img src=x>")));
+        QCOMPARE(page.externalRefs, QStringList());
+        for (const QString& text : texts)
+            QVERIFY2(page.text.contains(text), qPrintable(text));
+        QCOMPARE(page.h3.size(), headings.size());
+        for (const QString& t : headings)
+            QVERIFY2(page.h3.filter(t).size() == 1, qPrintable(page.h3.join(QLatin1Char('|'))));
+        QCOMPARE(page.failureRows, failureRows);
     }
 };
 

@@ -22,6 +22,15 @@ QString data(const QString& name)
     return QStringLiteral(VELMARO_TEST_DATA "/canopen/") + name;
 }
 
+// An emcydef row whose masks hold 1..10, the first of them `ec`.
+QByteArray emcyRow(const QByteArray& device, const QByteArray& ec, const QByteArray& bypass)
+{
+    return "<row id_dev=\"" + device + "\" mask_eq_ec=\"" + ec
+           + "\" mask_eq_er=\"2\" mask_eq_m1=\"3\" mask_eq_m2=\"4\" mask_eq_m3=\"5\" enmask_eq_ec=\"6\" "
+             "enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" bypass_set=\""
+           + bypass + "\"/>";
+}
+
 // A document of one record per kind: what an import that is refused must leave as it was.
 QByteArray documentBefore(const QString& kind)
 {
@@ -31,10 +40,7 @@ QByteArray documentBefore(const QString& kind)
     if (kind == QLatin1String("sdopdo"))
         return "<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"1\" poscomp=\"0\"/></sdopdo>";
     if (kind == QLatin1String("emcydef"))
-        return "<emcydef><row id_dev=\"9\" mask_eq_ec=\"\" mask_eq_er=\"2\" mask_eq_m1=\"3\" "
-               "mask_eq_m2=\"4\" "
-               "mask_eq_m3=\"5\" enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" "
-               "enmask_eq_m3=\"10\" bypass_set=\"37\"/></emcydef>";
+        return "<emcydef>" + emcyRow("9", "", "37") + "</emcydef>";
     return "<emcyword/>";
 }
 
@@ -136,8 +142,7 @@ private Q_SLOTS:
         QVERIFY2(r.out.contains(QStringLiteral("Imported %1 records").arg(saved.size())), qPrintable(r.out));
         QCOMPARE(saved.size(), rows.size());
         for (int i = 0; i < rows.size(); ++i)
-            QVERIFY2(saved.at(i).startsWith(rows.at(i)) || saved.at(i).contains(rows.at(i)),
-                     saved.at(i).constData());
+            QVERIFY2(saved.at(i).contains(rows.at(i)), saved.at(i).constData());
     }
 
     void importRefusesAndKeepsTheDocument_data()
@@ -207,78 +212,72 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("document");
-        QTest::addColumn<QByteArray>("csv"); // the start of the file
+        QTest::addColumn<QByteArray>("csv");   // the start of the file, or all of it when `sideB` is empty
+        QTest::addColumn<QByteArray>("sideB"); // found further on in the file
         QTest::newRow("rpdodef: heading and ten grid rows per side")
             << "rpdodef"
             << QByteArray("<rpdodef><row cobid=\"0x181\" id_dev_orig=\"d\" en_bypass=\"3\" posind=\"p\" "
-                          "n_tpdo=\"n\"/>"
-                          "<row cobid=\"7\" id_dev_orig=\"d7\" en_bypass=\"0\" posind=\"p\" "
+                          "n_tpdo=\"n\"/><row cobid=\"7\" id_dev_orig=\"d7\" en_bypass=\"0\" posind=\"p\" "
                           "n_tpdo=\"n\"/></rpdodef>")
-            << QByteArray("cobid,id_dev_orig,00,posind,n_tpdo,\r\n0x181,d,01,p,n,\r\n,,00,,,\r\n");
+            << QByteArray("cobid,id_dev_orig,00,posind,n_tpdo,\r\n0x181,d,01,p,n,\r\n,,00,,,\r\n")
+            << QByteArray("cobid,id_dev_orig,10,posind,n_tpdo,\r\n7,d7,10,p,n,\r\n");
         QTest::newRow("emcydef: side A first, flags packed")
             << "emcydef"
-            << QByteArray(
-                   "<emcydef><row id_dev=\"9\" mask_eq_ec=\"\" mask_eq_er=\"2\" mask_eq_m1=\"3\" "
-                   "mask_eq_m2=\"4\" "
-                   "mask_eq_m3=\"5\" enmask_eq_ec=\"6\" enmask_eq_er=\"7\" enmask_eq_m1=\"8\" "
-                   "enmask_eq_m2=\"9\" "
-                   "enmask_eq_m3=\"10\" bypass_set=\"37\"/><row id_dev=\"4\" mask_eq_ec=\"0xFF\" "
-                   "mask_eq_er=\"2\" "
-                   "mask_eq_m1=\"3\" mask_eq_m2=\"4\" mask_eq_m3=\"5\" enmask_eq_ec=\"6\" enmask_eq_er=\"7\" "
-                   "enmask_eq_m1=\"8\" enmask_eq_m2=\"9\" enmask_eq_m3=\"10\" bypass_set=\"17\"/></emcydef>")
-            << QByteArray("4,0xFF,2,3,4,5,6,7,8,9,10,17,\r\n9,0,2,3,4,5,6,7,8,9,10,37,\r\n");
+            << "<emcydef>" + emcyRow("9", "", "37") + emcyRow("4", "0xFF", "17") + "</emcydef>"
+            << QByteArray("4,0xFF,2,3,4,5,6,7,8,9,10,17,\r\n9,0,2,3,4,5,6,7,8,9,10,37,\r\n") << QByteArray();
         QTest::newRow("emcyword: an empty document")
-            << "emcyword" << QByteArray("<emcyword/>") << QByteArray();
+            << "emcyword" << QByteArray("<emcyword/>") << QByteArray() << QByteArray();
     }
     void exportWritesTheEditorsCsv()
     {
         QFETCH(QString, kind);
         QFETCH(QByteArray, document);
         QFETCH(QByteArray, csv);
+        QFETCH(QByteArray, sideB);
         QTemporaryDir dir;
         writeFile(dir.filePath(kind + QStringLiteral(".xml")), document);
         const VerbRun r = runVerb(QStringLiteral("export"), {kind, dir.path()});
         QCOMPARE(r.code, 0);
         const QByteArray written = readFile(dir.filePath(kind + QStringLiteral(".csv")), "missing");
-        QVERIFY2(written.startsWith(csv), written.constData());
-        if (kind == QLatin1String("rpdodef"))
-            QVERIFY(written.contains("cobid,id_dev_orig,10,posind,n_tpdo,\r\n7,d7,10,p,n,\r\n"));
-        if (kind != QLatin1String("rpdodef"))
+        if (sideB.isEmpty()) {
             QCOMPARE(written, csv);
+        } else {
+            QVERIFY2(written.startsWith(csv), written.constData());
+            QVERIFY2(written.contains(sideB), written.constData());
+        }
     }
 
-    void exportReportsUnreadableDocuments_data()
+    // Each kind's document with a row the editor cannot read (named on stderr), an unknown table, a missing
+    // folder.
+    void exportReportsBadInput_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("folder"); // false: the project folder does not exist
+        QTest::addColumn<int>("code");    // -1: only the message is checked
         QTest::addColumn<QString>("message");
-        QTest::newRow("rpdodef") << "rpdodef"
-                                 << "Error in reading file XML";
-        QTest::newRow("sdopdo") << "sdopdo"
-                                << "Error in reading file SDOPDO XML";
-        QTest::newRow("emcydef") << "emcydef"
-                                 << "Error in reading file XML";
-        QTest::newRow("emcyword") << "emcyword"
-                                  << "Error in reading file XML";
+        for (const char* kind : {"rpdodef", "emcydef", "emcyword"})
+            QTest::addRow("%s, unreadable document", kind)
+                << kind << true << -1 << "Error in reading file XML";
+        QTest::newRow("sdopdo, unreadable document")
+            << "sdopdo" << true << -1 << "Error in reading file SDOPDO XML";
+        QTest::newRow("unknown table") << "nosuch" << true << 2 << "";
+        QTest::newRow("missing folder") << "rpdodef" << false << 1 << "";
     }
-    void exportReportsUnreadableDocuments()
+    void exportReportsBadInput()
     {
         QFETCH(QString, kind);
+        QFETCH(bool, folder);
+        QFETCH(int, code);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        writeFile(dir.filePath(kind + QStringLiteral(".xml")),
-                  "<" + kind.toUtf8() + "><row/></" + kind.toUtf8() + ">");
-        const VerbRun r = runVerb(QStringLiteral("export"), {kind, dir.path()});
+        if (!message.isEmpty()) // the rows that name a reading error have a document to read
+            writeFile(dir.filePath(kind + QStringLiteral(".xml")),
+                      "<" + kind.toUtf8() + "><row/></" + kind.toUtf8() + ">");
+        const VerbRun r = runVerb(QStringLiteral("export"),
+                                  {kind, folder ? dir.path() : dir.filePath(QStringLiteral("missing"))});
+        if (code >= 0)
+            QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    }
-
-    void refusesUnknownTableAndMissingFolder()
-    {
-        QTemporaryDir dir;
-        QCOMPARE(runVerb(QStringLiteral("export"), {QStringLiteral("nosuch"), dir.path()}).code, 2);
-        QCOMPARE(runVerb(QStringLiteral("export"),
-                         {QStringLiteral("rpdodef"), dir.filePath(QStringLiteral("missing"))})
-                     .code,
-                 1);
     }
 };
 

@@ -118,12 +118,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("end");
         QTest::addColumn<bool>("fits");
 
-        QTest::newRow("row order from 0, non-integer NPoint left alone")
-            << "9:2 0:1 7:x abc:3" << 20 << QStringList{"0", "4", "7", "6"} << 12 << true;
-        QTest::newRow("exactly full")
-            << "9:2 0:1 7:x abc:3" << 12 << QStringList{"0", "4", "7", "6"} << 12 << true;
-        QTest::newRow("no room") << "9:2 0:1 7:x abc:3" << 11 << QStringList{"0", "4", "7", "6"} << 12
-                                 << false;
+        // Packed in row order from 0; the row with a non-integer NPoint keeps its address.
+        const QString layout = QStringLiteral("9:2 0:1 7:x abc:3");
+        const QStringList packed{"0", "4", "7", "6"};
+        QTest::newRow("room to spare") << layout << 20 << packed << 12 << true;
+        QTest::newRow("exactly full") << layout << 12 << packed << 12 << true;
+        QTest::newRow("no room") << layout << 11 << packed << 12 << false;
         QTest::newRow("empty table") << "" << 0 << QStringList{} << 0 << true;
     }
     void pack()

@@ -47,34 +47,49 @@ private:
     }
 
 private Q_SLOTS:
-    void mapTextAndCsv()
+    void map_data()
     {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("folder"); // false: the project folder does not exist
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+
+        QTest::newRow("text: rows, findings, summary")
+            << QStringList() << true << 0
+            << QStringLiteral(
+                   "IN row 1: slave 1, register 0x11, points 2, bytes 0..3\n"
+                   "IN row 2: slave 2, register 0x12, points 2, bytes 2..5\n"
+                   "IN row 3: slave 3, register 0x13, points 4, bytes 12..19\n"
+                   "OUT row 1: slave 9, register a,b, points 1, bytes 0..1\n"
+                   "warning: ProfiBus IN --> Serial Read: collision on bytes 2..3: row 1 (slave 1, register "
+                   "0x11), row 2 (slave 2, register 0x12)\n"
+                   "warning: ProfiBus IN --> Serial Read: row 3 (slave 3, register 0x13) covers bytes "
+                   "12..19, "
+                   "past the data length of 16 bytes (bytes 16..19)\n"
+                   "note: ProfiBus IN --> Serial Read: bytes 6..11 are filled by no row\n"
+                   "note: Serial Write --> ProfiBus OUT: bytes 2..243 are filled by no row\n"
+                   "IN: 1 collision, 1 row beyond 16 bytes, 6 bytes free; OUT: 0 collisions, 0 rows beyond "
+                   "244 "
+                   "bytes, 242 bytes free\n");
+        QTest::newRow("csv: one line per row, register quoted")
+            << QStringList{"--csv"} << true << 0
+            << QStringLiteral("table,row,slave,register,points,first_byte,last_byte\n"
+                              "IN,1,1,0x11,2,0,3\nIN,2,2,0x12,2,2,5\nIN,3,3,0x13,4,12,19\n"
+                              "OUT,1,9,\"a,b\",1,0,1\n");
+        QTest::newRow("missing folder") << QStringList() << false << 1 << QString();
+    }
+    void map()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, folder);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+
         project("0:2 2:2 12:4");
-        const VerbRun text = runVerb(QStringLiteral("map"), {m_dir.path()});
-        QCOMPARE(text.code, 0);
-        QCOMPARE(
-            text.out,
-            QStringLiteral(
-                "IN row 1: slave 1, register 0x11, points 2, bytes 0..3\n"
-                "IN row 2: slave 2, register 0x12, points 2, bytes 2..5\n"
-                "IN row 3: slave 3, register 0x13, points 4, bytes 12..19\n"
-                "OUT row 1: slave 9, register a,b, points 1, bytes 0..1\n"
-                "warning: ProfiBus IN --> Serial Read: collision on bytes 2..3: row 1 (slave 1, register "
-                "0x11), "
-                "row 2 (slave 2, register 0x12)\n"
-                "warning: ProfiBus IN --> Serial Read: row 3 (slave 3, register 0x13) covers bytes 12..19, "
-                "past "
-                "the data length of 16 bytes (bytes 16..19)\n"
-                "note: ProfiBus IN --> Serial Read: bytes 6..11 are filled by no row\n"
-                "note: Serial Write --> ProfiBus OUT: bytes 2..243 are filled by no row\n"
-                "IN: 1 collision, 1 row beyond 16 bytes, 6 bytes free; OUT: 0 collisions, 0 rows beyond 244 "
-                "bytes, 242 bytes free\n"));
-        const VerbRun csv = runVerb(QStringLiteral("map"), {m_dir.path(), QStringLiteral("--csv")});
-        QCOMPARE(csv.code, 0);
-        QCOMPARE(csv.out, QStringLiteral("table,row,slave,register,points,first_byte,last_byte\n"
-                                         "IN,1,1,0x11,2,0,3\nIN,2,2,0x12,2,2,5\nIN,3,3,0x13,4,12,19\n"
-                                         "OUT,1,9,\"a,b\",1,0,1\n"));
-        QCOMPARE(runVerb(QStringLiteral("map"), {m_dir.filePath(QStringLiteral("missing"))}).code, 1);
+        const QString dir = folder ? m_dir.path() : m_dir.filePath(QStringLiteral("missing"));
+        const VerbRun run = runVerb(QStringLiteral("map"), QStringList{dir} + options);
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.out, out);
     }
 
     void checkWarnsAndStrictRefuses_data()

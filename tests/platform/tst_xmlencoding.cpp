@@ -45,12 +45,9 @@ private Q_SLOTS:
             << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r v=\"caf\xe9 \x80"
                           "5\"/>")
             << QStringLiteral("caf\u00e9 \u00805") << "";
-        QTest::newRow("UTF-8 undeclared")
-            << (QStringLiteral("<r v=\"") + accents + QStringLiteral("\"/>")).toUtf8() << accents << "";
-        QTest::newRow("UTF-8 with BOM")
-            << QByteArray("\xEF\xBB\xBF")
-                   + (QStringLiteral("<r v=\"") + accents + QStringLiteral("\"/>")).toUtf8()
-            << accents << "";
+        const QByteArray utf8 = (QStringLiteral("<r v=\"") + accents + QStringLiteral("\"/>")).toUtf8();
+        QTest::newRow("UTF-8 undeclared") << utf8 << accents << "";
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + utf8 << accents << "";
         const QString wide = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><r v=\"") + accents
                              + QStringLiteral("\"/>");
         QTest::newRow("UTF-16LE with BOM") << utf16(wide, QStringConverter::Utf16LE, true) << accents << "";
