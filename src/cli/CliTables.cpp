@@ -17,11 +17,15 @@ class DocumentSession : public TableSession
 public:
     QStringList load(const ProjectPaths& paths) override
     {
+        const DocumentLoad loaded = Document::load(paths, m_table);
+        m_readWhole = loaded.readWhole;
         QStringList messages;
-        for (const TableLoadResult& failure : Document::load(paths, m_table).failures)
+        for (const TableLoadResult& failure : loaded.failures)
             messages << LoadMessage(failure);
         return messages;
     }
+    bool readWhole() const override { return m_readWhole; }
+    QString documentPath(const ProjectPaths& paths) const override { return Document::path(paths); }
     ImportOutcome importWorkbook(const QString& path) override
     {
         return Document::importWorkbook(path, m_table, ImportRule::EveryRecordKept);
@@ -32,6 +36,7 @@ public:
 
 private:
     typename Document::Table m_table;
+    bool m_readWhole = true;
 };
 
 template <typename Document>

@@ -22,6 +22,10 @@ public:
     // The window's showing: empties the table and loads it from the project's document(s). Returns the
     // messages the window would show (none when everything loaded), each with its detail.
     virtual QStringList load(const ProjectPaths& paths) = 0;
+    // After load(): the editor's own document was read whole, or does not exist.
+    virtual bool readWhole() const = 0;
+    // The editor's own document.
+    virtual QString documentPath(const ProjectPaths& paths) const = 0;
     // The window's Import from the workbook at `path` (its empty step, then the worksheet's records),
     // stopping at a record that the OK would not keep.
     virtual ImportOutcome importWorkbook(const QString& path) = 0;

@@ -1,8 +1,11 @@
 #include "cli/TableVerbs.h"
+#include "platform/FileSystem.h"
 
 namespace velmaro::cli {
 
-// export TABLE PROJECT_DIR: the editor's showing (its messages on stderr), then its Export.
+// export TABLE PROJECT_DIR: the editor's showing (its messages on stderr), then its Export. Where the
+// window lets a person export what it shows after its message, a batch run refuses when the document
+// was not read whole: the CSV would miss rows and nothing would say so.
 namespace {
 
 int RunExport(const VerbArgs& args, Io& io)
@@ -10,6 +13,11 @@ int RunExport(const VerbArgs& args, Io& io)
     const OpenedTable opened = OpenTableForVerb(args, io);
     if (!opened.session)
         return opened.exitCode;
+    if (!opened.session->readWhole()) {
+        io.err << "\"" << DisplayPath(opened.session->documentPath(opened.paths))
+               << "\" could not be read completely, so the CSV would miss rows. Nothing was exported.\n";
+        return Refused;
+    }
     const Status written = opened.session->exportCsv(opened.paths);
     if (!written.ok()) {
         io.err << written.error() << "\n";

@@ -5,6 +5,7 @@
 #include "support/CliRunner.h"
 #include "support/TestFiles.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,32 +253,46 @@ private Q_SLOTS:
     void exportReportsBadInput_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("folder"); // false: the project folder does not exist
-        QTest::addColumn<int>("code");    // -1: only the message is checked
+        QTest::addColumn<bool>("folder");         // false: the project folder does not exist
+        QTest::addColumn<QByteArray>("document"); // the table document, when there is one
+        QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
+        const QString partly = QStringLiteral("could not be read completely");
         for (const char* kind : {"rpdodef", "emcydef", "emcyword"})
             QTest::addRow("%s, unreadable document", kind)
-                << kind << true << -1 << "Error in reading file XML";
+                << kind << true << "<" + QByteArray(kind) + "><row/></" + QByteArray(kind) + ">" << 1
+                << "Error in reading file XML";
         QTest::newRow("sdopdo, unreadable document")
-            << "sdopdo" << true << -1 << "Error in reading file SDOPDO XML";
-        QTest::newRow("unknown table") << "nosuch" << true << 2 << "";
-        QTest::newRow("missing folder") << "rpdodef" << false << 1 << "";
+            << "sdopdo" << true << QByteArray("<sdopdo><row/></sdopdo>") << 1
+            << "Error in reading file SDOPDO XML";
+        QTest::newRow("rpdodef, a row after an empty cobid")
+            << "rpdodef" << true
+            << QByteArray(
+                   "<rpdodef><row cobid=\"\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\"/>"
+                   "<row cobid=\"1\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\"/></rpdodef>")
+            << 1 << partly;
+        QTest::newRow("sdopdo, an entry of a PDO not listed")
+            << "sdopdo" << true
+            << QByteArray("<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"5\" poscomp=\"0\"/></sdopdo>") << 1
+            << partly;
+        QTest::newRow("unknown table") << "nosuch" << true << QByteArray() << 2 << "";
+        QTest::newRow("missing folder") << "rpdodef" << false << QByteArray() << 1 << "";
     }
     void exportReportsBadInput()
     {
         QFETCH(QString, kind);
         QFETCH(bool, folder);
+        QFETCH(QByteArray, document);
         QFETCH(int, code);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        if (!message.isEmpty()) // the rows that name a reading error have a document to read
-            writeFile(dir.filePath(kind + QStringLiteral(".xml")),
-                      "<" + kind.toUtf8() + "><row/></" + kind.toUtf8() + ">");
+        if (!document.isEmpty())
+            writeFile(dir.filePath(kind + QStringLiteral(".xml")), document);
         const VerbRun r = runVerb(QStringLiteral("export"),
                                   {kind, folder ? dir.path() : dir.filePath(QStringLiteral("missing"))});
-        if (code >= 0)
-            QCOMPARE(r.code, code);
+        QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath(kind + QStringLiteral(".csv")))); // nothing half-written
     }
 };
 
