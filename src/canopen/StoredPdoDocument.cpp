@@ -2,6 +2,8 @@
 
 #include "base/IntegerText.h"
 
+#include <array>
+
 namespace velmaro {
 
 using namespace storedpdo;
@@ -31,9 +33,8 @@ TClPdo* pdoNumbered(StoredPdoTable& table, Side tab, int number)
     return &pdos[number - 1];
 }
 
-} // namespace
-
-void ReadSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
+// Reads the SDO reference lists from the SDO table at `path`.
+void readSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
     report(LoadTableDocument(path, kSdoNotFound, kSdoReadError,
                              [&table](const TableRow& row) -> Status {
@@ -53,7 +54,8 @@ void ReadSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadRes
            failures);
 }
 
-void ReadPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
+// Reads the PDOs of both tabs from the PDO translation document at `path`.
+void readPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
     report(LoadTableDocument(path, kPdoNotFound, kPdoReadError,
                              [&table](const TableRow& row) -> Status {
@@ -72,7 +74,8 @@ void ReadPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableL
            failures);
 }
 
-TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table,
+// Reads the stored entries at `path` into the PDOs already listed; rowsLost when one was dropped.
+TableLoadResult readStoredEntries(const QString& path, StoredPdoTable& table,
                                   QList<TableLoadResult>& failures)
 {
     bool dropped = false;
@@ -106,14 +109,17 @@ TableLoadResult ReadStoredEntries(const QString& path, StoredPdoTable& table,
     return result;
 }
 
-Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
+// The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
+// "index", "subindex", "nrpdo", "poscomp"; refuses, naming the tab and the PDO, an entry of a PDO
+// beyond the 127th of its tab.
+Result<std::array<TableSideRows, 2>> saveRows(const StoredPdoTable& table)
 {
-    StoredPdoSides sides;
+    std::array<TableSideRows, 2> sides;
     for (Side tab : {Side::A, Side::B}) {
-        TableSideRows& side = tab == Side::A ? sides.sideA : sides.sideB;
+        TableSideRows& side = sides[size_t(tab)];
         for (const TClPdo& pdo : table.pdos(tab)) {
             if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
-                return Result<StoredPdoSides>::failure(
+                return Result<std::array<TableSideRows, 2>>::failure(
                     QStringLiteral("Cannot save: PDO %1 (COB-ID %2) of tab \"%3\" has stored SDO entries, "
                                    "but only the first %4 PDOs of a tab can hold them. Nothing was written.")
                         .arg(pdo.Number)
@@ -127,20 +133,14 @@ Result<StoredPdoSides> StoredPdoSaveRows(const StoredPdoTable& table)
     return sides;
 }
 
-namespace {
-
 Result<bool> saveStored(const StoredPdoTable& table, const QString& path, const WriteConsent& consent)
 {
-    const Result<StoredPdoSides> sides = StoredPdoSaveRows(table);
+    const Result<std::array<TableSideRows, 2>> sides = saveRows(table);
     if (!sides.ok())
         return sides.status();
-    return SaveTableDocument(SdoPdoTable(), path, sides->sideA, sides->sideB,
+    return SaveTableDocument(SdoPdoTable(), path, sides->at(0), sides->at(1),
                              OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple}, consent);
 }
-
-} // namespace
-
-namespace {
 
 // The import's record reader, and the drop of every stored entry that happens once the worksheet is
 // found: before the first record, or after the import when the worksheet had none.
@@ -217,10 +217,10 @@ DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
 {
     table.clear();
     DocumentLoad load;
-    ReadSdoTable(paths.SdoXmlPath, table, load.failures);
-    ReadPdoTranslation(paths.RpdoDefXmlPath, table, load.failures);
+    readSdoTable(paths.SdoXmlPath, table, load.failures);
+    readPdoTranslation(paths.RpdoDefXmlPath, table, load.failures);
     // Last: its rows refer to the PDOs by number.
-    load.readWhole = ReadStoredEntries(path(paths), table, load.failures).readWhole();
+    load.readWhole = readStoredEntries(path(paths), table, load.failures).readWhole();
     return load;
 }
 
