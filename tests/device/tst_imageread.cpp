@@ -139,10 +139,6 @@ private Q_SLOTS:
             const char* line;
         } rows[] = {
             {"list position and its text", "Ser_Baud", "13 03 Ser_Baud 3 Baudrate 9600"},
-            {"serial type", "Ser_Type", "*RS485"},
-            {"direction", "Ser_RecTra", "*Only Receive from Serial"},
-            {"parity", "Ser_Par", "*Parity EVEN"},
-            {"PROFIBUS baud rate", "Profi_Baud", "*Auto Baudrate"},
             {"end character in hex", "Ser_Receive_End_C", "*0x0D*"},
             {"four bytes, low byte first", "Ser_TimeOut", "20 88 13 00 00 Ser_TimeOut 5000*"},
             {"address outside its range marked", "Profi_ID", "*!! outside 1..126*"},
