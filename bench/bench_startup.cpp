@@ -50,9 +50,14 @@ bool measure(const QString& program, const QByteArray& argument, const QByteArra
     QList<QByteArray> env;
     for (char** e = environ; *e; ++e) {
         const QByteArray entry(*e);
-        if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("LD_PRELOAD="))
+        if (!entry.startsWith("QT_QPA_PLATFORM=") && !entry.startsWith("LD_PRELOAD=")
+            && !entry.startsWith("HOME=") && !entry.startsWith("XDG_DATA_HOME=")
+            && !entry.startsWith("XDG_CONFIG_HOME=") && !entry.startsWith("XDG_CACHE_HOME="))
             env << entry;
     }
+    // The program's home is the work folder: font and shader caches, the user's data folder and settings
+    // a start may write stay there.
+    env << "HOME=" + QFile::encodeName(workDir);
     env << "QT_QPA_PLATFORM=" + platform << "XDG_RUNTIME_DIR=" + QFile::encodeName(workDir)
         << "LD_PRELOAD=" + QFile::encodeName(hook) << "VELMARO_BENCH_REPORT=" + QFile::encodeName(report);
     QList<char*> envp;

@@ -116,17 +116,21 @@ void TestUpdateVerb::usageErrors_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::newRow("nothing") << QStringList{};
-    QTest::newRow("no port") << QStringList{"/tmp"};
-    QTest::newRow("port without value") << QStringList{"/tmp", "--port"};
+    // PROJECT and OTHER are folders of this test: a usage check that slipped would write bank.bin there,
+    // never into a system folder.
+    QTest::newRow("no port") << QStringList{"PROJECT"};
+    QTest::newRow("port without value") << QStringList{"PROJECT", "--port"};
     QTest::newRow("no project") << QStringList{"--port", "COM4"};
-    QTest::newRow("unknown option") << QStringList{"/tmp", "--port", "COM4", "--no-flash"};
-    QTest::newRow("bare device name for a port") << QStringList{"/tmp", "--port", "ttyUSB0"};
-    QTest::newRow("two projects") << QStringList{"/tmp", "/var", "--port", "COM4"};
+    QTest::newRow("unknown option") << QStringList{"PROJECT", "--port", "COM4", "--no-flash"};
+    QTest::newRow("bare device name for a port") << QStringList{"PROJECT", "--port", "ttyUSB0"};
+    QTest::newRow("two projects") << QStringList{"PROJECT", "OTHER", "--port", "COM4"};
 }
 
 void TestUpdateVerb::usageErrors()
 {
     QFETCH(QStringList, args);
+    args.replaceInStrings(QStringLiteral("PROJECT"), project());
+    args.replaceInStrings(QStringLiteral("OTHER"), project());
     Runner runner;
     const Run run = update(args, runner);
     QCOMPARE(run.code, 2);
