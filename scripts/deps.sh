@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [run|test]
 #   run   building and running the program, and building its package (the default)
 #   test  also the test and fuzz tools: clang with libFuzzer, Google Benchmark, clang-format, and
-#         desktop-file-utils and appstream for the install test
+#         desktop-file-utils and appstream for the install test, lintian for scripts/package.sh
 set -euo pipefail
 
 RUN_PACKAGES=(
@@ -14,7 +14,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    desktop-file-utils appstream
+    desktop-file-utils appstream lintian
 )
 
 case "${1:-run}" in

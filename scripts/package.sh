@@ -14,5 +14,7 @@ rm -f build-release/velmaro_*.deb
 deb="$(ls build-release/velmaro_*.deb)"
 if command -v lintian >/dev/null; then
     lintian --fail-on error "$deb"
+else
+    echo "lintian is not installed, so the package was not checked (scripts/deps.sh test installs it)." >&2
 fi
 echo "$deb"

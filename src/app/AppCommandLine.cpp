@@ -41,4 +41,18 @@ std::optional<int> AnswerInformationOptions(int argc, char* argv[])
     return 0;
 }
 
+std::optional<QString> MissingDisplay(int argc, char* argv[])
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return std::nullopt;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return std::nullopt;
+    }
+    return QStringLiteral("velmaro: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                          "is set); start it in a graphical session, or use velmaro-cli, which needs none.");
+}
+
 } // namespace velmaro

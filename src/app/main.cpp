@@ -7,10 +7,16 @@
 
 #include <QDir>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
     if (const std::optional<int> status = velmaro::AnswerInformationOptions(argc, argv))
         return *status;
+    if (const std::optional<QString> missing = velmaro::MissingDisplay(argc, argv)) {
+        std::fprintf(stderr, "%s\n", qPrintable(*missing));
+        return 1;
+    }
     velmaro::VelmaroApplication app(argc, argv);
 
     velmaro::QtMessageBoxes messages;

@@ -98,6 +98,23 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(expected));
     }
 
+    // Without any display the window program says so in one line and fails, instead of Qt's abort.
+    void windowWithoutDisplay()
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        p.setProcessEnvironment(env);
+        p.start(m_prefix.filePath(QStringLiteral("bin/velmaro")), {});
+        QVERIFY(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(err.contains(QStringLiteral("no display")), qPrintable(err));
+    }
+
 private:
     QTemporaryDir m_prefix;
 };
