@@ -22,7 +22,7 @@ bool isSystemFolder(const QString& dir)
 
 } // namespace
 
-QString ChooseApplicationDirectory(const QString& executableDir, const QString& userDataDir)
+QString ChooseApplicationDirectory(const QString& executableDir, const QString& userDataDir, bool create)
 {
     const QString exe = QDir::cleanPath(executableDir);
     const QFileInfo info(exe);
@@ -30,7 +30,8 @@ QString ChooseApplicationDirectory(const QString& executableDir, const QString& 
         return exe;
     const QString data = QDir::cleanPath(userDataDir);
     // A failure shows later, when MASTER and PROJECTS cannot be created inside it.
-    QDir().mkpath(data);
+    if (create)
+        QDir().mkpath(data);
     return data;
 }
 
@@ -40,9 +41,9 @@ QString UserDataDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/velmaro");
 }
 
-QString ApplicationDirectory()
+QString ApplicationDirectory(bool create)
 {
-    return ChooseApplicationDirectory(QCoreApplication::applicationDirPath(), UserDataDirectory());
+    return ChooseApplicationDirectory(QCoreApplication::applicationDirPath(), UserDataDirectory(), create);
 }
 
 } // namespace velmaro

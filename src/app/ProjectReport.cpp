@@ -46,7 +46,7 @@ void LoadSettings(const ProjectPaths& paths, ProjectReportData& data)
 void LoadImage(const ProjectPaths& paths, ProjectReportData& data)
 {
     const QString binPath = ParameterImagePath(paths.ProjectDir);
-    data.bankFound = QFileInfo::exists(NativePath(binPath));
+    data.bankFound = FileExists(binPath);
     if (data.bankFound) {
         const Result<DecodedImage> bank = ReadParameterImage(binPath);
         if (bank.ok())

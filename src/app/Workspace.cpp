@@ -37,9 +37,12 @@ bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders)
         if (!created.ok())
             failures << created.error();
     }
+    Status iniRead;
+    p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key, &iniRead);
+    if (!iniRead.ok())
+        failures << iniRead.error();
     if (folders)
         *folders = failures.isEmpty() ? Status() : Status::failure(failures.join(QLatin1Char('\n')));
-    p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key);
     if (!p.ProjectName.isEmpty() && !p.ProjectName.startsWith(QLatin1Char('\\')))
         p.ProjectName.prepend(QLatin1Char('\\'));
     const bool usable = !p.ProjectName.isEmpty() && !LeavesProjects(p.ProjectName);

@@ -20,7 +20,8 @@ bool LeavesProjects(const QString& name);
 // Start-up: fills the directories beside the executable (creating MASTER and PROJECTS), reads the last
 // project from the INI file and chooses ProjectDir. Returns whether the caption shows ProjectName.
 // Does not compute the document paths. `folders`, when given, receives the failure to create MASTER
-// or PROJECTS: one text, a line for each folder with the system's reason.
+// or PROJECTS and an INI file that is there but cannot be read (a broken link): one text, a line for
+// each with the system's reason.
 bool RestoreLastProject(ProjectPaths& paths, const QString& appDir, Status* folders = nullptr);
 
 // Writes ProjectName to the INI file; fails with "Unable to write to <ini path>".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ProjectPaths.h"
+#include "base/TerminalText.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -8,6 +9,7 @@
 #include <QTextStream>
 
 #include <optional>
+#include <type_traits>
 
 namespace velmaro::cli {
 
@@ -19,11 +21,35 @@ enum ExitCode
     UsageError = 2
 };
 
+// A stream a verb prints on. Every text put into it may hold texts from documents or names, so its
+// control characters but the line break are shown escaped (TerminalLines): none of them reaches the
+// terminal. Numbers and single characters pass as they are; a value that must stay on its row goes
+// through TerminalText first.
+class TerminalStream
+{
+public:
+    TerminalStream(QTextStream& stream) : m_stream(stream) {} // NOLINT: converts, as Io{out, err} needs
+
+    template <typename T>
+    TerminalStream& operator<<(const T& value)
+    {
+        if constexpr (std::is_convertible_v<const T&, QString>)
+            m_stream << TerminalLines(value);
+        else
+            m_stream << value;
+        return *this;
+    }
+    void flush() { m_stream.flush(); }
+
+private:
+    QTextStream& m_stream;
+};
+
 // Where a verb writes: a summary on out, every refusal or failure on err.
 struct Io
 {
-    QTextStream& out;
-    QTextStream& err;
+    TerminalStream out;
+    TerminalStream err;
 };
 
 // What the command line gave a verb: its positional arguments in order and its options.
@@ -31,6 +57,9 @@ class VerbArgs
 {
 public:
     QStringList positional;
+
+    // Positional argument i taken as a path: as given, a "\" being part of a name (see UserPath).
+    QString path(int i) const;
 
     bool isSet(const QString& option) const { return m_set.contains(option); }
     QString value(const QString& option) const;
@@ -66,8 +95,8 @@ QString VerbUsage(const Verb& verb);
 // line that does not match prints why and the usage on err (exitCode 2). Either way nothing is returned.
 std::optional<VerbArgs> ParseVerbArgs(const Verb& verb, const QStringList& args, Io& io, int& exitCode);
 
-// A verb's PROJECT_DIR argument without trailing separators, with the paths of its documents; nothing,
-// after saying so on err, when no folder has that name.
+// A verb's PROJECT_DIR argument, as given, without trailing "/", with the paths of its documents;
+// nothing, after saying so on err, when no folder has that name.
 std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io);
 
 // Parses and runs: what velmaro-cli does with "VERB ARGS...".

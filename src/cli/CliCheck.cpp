@@ -44,7 +44,7 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
         return false;
     }
     if (const std::optional<QString> failure = ValidateCommEditorValues(load.values)) {
-        io.err << *failure << "\n";
+        io.err << TerminalText(*failure) << "\n";
         return false;
     }
     io.out << "pargen.xml" << (exists ? ": " : " (none, the editor's defaults): ")

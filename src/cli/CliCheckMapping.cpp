@@ -13,14 +13,14 @@ bool CheckMapping(const ProjectPaths& paths, Io& io)
         for (const ByteMap* map : {&project->maps.in, &project->maps.out}) {
             for (const ByteFinding& finding : map->findings) {
                 if (finding.kind == FindingKind::Unfilled)
-                    io.out << "note: " << DescribeFinding(finding, map->length) << "\n";
+                    io.out << "note: " << TerminalText(DescribeFinding(finding, map->length)) << "\n";
                 else
-                    io.err << "warning: " << DescribeFinding(finding, map->length) << "\n";
+                    io.err << "warning: " << TerminalText(DescribeFinding(finding, map->length)) << "\n";
             }
         }
     }
     for (const QString& notice : check.notices)
-        io.err << notice << "\n";
+        io.err << TerminalText(notice) << "\n";
     if (!check.verdict.ok()) {
         io.err << check.verdict.error() << "\n";
         return false;

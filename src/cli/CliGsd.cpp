@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "device/GsdFile.h"
+#include "platform/FileSystem.h"
 
 namespace velmaro::cli {
 
@@ -8,16 +9,16 @@ namespace {
 // Writes the GSD file for PROJECT_DIR's pargen.xml into OUT, as "GSD File" does.
 int RunGsd(const VerbArgs& args, Io& io)
 {
-    const QString projectDir = args.positional.at(0);
-    const QString fileName = args.positional.at(1);
-    if (!ProjectFolder(projectDir, io))
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    const QString fileName = args.path(1);
+    if (!folder)
         return Refused;
-    const Status written = GenerateGsdFile(projectDir + QStringLiteral("\\pargen.xml"), fileName);
+    const Status written = GenerateGsdFile(folder->PargenXmlPath, fileName);
     if (!written.ok()) {
         io.err << written.error() << "\n";
         return Refused;
     }
-    io.out << "Wrote " << fileName << "\n";
+    io.out << "Wrote " << DisplayPath(fileName) << "\n";
     return Success;
 }
 

@@ -9,10 +9,11 @@ namespace {
 // Builds PROJECT_DIR's bank.bin from its pargen.xml, as "Update Device" does before the update dialog.
 int RunImage(const VerbArgs& args, Io& io)
 {
-    const QString projectDir = args.positional.at(0);
-    if (!ProjectFolder(projectDir, io))
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    if (!folder)
         return Refused;
-    const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+    const QString projectDir = folder->ProjectDir;
+    const Result<ParameterImage> image = BuildParameterImage(folder->PargenXmlPath);
     if (!image.ok()) {
         io.err << image.error() << "\n";
         return Refused;
@@ -23,7 +24,7 @@ int RunImage(const VerbArgs& args, Io& io)
         io.err << written.error() << "\n";
         return Refused;
     }
-    io.out << "Wrote " << NativePath(binPath) << " (" << image->bytes.size() << " bytes)\n";
+    io.out << "Wrote " << DisplayPath(binPath) << " (" << image->bytes.size() << " bytes)\n";
     return Success;
 }
 

@@ -14,13 +14,13 @@ QString ImageFileOf(const QString& file)
 
 int RunExplain(const VerbArgs& args, Io& io)
 {
-    const QString binPath = ImageFileOf(args.positional.at(0));
+    const QString binPath = ImageFileOf(args.path(0));
     const Result<DecodedImage> image = ReadParameterImage(binPath);
     if (!image.ok()) {
-        io.err << NativePath(binPath) << ": " << image.error() << "\n";
+        io.err << DisplayPath(binPath) << ": " << image.error() << "\n";
         return Refused;
     }
-    io.out << NativePath(binPath) << ": " << image->bytes.size() << " bytes\n";
+    io.out << DisplayPath(binPath) << ": " << image->bytes.size() << " bytes\n";
     const QList<ExplainedField> fields = ExplainParameterImage(*image);
     int nameWidth = 0;
     for (const ExplainedField& f : fields)
@@ -49,8 +49,8 @@ int RunExplain(const VerbArgs& args, Io& io)
 
 int RunRecover(const VerbArgs& args, Io& io)
 {
-    const QString binPath = ImageFileOf(args.positional.at(0));
-    const QString projectDir = args.positional.at(1);
+    const QString binPath = ImageFileOf(args.path(0));
+    const QString projectDir = args.path(1);
     const Result<Recovery> recovery =
         RecoverProject(binPath, projectDir, args.isSet(QStringLiteral("force")));
     if (!recovery.ok()) {
@@ -59,7 +59,7 @@ int RunRecover(const VerbArgs& args, Io& io)
     }
     for (const QString& warning : recovery->warnings)
         io.err << "Warning: " << warning << "\n";
-    io.out << "Wrote " << NativePath(recovery->pargenPath) << " from " << NativePath(binPath) << "\n";
+    io.out << "Wrote " << DisplayPath(recovery->pargenPath) << " from " << DisplayPath(binPath) << "\n";
     return Success;
 }
 

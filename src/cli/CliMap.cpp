@@ -7,7 +7,8 @@ namespace velmaro::cli {
 
 namespace {
 
-// RFC 4180 field: quoted when it holds a comma, a quote or a line break, quotes doubled.
+// RFC 4180 field: quoted when it holds a comma, a quote or a line break, quotes doubled. The cells come
+// escaped (cellsOf), so a row is always one line.
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
@@ -30,7 +31,8 @@ RowCells cellsOf(MappingSide side, const MappingRow& row)
 {
     const QStringList& names = MappingAttributes(side);
     const auto at = [&](const char* name) { return row.value(names.indexOf(QLatin1String(name))); };
-    return {at("Slave_ID"), at("Address_Mod"), at("NPoint")};
+    // As typed, but escaped: a line break or an escape sequence in a cell never leaves its row.
+    return {TerminalText(at("Slave_ID")), TerminalText(at("Address_Mod")), TerminalText(at("NPoint"))};
 }
 
 // One entry per row in use, in row order: the row's map range, or none when it was skipped.
@@ -78,7 +80,7 @@ int runMap(const VerbArgs& args, Io& io)
         return Refused;
     }
     if (!project->found)
-        io.err << "No sdo.xml in \"" << args.positional.at(0) << "\": both tables are empty.\n";
+        io.err << "No sdo.xml in \"" << DisplayPath(paths.ProjectDir) << "\": both tables are empty.\n";
     const bool csv = args.isSet(QStringLiteral("csv"));
     printRows(*project, csv, io);
     if (csv)
@@ -87,7 +89,7 @@ int runMap(const VerbArgs& args, Io& io)
         const ByteMap& map = project->maps.side(side);
         for (const ByteFinding& finding : map.findings)
             io.out << (finding.kind == FindingKind::Unfilled ? "note: " : "warning: ")
-                   << DescribeFinding(finding, map.length) << '\n';
+                   << TerminalText(DescribeFinding(finding, map.length)) << '\n';
     }
     io.out << "IN: " << SummaryLine(project->maps.in) << "; OUT: " << SummaryLine(project->maps.out) << '\n';
     return Success;

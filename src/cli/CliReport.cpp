@@ -8,11 +8,11 @@ namespace {
 
 int RunReport(const VerbArgs& args, Io& io)
 {
-    const QString projectDir = args.positional.at(0);
-    const QString out = args.positional.at(1);
-    if (!ProjectFolder(projectDir, io))
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    const QString out = args.path(1);
+    if (!folder)
         return Refused;
-    const ProjectReportData data = LoadProjectReport(projectDir, QDateTime::currentDateTime());
+    const ProjectReportData data = LoadProjectReport(folder->ProjectDir, QDateTime::currentDateTime());
     const Status written = WriteFileAtomically(out, ProjectReportHtml(data).toUtf8());
     if (!written.ok()) {
         io.err << written.error() << "\n";
@@ -20,7 +20,7 @@ int RunReport(const VerbArgs& args, Io& io)
     }
     for (const ReportFailure& failure : data.failures)
         io.err << "Not readable: " << failure.document << ": " << failure.message << "\n";
-    io.out << "Wrote " << NativePath(out) << "\n";
+    io.out << "Wrote " << DisplayPath(out) << "\n";
     return Success;
 }
 

@@ -44,9 +44,10 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
                << port << "').\n";
         return UsageError;
     }
-    if (!ProjectFolder(projectArg, io))
+    const std::optional<ProjectPaths> folder = ProjectFolder(projectArg, io);
+    if (!folder)
         return Refused;
-    const QString projectDir = QFileInfo(NativePath(projectArg)).absoluteFilePath();
+    const QString projectDir = UserPath(QFileInfo(NativePath(folder->ProjectDir)).absoluteFilePath());
     const QString masterDir = appDir + QStringLiteral("\\MASTER");
     const Status folders = CheckUpdaterFolders(masterDir, projectDir);
     if (!folders.ok()) {

@@ -24,7 +24,10 @@ int RunExport(const VerbArgs& args, Io& io)
         return Refused;
     }
     const char* name = opened.table->name;
-    io.out << "Exported " << name << " to \"" << opened.paths.ProjectDir << "/" << name << ".csv\".\n";
+    io.out << "Exported " << name << " to \""
+           << DisplayPath(opened.paths.ProjectDir + QLatin1Char('/') + QLatin1String(name)
+                          + QStringLiteral(".csv"))
+           << "\".\n";
     return Success;
 }
 

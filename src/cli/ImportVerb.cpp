@@ -13,7 +13,7 @@ int RunImport(const VerbArgs& args, Io& io)
     const OpenedTable opened = OpenTableForVerb(args, io);
     if (!opened.session)
         return opened.exitCode;
-    const QString workbook = args.positional.at(2);
+    const QString workbook = args.path(2);
     ImportOutcome outcome = opened.session->importWorkbook(workbook);
     const QString name = QLatin1String(opened.table->name);
     if (!outcome.ok()) {

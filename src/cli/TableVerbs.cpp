@@ -9,7 +9,7 @@ const CliTable* TableAndProject(const QStringList& args, Io& io, ProjectPaths& p
 {
     const CliTable* table = FindCliTable(args.at(0));
     if (!table) {
-        io.err << "Unknown table '" << args.at(0) << "'. Tables: " << CliTableNames() << ".\n";
+        io.err << "Unknown table '" << TerminalText(args.at(0)) << "'. Tables: " << CliTableNames() << ".\n";
         exitCode = UsageError;
         return nullptr;
     }

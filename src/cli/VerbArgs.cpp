@@ -1,3 +1,5 @@
+#include "app/AppDirectory.h"
+#include "app/Workspace.h"
 #include "cli/Cli.h"
 #include "platform/FileSystem.h"
 
@@ -31,6 +33,11 @@ QString Synopsis(const Verb& verb)
 }
 
 } // namespace
+
+QString VerbArgs::path(int i) const
+{
+    return UserPath(positional.at(i));
+}
 
 QString VerbArgs::value(const QString& option) const
 {
@@ -139,11 +146,20 @@ int RunVerb(const Verb& verb, const QStringList& args, Io& io)
 
 std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
 {
-    QString dir = argument;
-    while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\'))))
+    QString dir = UserPath(argument);
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
         dir.chop(1);
+    if (!DirectoryExists(dir) && !dir.startsWith(QLatin1Char('/')) && !LeavesProjects(dir)) {
+        // A project's name alone, from anywhere: the folder of that name in PROJECTS.
+        const QString inProjects = ApplicationDirectory(false) + QStringLiteral("/PROJECTS/") + dir;
+        if (DirectoryExists(inProjects)) {
+            io.err << "Using the project folder \"" << DisplayPath(inProjects) << "\" (there is no folder \""
+                   << DisplayPath(dir) << "\" here).\n";
+            dir = inProjects;
+        }
+    }
     if (!DirectoryExists(dir)) {
-        io.err << "The project folder \"" << argument << "\" does not exist.\n";
+        io.err << "The project folder \"" << DisplayPath(UserPath(argument)) << "\" does not exist.\n";
         return std::nullopt;
     }
     ProjectPaths paths;

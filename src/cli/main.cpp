@@ -1,17 +1,22 @@
 #include "base/Version.h"
 #include "cli/Cli.h"
+#include "platform/FileSystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QIODevice>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 using namespace velmaro::cli;
 
 namespace {
 
-void printUsage(QTextStream& s)
+void printUsage(TerminalStream& s)
 {
     s << "Usage: velmaro-cli VERB [ARGUMENTS]\n"
          "       velmaro-cli VERB --help\n"
@@ -25,15 +30,34 @@ void printUsage(QTextStream& s)
     s << "\nExit status: 0 success, 1 refused or failed (the reason on stderr), 2 usage error.\n";
 }
 
-} // namespace
+// A closed pipe makes writes fail with EPIPE instead of ending the process unseen. A handler, not SIG_IGN:
+// a program the verb starts gets the default action back.
+void onBrokenPipe(int) {}
 
-int main(int argc, char* argv[])
+// Everything the verb printed reaches standard output, or the failure is reported: a full disk or a
+// closed pipe must not pass for success. Returns the exit code to end with.
+int finishOutput(QTextStream& out, QTextStream& err, int exitCode)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("velmaro-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VELMARO_VERSION));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    errno = 0;
+    out.flush();
+    const bool streamFailed = out.status() != QTextStream::Ok;
+    int error = streamFailed ? errno : 0;
+    const bool fileFailed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (fileFailed && error == 0)
+        error = errno;
+    if (!streamFailed && !fileFailed)
+        return exitCode;
+    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                           : out.device() && !out.device()->errorString().isEmpty()
+                               ? out.device()->errorString()
+                               : QStringLiteral("write error");
+    err << "velmaro-cli: cannot write the output: " << reason << "\n";
+    err.flush();
+    return exitCode == Success ? Refused : exitCode;
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
     Io io{out, err};
 
     // Options before the verb belong to velmaro-cli; everything from the verb on belongs to the verb.
@@ -43,28 +67,46 @@ int main(int argc, char* argv[])
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOption(help);
     parser.addOption(version);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << parser.errorText() << "\n";
-        printUsage(err);
+    if (!parser.parse(arguments)) {
+        io.err << parser.errorText() << "\n";
+        printUsage(io.err);
         return UsageError;
     }
     if (parser.isSet(help)) {
-        printUsage(out);
+        printUsage(io.out);
         return Success;
     }
     if (parser.isSet(version)) {
-        out << "velmaro-cli " << VELMARO_VERSION << "\n";
+        io.out << "velmaro-cli " << VELMARO_VERSION << "\n";
         return Success;
     }
     QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
-        printUsage(err);
+        printUsage(io.err);
         return UsageError;
     }
     const QString name = args.takeFirst();
     if (const Verb* verb = FindVerb(name))
         return RunVerb(*verb, args, io);
-    err << "Unknown verb '" << name << "'.\n";
-    printUsage(err);
+    io.err << "Unknown verb '" << name << "'.\n";
+    printUsage(io.err);
     return UsageError;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::signal(SIGPIPE, onBrokenPipe);
+    // Taken before Qt sees them, each as the file system names it (a Latin-1 folder name included).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << velmaro::ArgumentText(QByteArray(argv[i]));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmaro-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMARO_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int exitCode = run(arguments, out, err);
+    return finishOutput(out, err, exitCode);
 }

@@ -43,23 +43,23 @@ Result<Recovery> RecoverProject(const QString& binPath, const QString& projectDi
 {
     const Result<DecodedImage> image = ReadParameterImage(binPath);
     if (!image.ok())
-        return Result<Recovery>::failure(NativePath(binPath) + QStringLiteral(": ") + image.error());
+        return Result<Recovery>::failure(DisplayPath(binPath) + QStringLiteral(": ") + image.error());
     if (!image->hasSettings()) {
         return Result<Recovery>::failure(
             QStringLiteral("\"%1\" holds the header alone, no settings: the project it came from had no "
                            "pargen.xml, so there is nothing to recover.")
-                .arg(NativePath(binPath)));
+                .arg(DisplayPath(binPath)));
     }
     Recovery recovery;
     recovery.pargenPath = projectDir + QStringLiteral("\\pargen.xml");
     if (FileExists(recovery.pargenPath) && !force) {
         return Result<Recovery>::failure(QStringLiteral("\"%1\" exists already; give --force to replace it.")
-                                             .arg(NativePath(recovery.pargenPath)));
+                                             .arg(DisplayPath(recovery.pargenPath)));
     }
     const QString binDir = projectDir + QStringLiteral("\\bin");
     if (!DirectoryExists(binDir) && !ForceDirectories(binDir)) {
         return Result<Recovery>::failure(
-            QStringLiteral("Cannot create the folder \"%1\".").arg(NativePath(binDir)));
+            QStringLiteral("Cannot create the folder \"%1\".").arg(DisplayPath(binDir)));
     }
     for (const ExplainedField& field : ExplainParameterImage(*image)) {
         if (field.refusal)

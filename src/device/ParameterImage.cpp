@@ -146,10 +146,13 @@ Result<DecodedImage> ReadParameterImage(const QString& binPath)
 {
     const QString native = NativePath(binPath);
     const QFileInfo info(native);
-    if (!info.exists())
+    if (!FileExists(binPath))
         return Result<DecodedImage>::failure(QStringLiteral("no such file."));
-    if (!info.isFile())
-        return Result<DecodedImage>::failure(QStringLiteral("not a regular file."));
+    if (const std::optional<QString> kind = NonRegularFileKind(binPath)) {
+        // A link that leads nowhere is named with its target; anything else that is no file is refused.
+        return Result<DecodedImage>::failure(info.exists() ? QStringLiteral("not a regular file.")
+                                                           : QStringLiteral("it is %1.").arg(*kind));
+    }
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly)) {
         return Result<DecodedImage>::failure(QStringLiteral("cannot be read. %1").arg(file.errorString()));

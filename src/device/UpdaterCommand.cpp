@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SerialPlatform.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -23,9 +24,12 @@ QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices
     return portName + QLatin1Char(' ') + (choices.firmware ? QStringLiteral("FW ") : no)
            + (choices.readFirmware ? QStringLiteral("FR ") : no)
            + (choices.project ? QStringLiteral("PW ") : no)
-           + (choices.readProject ? QStringLiteral("PR ") : no) + quote
-           + DisplayPath(masterDir + QStringLiteral("\\simQ4712.sim")) + quote + QLatin1Char(' ') + quote
-           + DisplayPath(projectDir + QStringLiteral("\\bin\\")) + quote;
+           + (choices.readProject ? QStringLiteral("PR ") : no)
+           + quote
+           // The paths the updater opens, not the forms messages show.
+           + QDir::toNativeSeparators(NativePath(masterDir + QStringLiteral("\\simQ4712.sim"))) + quote
+           + QLatin1Char(' ') + quote
+           + QDir::toNativeSeparators(NativePath(projectDir + QStringLiteral("\\bin\\"))) + quote;
 }
 
 QStringList UpdaterEnvironment(const QString& device)

@@ -125,14 +125,23 @@ bool hasLineBreak(const QString& text)
 
 } // namespace
 
-QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key)
+QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key, Status* error)
 {
-    // A folder, named pipe or device in the file's place reads as a missing file; a write refuses it.
-    if (!CheckRegularFile(iniPath).ok())
+    // A folder, named pipe, device or broken link in the file's place gives no value and says why in
+    // `error`; a write refuses it.
+    const Status regular = CheckRegularFile(iniPath);
+    if (!regular.ok()) {
+        if (error)
+            *error = regular;
         return {};
+    }
     QFile file(NativePath(iniPath));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error && FileExists(iniPath))
+            *error = Status::failure(
+                QStringLiteral("Cannot read \"%1\": %2").arg(DisplayPath(iniPath), file.errorString()));
         return {};
+    }
     const IniLines ini = split(file.readAll());
     const auto range = findSection(ini, section);
     if (!range)
@@ -151,7 +160,7 @@ bool WriteProfileString(const QString& iniPath, const QString& section, const QS
 
     const QString native = NativePath(iniPath);
     QByteArray content;
-    if (QFileInfo::exists(native)) {
+    if (FileExists(iniPath)) {
         if (!CheckRegularFile(iniPath).ok())
             return false;
         QFile file(native);
