@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "app/Application.h"
 #include "app/UVelmaroFirmWare.h"
+#include "platform/FileSystem.h"
 #include "platform/QtDialogs.h"
 
 #include <QDir>
@@ -30,7 +31,8 @@ int main(int argc, char* argv[])
     app.setMessageBoxes(&messages);
 
     // MASTER, PROJECTS, the INI file and the updater: the executable's folder or the user's data folder.
-    const QString appDir = velmaro::ApplicationDirectory();
+    // A native folder: a "\" in its name is a character of the name, not a separator.
+    const QString appDir = velmaro::UserPath(velmaro::ApplicationDirectory());
     velmaro::AppWindows windows(context, appDir, velmaro::AppWindows::Start::ShowMainWindowFirst);
     // Closed by the window system before start-up ended: the event loop would wait for a window that is gone.
     if (!windows.FVelmaroFirmWare->isVisible())

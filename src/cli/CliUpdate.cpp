@@ -19,7 +19,7 @@ namespace {
 int RunUpdateVerb(const VerbArgs& args, Io& io)
 {
     ProcessRunner processes;
-    return RunUpdate(args, io, SystemSerialPlatform(), processes, ApplicationDirectory());
+    return RunUpdate(args, io, SystemSerialPlatform(), processes, UserPath(ApplicationDirectory()));
 }
 
 } // namespace
