@@ -61,8 +61,8 @@ quint32 ReadLittleEndian(const QByteArray& bytes, int offset, int width)
 Status LengthRefusal(qint64 size)
 {
     return Status::failure(
-        QStringLiteral("The image is %1 bytes long; a parameter image has %2 bytes, or %3 without settings.")
-            .arg(size)
+        QStringLiteral("The image is %1 long; a parameter image has %2 bytes, or %3 without settings.")
+            .arg(ByteCount(size))
             .arg(kImageSize)
             .arg(kImageHeaderSize));
 }
@@ -148,6 +148,9 @@ Result<DecodedImage> ReadParameterImage(const QString& binPath)
     const QFileInfo info(native);
     if (!info.exists())
         return Result<DecodedImage>::failure(QStringLiteral("no such file."));
+    // Decided on the entry's kind before any open: opening a named pipe waits for a writer.
+    if (const std::optional<QString> kind = NonRegularFileKind(binPath))
+        return Result<DecodedImage>::failure(QStringLiteral("it is %1, not a regular file.").arg(*kind));
     if (!info.isFile())
         return Result<DecodedImage>::failure(QStringLiteral("not a regular file."));
     QFile file(native);
