@@ -374,7 +374,7 @@ void WriteCanopenTable(Page& page, const ReportTable& t)
 
 void WriteFailures(Page& page, const ProjectReportData& d)
 {
-    page.heading(2, QStringLiteral("Documents that could not be read whole"));
+    page.heading(2, QStringLiteral("Documents not read or exported whole"));
     if (d.failures.isEmpty()) {
         page.paragraph(QStringLiteral("None: every document present was read whole."),
                        QStringLiteral("muted"));

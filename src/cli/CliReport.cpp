@@ -19,7 +19,7 @@ int RunReport(const VerbArgs& args, Io& io)
         return Refused;
     }
     for (const ReportFailure& failure : data.failures)
-        io.err << "Not read whole: " << failure.document << ": " << failure.message << "\n";
+        io.err << "Incomplete: " << failure.document << ": " << failure.message << "\n";
     io.out << "Wrote " << NativePath(out) << "\n";
     return Success;
 }

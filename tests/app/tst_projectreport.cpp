@@ -136,6 +136,13 @@ private Q_SLOTS:
                      {"emcyword.xml", "<emcyword><row index_addrm=\"1\"/></emcyword>"}}
             << false << QStringList{"7 bytes long"} << QStringList()
             << QStringList{"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"};
+        QByteArray many = "<S><ProfiBUS_IN/><ProfiBUS_OUT>";
+        for (int i = 0; i < 245; ++i)
+            many += "<row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
+        QTest::newRow("sdo.xml past its 244 rows: shown, and listed as the editor's OK would drop rows")
+            << "" << Files{{"sdo.xml", many + "</ProfiBUS_OUT></S>"}} << false
+            << QStringList{"rows 245 to 245"} << QStringList{"Read (244 bytes)", "OUT (244 bytes)"}
+            << QStringList{"sdo.xml"};
         QTest::newRow("texts escaped")
             << "<script>&amp;\"x\x01"
             << Files{{"sdo.xml", "<Serial_to_ProfiBus><ProfiBUS_IN>"
