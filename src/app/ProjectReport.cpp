@@ -4,6 +4,7 @@
 #include "base/ProjectPaths.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/PdoTable.h"
 #include "canopen/StoredPdoDocument.h"
 #include "canopen/TableMechanisms.h"
@@ -72,6 +73,8 @@ void LoadMapping(const ProjectPaths& paths, ProjectReportData& data)
         return;
     }
     data.mappingRead = true;
+    if (!load.readWhole())
+        data.failures << ReportFailure{QStringLiteral("sdo.xml"), load.notices.join(QLatin1Char(' '))};
     data.mappingNotices = load.notices;
     data.mapping = RowsInUse(load.tables);
     const Result<MappingLimits> limits = LoadMappingLimits(paths.PargenXmlPath);
@@ -81,9 +84,18 @@ void LoadMapping(const ProjectPaths& paths, ProjectReportData& data)
     data.mappingVerdict = verdict.ok() ? QString() : verdict.error();
 }
 
+// The editor's verdict on its document: empty when the editor and export would call it whole.
+template <typename Document>
+QString EditorVerdict(const ProjectPaths& paths)
+{
+    typename Document::Table table;
+    return Document::load(paths, table).verdict(Document::path(paths));
+}
+
 // The CANopen table documents, read through the table mechanisms each editor loads with: every row
 // element with the attributes of its table, in document order. The editors' own placement rules
-// (sides, flags) are not applied; the report shows what the document holds.
+// (sides, flags) are not applied; the report shows what the document holds, and lists with the
+// editor's verdict each document that its editor or export would call incomplete.
 void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
 {
     struct Document
@@ -91,12 +103,13 @@ void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
         const char* title;
         QString path;
         const TableDefinition& definition;
+        QString (*verdict)(const ProjectPaths&);
     };
     const Document documents[] = {
-        {"PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()},
-        {"Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()},
-        {"EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()},
-        {"EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()},
+        {"PDO translation", paths.RpdoDefXmlPath, RpdoDefTable(), &EditorVerdict<PdoDocument>},
+        {"Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable(), &EditorVerdict<StoredPdoDocument>},
+        {"EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable(), &EditorVerdict<EmcyDocument>},
+        {"EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition(), &EditorVerdict<EmcyWordDocument>},
     };
     for (const Document& d : documents) {
         if (!FileExists(d.path))
@@ -115,14 +128,16 @@ void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
                 table.rows << values;
                 return Status();
             });
-        if (result.ok()) {
+        if (result.ok())
             data.canopen << table;
-        } else {
+        const QString verdict = d.verdict(paths);
+        if (!verdict.isEmpty())
+            data.failures << ReportFailure{table.document, verdict};
+        else if (!result.ok())
             data.failures << ReportFailure{table.document,
                                            result.detail.isEmpty()
                                                ? result.message
                                                : result.message + QStringLiteral(": ") + result.detail};
-        }
     }
 }
 
@@ -132,8 +147,9 @@ ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& 
 {
     ProjectReportData data;
     const QString clean = QDir::cleanPath(NativePath(projectDir));
-    data.projectDir = QFileInfo(clean).absoluteFilePath();
-    data.projectName = QFileInfo(clean).fileName();
+    data.projectDir = QDir::cleanPath(QFileInfo(clean).absoluteFilePath());
+    // "." and ".." name the folder they stand for.
+    data.projectName = QFileInfo(data.projectDir).fileName();
     data.created = created;
 
     ProjectPaths paths;

@@ -197,9 +197,8 @@ void WriteImage(Page& page, const ProjectReportData& d)
     if (!d.bankFound)
         page.note(QStringLiteral("The project has no bin/bank.bin yet (Update Device writes it)."));
     if (d.bank) {
-        page.raw(QStringLiteral("<p><code>%1</code> (%2 bytes)</p>\n")
-                     .arg(Esc(ImageHex(d.bank->bytes)))
-                     .arg(d.bank->bytes.size()));
+        page.raw(QStringLiteral("<p><code>%1</code> (%2)</p>\n")
+                     .arg(Esc(ImageHex(d.bank->bytes)), ByteCount(d.bank->bytes.size())));
         if (!d.built)
             page.verdict(false, QStringLiteral("pargen.xml does not build an image to compare with: ")
                                     + d.buildError);
@@ -305,7 +304,7 @@ void WriteMapping(Page& page, const ProjectReportData& d)
         page.note(notice);
     for (MappingSide side : {MappingSide::In, MappingSide::Out}) {
         const qint32 limit = side == MappingSide::In ? d.limits.in : d.limits.out;
-        page.heading(3, QStringLiteral("%1 (%2 bytes)").arg(MappingSectionName(side)).arg(limit));
+        page.heading(3, QStringLiteral("%1 (%2)").arg(MappingSectionName(side), ByteCount(limit)));
         QStringList head{QStringLiteral("N°"), QStringLiteral("Slave ID")};
         if (side == MappingSide::In)
             head << QStringLiteral("Type");
@@ -375,9 +374,10 @@ void WriteCanopenTable(Page& page, const ReportTable& t)
 
 void WriteFailures(Page& page, const ProjectReportData& d)
 {
-    page.heading(2, QStringLiteral("Documents that could not be read"));
+    page.heading(2, QStringLiteral("Documents not read or exported whole"));
     if (d.failures.isEmpty()) {
-        page.paragraph(QStringLiteral("None: every document present was read."), QStringLiteral("muted"));
+        page.paragraph(QStringLiteral("None: every document present was read whole."),
+                       QStringLiteral("muted"));
         return;
     }
     QList<QStringList> rows;

@@ -95,4 +95,9 @@ qint32 ParseIntegerTextOr(const QString& text, qint32 fallback)
     return v ? *v : fallback;
 }
 
+QString ByteCount(qint64 n)
+{
+    return QString::number(n) + (n == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+}
+
 } // namespace velmaro

@@ -19,4 +19,7 @@ qint32 ParseIntegerTextOr(const QString& text, qint32 fallback);
 
 QString NotAnIntegerMessage(const QString& text);
 
+// A count of bytes in words: "1 byte", "0 bytes", "24 bytes".
+QString ByteCount(qint64 n);
+
 } // namespace velmaro

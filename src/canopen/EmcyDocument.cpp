@@ -25,15 +25,21 @@ TableRowReader rowReader(EmcyTable& table)
     };
 }
 
-WorksheetRecordReader recordReader(EmcyTable& table)
+WorksheetRecordReader recordReader(EmcyTable& table, ImportRule rule)
 {
-    return [&table](const QStringList& fields) -> Status {
+    return [&table, rule](const QStringList& fields) -> Status {
         TClEmcy entry;
         for (int i = 0; i < EmcyTextFieldCount; ++i)
             entry.*EmcyTextFields()[size_t(i)] = fields.value(i);
         const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
         if (!packed.ok())
             return packed.status();
+        if (rule == ImportRule::EveryRecordKept) {
+            // The entry's key, as the save orders it.
+            const Status key = CheckImportKeys({EmcyAttributeNames().value(0)}, {entry.id_dev});
+            if (!key.ok())
+                return key;
+        }
         const Side side = UnpackBypassSet(*packed, entry);
         AppendEmcy(table, side, entry, entry.id_dev);
         return Status();
@@ -50,7 +56,8 @@ TableSideRows sideRows(const EmcyTable& table, Side side)
 }
 
 template <typename Source>
-ImportOutcome importFrom(const Source& source, EmcyTable& table, const std::function<void()>& emptyStep)
+ImportOutcome importFrom(const Source& source, EmcyTable& table, ImportRule rule,
+                         const std::function<void()>& emptyStep)
 {
     return ImportWorksheet(
         EmcyDefTable(), source,
@@ -59,7 +66,7 @@ ImportOutcome importFrom(const Source& source, EmcyTable& table, const std::func
             if (emptyStep)
                 emptyStep();
         },
-        recordReader(table));
+        recordReader(table, rule));
 }
 
 } // namespace
@@ -114,16 +121,16 @@ int EmcyDocument::savedRows(const Table& table)
     return table.size();
 }
 
-ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule,
+ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
                                            const std::function<void()>& emptyStep)
 {
-    return importFrom(workbookPath, table, emptyStep);
+    return importFrom(workbookPath, table, rule, emptyStep);
 }
 
-ImportOutcome EmcyDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule,
+ImportOutcome EmcyDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
                                            const std::function<void()>& emptyStep)
 {
-    return importFrom(workbook, table, emptyStep);
+    return importFrom(workbook, table, rule, emptyStep);
 }
 
 Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)

@@ -19,7 +19,7 @@ TableLoadResult loadWords(const QString& path, EmcyWordTable& table)
 {
     table.clear();
     const QStringList& names = emcyword::AttributeNames();
-    bool dropped = false;
+    QString dropped; // the first row the editor drops
     TableLoadResult result =
         LoadTableDocument(path, QStringLiteral("File XML not found"),
                           QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
@@ -34,7 +34,11 @@ TableLoadResult loadWords(const QString& path, EmcyWordTable& table)
                               const auto word = emcyword::WordFromRecord(record);
                               if (!word.ok())
                                   return word.status();
-                              dropped = dropped || !emcyword::IsSideMarker(word->side);
+                              if (dropped.isEmpty() && !emcyword::IsSideMarker(word->side))
+                                  dropped = QStringLiteral("row %1 has \"extdata\" %2, not 0 (side A) or 1 "
+                                                           "(side B); the editor drops it")
+                                                .arg(row.index() + 1)
+                                                .arg(word->side);
                               table.addRecord(word.value());
                               return {};
                           });
@@ -68,6 +72,13 @@ ImportOutcome importFrom(const Source& source, EmcyWordTable& table, ImportRule 
         if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
             return Status::failure(
                 QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)").arg(word->side));
+        if (rule == ImportRule::EveryRecordKept) {
+            const QStringList key = emcyword::SaveKey(word->word);
+            const Status keys = CheckImportKeys(
+                {QStringLiteral("devid"), QStringLiteral("index_addrm"), QStringLiteral("subindex")}, key);
+            if (!keys.ok())
+                return keys;
+        }
         table.addRecord(word.value());
         return Status();
     });

@@ -16,22 +16,28 @@ QStringList& nextRow(QList<QStringList>& side, int& used)
 
 const OrderRule kPdoOrder{QStringLiteral("0x999999"), TieRule::LaterWins};
 
+QString sideName(Side side)
+{
+    return side == Side::A ? QStringLiteral("A") : QStringLiteral("B");
+}
+
 // Empties `table` and reads the document: rows read before a failure stay, the failing row with the
-// cells filled before the missing value. rowsLost is set when a side got more rows than its grid
-// shows, or rows that its records do not reach (a row with an empty "cobid" and whatever follows it).
+// cells filled before the missing value. rowsLost names the first row of a side that its records do not
+// reach (a row with an empty "cobid": it and whatever follows it on its side); notShown the sides with
+// more records than their grids show, which are kept and saved all the same.
 TableLoadResult loadPdo(const QString& path, PdoTable& table)
 {
     table.clear();
-    int usedA = 0;
-    int usedB = 0;
+    int used[2] = {0, 0};
+    QList<int> documentRows[2]; // per side row, the 1-based row of the document it came from
     const QStringList& names = RpdoDefTable().AttributeNames;
     auto reader = [&](const TableRow& row) -> Status {
         const Result<qint32> flag = row.integerAttribute(names.at(PdoEnTraslate));
         if (!flag.ok())
             return flag.status();
-        const bool sideA = (*flag & 2) != 0;
-        QStringList& cells =
-            sideA ? nextRow(table.side(Side::A), usedA) : nextRow(table.side(Side::B), usedB);
+        const size_t side = (*flag & 2) != 0 ? size_t(Side::A) : size_t(Side::B);
+        QStringList& cells = nextRow(table.side(Side(side)), used[side]);
+        documentRows[side].append(row.index() + 1);
         for (int k = 0; k < PdoColumnCount; ++k) {
             const Result<QString> text = row.attribute(names.at(k));
             if (!text.ok())
@@ -42,9 +48,24 @@ TableLoadResult loadPdo(const QString& path, PdoTable& table)
     };
     TableLoadResult result = LoadTableDocument(path, QStringLiteral("File XML not found"),
                                                QStringLiteral("Error in reading file XML"), reader);
-    result.rowsLost = usedA > PdoShownRows || usedB > PdoShownRows
-                      || PdoRecords(table.side(Side::A)).size() < usedA
-                      || PdoRecords(table.side(Side::B)).size() < usedB;
+    QStringList lost;
+    QStringList notShown;
+    for (Side side : {Side::A, Side::B}) {
+        const int records = int(PdoRecords(table.side(side)).size());
+        if (records < used[size_t(side)])
+            lost << QStringLiteral(
+                        "row %1 has an empty \"cobid\"; the editor keeps no record of side %2 from "
+                        "this one on")
+                        .arg(documentRows[size_t(side)].value(records))
+                        .arg(sideName(side));
+        if (records > PdoShownRows)
+            notShown << QStringLiteral("holds %1 records on side %2; the editor shows and exports %3")
+                            .arg(records)
+                            .arg(sideName(side))
+                            .arg(PdoShownRows);
+    }
+    result.rowsLost = lost.join(QStringLiteral("; "));
+    result.notShown = notShown.join(QStringLiteral("; "));
     return result;
 }
 
@@ -62,29 +83,58 @@ Result<bool> savePdo(const QString& path, const PdoTable& table, const WriteCons
 }
 
 // Places worksheet records: the flag column's bit 1 chooses side B, bit 0 the "en_traslate" cell.
+// With ImportRule::EveryRecordKept a record stops the import unless the OK saves it and the Export
+// exports it: what velmaro-cli import saves, export gives back.
 struct PdoImportReader
 {
     PdoTable& table;
     ImportRule rule = ImportRule::Editor;
-    int usedA = 0;
-    int usedB = 0;
+    int used[2] = {0, 0};
     Status operator()(const QStringList& fields)
     {
         const Result<qint32> flag = ParseIntegerText(fields.at(PdoEnTraslate));
         if (!flag.ok())
             return flag.status();
-        if (rule == ImportRule::EveryRecordKept && fields.at(PdoCobId).isEmpty())
-            return Status::failure(
-                QStringLiteral("its \"cobid\" is empty; the editor keeps no record of its side "
-                               "from this one on"));
-        const bool sideB = (*flag & 2) != 0;
-        QStringList& cells =
-            sideB ? nextRow(table.side(Side::B), usedB) : nextRow(table.side(Side::A), usedA);
+        const Side side = (*flag & 2) != 0 ? Side::B : Side::A;
+        if (rule == ImportRule::EveryRecordKept) {
+            if (fields.at(PdoCobId).isEmpty())
+                return Status::failure(
+                    QStringLiteral("its \"cobid\" is empty; the editor keeps no record of its side "
+                                   "from this one on"));
+            const Status key =
+                CheckImportKeys({RpdoDefTable().AttributeNames.at(PdoCobId)}, {fields.at(PdoCobId)});
+            if (!key.ok())
+                return key;
+            if (used[size_t(side)] >= PdoShownRows)
+                return Status::failure(
+                    QStringLiteral("side %1 already holds %2 records; the editor shows and "
+                                   "exports %2")
+                        .arg(sideName(side))
+                        .arg(PdoShownRows));
+        }
+        QStringList& cells = nextRow(table.side(side), used[size_t(side)]);
         for (int k = 0; k < PdoColumnCount; ++k)
             cells[k] = k == PdoEnTraslate ? QString::number(*flag & 1) : fields.at(k);
         return {};
     }
 };
+
+// What the window does not show after an import: the records past a grid's last row.
+QString notShownAfterImport(const PdoTable& table)
+{
+    QStringList sides;
+    for (Side side : {Side::A, Side::B}) {
+        const int records = int(PdoRecords(table.side(side)).size());
+        if (records > PdoShownRows)
+            sides << QStringLiteral("side %1 holds %2 records").arg(sideName(side)).arg(records);
+    }
+    if (sides.isEmpty())
+        return {};
+    return QStringLiteral("%1; the grid shows %2 per side. The records past the %2th are kept and saved, "
+                          "but neither shown nor exported.")
+        .arg(sides.join(QStringLiteral(", ")))
+        .arg(PdoShownRows);
+}
 
 // Empties the table, runs the window's step, then places the worksheet's records.
 template <typename Source>
@@ -92,7 +142,7 @@ ImportOutcome importFrom(const Source& source, PdoTable& table, ImportRule rule,
                          const std::function<void()>& emptyStep)
 {
     PdoImportReader reader{table, rule};
-    return ImportWorksheet(
+    ImportOutcome outcome = ImportWorksheet(
         RpdoDefTable(), source,
         [&] {
             table.clear();
@@ -100,6 +150,8 @@ ImportOutcome importFrom(const Source& source, PdoTable& table, ImportRule rule,
                 emptyStep();
         },
         std::ref(reader));
+    outcome.notShown = notShownAfterImport(table);
+    return outcome;
 }
 
 } // namespace

@@ -74,11 +74,11 @@ void readPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableL
            failures);
 }
 
-// Reads the stored entries at `path` into the PDOs already listed; rowsLost when one was dropped.
+// Reads the stored entries at `path` into the PDOs already listed; rowsLost names the first one dropped.
 TableLoadResult readStoredEntries(const QString& path, StoredPdoTable& table,
                                   QList<TableLoadResult>& failures)
 {
-    bool dropped = false;
+    QString dropped; // the first row the editor drops
     TableLoadResult result = LoadTableDocument(
         path, kStoredNotFound, kStoredReadError, [&table, &dropped](const TableRow& row) -> Status {
             const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
@@ -86,7 +86,14 @@ TableLoadResult readStoredEntries(const QString& path, StoredPdoTable& table,
                 return nrpdo.status();
             const auto [tab, number] = UnpackNrpdo(*nrpdo);
             if (number > table.pdos(tab).size()) {
-                dropped = true; // a PDO the tab does not have: dropped
+                // A PDO the tab does not have: dropped.
+                if (dropped.isEmpty())
+                    dropped = QStringLiteral("row %1 names PDO %2 of tab \"%3\", which lists %4 PDO(s); the "
+                                             "editor drops it")
+                                  .arg(row.index() + 1)
+                                  .arg(number)
+                                  .arg(TabName(tab))
+                                  .arg(table.pdos(tab).size());
                 return Status();
             }
             TClPdo* pdo = pdoNumbered(table, tab, number);
@@ -178,6 +185,19 @@ struct StoredPdoImport
         TClPdo* pdo = pdoNumbered(table, tab, number);
         if (!pdo)
             return Status::failure(QStringLiteral("the PDO number is 0"));
+        if (strict) {
+            const Status keys = CheckImportKeys({QStringLiteral("index"), QStringLiteral("subindex")},
+                                                {fields.value(0), fields.value(1)});
+            if (!keys.ok())
+                return keys;
+            if (number > kMaxPdoNumber)
+                return Status::failure(
+                    QStringLiteral("it names PDO %1 of tab \"%2\"; only the first %3 PDOs of a "
+                                   "tab can hold stored entries")
+                        .arg(number)
+                        .arg(TabName(tab))
+                        .arg(kMaxPdoNumber));
+        }
         pdo->Sdos.append(TClSdo{fields.value(0), fields.value(1), fields.value(3)});
         return Status();
     }
@@ -220,7 +240,7 @@ DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
     readSdoTable(paths.SdoXmlPath, table, load.failures);
     readPdoTranslation(paths.RpdoDefXmlPath, table, load.failures);
     // Last: its rows refer to the PDOs by number.
-    load.readWhole = readStoredEntries(path(paths), table, load.failures).readWhole();
+    load.judge(readStoredEntries(path(paths), table, load.failures));
     return load;
 }
 

@@ -81,8 +81,27 @@ DocumentLoad DocumentLoad::of(const TableLoadResult& read)
     DocumentLoad load;
     if (!read.ok())
         load.failures << read;
-    load.readWhole = read.readWhole();
+    load.judge(read);
     return load;
+}
+
+void DocumentLoad::judge(const TableLoadResult& own)
+{
+    readWhole = own.readWhole();
+    notShown = own.notShown;
+    if (own.outcome == TableLoadResult::Outcome::ReadError)
+        incomplete = own.detail.isEmpty() ? own.message : own.detail;
+    else
+        incomplete = own.rowsLost;
+}
+
+QString DocumentLoad::verdict(const QString& path) const
+{
+    if (!readWhole)
+        return QStringLiteral("\"%1\" could not be read completely: %2.").arg(DisplayPath(path), incomplete);
+    if (!notShown.isEmpty())
+        return QStringLiteral("\"%1\" %2.").arg(DisplayPath(path), notShown);
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -199,6 +218,16 @@ FileDialogRequest OpenExcelRequest(const ProjectPaths& paths)
     return request;
 }
 
+Status CheckImportKeys(const QStringList& names, const QStringList& keys)
+{
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        const Result<qint32> value = ParseIntegerText(keys.at(k));
+        if (!value.ok())
+            return Status::failure(QStringLiteral("its \"%1\": %2").arg(names.value(k), value.error()));
+    }
+    return {};
+}
+
 QString ImportOutcome::describe(const QString& workbookPath, const QString& tableName) const
 {
     switch (outcome) {
@@ -220,12 +249,16 @@ QString ImportOutcome::describe(const QString& workbookPath, const QString& tabl
 
 QString ImportOutcome::editorNote(const QString& workbookPath, const QString& tableName) const
 {
-    if (ok())
-        return {};
-    const QString line = describe(workbookPath, tableName);
-    if (outcome == Outcome::StoppedAtRecord)
-        return line + QStringLiteral(". The records before it were imported.");
-    return line;
+    QStringList lines;
+    if (!ok()) {
+        const QString line = describe(workbookPath, tableName);
+        lines << (outcome == Outcome::StoppedAtRecord
+                      ? line + QStringLiteral(". The records before it were imported.")
+                      : line);
+    }
+    if (!notShown.isEmpty())
+        lines << notShown;
+    return lines.join(QLatin1Char('\n'));
 }
 
 ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& workbook,

@@ -81,23 +81,36 @@ struct TableLoadResult
     Outcome outcome = Outcome::Loaded;
     QString message; // the caller's not-found or read-error message; empty when loaded
     QString detail;  // why the read failed (parser text with line/column, missing attribute, ...)
-    // Set by a table's own load when rows were read that the editor cannot keep (a row it drops,
-    // more rows than its window holds): the document was then not read whole either.
-    bool rowsLost = false;
+    // Set by a table's own load when it read rows that its OK would not write back (a row it drops),
+    // saying which: the document was then not read whole either.
+    QString rowsLost;
+    // Set by a table's own load when it keeps and saves records that its window neither shows nor
+    // exports ("holds 12 records on side A; the editor shows and exports 10"). Read whole all the same.
+    QString notShown;
     bool ok() const { return outcome == Outcome::Loaded; }
     // Read whole, or not there at all: the editor's OK may replace it without asking.
-    bool readWhole() const { return outcome != Outcome::ReadError && !rowsLost; }
+    bool readWhole() const { return outcome != Outcome::ReadError && rowsLost.isEmpty(); }
 };
 
-// What a showing's load gives the window and velmaro-cli, the same for every table kind.
+// What a showing's load gives the window and velmaro-cli, the same for every table kind: the one
+// verdict on the editor's own document that the editor's OK, check, export, import and report share.
 struct DocumentLoad
 {
     QList<TableLoadResult> failures; // each read that failed, in order
     bool readWhole = true;           // the editor's own document was read whole, or does not exist
+    QString incomplete;              // why it was not: the read's detail, or the rows the OK drops
+    QString notShown;                // records kept and saved but neither shown nor exported
+    // Whether the editor's Export writes everything the document holds.
+    bool exportsWhole() const { return readWhole && notShown.isEmpty(); }
+    // One line on the document at `path`, empty when it is whole: "\"<path>\" could not be read
+    // completely: <why>." or "\"<path>\" holds 12 records on side A; the editor shows and exports 10."
+    QString verdict(const QString& path) const;
     // The messages the window shows in plain message boxes, in order.
     QStringList messages() const;
     // The load of a document that is a single read.
     static DocumentLoad of(const TableLoadResult& read);
+    // Sets readWhole, incomplete and notShown from the read of the editor's own document.
+    void judge(const TableLoadResult& own);
 };
 
 // Reads the document at `path` (built with "\"). Every child element of the root is a row, whatever
@@ -206,13 +219,21 @@ struct ImportOutcome
     int record = 0;   // 1-based record number where the import stopped (first below the headings)
     int sheetRow = 0; // the worksheet row (1-based) of that record
     QString reason;   // why it stopped or could not read
+    // Set by a table's import when it placed records that the window does not show (kept and saved,
+    // neither shown nor exported), saying how many.
+    QString notShown;
     bool ok() const { return outcome == Outcome::Imported; }
     // One line for velmaro-cli, e.g. "Import stopped at record 3 (worksheet row 4): '' is not ...".
     QString describe(const QString& workbookPath, const QString& tableName) const;
-    // What the editor tells the user after its Import: nothing when every record was read, otherwise
-    // the line above; a stop adds that the records before it were imported.
+    // What the editor tells the user after its Import: nothing when every record was read and every
+    // record placed is shown, otherwise the line above (a stop adds that the records before it were
+    // imported) and what the window does not show.
     QString editorNote(const QString& workbookPath, const QString& tableName) const;
 };
+
+// For ImportRule::EveryRecordKept: fails, naming the field, when a key text of the record is not an
+// integer, since the OK would refuse to save the table ("its \"cobid\": 'x' is not a valid integer value").
+Status CheckImportKeys(const QStringList& names, const QStringList& keys);
 
 // Performs the editor's empty step, then opens the workbook at `workbookPath` (.xls, .xlsx, .ods),
 // finds the worksheet named TableName in any letter case and hands each row below its heading row to

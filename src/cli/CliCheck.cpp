@@ -1,5 +1,6 @@
 #include "cli/CliCheck.h"
 
+#include "cli/CliTables.h"
 #include "platform/FileSystem.h"
 #include "settings/CommEditorRules.h"
 
@@ -27,10 +28,9 @@ int runCheck(const VerbArgs& args, Io& io)
 const QList<ProjectCheck>& ProjectChecks()
 {
     static const QList<ProjectCheck> checks = {
-        {"pargen.xml", &CheckCommSettings},
-        {"sdo.xml", &CheckMapping},
-        {"bank.bin", &CheckParameterImage},
-        {"GSD file", &CheckGsdSizes},
+        {"pargen.xml", &CheckCommSettings},       {"sdo.xml", &CheckMapping},
+        {"bank.bin", &CheckParameterImage},       {"GSD file", &CheckGsdSizes},
+        {"CANopen tables", &CheckTableDocuments},
     };
     return checks;
 }
@@ -52,11 +52,34 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
     return true;
 }
 
+bool CheckTableDocuments(const ProjectPaths& paths, Io& io)
+{
+    bool passed = true;
+    for (const CliTable& table : CliTables()) {
+        const std::unique_ptr<TableSession> session = table.create();
+        const QString path = session->documentPath(paths);
+        if (!FileExists(path))
+            continue;
+        session->load(paths);
+        const DocumentLoad& loaded = session->loaded();
+        if (!loaded.readWhole) {
+            io.err << loaded.verdict(path) << "\n";
+            passed = false;
+        } else if (!loaded.exportsWhole()) {
+            io.err << "warning: " << loaded.verdict(path) << "\n"; // kept and saved: the editor takes it
+        } else {
+            io.out << table.name << ".xml: " << session->savedRows() << " rows, read whole\n";
+        }
+    }
+    return passed;
+}
+
 Verb CheckVerb()
 {
     return Verb{
         "check",
-        "check the project's documents as their editors would on OK (pargen.xml, sdo.xml) and whether "
+        "check the project's documents as their editors would on OK (pargen.xml, sdo.xml, the CANopen "
+        "tables) and whether "
         "its outputs can be made (bank.bin, the GSD file)",
         {QStringLiteral("PROJECT_DIR")},
         {QCommandLineOption(QStringLiteral("strict"),

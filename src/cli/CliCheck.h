@@ -28,6 +28,9 @@ bool CheckParameterImage(const ProjectPaths& paths, Io& io);
 // The GSD file: the input and output lengths "GSD File" would write, or its refusal.
 bool CheckGsdSizes(const ProjectPaths& paths, Io& io);
 
+// The CANopen table documents that exist, each with its editor's verdict: a document the editor could not
+// read whole fails; one holding records the editor neither shows nor exports gives a warning.
+bool CheckTableDocuments(const ProjectPaths& paths, Io& io);
 // check --strict: false, with the reason on io.err, when sdo.xml has a collision or a row past the data
 // length.
 bool CheckByteMapStrict(const ProjectPaths& paths, Io& io);

@@ -22,7 +22,8 @@ bool CheckGsdSizes(const ProjectPaths& paths, Io& io)
         io.err << "GSD file: refused: " << sizes.error() << "\n";
         return false;
     }
-    io.out << "GSD file: " << sizes->nbIn << " input bytes, " << sizes->nbOut << " output bytes\n";
+    io.out << "GSD file: " << sizes->nbIn << (sizes->nbIn == 1 ? " input byte, " : " input bytes, ")
+           << sizes->nbOut << (sizes->nbOut == 1 ? " output byte\n" : " output bytes\n");
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include "base/IntegerText.h"
 #include "cli/Cli.h"
 #include "device/ImageExplanation.h"
 #include "platform/FileSystem.h"
@@ -20,7 +21,7 @@ int RunExplain(const VerbArgs& args, Io& io)
         io.err << DisplayPath(binPath) << ": " << image.error() << "\n";
         return Refused;
     }
-    io.out << DisplayPath(binPath) << ": " << image->bytes.size() << " bytes\n";
+    io.out << DisplayPath(binPath) << ": " << ByteCount(image->bytes.size()) << "\n";
     const QList<ExplainedField> fields = ExplainParameterImage(*image);
     int nameWidth = 0;
     for (const ExplainedField& f : fields)
@@ -31,7 +32,7 @@ int RunExplain(const VerbArgs& args, Io& io)
     int refused = 0;
     for (const ExplainedField& f : fields) {
         io.out << QString::number(f.offset).rightJustified(6) << "  " << ImageHex(f.raw).leftJustified(13)
-               << f.name.leftJustified(nameWidth + 2) << QString::number(f.value).leftJustified(12)
+               << f.name.leftJustified(nameWidth + 2) << QString::number(f.number).leftJustified(12)
                << f.meaning;
         if (f.refusal) {
             io.out << "  !! " << *f.refusal;

@@ -81,6 +81,9 @@ int runMap(const VerbArgs& args, Io& io)
     }
     if (!project->found)
         io.err << "No sdo.xml in \"" << DisplayPath(paths.ProjectDir) << "\": both tables are empty.\n";
+    // As check says it: rows past the grid's last are neither mapped nor kept.
+    for (const QString& notice : project->notices)
+        io.err << "warning: " << notice << "\n";
     const bool csv = args.isSet(QStringLiteral("csv"));
     printRows(*project, csv, io);
     if (csv)

@@ -19,7 +19,7 @@ int RunReport(const VerbArgs& args, Io& io)
         return Refused;
     }
     for (const ReportFailure& failure : data.failures)
-        io.err << "Not readable: " << failure.document << ": " << failure.message << "\n";
+        io.err << "Incomplete: " << failure.document << ": " << failure.message << "\n";
     io.out << "Wrote " << DisplayPath(out) << "\n";
     return Success;
 }
@@ -39,7 +39,8 @@ Verb ReportVerb()
             "COMMUNICATION editor's words and its verdict; bank.bin in hex, field by field, and whether it\n"
             "matches what pargen.xml builds now; the GSD sizes and modules; the mapping tables with their\n"
             "PROFIBUS byte map and findings when sdo.xml exists; each CANopen table document that exists;\n"
-            "and every document that could not be read, with its message (also listed on stderr). It is\n"
+            "and every document that could not be read whole, or that its editor or export would call\n"
+            "incomplete, with the same message (also listed on stderr). It is\n"
             "self-contained (no script, no external file) and prints on A4. OUT.html is replaced "
             "atomically.\n"
             "Exit status: 0 written (unreadable documents or not); 1 when PROJECT_DIR does not exist or\n"

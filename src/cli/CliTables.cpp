@@ -17,14 +17,17 @@ class DocumentSession : public TableSession
 public:
     QStringList load(const ProjectPaths& paths) override
     {
-        const DocumentLoad loaded = Document::load(paths, m_table);
-        m_readWhole = loaded.readWhole;
+        m_loaded = Document::load(paths, m_table);
         QStringList messages;
-        for (const TableLoadResult& failure : loaded.failures)
-            messages << LoadMessage(failure);
+        // A document that is not there was read whole (as empty): the window's "not found" box is not
+        // a failure of the verb, so stderr stays quiet about it.
+        for (const TableLoadResult& failure : m_loaded.failures) {
+            if (failure.outcome != TableLoadResult::Outcome::NotFound)
+                messages << LoadMessage(failure);
+        }
         return messages;
     }
-    bool readWhole() const override { return m_readWhole; }
+    const DocumentLoad& loaded() const override { return m_loaded; }
     QString documentPath(const ProjectPaths& paths) const override { return Document::path(paths); }
     ImportOutcome importWorkbook(const QString& path) override
     {
@@ -36,7 +39,7 @@ public:
 
 private:
     typename Document::Table m_table;
-    bool m_readWhole = true;
+    DocumentLoad m_loaded;
 };
 
 template <typename Document>

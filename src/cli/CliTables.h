@@ -20,10 +20,11 @@ class TableSession
 public:
     virtual ~TableSession() = default;
     // The window's showing: empties the table and loads it from the project's document(s). Returns the
-    // messages the window would show (none when everything loaded), each with its detail.
+    // messages the window would show (none when everything loaded), each with its detail, but for a
+    // document that is not there.
     virtual QStringList load(const ProjectPaths& paths) = 0;
-    // After load(): the editor's own document was read whole, or does not exist.
-    virtual bool readWhole() const = 0;
+    // After load(): the verdict on the editor's own document (see DocumentLoad).
+    virtual const DocumentLoad& loaded() const = 0;
     // The editor's own document.
     virtual QString documentPath(const ProjectPaths& paths) const = 0;
     // The window's Import from the workbook at `path` (its empty step, then the worksheet's records),

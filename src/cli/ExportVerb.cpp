@@ -4,8 +4,9 @@
 namespace velmaro::cli {
 
 // export TABLE PROJECT_DIR: the editor's showing (its messages on stderr), then its Export. Where the
-// window lets a person export what it shows after its message, a batch run refuses when the document
-// was not read whole: the CSV would miss rows and nothing would say so.
+// window lets a person export what it shows after its message, a batch run refuses when the CSV would
+// not hold the whole document (not read whole, or records the window neither shows nor exports), naming
+// why: the CSV would miss rows and nothing would say so.
 namespace {
 
 int RunExport(const VerbArgs& args, Io& io)
@@ -13,9 +14,10 @@ int RunExport(const VerbArgs& args, Io& io)
     const OpenedTable opened = OpenTableForVerb(args, io);
     if (!opened.session)
         return opened.exitCode;
-    if (!opened.session->readWhole()) {
-        io.err << "\"" << DisplayPath(opened.session->documentPath(opened.paths))
-               << "\" could not be read completely, so the CSV would miss rows. Nothing was exported.\n";
+    const DocumentLoad& loaded = opened.session->loaded();
+    if (!loaded.exportsWhole()) {
+        io.err << loaded.verdict(opened.session->documentPath(opened.paths))
+               << " The CSV would miss records, so nothing was exported.\n";
         return Refused;
     }
     const Status written = opened.session->exportCsv(opened.paths);

@@ -17,6 +17,7 @@ QList<ExplainedField> ExplainParameterImage(const DecodedImage& image)
     header.name = QStringLiteral("header");
     header.raw = image.bytes.left(kImageHeaderSize);
     header.value = kImageHeaderValue;
+    header.number = kImageHeaderValue;
     header.meaning = image.hasSettings() ? QStringLiteral("parameter image with settings")
                                          : QStringLiteral("parameter image without settings (the project had "
                                                           "no pargen.xml)");
@@ -24,6 +25,7 @@ QList<ExplainedField> ExplainParameterImage(const DecodedImage& image)
     if (!image.hasSettings())
         return fields;
     const auto& layout = ParameterImageFields();
+    const CommSettings document = CommSettingsFromImage(image);
     for (int i = 0; i < int(layout.size()); ++i) {
         const ImageField& f = layout[size_t(i)];
         ExplainedField field;
@@ -31,7 +33,11 @@ QList<ExplainedField> ExplainParameterImage(const DecodedImage& image)
         field.offset = f.offset;
         field.raw = image.bytes.mid(f.offset, f.width);
         field.value = image.values.at(i);
-        const CommFieldWords words = DescribeCommField(f.member, qint64(field.value));
+        // The editor and the image builder read the document's text, so the four bytes of the time-out
+        // mean the signed value recover writes (FF FF FF FF is -1).
+        field.number = f.width == 4 ? qint64(qint32(field.value)) : qint64(field.value);
+        field.written = (document.*f.member).value_or(QString());
+        const CommFieldWords words = DescribeCommField(f.member, field.number);
         field.meaning = words.meaning;
         field.refusal = words.refusal;
         fields << field;
@@ -57,16 +63,14 @@ Result<Recovery> RecoverProject(const QString& binPath, const QString& projectDi
                                              .arg(DisplayPath(recovery.pargenPath)));
     }
     const QString binDir = projectDir + QStringLiteral("\\bin");
-    if (!DirectoryExists(binDir) && !ForceDirectories(binDir)) {
-        return Result<Recovery>::failure(
-            QStringLiteral("Cannot create the folder \"%1\".").arg(DisplayPath(binDir)));
-    }
+    if (const Status folders = CreateFolders(binDir); !folders.ok())
+        return folders;
     for (const ExplainedField& field : ExplainParameterImage(*image)) {
         if (field.refusal)
-            recovery.warnings << QStringLiteral("%1 = %2: %3; written as stored.")
+            recovery.warnings << QStringLiteral("%1 = %2 (bytes %3): %4; written as stored, \"%5\".")
                                      .arg(field.name)
-                                     .arg(field.value)
-                                     .arg(*field.refusal);
+                                     .arg(field.number)
+                                     .arg(ImageHex(field.raw), *field.refusal, field.written);
     }
     const Status saved = SaveCommSettings(recovery.pargenPath, CommSettingsFromImage(*image));
     if (!saved.ok())

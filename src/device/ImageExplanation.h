@@ -22,6 +22,8 @@ struct ExplainedField
     int offset = 0;
     QByteArray raw;                 // the field's bytes as stored, least significant first
     quint32 value = 0;              // the bytes read little-endian, unsigned
+    qint64 number = 0;              // the value as pargen.xml holds it (the 32-bit time-out signed)
+    QString written;                // the text recover writes to pargen.xml for it
     QString meaning;                // in the settings editor's words
     std::optional<QString> refusal; // why the editor would refuse the value or could not have written it
 };

@@ -61,8 +61,8 @@ quint32 ReadLittleEndian(const QByteArray& bytes, int offset, int width)
 Status LengthRefusal(qint64 size)
 {
     return Status::failure(
-        QStringLiteral("The image is %1 bytes long; a parameter image has %2 bytes, or %3 without settings.")
-            .arg(size)
+        QStringLiteral("The image is %1 long; a parameter image has %2 bytes, or %3 without settings.")
+            .arg(ByteCount(size))
             .arg(kImageSize)
             .arg(kImageHeaderSize));
 }
@@ -148,11 +148,11 @@ Result<DecodedImage> ReadParameterImage(const QString& binPath)
     const QFileInfo info(native);
     if (!FileExists(binPath))
         return Result<DecodedImage>::failure(QStringLiteral("no such file."));
-    if (const std::optional<QString> kind = NonRegularFileKind(binPath)) {
-        // A link that leads nowhere is named with its target; anything else that is no file is refused.
-        return Result<DecodedImage>::failure(info.exists() ? QStringLiteral("not a regular file.")
-                                                           : QStringLiteral("it is %1.").arg(*kind));
-    }
+    // Decided on the entry's kind before any open: opening a named pipe waits for a writer.
+    if (const std::optional<QString> kind = NonRegularFileKind(binPath))
+        return Result<DecodedImage>::failure(QStringLiteral("it is %1, not a regular file.").arg(*kind));
+    if (!info.isFile())
+        return Result<DecodedImage>::failure(QStringLiteral("not a regular file."));
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly)) {
         return Result<DecodedImage>::failure(QStringLiteral("cannot be read. %1").arg(file.errorString()));

@@ -39,8 +39,8 @@ QStringList UpdaterEnvironment(const QString& device)
 
 QString UpdaterPortToken(const QString& port, const QStringList& devices)
 {
-    if (ComPortNumber(port))
-        return port;
+    if (const int number = ComPortNumber(port))
+        return QStringLiteral("COM%1").arg(number); // "com1" is COM1 for the updater too
     // By-id names are links: compare what both names lead to.
     const QString target = QFileInfo(port).canonicalFilePath();
     for (qsizetype i = 0; i < devices.size(); ++i) {

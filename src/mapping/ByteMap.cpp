@@ -303,6 +303,7 @@ Result<ProjectByteMaps> LoadProjectByteMaps(const QString& pargenPath, const QSt
         return Status::failure(load.error);
     ProjectByteMaps project;
     project.found = load.found;
+    project.notices = load.notices;
     project.limits = limits.value();
     project.used = RowsInUse(load.tables);
     project.maps = ComputeByteMaps(project.used, project.limits);

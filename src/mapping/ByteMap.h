@@ -131,6 +131,7 @@ struct ProjectByteMaps
     MappingLimits limits;
     MappingTables used; // the rows in use the maps were computed from
     ByteMaps maps;
+    QStringList notices; // the load's notices (rows past the grid's last, which are not kept)
 };
 Result<ProjectByteMaps> LoadProjectByteMaps(const QString& pargenPath, const QString& sdoPath);
 

@@ -1,5 +1,7 @@
 #include "mapping/ByteMapView.h"
 
+#include "base/IntegerText.h"
+
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
@@ -84,8 +86,7 @@ QString ByteMapView::byteToolTip(qint64 byte) const
 {
     QString text = QStringLiteral("Byte ") + QString::number(byte);
     if (byte >= m_map.length)
-        text += QStringLiteral(" (beyond the data length of ") + QString::number(m_map.length)
-                + QStringLiteral(" bytes)");
+        text += QStringLiteral(" (beyond the data length of ") + ByteCount(m_map.length) + QLatin1Char(')');
     QStringList rows;
     for (const ByteRow& r : m_map.rows) {
         if (byte >= r.first && byte <= r.last)

@@ -1,5 +1,6 @@
 #include "mapping/USetVar.h"
 
+#include "base/IntegerText.h"
 #include "mapping/ByteMap.h"
 #include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
@@ -232,10 +233,8 @@ void TFSetVar::btnPackClick(MappingSide side)
 
     QStringList notes;
     if (!packed.fits) {
-        notes << QStringLiteral("The packed rows of \"%1\" fill %2 bytes; the data length is %3 bytes.")
-                     .arg(title)
-                     .arg(packed.end)
-                     .arg(length);
+        notes << QStringLiteral("The packed rows of \"%1\" fill %2; the data length is %3.")
+                     .arg(title, ByteCount(packed.end), ByteCount(length));
     }
     if (!packed.skipped.isEmpty()) {
         QStringList rows;

@@ -282,4 +282,21 @@ Status WriteFileAtomically(const QString& path, const QByteArray& bytes)
     return {};
 }
 
+Status CreateFolders(const QString& path)
+{
+    const QString native = NativePath(path);
+    std::error_code error;
+    if (native.isEmpty())
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    else
+        std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(native).toStdString()),
+                                            error);
+    if (!error && !QFileInfo(native).isDir())
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (!error)
+        return {};
+    return Status::failure(
+        QStringLiteral("Cannot create the folder \"%1\": %2.").arg(native, qt_error_string(error.value())));
+}
+
 } // namespace velmaro

@@ -58,4 +58,8 @@ Status CheckRegularFile(const QString& path);
 // "Cannot create file "<path>". <reason>".
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Creates a folder with any missing parents; one that exists already is fine. The failure text names
+// the folder in native form and gives the system's reason: "Cannot create the folder "<path>": <reason>."
+Status CreateFolders(const QString& path);
+
 } // namespace velmaro

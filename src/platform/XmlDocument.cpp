@@ -4,6 +4,7 @@
 #include "platform/XmlEncoding.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
 
 #include <pugixml.hpp>
 
@@ -25,6 +26,21 @@ Result<std::shared_ptr<pugi::xml_document>> tooLarge(const QString& name, qint64
     return Result<std::shared_ptr<pugi::xml_document>>::failure(
         QStringLiteral("%1: the document is too large to be read (%2 bytes; at most %3 MB)")
             .arg(name, QString::number(size), QString::number(kMaxXmlDocumentBytes / (1024 * 1024))));
+}
+
+// Qt's stream reader checks what the tree parser lets pass: a second root element, text or markup after
+// the root, references to characters XML 1.0 forbids, undeclared entities. The text is handed over as
+// characters, so the declaration's encoding name is not read a second time.
+Status checkWellFormed(const QByteArray& utf8, const QString& name)
+{
+    QXmlStreamReader reader(QString::fromUtf8(utf8));
+    while (!reader.atEnd())
+        reader.readNext();
+    if (!reader.hasError())
+        return {};
+    return Status::failure(QStringLiteral("%1: %2 (line %3, column %4)")
+                               .arg(name, reader.errorString(), QString::number(reader.lineNumber()),
+                                    QString::number(reader.columnNumber() + 1)));
 }
 
 } // namespace
@@ -52,6 +68,9 @@ Result<std::shared_ptr<pugi::xml_document>> ParseXmlDocument(const QByteArray& b
     if (!doc->document_element())
         return Result<std::shared_ptr<pugi::xml_document>>::failure(
             QStringLiteral("%1: the document has no root element").arg(name));
+    const Status wellFormed = checkWellFormed(*utf8, name);
+    if (!wellFormed.ok())
+        return wellFormed;
     return doc;
 }
 

@@ -252,11 +252,18 @@ CommSettings CommSettingsFromEditor(const CommEditorValues& v)
 QString DescribeCommEditorValues(const CommEditorValues& v)
 {
     const auto number = [](const QString& text) { return QString::number(ParseIntegerTextOr(text, -1)); };
-    return QStringLiteral("%1, %2 baud, parity %3, %4 data bits, PROFIBUS address %5, %6 input bytes, "
-                          "%7 output bytes")
+    // "1 input byte", "244 input bytes"
+    const auto bytes = [](const QString& text, const char* direction) {
+        const qint32 n = ParseIntegerTextOr(text, -1);
+        return QStringLiteral("%1 %2 %3")
+            .arg(n)
+            .arg(QLatin1String(direction), QLatin1String(n == 1 ? "byte" : "bytes"));
+    };
+    return QStringLiteral("%1, %2 baud, parity %3, %4 data bits, PROFIBUS address %5, %6, %7")
         .arg(v.rs485 ? QStringLiteral("RS485") : QStringLiteral("RS232"),
              itemAt(SerialBaudItems(), v.serialBaud), itemAt(ParityItems(), v.parity),
-             QString::number(5 + v.dataBits), number(v.profibusId), number(v.bytesIn), number(v.bytesOut));
+             QString::number(5 + v.dataBits), number(v.profibusId), bytes(v.bytesIn, "input"),
+             bytes(v.bytesOut, "output"));
 }
 
 } // namespace velmaro

@@ -38,7 +38,7 @@ const List kLists[] = {
     {&CommSettings::Profi_Baud, "PROFIBUS Baudrate", &ProfibusBaudItems},
 };
 
-// The number fields: %1 is the value.
+// The number fields: %1 is the value, %2 "byte" or "bytes" after it.
 struct Number
 {
     Field field;
@@ -50,8 +50,8 @@ const Number kNumbers[] = {
     {&CommSettings::Ser_Receive_End_T, "end of frame after %1 ms of silence"},
     {&CommSettings::Ser_TimeOut, "serial time-out %1 ms"},
     {&CommSettings::Profi_ID, "station address (ID Dev.) %1"},
-    {&CommSettings::Profi_NB_IN, "%1 input bytes (N Byte IN)"},
-    {&CommSettings::Profi_NB_OUT, "%1 output bytes (N Byte OUT)"},
+    {&CommSettings::Profi_NB_IN, "%1 input %2 (N Byte IN)"},
+    {&CommSettings::Profi_NB_OUT, "%1 output %2 (N Byte OUT)"},
 };
 
 std::optional<QString> RangeRefusal(Field field, qint64 value)
@@ -101,8 +101,11 @@ CommFieldWords DescribeCommField(Field field, qint64 value)
                             .arg(value);
     }
     for (const Number& n : kNumbers) {
-        if (n.field == field)
-            words.meaning = QString::fromLatin1(n.words).arg(value);
+        if (n.field != field)
+            continue;
+        words.meaning = QString::fromLatin1(n.words).arg(value);
+        if (words.meaning.contains(QLatin1String("%2")))
+            words.meaning = words.meaning.arg(QLatin1String(value == 1 ? "byte" : "bytes"));
     }
     if (field == &CommSettings::Ser_TimeOut && value == 0)
         words.meaning += QStringLiteral(" (0: off)");

@@ -127,7 +127,7 @@ private Q_SLOTS:
                            "bytes 4..9 are filled by no row"}
             << QStringList{"Read (10 bytes)",     "OUT (4 bytes)",        "rpdodef.xml), 3 rows",
                            "sdopdo.xml), 1 rows", "emcydef.xml), 2 rows", "emcyword.xml), 9 rows"}
-            << QStringList();
+            << QStringList{"emcyword.xml"}; // "extdata" 4: the editor drops every word
         QTest::newRow("unreadable documents")
             << ""
             << Files{{"pargen.xml", "<Par_Gen><Ser_Type>1</Par_Gen>"},
@@ -136,15 +136,23 @@ private Q_SLOTS:
                      {"emcyword.xml", "<emcyword><row index_addrm=\"1\"/></emcyword>"}}
             << false << QStringList{"7 bytes long"} << QStringList()
             << QStringList{"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"};
+        QByteArray many = "<S><ProfiBUS_IN/><ProfiBUS_OUT>";
+        for (int i = 0; i < 245; ++i)
+            many += "<row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
+        QTest::newRow("sdo.xml past its 244 rows: shown, and listed as the editor's OK would drop rows")
+            << "" << Files{{"sdo.xml", many + "</ProfiBUS_OUT></S>"}} << false
+            << QStringList{"rows 245 to 245"} << QStringList{"Read (244 bytes)", "OUT (244 bytes)"}
+            << QStringList{"sdo.xml"};
         QTest::newRow("texts escaped")
-            << "<script>&amp;\"x"
+            << "<script>&amp;\"x\x01"
             << Files{{"sdo.xml", "<Serial_to_ProfiBus><ProfiBUS_IN>"
                                  "<row Slave_ID=\"1\" Type=\"&lt;b&gt;\" Address_Mod=\"0\" NPoint=\"1\" "
                                  "Address_Profi=\"0\" Mnemonic=\"&lt;/td&gt;&lt;script&gt;x&amp;&quot;\"/>"
                                  "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>"},
-                     {"rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>\x01"))}}
+                     {"rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>"))}}
             << false << QStringList{"Project report: <script>&amp;\"x", "</td><script>x&\"", "<img src=x>"}
-            << QStringList{"Read (244 bytes)", "OUT (244 bytes)", "rpdodef.xml), 1 rows"} << QStringList();
+            << QStringList{"Read (244 bytes)", "OUT (244 bytes)", "rpdodef.xml), 1 rows"}
+            << QStringList{"rpdodef.xml"}; // its flag is not an integer: the editor stops there
     }
     void page()
     {
@@ -183,6 +191,34 @@ private Q_SLOTS:
         for (const QString& t : headings)
             QVERIFY2(page.h3.filter(t).size() == 1, qPrintable(page.h3.join(QLatin1Char('|'))));
         QCOMPARE(page.failureRows, failureRows);
+    }
+
+    // A folder given as "." or with ".." is named after the folder it stands for.
+    void projectNamedAfterItsFolder_data()
+    {
+        QTest::addColumn<QString>("argument"); // relative to the current folder set below
+        QTest::addColumn<QString>("cwd");      // under the temporary folder
+        QTest::newRow(".") << "."
+                           << "Plant 7";
+        QTest::newRow("./") << "./"
+                            << "Plant 7";
+        QTest::newRow("..") << ".."
+                            << "Plant 7/bin";
+        QTest::newRow("bin/..") << "bin/.."
+                                << "Plant 7";
+    }
+    void projectNamedAfterItsFolder()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, cwd);
+        QTemporaryDir tmp;
+        QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("Plant 7/bin"))));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(tmp.filePath(cwd)));
+        const ProjectReportData data = LoadProjectReport(argument, QDateTime());
+        QDir::setCurrent(before);
+        QCOMPARE(data.projectName, QStringLiteral("Plant 7"));
+        QCOMPARE(data.projectDir, QDir(tmp.filePath(QStringLiteral("Plant 7"))).absolutePath());
     }
 };
 

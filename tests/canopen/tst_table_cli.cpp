@@ -1,7 +1,12 @@
 // velmaro-cli "import" and "export" over every table kind of the list that drives them: the same
 // cases for each kind, with each kind's own fixtures.
 
+#include "canopen/EmcyDocument.h"
+#include "canopen/EmcyWordDocument.h"
+#include "canopen/PdoDocument.h"
+#include "canopen/StoredPdoDocument.h"
 #include "cli/CliTables.h"
+#include "platform/Workbook.h"
 #include "support/CliRunner.h"
 #include "support/TestFiles.h"
 
@@ -275,6 +280,17 @@ private Q_SLOTS:
             << "sdopdo" << true
             << QByteArray("<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"5\" poscomp=\"0\"/></sdopdo>") << 1
             << partly;
+        QByteArray eleven = "<rpdodef>";
+        for (int i = 1; i <= 11; ++i)
+            eleven += "<row cobid=\"" + QByteArray::number(i)
+                      + "\" id_dev_orig=\"\" en_bypass=\"3\" posind=\"\" n_tpdo=\"\"/>";
+        QTest::newRow("rpdodef, eleven records on side A")
+            << "rpdodef" << true << eleven + "</rpdodef>" << 1
+            << "holds 11 records on side A; the editor shows and exports 10.";
+        QTest::newRow("sdopdo, PDO number 0")
+            << "sdopdo" << true
+            << QByteArray("<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"0\" poscomp=\"0\"/></sdopdo>") << 1
+            << "could not be read completely: row 1 names PDO number 0";
         QTest::newRow("unknown table") << "nosuch" << true << QByteArray() << 2 << "";
         QTest::newRow("missing folder") << "rpdodef" << false << QByteArray() << 1 << "";
     }
@@ -293,6 +309,132 @@ private Q_SLOTS:
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(kind + QStringLiteral(".csv")))); // nothing half-written
+        if (code != 1 || !folder)
+            return;
+        // The report lists the document with the verdict export gave.
+        const QString verdict =
+            r.err.section(QStringLiteral(" The CSV would miss"), 0, 0).section(QLatin1Char('\n'), -1);
+        QVERIFY2(verdict.contains(kind + QStringLiteral(".xml\"")), qPrintable(r.err));
+        const VerbRun report =
+            runVerb(QStringLiteral("report"), {dir.path(), dir.filePath(QStringLiteral("report.html"))});
+        QCOMPARE(report.code, 0);
+        // check gives the same verdict, and fails only where the editor's OK would ask.
+        const VerbRun checked = runVerb(QStringLiteral("check"), {dir.path()});
+        QVERIFY2(checked.err.contains(verdict), qPrintable(checked.err));
+        QCOMPARE(checked.code, verdict.contains(QLatin1String("could not be read completely")) ? 1 : 0);
+        QVERIFY2(report.err.contains(kind + QStringLiteral(".xml: ") + verdict),
+                 qPrintable(report.err + verdict));
+    }
+
+    // What the strict import (velmaro-cli) keeps, the OK saves and the Export writes; a record that would
+    // not get there stops it, named with its worksheet row.
+    void strictImportStopsWhereSaveOrExportWouldNot_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QList<QStringList>>("records"); // below the headings
+        QTest::addColumn<int>("record");                 // where it stops; 0: imported
+        QTest::addColumn<QString>("reason");
+        QList<QStringList> pdos;
+        for (int i = 1; i <= 11; ++i)
+            pdos << QStringList{QString::number(i), "", "1", "", ""};
+        QTest::newRow("rpdodef, ten records on side A") << "rpdodef" << pdos.mid(0, 10) << 0 << "";
+        QTest::newRow("rpdodef, an eleventh on side A")
+            << "rpdodef" << pdos << 11 << "side A already holds 10 records";
+        QTest::newRow("rpdodef, eleven split over both sides")
+            << "rpdodef" << pdos.mid(0, 10) + QList<QStringList>{{"11", "", "11", "", ""}} << 0 << "";
+        QTest::newRow("rpdodef, cobid not an integer")
+            << "rpdodef" << QList<QStringList>{{"1", "", "1", "", ""}, {"1z", "", "1", "", ""}} << 2
+            << "its \"cobid\": '1z' is not a valid integer value";
+        QTest::newRow("sdopdo, subindex not an integer")
+            << "sdopdo" << QList<QStringList>{{"0x6000", "one", "1", "0"}} << 1
+            << "its \"subindex\": 'one' is not";
+        QStringList emcy(12, QStringLiteral("1"));
+        emcy[0] = QStringLiteral("dev");
+        QTest::newRow("emcydef, id_dev not an integer")
+            << "emcydef" << QList<QStringList>{emcy} << 1 << "its \"id_dev\": 'dev' is not";
+        QStringList word(52, QStringLiteral("0"));
+        word[3] = QString();
+        QTest::newRow("emcyword, empty devid")
+            << "emcyword" << QList<QStringList>{word} << 1 << "its \"devid\": '' is not";
+    }
+    void strictImportStopsWhereSaveOrExportWouldNot()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QList<QStringList>, records);
+        QFETCH(int, record);
+        QFETCH(QString, reason);
+        MemoryWorkbook book;
+        const cli::CliTable* table = cli::FindCliTable(kind);
+        QVERIFY(table);
+        book.sheets.append({kind, QList<QStringList>{table->definition().AttributeNames} + records});
+        ProjectPaths paths;
+        QTemporaryDir dir;
+        paths.ProjectDir = dir.path();
+        SetDocumentPaths(paths);
+        writeFile(dir.filePath(QStringLiteral("rpdodef.xml")), pdoDocument(1));
+        const auto run = [&](auto document) {
+            using Document = decltype(document);
+            typename Document::Table t;
+            Document::load(paths, t);
+            const ImportOutcome r = Document::importWorkbook(book, t, ImportRule::EveryRecordKept);
+            QCOMPARE(r.record, record);
+            if (record == 0) {
+                QVERIFY(r.ok());
+                QVERIFY(Document::exportCsv(paths, t).ok());
+                const QByteArray csv = readFile(dir.filePath(kind + QStringLiteral(".csv")));
+                for (const QStringList& fields : records)
+                    QVERIFY2(csv.contains(QByteArray(fields.at(0).toUtf8() + ",")), csv.constData());
+                QVERIFY(Document::save(paths, t).ok());
+                return;
+            }
+            QCOMPARE(r.sheetRow, record + 1);
+            QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
+        };
+        if (kind == QLatin1String("rpdodef"))
+            run(PdoDocument());
+        else if (kind == QLatin1String("sdopdo"))
+            run(StoredPdoDocument());
+        else if (kind == QLatin1String("emcydef"))
+            run(EmcyDocument());
+        else
+            run(EmcyWordDocument());
+    }
+
+    // Without the table document, export writes the empty table and import saves: neither says the
+    // document was not found, since nothing went wrong.
+    void missingDocumentIsQuiet_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"rpdodef", "sdopdo", "emcydef", "emcyword"})
+            QTest::newRow(kind) << kind;
+    }
+    void missingDocumentIsQuiet()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const VerbRun r = runVerb(QStringLiteral("export"), {kind, dir.path()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+    }
+
+    // The editor's Import says when it placed records that the grid does not show.
+    void editorImportNamesRecordsNotShown()
+    {
+        QList<QStringList> rows{RpdoDefTable().AttributeNames};
+        for (int i = 1; i <= 12; ++i)
+            rows << QStringList{QString::number(i), "", "1", "", ""};
+        MemoryWorkbook book;
+        book.sheets.append({QStringLiteral("rpdodef"), rows});
+        PdoTable table;
+        const ImportOutcome r = PdoDocument::importWorkbook(book, table, ImportRule::Editor);
+        QVERIFY(r.ok());
+        QVERIFY2(r.editorNote(QStringLiteral("w.xlsx"), QStringLiteral("rpdodef"))
+                     .startsWith("side A holds 12 records"),
+                 qPrintable(r.editorNote(QStringLiteral("w.xlsx"), QStringLiteral("rpdodef"))));
+        rows.removeLast();
+        rows.removeLast();
+        book.sheets[0].rows = rows;
+        QCOMPARE(PdoDocument::importWorkbook(book, table, ImportRule::Editor).editorNote({}, {}), QString());
     }
 };
 

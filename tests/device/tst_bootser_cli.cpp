@@ -259,6 +259,9 @@ void TestUpdateVerb::devicePathPorts_data()
     QTest::newRow("COMn stays") << "COM4"
                                 << ""
                                 << "COM4";
+    QTest::newRow("com4 in small letters is COM4") << "com4"
+                                                   << ""
+                                                   << "COM4";
 }
 
 void TestUpdateVerb::devicePathPorts()
@@ -280,7 +283,8 @@ void TestUpdateVerb::devicePathPorts()
     Runner runner;
     const Run run = update({dir, QStringLiteral("--port"), resolve(port)}, runner);
     QVERIFY2(run.code == 0, qPrintable(run.err));
-    const QString device = port == QLatin1String("COM4") ? ports().com4 : resolve(port);
+    const QString device =
+        port.compare(QLatin1String("COM4"), Qt::CaseInsensitive) == 0 ? ports().com4 : resolve(port);
     QCOMPARE(runner.environment, QStringList{QStringLiteral("VELMARO_PORT_DEVICE=") + device});
 }
 

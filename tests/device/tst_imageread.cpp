@@ -4,9 +4,12 @@
 #include "tst_image_support.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace velmaro;
 using test::Golden;
@@ -101,6 +104,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("says");
         QTest::newRow("empty file") << QByteArray() << 1 << "0 bytes";
+        QTest::newRow("1 byte") << QByteArray(1, '\x04') << 1 << "is 1 byte long";
         QTest::newRow("3 bytes") << QByteArray::fromHex("040000") << 1 << "3 bytes";
         QTest::newRow("23 bytes") << Golden("bank_defaults.bin").left(23) << 1 << "23 bytes";
         QTest::newRow("25 bytes") << Golden("bank_defaults.bin") + '\0' << 1 << "25 bytes";
@@ -139,6 +143,10 @@ private Q_SLOTS:
             const char* line;
         } rows[] = {
             {"list position and its text", "Ser_Baud", "13 03 Ser_Baud 3 Baudrate 9600"},
+            {"serial type", "Ser_Type", "*RS485"},
+            {"direction", "Ser_RecTra", "*Only Receive from Serial"},
+            {"parity", "Ser_Par", "*Parity EVEN"},
+            {"PROFIBUS baud rate", "Profi_Baud", "*Auto Baudrate"},
             {"end character in hex", "Ser_Receive_End_C", "*0x0D*"},
             {"four bytes, low byte first", "Ser_TimeOut", "20 88 13 00 00 Ser_TimeOut 5000*"},
             {"address outside its range marked", "Profi_ID", "*!! outside 1..126*"},
@@ -162,6 +170,176 @@ private Q_SLOTS:
         const QRegularExpression pattern(QRegularExpression::anchoredPattern(
             QRegularExpression::escape(line).replace(QStringLiteral("\\*"), QStringLiteral(".*"))));
         QVERIFY2(pattern.match(shown).hasMatch(), qPrintable(shown));
+    }
+
+    // Every value of every choice field is explained with the caption the editor shows for it; a value
+    // outside the choices is marked.
+    void explainNamesEveryChoice_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("line"); // field, value and meaning as the simplified line shows them
+        const struct
+        {
+            const char* field;
+            int offset;
+            const char* prefix;
+            QStringList captions;
+        } choices[] = {
+            {"Ser_Type", 4, "", {"RS232", "RS485"}},
+            {"Ser_RecTra", 5, "", {"Only Receive from Serial", "Receive and Transmit"}},
+            {"Ser_Transmit", 6, "", {"Transmit Every", "Transmit on Change DATA"}},
+            {"Ser_Receive", 7, "", {"Character for end frame", "Timeout for end frame ms"}},
+            {"Ser_Baud",
+             13,
+             "Baudrate ",
+             {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}},
+            {"Ser_Par", 14, "Parity ", {"NONE", "EVEN", "ODD"}},
+            {"Profi_Baud",
+             16,
+             "PROFIBUS Baudrate ",
+             {"9600", "19200", "45.45K", "93.75K", "187.5K", "500K", "1.5M", "3.0M", "6.0M", "12M",
+              "Auto Baudrate"}},
+            {"Ser_DataBits", 19, "Data Bits ", {"5 bits", "6 bits", "7 bits", "8 bits"}},
+        };
+        for (const auto& c : choices) {
+            for (int value = 0; value < c.captions.size(); ++value) {
+                QTest::addRow("%s %d", c.field, value)
+                    << c.offset << value
+                    << QStringLiteral("%1 %2 %3%4")
+                           .arg(QLatin1String(c.field))
+                           .arg(value)
+                           .arg(QLatin1String(c.prefix), c.captions.at(value));
+            }
+        }
+        QTest::newRow("Ser_Type 2 reads as RS232, marked") << 4 << 2 << "Ser_Type 2 RS232 !! *";
+        QTest::newRow("Ser_Par past the list") << 14 << 3 << "Ser_Par 3 Parity: position 3 * !! *";
+    }
+    void explainNamesEveryChoice()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, value);
+        QFETCH(QString, line);
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, Patched(offset, QByteArray(1, char(value)))));
+        const test::VerbRun run = runVerb(QStringLiteral("explain"), {bin});
+        QCOMPARE(run.code, 0);
+        const QString field = line.section(QLatin1Char(' '), 0, 0);
+        const QStringList lines =
+            run.out.split(QLatin1Char('\n')).filter(QLatin1Char(' ') + field + QLatin1Char(' '));
+        QVERIFY2(!lines.isEmpty(), qPrintable(run.out));
+        // The line after the offset and bytes; a choice the editor can save carries no mark.
+        const QString shown = lines.first().simplified().section(QLatin1Char(' '), 2);
+        QStringList pieces = line.split(QLatin1Char('*'));
+        for (QString& piece : pieces)
+            piece = QRegularExpression::escape(piece);
+        const QString tail = line.contains(QLatin1Char('*')) ? QString() : QStringLiteral("( !! .*)?");
+        const QRegularExpression expected(
+            QRegularExpression::anchoredPattern(pieces.join(QStringLiteral(".*")) + tail));
+        QVERIFY2(expected.match(shown).hasMatch(), qPrintable(shown + QStringLiteral(" / ") + line));
+    }
+
+    // What is not a regular file is refused without being read: a named pipe (explain would wait for a
+    // writer for ever), a device that never ends, a link that leads nowhere.
+    void explainRefusesSpecialFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("named pipe") << "fifo"
+                                    << "named pipe";
+        QTest::newRow("link to /dev/zero") << "zero"
+                                           << "device";
+        QTest::newRow("dangling link") << "dangling"
+                                       << "bank.bin";
+    }
+    void explainRefusesSpecialFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(bin).constData(), 0600), 0);
+        else if (kind == QLatin1String("zero"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), bin));
+        else
+            QVERIFY(QFile::link(tmp.filePath(QStringLiteral("gone.bin")), bin));
+        for (const QStringList& args :
+             {QStringList{bin}, QStringList{bin, tmp.filePath(QStringLiteral("p"))}}) {
+            const test::VerbRun run =
+                runVerb(args.size() == 1 ? QStringLiteral("explain") : QStringLiteral("recover"), args);
+            QCOMPARE(run.code, 1);
+            QVERIFY2(run.err.contains(says), qPrintable(run.err));
+            QVERIFY(run.out.isEmpty());
+        }
+        QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("p/pargen.xml"))));
+    }
+
+    // explain shows the value recover writes to pargen.xml, and recover's warning names it and the bytes.
+    void explainAndRecoverAgree_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("explained"); // the line after its offset, simplified
+        QTest::addColumn<QString>("warning");   // empty: none
+        QTest::newRow("time-out FF FF FF FF is -1")
+            << 20 << QByteArray::fromHex("FFFFFFFF") << "Ser_TimeOut"
+            << "FF FF FF FF Ser_TimeOut -1 serial time-out -1 ms !! outside"
+            << "Ser_TimeOut = -1 (bytes FF FF FF FF): outside";
+        QTest::newRow("time-out 00 00 00 80 is the lowest value")
+            << 20 << QByteArray::fromHex("00000080") << "Ser_TimeOut"
+            << "00 00 00 80 Ser_TimeOut -2147483648 serial time-out -2147483648 ms !!"
+            << "written as stored, \"-2147483648\"";
+        QTest::newRow("address 0x7F") << 15 << QByteArray::fromHex("7F") << "Profi_ID"
+                                      << "7F Profi_ID 127 station address (ID Dev.) 127 !!"
+                                      << "Profi_ID = 127 (bytes 7F): outside 1..126";
+        QTest::newRow("one input byte") << 17 << QByteArray::fromHex("01") << "Profi_NB_IN"
+                                        << "01 Profi_NB_IN 1 1 input byte (N Byte IN)"
+                                        << "";
+        QTest::newRow("ten output bytes") << 18 << QByteArray::fromHex("0A") << "Profi_NB_OUT"
+                                          << "0A Profi_NB_OUT 10 10 output bytes (N Byte OUT)"
+                                          << "";
+    }
+    void explainAndRecoverAgree()
+    {
+        QFETCH(int, offset);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, field);
+        QFETCH(QString, explained);
+        QFETCH(QString, warning);
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, Patched(offset, bytes)));
+        const test::VerbRun run = runVerb(QStringLiteral("explain"), {bin});
+        const QStringList lines =
+            run.out.split(QLatin1Char('\n')).filter(QLatin1Char(' ') + field + QLatin1Char(' '));
+        QVERIFY2(!lines.isEmpty(), qPrintable(run.out));
+        const QString shown = lines.first().simplified().section(QLatin1Char(' '), 1);
+        QVERIFY2(shown.startsWith(explained), qPrintable(shown));
+        const test::VerbRun recovered =
+            runVerb(QStringLiteral("recover"), {bin, tmp.filePath(QStringLiteral("p"))});
+        QCOMPARE(recovered.code, 0);
+        if (warning.isEmpty())
+            QCOMPARE(recovered.err, QString());
+        else
+            QVERIFY2(recovered.err.contains(warning), qPrintable(recovered.err));
+        const QString value = shown.section(QLatin1Char(' '), int(bytes.size()) + 1, int(bytes.size()) + 1);
+        QCOMPARE(ElementText(ReadBytes(tmp.filePath(QStringLiteral("p/pargen.xml"))), field), value);
+    }
+
+    // A project folder that cannot be made is refused with the system's reason.
+    void recoverNamesWhyAFolderCannotBeMade()
+    {
+        QTemporaryDir tmp;
+        const QString bin = tmp.filePath(QStringLiteral("bank.bin"));
+        QVERIFY(WriteBytes(bin, Golden("bank_example2.bin")));
+        QVERIFY(WriteBytes(tmp.filePath(QStringLiteral("file")), "x"));
+        const test::VerbRun run =
+            runVerb(QStringLiteral("recover"), {bin, tmp.filePath(QStringLiteral("file/p"))});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral(": Not a directory.")), qPrintable(run.err));
     }
 
     void recoverKeepsAnExistingDocumentUnlessForced()

@@ -125,6 +125,10 @@ private Q_SLOTS:
         QTest::newRow("exactly full") << layout << 12 << packed << 12 << true;
         QTest::newRow("no room") << layout << 11 << packed << 12 << false;
         QTest::newRow("empty table") << "" << 0 << QStringList{} << 0 << true;
+        // Rows without points fill nothing: they keep their addresses and take no bytes.
+        QTest::newRow("NPoint 0 stays") << "9:2 5:0 1:1" << 20 << QStringList{"0", "5", "4"} << 6 << true;
+        QTest::newRow("negative NPoint stays")
+            << "9:-3 1:1 2:-1" << 20 << QStringList{"9", "0", "2"} << 2 << true;
     }
     void pack()
     {

@@ -65,6 +65,19 @@ private Q_SLOTS:
         QTest::newRow("US-ASCII with a high byte")
             << QByteArray("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><r v=\"\xe9\"/>") << ""
             << "not valid US-ASCII";
+        // Well-formed means well-formed, whatever the tree parser would let pass.
+        QTest::newRow("second root element") << QByteArray("<r v=\"1\"/>\n<r v=\"2\"/>") << ""
+                                             << "doc.xml: Extra content at end of document. (line 2";
+        QTest::newRow("text after the root") << QByteArray("<r v=\"1\"/>\ntail") << ""
+                                             << "(line 2";
+        QTest::newRow("reference to ESC") << QByteArray("<r v=\"a&#27;b\"/>") << ""
+                                          << "(line 1, column";
+        QTest::newRow("hex reference to NUL") << QByteArray("<r>\n<x v=\"&#x0;\"/></r>") << ""
+                                              << "(line 2";
+        QTest::newRow("raw control byte") << QByteArray("<r v=\"a\x01b\"/>") << ""
+                                          << "(line 1";
+        QTest::newRow("allowed references and a comment after the root")
+            << QByteArray("<r v=\"&#9;&#x20AC;&lt;\"/>\n<!-- end -->\n") << QStringLiteral("\t\u20ac<") << "";
     }
     void decodes()
     {

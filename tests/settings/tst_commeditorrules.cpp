@@ -311,6 +311,8 @@ private Q_SLOTS:
             DescribeCommEditorValues(v),
             QStringLiteral("RS485, 9600 baud, parity ODD, 6 data bits, PROFIBUS address 16, 32 input bytes, "
                            "16 output bytes"));
+        v.bytesIn = QStringLiteral("1");
+        QVERIFY(DescribeCommEditorValues(v).endsWith(QLatin1String(", 1 input byte, 16 output bytes")));
     }
 };
 
