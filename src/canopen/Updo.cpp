@@ -164,10 +164,11 @@ void TFpdo::FormShow()
 {
     sga->prepare();
     sgb->prepare();
+    m_fileAtShowing = TakeFileFingerprint(PdoDocument::path(m_context.paths));
     const DocumentLoad load = PdoDocument::load(m_context.paths, m_table);
     m_readWhole = load.readWhole;
     showGrids(); // rows read before a failure are shown
-    for (const QString& message : load.messages())
+    for (const QString& message : load.shownMessages())
         m_context.messages.showMessage(message);
 }
 
@@ -191,7 +192,8 @@ void TFpdo::BitBtn1Click()
 {
     readGrids();
     const Result<bool> saved = PdoDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole);
+        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole,
+                                  m_fileAtShowing);
     });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

@@ -146,6 +146,7 @@ void TFSetVar::FormShow()
     if (!limits.ok())
         m_context.messages.showError(limits.error());
 
+    m_fileAtShowing = TakeFileFingerprint(m_context.paths.SdoXmlPath);
     const MappingLoad load = LoadMappingDocument(m_context.paths.SdoXmlPath);
     m_modelA->setRows(load.tables.in);
     m_modelB->setRows(load.tables.out);
@@ -169,7 +170,7 @@ void TFSetVar::bitbtn1Click()
         m_context.messages.showError(valid.error());
         return;
     }
-    if (!MayReplaceDocument(m_context.messages, m_context.paths.SdoXmlPath, m_readWhole))
+    if (!MayReplaceDocument(m_context.messages, m_context.paths.SdoXmlPath, m_readWhole, m_fileAtShowing))
         return;
     const Status saved = SaveMappingDocument(m_context.paths.SdoXmlPath, used);
     if (!saved.ok()) {
