@@ -1,6 +1,7 @@
 #include "canopen/Updo.h"
 
 #include "platform/FileSystem.h"
+#include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
@@ -122,6 +123,9 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     sgb->setObjectName(QStringLiteral("sgb"));
     TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
     TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
+    // Keys and clipboard of a spreadsheet; the cells take any text, as typed.
+    for (PdoGrid* grid : {sga, sgb})
+        new GridKeys(grid, m_context.messages);
 
     // Enter typed in a grid must not press a button.
     bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);

@@ -4,6 +4,7 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
+#include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
@@ -30,7 +31,6 @@ MappingGridView* makeGrid(const QString& name, MappingGridModel* model, QWidget*
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setColumnWidth(0, 48);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                           | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     for (int c = 1; c < model->columnCount(); ++c)
@@ -65,6 +65,11 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     sga->setColumnWidth(2, 140);
     sga->setItemDelegateForColumn(2, new RegisterTypeDelegate(sga));
     sgb = makeGrid(QStringLiteral("sgb"), m_modelB, PageControl1);
+    // Keys and clipboard of a spreadsheet; a pasted Type passes the check of the Type list.
+    new GridKeys(sga, m_context.messages, [](const QModelIndex& cell, const QString& text) {
+        return cell.column() == 2 ? RegisterTypeText(text) : Result<QString>(text);
+    });
+    new GridKeys(sgb, m_context.messages);
     PageControl1->addTab(makePage(MappingSide::In, sga), QStringLiteral("ProfiBus IN --> Serial Read"));
     PageControl1->addTab(makePage(MappingSide::Out, sgb), QStringLiteral("Serial Write --> ProfiBus OUT"));
 
@@ -100,6 +105,7 @@ QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
     scroll->setWidgetResizable(false);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // Ctrl+Tab from the grid goes straight to Pack
     scroll->setMinimumWidth(map->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     auto* summary = new QLabel(page);
     summary->setObjectName(in ? QStringLiteral("LMapA") : QStringLiteral("LMapB"));
