@@ -62,6 +62,7 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
     Label4->setPalette(palette);
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->installEventFilter(this);
+    MakeKeyboardLink(Label4);
 
     LbButton1 = new QPushButton(QStringLiteral("OK"), this);
     LbButton1->setObjectName(QStringLiteral("LbButton1"));
@@ -113,8 +114,7 @@ void TFAbout::showEvent(QShowEvent* event)
 
 bool TFAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == Label4 || watched == Image2) && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if ((watched == Label4 || watched == Image2) && IsLinkActivation(event)) {
         Label4Click();
         return true;
     }

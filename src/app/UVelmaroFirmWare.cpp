@@ -106,6 +106,7 @@ void TFVelmaroFirmWare::buildControls()
     Label1->setPalette(linkPalette);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
+    MakeKeyboardLink(Label1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(Label1);
@@ -181,8 +182,7 @@ void TFVelmaroFirmWare::showEvent(QShowEvent* event)
 
 bool TFVelmaroFirmWare::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == Label1 && IsLinkActivation(event)) {
         Label1Click();
         return true;
     }

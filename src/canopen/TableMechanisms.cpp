@@ -41,6 +41,7 @@ TableLoadResult LoadTableDocument(const QString& path, const QString& notFoundMe
                                   const QString& readErrorMessage, const TableRowReader& reader)
 {
     TableLoadResult result;
+    result.path = path;
     if (!FileExists(path)) {
         result.outcome = TableLoadResult::Outcome::NotFound;
         result.message = notFoundMessage;
@@ -73,6 +74,26 @@ QStringList DocumentLoad::messages() const
     QStringList shown;
     for (const TableLoadResult& failure : failures)
         shown << failure.message;
+    return shown;
+}
+
+QString TableLoadResult::shownText() const
+{
+    if (outcome != Outcome::ReadError)
+        return message;
+    // Most reasons name the file already (the parser's, the refusal of a folder or a pipe); a row
+    // reader's does not.
+    const QString file = DisplayPath(path);
+    const QString reason =
+        detail.contains(file) || file.isEmpty() ? detail : QStringLiteral("\"%1\": %2").arg(file, detail);
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
+}
+
+QStringList DocumentLoad::shownMessages() const
+{
+    QStringList shown;
+    for (const TableLoadResult& failure : failures)
+        shown << failure.shownText();
     return shown;
 }
 

@@ -81,6 +81,7 @@ struct TableLoadResult
     Outcome outcome = Outcome::Loaded;
     QString message; // the caller's not-found or read-error message; empty when loaded
     QString detail;  // why the read failed (parser text with line/column, missing attribute, ...)
+    QString path;    // the document read (built with "\\")
     // Set by a table's own load when it read rows that its OK would not write back (a row it drops),
     // saying which: the document was then not read whole either.
     QString rowsLost;
@@ -90,6 +91,8 @@ struct TableLoadResult
     bool ok() const { return outcome == Outcome::Loaded; }
     // Read whole, or not there at all: the editor's OK may replace it without asking.
     bool readWhole() const { return outcome != Outcome::ReadError && rowsLost.isEmpty(); }
+    // What a window shows: the message, and for a read error the file and the reason on the next line.
+    QString shownText() const;
 };
 
 // What a showing's load gives the window and velmaro-cli, the same for every table kind: the one
@@ -107,6 +110,8 @@ struct DocumentLoad
     QString verdict(const QString& path) const;
     // The messages the window shows in plain message boxes, in order.
     QStringList messages() const;
+    // The same, each read error with the file and the reason on a second line.
+    QStringList shownMessages() const;
     // The load of a document that is a single read.
     static DocumentLoad of(const TableLoadResult& read);
     // Sets readWhole, incomplete and notShown from the read of the editor's own document.

@@ -266,9 +266,10 @@ void TFInfopdo::FormShow()
         c.LSdoCan->clear();
         clearEntryControls(c);
     }
+    m_fileAtShowing = TakeFileFingerprint(StoredPdoDocument::path(m_context.paths));
     const DocumentLoad loaded = StoredPdoDocument::load(m_context.paths, m_table);
     m_readWhole = loaded.readWhole;
-    const QStringList messages = loaded.messages();
+    const QStringList messages = loaded.shownMessages();
     fillPdoList(Side::A);
     fillPdoList(Side::B);
     for (const QString& m : messages)
@@ -400,7 +401,8 @@ void TFInfopdo::PasteAClick(Side tab)
 void TFInfopdo::BitBtn1Click()
 {
     const Result<bool> saved = StoredPdoDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, StoredPdoDocument::path(m_context.paths), m_readWhole);
+        return MayReplaceDocument(m_context.messages, StoredPdoDocument::path(m_context.paths), m_readWhole,
+                                  m_fileAtShowing);
     });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

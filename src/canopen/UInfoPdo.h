@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canopen/StoredPdoDocument.h"
+#include "platform/FileFingerprint.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -86,8 +87,9 @@ private:
 
     AppContext& m_context;
     StoredPdoTable m_table;
-    bool m_readWhole = true;     // this showing read sdopdo.xml whole (or found none)
-    StoredPdoCopyBuffer m_copyA; // kept across showings
+    bool m_readWhole = true;         // this showing read sdopdo.xml whole (or found none)
+    FileFingerprint m_fileAtShowing; // sdopdo.xml before this showing read it
+    StoredPdoCopyBuffer m_copyA;     // kept across showings
     StoredPdoCopyBuffer m_copyB;
     TabControls m_tabA;
     TabControls m_tabB;

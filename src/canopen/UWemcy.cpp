@@ -185,9 +185,10 @@ void TFWemcy::showEvent(QShowEvent* event)
 void TFWemcy::FormShow()
 {
     ClearWordEditor();
+    m_fileAtShowing = TakeFileFingerprint(EmcyWordDocument::path(m_context.paths));
     const DocumentLoad loaded = EmcyWordDocument::load(m_context.paths, m_table);
     m_readWhole = loaded.readWhole;
-    for (const QString& message : loaded.messages())
+    for (const QString& message : loaded.shownMessages())
         m_context.messages.showMessage(message);
     rebuildTrees();
 }
@@ -344,7 +345,8 @@ void TFWemcy::TWCanAChange(Side side)
 void TFWemcy::BitBtn1Click()
 {
     const Result<bool> saved = EmcyWordDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, EmcyWordDocument::path(m_context.paths), m_readWhole);
+        return MayReplaceDocument(m_context.messages, EmcyWordDocument::path(m_context.paths), m_readWhole,
+                                  m_fileAtShowing);
     });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

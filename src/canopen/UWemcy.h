@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canopen/EmcyWordTable.h"
+#include "platform/FileFingerprint.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -78,7 +79,8 @@ private:
 
     AppContext& m_context;
     EmcyWordTable m_table;
-    bool m_readWhole = true; // this showing read emcyword.xml whole (or found none)
+    bool m_readWhole = true;         // this showing read emcyword.xml whole (or found none)
+    FileFingerprint m_fileAtShowing; // emcyword.xml before this showing read it
     bool m_filling = false;
 };
 

@@ -299,9 +299,10 @@ void TFemcy::ClearEmcyEditor()
 void TFemcy::FormShow()
 {
     ClearEmcyEditor();
+    m_fileAtShowing = TakeFileFingerprint(EmcyDocument::path(m_context.paths));
     const DocumentLoad loaded = EmcyDocument::load(m_context.paths, m_table);
     m_readWhole = loaded.readWhole;
-    showMessages(loaded.messages());
+    showMessages(loaded.shownMessages());
     if (loaded.failures.isEmpty()) {
         showFirstLines();
     } else {
@@ -345,7 +346,8 @@ void TFemcy::DeleteAClick(Side side)
 void TFemcy::BitBtn1Click()
 {
     const Result<bool> saved = EmcyDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, EmcyDocument::path(m_context.paths), m_readWhole);
+        return MayReplaceDocument(m_context.messages, EmcyDocument::path(m_context.paths), m_readWhole,
+                                  m_fileAtShowing);
     });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canopen/EmcyTable.h"
+#include "platform/FileFingerprint.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -89,7 +90,8 @@ private:
 
     AppContext& m_context;
     EmcyTable m_table;
-    bool m_readWhole = true; // this showing read emcydef.xml whole (or found none)
+    bool m_readWhole = true;         // this showing read emcydef.xml whole (or found none)
+    FileFingerprint m_fileAtShowing; // emcydef.xml before this showing read it
     std::array<Page, EmcySideCount> m_pages;
 };
 

@@ -1,6 +1,7 @@
 #include "canopen/Updo.h"
 
 #include "platform/FileSystem.h"
+#include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
@@ -122,6 +123,9 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     sgb->setObjectName(QStringLiteral("sgb"));
     TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
     TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
+    // Keys and clipboard of a spreadsheet; the cells take any text, as typed.
+    for (PdoGrid* grid : {sga, sgb})
+        new GridKeys(grid, m_context.messages);
 
     // Enter typed in a grid must not press a button.
     bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);
@@ -164,10 +168,11 @@ void TFpdo::FormShow()
 {
     sga->prepare();
     sgb->prepare();
+    m_fileAtShowing = TakeFileFingerprint(PdoDocument::path(m_context.paths));
     const DocumentLoad load = PdoDocument::load(m_context.paths, m_table);
     m_readWhole = load.readWhole;
     showGrids(); // rows read before a failure are shown
-    for (const QString& message : load.messages())
+    for (const QString& message : load.shownMessages())
         m_context.messages.showMessage(message);
 }
 
@@ -191,7 +196,8 @@ void TFpdo::BitBtn1Click()
 {
     readGrids();
     const Result<bool> saved = PdoDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole);
+        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole,
+                                  m_fileAtShowing);
     });
     if (!saved.ok()) {
         m_context.messages.showError(saved.error());

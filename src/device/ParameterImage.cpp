@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 namespace velmaro {
 
@@ -93,25 +94,36 @@ Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
     const CommSettings& settings = *loaded.value();
 
     QByteArray bytes = image.bytes.leftJustified(kImageSize, '\0');
+    // Every field is tried, so that one refusal lists every bad field, in image order.
+    QStringList failures;
+    QStringList named; // the same failures, each naming its element
     for (const ImageField& f : kImageFields) {
         const std::optional<QString>& text = settings.*f.member;
         const bool optional = f.member == &CommSettings::Ser_TimeOut;
         qint32 value = 0;
         if (optional) {
             value = text ? ParseIntegerTextOr(*text, 0) : 0;
+        } else if (!text) {
+            failures << QStringLiteral("The element \"%1\" is missing in \"%2\".")
+                            .arg(QLatin1String(f.element), DisplayPath(pargenPath));
+            named << failures.constLast();
+            continue;
         } else {
-            if (!text) {
-                return Result<ParameterImage>::failure(
-                    QStringLiteral("The element \"%1\" is missing in \"%2\".")
-                        .arg(QLatin1String(f.element), DisplayPath(pargenPath)));
-            }
             const Result<qint32> parsed = ParseIntegerText(*text);
-            if (!parsed.ok())
-                return parsed.status();
+            if (!parsed.ok()) {
+                failures << parsed.error();
+                named << QStringLiteral("%1 (element \"%2\")").arg(parsed.error(), QLatin1String(f.element));
+                continue;
+            }
             value = parsed.value();
         }
         StoreLittleEndian(bytes, f.offset, value, f.width);
     }
+    // One bad field keeps its plain text; several are listed one a line, each naming its element.
+    if (failures.size() == 1)
+        return Result<ParameterImage>::failure(failures.constFirst());
+    if (!failures.isEmpty())
+        return Result<ParameterImage>::failure(named.join(QLatin1Char('\n')));
     image.bytes = bytes;
     return image;
 }

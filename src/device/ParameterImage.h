@@ -43,7 +43,8 @@ QString ParameterImagePath(const QString& projectDir);
 // Builds the image from the pargen.xml at `pargenPath` (ProjectDir + "\pargen.xml"). A missing file
 // gives the header alone. Fails with the parser's text for a document that is not well-formed, with
 // "'<text>' is not a valid integer value" for a field that is not an integer, and with a text naming
-// the element for an absent field; Ser_TimeOut absent or not an integer is stored as 0.
+// the element for an absent field; Ser_TimeOut absent or not an integer is stored as 0. Several bad
+// fields fail with one line each, in image order, every line naming its element.
 Result<ParameterImage> BuildParameterImage(const QString& pargenPath);
 
 // Replaces the file at `binPath` (ProjectDir + "\bin\bank.bin") with the image's bytes, atomically.

@@ -42,66 +42,69 @@ QString plural(qint64 n, const char* one, const char* many)
     return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
 
-// Maximal runs of bytes covered by two rows or more, each with every row that covers part of it.
+// Every largest set of rows whose ranges overlap each other (at least two rows), with the bytes that two
+// or more of them share. Rows 1 and 2 on bytes 0..1 and rows 3 and 4 on bytes 2..3 are two collisions,
+// even though the shared bytes touch; a long row under two short ones collides with each of them apart.
+// Ranges that overlap pairwise share a byte, so a sweep finds each such set as the rows covering the map
+// just before the first row of the set ends, after a row started.
 QList<ByteFinding> collisions(MappingSide side, const QList<ByteRow>& rows)
 {
     struct Event
     {
         qint64 at;
-        int delta; // +1 the row starts at `at`, -1 it ended just before
-        int index; // into rows
+        bool start; // the row starts at `at`, or it ended just before
+        int index;  // into rows
     };
     QList<Event> events;
     events.reserve(rows.size() * 2);
     for (int i = 0; i < rows.size(); ++i) {
-        events.append({rows[i].first, +1, i});
-        events.append({rows[i].last + 1, -1, i});
+        events.append({rows[i].first, true, i});
+        events.append({rows[i].last + 1, false, i});
     }
-    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.at < b.at; });
+    // At one byte, rows that ended before it leave before rows that start on it arrive: touching rows
+    // do not overlap.
+    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return a.at != b.at ? a.at < b.at : (!a.start && b.start);
+    });
 
     QList<ByteFinding> found;
-    QList<int> active;  // indexes of the rows covering the current segment
-    QList<int> runRows; // rows of the open run
-    QList<bool> inRun(rows.size(), false);
-    std::optional<qint64> run; // first byte of the open run
-    qint64 runEnd = 0;         // one past its last byte
-    const auto close = [&] {
-        if (!run)
-            return;
-        ByteFinding f{FindingKind::Collision, side, *run, runEnd - 1, {}};
-        std::sort(runRows.begin(), runRows.end());
-        for (int i : runRows) {
-            f.rows.append(rows[i]);
-            inRun[i] = false;
-        }
-        found.append(f);
-        run.reset();
-        runRows.clear();
-    };
-    for (int e = 0; e < events.size();) {
-        const qint64 at = events[e].at;
-        for (; e < events.size() && events[e].at == at; ++e) {
-            if (events[e].delta > 0)
-                active.append(events[e].index);
-            else
-                active.removeOne(events[e].index);
-        }
-        if (active.size() < 2 || e == events.size()) {
-            close();
+    QList<int> active;  // indexes of the rows covering the current byte
+    bool grown = false; // a row arrived since the last set was taken
+    for (const Event& e : events) {
+        if (e.start) {
+            active.append(e.index);
+            grown = true;
             continue;
         }
-        // The segment [at, next event) is shared; it continues the open run since runs end only here.
-        if (!run)
-            run = at;
-        runEnd = events[e].at;
-        for (int i : active) {
-            if (!inRun[i]) {
-                inRun[i] = true;
-                runRows.append(i);
+        if (grown && active.size() > 1) {
+            QList<int> set = active;
+            std::sort(set.begin(), set.end());
+            ByteFinding f{FindingKind::Collision, side, 0, -1, {}};
+            for (int a = 0; a < set.size(); ++a) {
+                const ByteRow& r = rows[set[a]];
+                f.rows.append(r);
+                // Bytes shared with a later row of the set; every pair overlaps, so these ranges all
+                // contain the bytes common to the whole set and their union is one range.
+                for (int b = a + 1; b < set.size(); ++b) {
+                    const qint64 first = std::max(r.first, rows[set[b]].first);
+                    const qint64 last = std::min(r.last, rows[set[b]].last);
+                    if (f.last < f.first) {
+                        f.first = first;
+                        f.last = last;
+                    } else {
+                        f.first = std::min(f.first, first);
+                        f.last = std::max(f.last, last);
+                    }
+                }
             }
+            found.append(f);
         }
+        grown = false;
+        active.removeOne(e.index);
     }
-    close();
+    std::stable_sort(found.begin(), found.end(), [](const ByteFinding& a, const ByteFinding& b) {
+        return a.first != b.first ? a.first < b.first : a.last < b.last;
+    });
     return found;
 }
 

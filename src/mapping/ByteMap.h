@@ -53,7 +53,7 @@ enum class ByteUse : quint8
 
 enum class FindingKind
 {
-    Collision, // two or more rows share bytes first..last
+    Collision, // rows whose ranges overlap each other; two or more of them share bytes first..last
     Beyond,    // one row covers bytes first..last past the data length
     Unfilled   // bytes first..last within the data length are filled by no row (informational)
 };

@@ -99,6 +99,18 @@ const QStringList& registerTypes()
 
 } // namespace
 
+Result<QString> RegisterTypeText(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    for (const QString& type : registerTypes()) {
+        if (text.compare(type, Qt::CaseInsensitive) == 0)
+            return type;
+    }
+    return Result<QString>::failure(QStringLiteral("the Type is \"%1\" or \"%2\", not \"%3\"")
+                                        .arg(registerTypes().at(0), registerTypes().at(1), text));
+}
+
 QWidget* RegisterTypeDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                             const QModelIndex&) const
 {

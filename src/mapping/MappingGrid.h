@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "mapping/MappingDocument.h"
 
 #include <QAbstractTableModel>
@@ -32,6 +33,10 @@ private:
     QStringList m_headers;
     QList<MappingRow> m_cells; // MappingRowCount rows of (columns - 1) texts
 };
+
+// What the Type column takes from a paste or a Delete, as its list offers when typing: one of the two
+// register kinds (in any letter case, stored as the list writes it) or nothing.
+Result<QString> RegisterTypeText(const QString& text);
 
 // Edits the Type column with a choice of the two register kinds.
 class RegisterTypeDelegate : public QStyledItemDelegate

@@ -5,6 +5,7 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
+#include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
@@ -31,7 +32,6 @@ MappingGridView* makeGrid(const QString& name, MappingGridModel* model, QWidget*
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setColumnWidth(0, 48);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                           | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     for (int c = 1; c < model->columnCount(); ++c)
@@ -66,6 +66,11 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     sga->setColumnWidth(2, 140);
     sga->setItemDelegateForColumn(2, new RegisterTypeDelegate(sga));
     sgb = makeGrid(QStringLiteral("sgb"), m_modelB, PageControl1);
+    // Keys and clipboard of a spreadsheet; a pasted Type passes the check of the Type list.
+    new GridKeys(sga, m_context.messages, [](const QModelIndex& cell, const QString& text) {
+        return cell.column() == 2 ? RegisterTypeText(text) : Result<QString>(text);
+    });
+    new GridKeys(sgb, m_context.messages);
     PageControl1->addTab(makePage(MappingSide::In, sga), QStringLiteral("ProfiBus IN --> Serial Read"));
     PageControl1->addTab(makePage(MappingSide::Out, sgb), QStringLiteral("Serial Write --> ProfiBus OUT"));
 
@@ -101,6 +106,7 @@ QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
     scroll->setWidgetResizable(false);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // Ctrl+Tab from the grid goes straight to Pack
     scroll->setMinimumWidth(map->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     auto* summary = new QLabel(page);
     summary->setObjectName(in ? QStringLiteral("LMapA") : QStringLiteral("LMapB"));
@@ -147,6 +153,7 @@ void TFSetVar::FormShow()
     if (!limits.ok())
         m_context.messages.showError(limits.error());
 
+    m_fileAtShowing = TakeFileFingerprint(m_context.paths.SdoXmlPath);
     const MappingLoad load = LoadMappingDocument(m_context.paths.SdoXmlPath);
     m_modelA->setRows(load.tables.in);
     m_modelB->setRows(load.tables.out);
@@ -170,7 +177,7 @@ void TFSetVar::bitbtn1Click()
         m_context.messages.showError(valid.error());
         return;
     }
-    if (!MayReplaceDocument(m_context.messages, m_context.paths.SdoXmlPath, m_readWhole))
+    if (!MayReplaceDocument(m_context.messages, m_context.paths.SdoXmlPath, m_readWhole, m_fileAtShowing))
         return;
     const Status saved = SaveMappingDocument(m_context.paths.SdoXmlPath, used);
     if (!saved.ok()) {

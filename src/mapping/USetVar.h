@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapping/MappingDocument.h"
+#include "platform/FileFingerprint.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -57,7 +58,8 @@ private:
     AppContext& m_context;
     MappingGridModel* m_modelA = nullptr;
     MappingGridModel* m_modelB = nullptr;
-    bool m_readWhole = true; // this showing read the whole document, or there was none
+    bool m_readWhole = true;         // this showing read the whole document, or there was none
+    FileFingerprint m_fileAtShowing; // the document before this showing read it
     QScrollArea* m_mapAreaA = nullptr;
     QScrollArea* m_mapAreaB = nullptr;
     bool m_packing = false; // Pack writes many cells: one refresh at its end

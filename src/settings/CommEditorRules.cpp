@@ -55,13 +55,31 @@ public:
             out = value == 1;
     }
 
-    // A list position; a position outside the list selects `fallback`.
-    void position(std::optional<QString> CommSettings::*member, const char* element, int count, int fallback,
-                  int& out)
+    // A list position; a position outside the list fails, since the list cannot show it and OK would
+    // replace it: `out` keeps the editor's default.
+    void position(std::optional<QString> CommSettings::*member, const char* element, int count, int& out)
     {
         qint32 value = 0;
-        if (requiredInteger(member, element, value))
-            out = (value >= 0 && value < count) ? value : fallback;
+        if (!requiredInteger(member, element, value))
+            return;
+        if (value < 0 || value >= count) {
+            m_failures << QStringLiteral("%1: element \"%2\": %3 is not a position of the list (0 to %4)")
+                              .arg(m_documentName, QLatin1String(element), QString::number(value),
+                                   QString::number(count - 1));
+            return;
+        }
+        out = value;
+    }
+
+    // The same for a field read leniently: absent or not an integer keeps the default without a
+    // failure; only an integer outside the list fails.
+    void lenientPosition(std::optional<QString> CommSettings::*member, const char* element, int count,
+                         int& out)
+    {
+        const std::optional<QString>& field = m_settings.*member;
+        if (!field || !ParseIntegerText(*field).ok())
+            return;
+        position(member, element, count, out);
     }
 
 private:
@@ -82,7 +100,7 @@ QString textOr(const std::optional<QString>& field, const QString& fallback)
     return field ? *field : fallback;
 }
 
-// The fields whose absence or unparsable text fails loading.
+// The fields whose reading can fail: absent or not an integer (but Ser_DataBits), or outside the list.
 void readRequired(Reader& r, CommEditorValues& v)
 {
     using S = CommSettings;
@@ -93,8 +111,11 @@ void readRequired(Reader& r, CommEditorValues& v)
     r.requiredText(&S::Ser_Trans_Every, "Ser_Trans_Every", v.transmitEvery);
     r.requiredText(&S::Ser_Receive_End_C, "Ser_Receive_End_C", v.receiveEndChar);
     r.requiredText(&S::Ser_Receive_End_T, "Ser_Receive_End_T", v.receiveEndTime);
-    r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), kDefaults.serialBaud, v.serialBaud);
-    r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), kDefaults.parity, v.parity);
+    r.position(&S::Ser_Baud, "Ser_Baud", int(SerialBaudItems().size()), v.serialBaud);
+    r.position(&S::Ser_Par, "Ser_Par", int(ParityItems().size()), v.parity);
+    // Absent or not an integer selects "8 bits"; a position outside the list does too, but is reported,
+    // so that OK does not replace it unasked.
+    r.lenientPosition(&S::Ser_DataBits, "Ser_DataBits", int(DataBitsItems().size()), v.dataBits);
 }
 
 struct Check
@@ -185,9 +206,7 @@ CommEditorLoad CommEditorValuesFrom(const CommSettings& settings, const QString&
     readRequired(reader, v);
     if (!reader.failures().isEmpty())
         load.error = reader.failures().join(QLatin1Char('\n'));
-    // These never fail: absent or unusable fields take the editor's values.
-    const int dataBits = settings.Ser_DataBits ? ParseIntegerTextOr(*settings.Ser_DataBits, -1) : -1;
-    v.dataBits = dataBits >= 0 && dataBits < DataBitsItems().size() ? dataBits : kDefaults.dataBits;
+    // These never fail: absent fields take the editor's values.
     v.timeOut = textOr(settings.Ser_TimeOut, kDefaults.timeOut);
     v.profibusId = textOr(settings.Profi_ID, kDefaults.profibusId);
     v.profibusBaud = ProfibusAutoBaudPosition; // whatever the document holds

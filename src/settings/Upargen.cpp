@@ -160,6 +160,7 @@ void TFpargen::showEvent(QShowEvent* event)
 void TFpargen::FormShow()
 {
     // Every showing overwrites every control, from the document or from the editor's own values.
+    m_fileAtShowing = TakeFileFingerprint(m_context.paths.PargenXmlPath);
     const CommEditorLoad load = LoadCommEditorValues(m_context.paths.PargenXmlPath);
     setControlValues(load.values);
     m_readWhole = load.readWhole();
@@ -180,7 +181,7 @@ void TFpargen::BitBtn1Click()
         m_context.messages.showError(*failure);
         return;
     }
-    if (!MayReplaceDocument(m_context.messages, m_context.paths.PargenXmlPath, m_readWhole))
+    if (!MayReplaceDocument(m_context.messages, m_context.paths.PargenXmlPath, m_readWhole, m_fileAtShowing))
         return;
     const Status saved = SaveCommSettings(m_context.paths.PargenXmlPath, CommSettingsFromEditor(values));
     if (!saved.ok()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileFingerprint.h"
 #include "settings/CommEditorRules.h"
 #include "widgets/AppContext.h"
 
@@ -54,7 +55,8 @@ private:
     CommEditorValues controlValues() const;
 
     AppContext& m_context;
-    bool m_readWhole = true; // this showing read the whole document, or there was none
+    bool m_readWhole = true;         // this showing read the whole document, or there was none
+    FileFingerprint m_fileAtShowing; // the document before this showing read it
 };
 
 } // namespace velmaro

@@ -2,6 +2,9 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -42,6 +45,26 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_li
     for (QWidget* w : right)
         row->addWidget(w);
     return row;
+}
+
+void MakeKeyboardLink(QLabel* label)
+{
+    label->setFocusPolicy(Qt::StrongFocus);
+    // The transparent frame keeps the label's size when the focus frame appears.
+    label->setStyleSheet(QStringLiteral("QLabel { border: 1px solid transparent; }"
+                                        "QLabel:focus { border: 1px dotted palette(window-text); }"));
+}
+
+bool IsLinkActivation(const QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease)
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool plain = key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
+    return plain
+           && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space);
 }
 
 } // namespace velmaro

@@ -4,7 +4,9 @@
 
 #include <initializer_list>
 
+class QEvent;
 class QHBoxLayout;
+class QLabel;
 class QPushButton;
 class QString;
 class QWidget;
@@ -27,5 +29,11 @@ void CentreOnScreen(QWidget* window);
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
 // A row of buttons: `left` at its start, `right` at its end, a stretch between.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
+
+// Puts a label that acts as a web link in the Tab order, with a dotted frame while it has the focus.
+void MakeKeyboardLink(QLabel* label);
+// Whether `event`, seen by such a label's event filter, opens the link: a left click, or Enter, Return
+// or Space while it has the focus.
+bool IsLinkActivation(const QEvent* event);
 
 } // namespace velmaro

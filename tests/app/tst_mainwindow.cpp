@@ -7,6 +7,7 @@
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QImage>
@@ -475,6 +476,36 @@ private Q_SLOTS:
         QCOMPARE(r.shell.addresses.at(0), MakerHomePage());
         QTest::mouseClick(label, Qt::RightButton);
         QCOMPARE(r.shell.addresses.size(), 1);
+    }
+
+    void linksAreReachedWithTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("main window link") << "main Label1";
+        QTest::newRow("About link") << "about Label4";
+    }
+    void linksAreReachedWithTheKeyboard()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir dir;
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        QWidget* owner = link.startsWith(QLatin1String("main"))
+                             ? static_cast<QWidget*>(windows.FVelmaroFirmWare)
+                             : static_cast<QWidget*>(windows.FAbout);
+        auto* label = owner->findChild<QLabel*>(link.section(QLatin1Char(' '), 1));
+        owner->show();
+        owner->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(owner));
+        // Tab goes round the window's controls and passes the link.
+        QWidget* first = QApplication::focusWidget();
+        QVERIFY(first);
+        for (int i = 0; i < 30 && QApplication::focusWidget() != label; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), label);
+        QTest::keyClick(label, Qt::Key_Return);
+        QCOMPARE(r.shell.addresses, QStringList{MakerHomePage()});
+        QVERIFY(owner->isVisible()); // Return opened the link and pressed no button
     }
 
     void aboutShowsProductData()

@@ -1,4 +1,5 @@
 #include "canopen/Updo.h"
+#include "platform/FileSystem.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 #include "support/TestProject.h"
@@ -100,7 +101,10 @@ private Q_SLOTS:
         writeFile(docFile(),
                   "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>");
         open();
-        QCOMPARE(m_r.messages.messages, QStringList{"Error in reading file XML"});
+        QCOMPARE(m_r.messages.messages.size(), 1);
+        QCOMPARE(m_r.messages.messages.first().section(QLatin1Char('\n'), 0, 1),
+                 QStringLiteral("Error in reading file XML\n\"%1\": row 2 has no attribute \"id_dev_orig\"")
+                     .arg(DisplayPath(docFile())));
         QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "1", "d", "0", "p", "n"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "5", "", "", "", ""}));
         QCOMPARE(m_w->sga->cellText(2, 1), QString());

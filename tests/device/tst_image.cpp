@@ -149,6 +149,21 @@ private Q_SLOTS:
         QVERIFY2(image.error().startsWith(error), qPrintable(image.error()));
     }
 
+    // One refusal lists every bad field in image order, each naming its element, so that one round of
+    // corrections is enough.
+    void everyBadFieldListedAtOnce()
+    {
+        Project p(PargenXml({{"Ser_DataBits", "x"}, {"Profi_ID", std::nullopt}, {"Ser_Baud", "fast"}}));
+        const Result<ParameterImage> image = BuildParameterImage(p.pargen());
+        QVERIFY(!image.ok());
+        QCOMPARE(
+            image.error().split(QLatin1Char('\n')),
+            (QStringList{
+                "'fast' is not a valid integer value (element \"Ser_Baud\")",
+                QStringLiteral("The element \"Profi_ID\" is missing in \"%1\".").arg(DisplayPath(p.pargen())),
+                "'x' is not a valid integer value (element \"Ser_DataBits\")"}));
+    }
+
     void writeReplacesWholeFile()
     {
         Project p(Golden("pargen_example2.xml"));

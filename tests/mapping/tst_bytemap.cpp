@@ -68,6 +68,14 @@ private Q_SLOTS:
         QTest::newRow("two separate collisions, a row between them")
             << "0:2 2:1 20:1 6:2 21:1" << 24
             << QStringList{"C 2..3 1,2", "C 21 3,5", "U 4..5", "U 10..19", "U 23"} << QList<int>{};
+        QTest::newRow("two collisions whose shared bytes touch")
+            << "0:1 0:1 2:1 2:1" << 4 << QStringList{"C 0..1 1,2", "C 2..3 3,4"} << QList<int>{};
+        QTest::newRow("chain: the end rows do not overlap each other")
+            << "0:2 2:2 4:2" << 8 << QStringList{"C 2..3 1,2", "C 4..5 2,3"} << QList<int>{};
+        QTest::newRow("a long row under two short ones")
+            << "0:10 2:1 12:1" << 20 << QStringList{"C 2..3 1,2", "C 12..13 1,3"} << QList<int>{};
+        QTest::newRow("a pair inside a larger overlap keeps its own bytes")
+            << "0:2 0:2 2:2" << 8 << QStringList{"C 0..3 1,2,3", "U 6..7"} << QList<int>{};
         QTest::newRow("rows touching without overlap, ending at the limit")
             << "4:2 0:2" << 8 << QStringList{} << QList<int>{};
         QTest::newRow("row ending exactly at the limit")

@@ -68,6 +68,7 @@ CommEditorValues storedButDefaultAt(int position)
         [&] { v.receiveEndTime = d.receiveEndTime; },
         [&] { v.serialBaud = d.serialBaud; },
         [&] { v.parity = d.parity; },
+        [&] { v.dataBits = d.dataBits; },
     };
     steps[position]();
     return v;
@@ -140,20 +141,18 @@ private Q_SLOTS:
         fails("Ser_Receive_End_T absent", "Ser_Receive_End_T", kAbsent, missing, 6);
         fails("Ser_Baud absent", "Ser_Baud", kAbsent, missing, 7);
         fails("Ser_Baud not an integer", "Ser_Baud", QStringLiteral("abc"), notInt, 7);
-        loads("Ser_Baud 9 outside the list", "Ser_Baud", QStringLiteral("9"),
-              [](CommEditorValues& v) { v.serialBaud = 7; });
-        loads("Ser_Baud -1 outside the list", "Ser_Baud", QStringLiteral("-1"),
-              [](CommEditorValues& v) { v.serialBaud = 7; });
+        // A position the list cannot show fails, so that OK asks before replacing it.
+        const char* outside = "is not a position of the list";
+        fails("Ser_Baud 9 outside the list", "Ser_Baud", QStringLiteral("9"), outside, 7);
+        fails("Ser_Baud -1 outside the list", "Ser_Baud", QStringLiteral("-1"), outside, 7);
         loads("Ser_Baud 0", "Ser_Baud", QStringLiteral("0"), [](CommEditorValues& v) { v.serialBaud = 0; });
         fails("Ser_Par absent", "Ser_Par", kAbsent, missing, 8);
         fails("Ser_Par not an integer", "Ser_Par", QStringLiteral("abc"), notInt, 8);
-        loads("Ser_Par 3 outside the list", "Ser_Par", QStringLiteral("3"),
-              [](CommEditorValues& v) { v.parity = 0; });
+        fails("Ser_Par 3 outside the list", "Ser_Par", QStringLiteral("3"), outside, 8);
         loads("Ser_DataBits absent", "Ser_DataBits", kAbsent, [](CommEditorValues& v) { v.dataBits = 3; });
         loads("Ser_DataBits not an integer", "Ser_DataBits", QStringLiteral("abc"),
               [](CommEditorValues& v) { v.dataBits = 3; });
-        loads("Ser_DataBits 4 outside the list", "Ser_DataBits", QStringLiteral("4"),
-              [](CommEditorValues& v) { v.dataBits = 3; });
+        fails("Ser_DataBits 4 outside the list", "Ser_DataBits", QStringLiteral("4"), outside, 9);
         loads("Ser_DataBits 0", "Ser_DataBits", QStringLiteral("0"),
               [](CommEditorValues& v) { v.dataBits = 0; });
         loads("Ser_TimeOut absent", "Ser_TimeOut", kAbsent, [](CommEditorValues& v) { v.timeOut = "0"; });

@@ -247,6 +247,11 @@ private Q_SLOTS:
         QTest::newRow("Ser_Baud not an integer")
             << badBaud << "'fast' is not a valid integer value" << true << "250"
             << "9";
+        QByteArray baudOutside = kStored;
+        baudOutside.replace("<Ser_Baud>4</Ser_Baud>", "<Ser_Baud>9</Ser_Baud>");
+        QTest::newRow("Ser_Baud outside its list")
+            << baudOutside << "\"Ser_Baud\": 9 is not a position of the list" << true << "250"
+            << "9";
         QTest::newRow("not well-formed")
             << QByteArray("<Par_Gen><Ser_Type>1</Par_Gen>") << "(line 1" << false << "1000"
             << "1";
