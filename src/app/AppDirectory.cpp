@@ -20,18 +20,57 @@ bool isSystemFolder(const QString& dir)
     return false;
 }
 
+const QString IniName = QStringLiteral("Velmaro_Ferrant.ini");
+
+// A PROJECTS folder with anything in it, or the INI file: what a person would miss if it were left.
+bool holdsProjects(const QString& dir)
+{
+    const QDir projects(dir + QStringLiteral("/PROJECTS"));
+    const bool projectsUsed =
+        projects.exists()
+        && !projects.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
+    return projectsUsed || QFileInfo::exists(dir + QLatin1Char('/') + IniName);
+}
+
+bool holdsProjectsOrIni(const QString& dir)
+{
+    return QFileInfo(dir + QStringLiteral("/PROJECTS")).isDir()
+           || QFileInfo::exists(dir + QLatin1Char('/') + IniName);
+}
+
 } // namespace
 
-QString ChooseApplicationDirectory(const QString& executableDir, const QString& userDataDir)
+AppDirectoryChoice ChooseApplicationDirectory(const QString& executableDir, const QString& documentsDir,
+                                              const QString& legacyDataDir)
 {
     const QString exe = QDir::cleanPath(executableDir);
     const QFileInfo info(exe);
     if (!exe.isEmpty() && info.isDir() && info.isWritable() && !isSystemFolder(exe))
-        return exe;
-    const QString data = QDir::cleanPath(userDataDir);
+        return {exe, {}};
+    const QString legacy = QDir::cleanPath(legacyDataDir);
+    QString chosen = QDir::cleanPath(documentsDir);
+    if (chosen.isEmpty() || (!legacy.isEmpty() && holdsProjects(legacy)))
+        chosen = legacy;
     // A failure shows later, when MASTER and PROJECTS cannot be created inside it.
-    QDir().mkpath(data);
-    return data;
+    QDir().mkpath(chosen);
+
+    AppDirectoryChoice choice{chosen, {}};
+    if (!exe.isEmpty() && !isSystemFolder(exe) && holdsProjectsOrIni(exe)) {
+        choice.notice =
+            QStringLiteral(
+                "The program's folder \"%1\" holds projects or the file %2, but it cannot be written, "
+                "so projects are kept in \"%3\" instead.\n"
+                "To go on with the projects of \"%1\", copy its PROJECTS and MASTER folders and %2 "
+                "into \"%3\", or make \"%1\" writable and start the program again.")
+                .arg(exe, IniName, chosen);
+    }
+    return choice;
+}
+
+QString DocumentsDirectory()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QString() : documents + QStringLiteral("/Velmaro");
 }
 
 QString UserDataDirectory()
@@ -40,9 +79,10 @@ QString UserDataDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/velmaro");
 }
 
-QString ApplicationDirectory()
+AppDirectoryChoice ApplicationDirectory()
 {
-    return ChooseApplicationDirectory(QCoreApplication::applicationDirPath(), UserDataDirectory());
+    return ChooseApplicationDirectory(QCoreApplication::applicationDirPath(), DocumentsDirectory(),
+                                      UserDataDirectory());
 }
 
 } // namespace velmaro

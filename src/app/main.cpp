@@ -23,9 +23,10 @@ int main(int argc, char* argv[])
                                 processes};
     app.setMessageBoxes(&messages);
 
-    // MASTER, PROJECTS, the INI file and the updater: the executable's folder or the user's data folder.
-    const QString appDir = velmaro::ApplicationDirectory();
-    velmaro::AppWindows windows(context, appDir, velmaro::AppWindows::Start::ShowMainWindowFirst);
+    // MASTER, PROJECTS, the INI file and the updater: the executable's folder or Documents/Velmaro.
+    const velmaro::AppDirectoryChoice appDir = velmaro::ApplicationDirectory();
+    velmaro::AppWindows windows(context, appDir.dir, velmaro::AppWindows::Start::ShowMainWindowFirst,
+                                appDir.notice);
     // Closed by the window system before start-up ended: the event loop would wait for a window that is gone.
     if (!windows.FVelmaroFirmWare->isVisible())
         return 0;

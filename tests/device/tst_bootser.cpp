@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "support/PseudoTerminal.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
+#include "widgets/TransientNote.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -97,6 +99,8 @@ private Q_SLOTS:
     void keysOnPageTwoReachOnlyItsControls_data();
     void keysOnPageTwoReachOnlyItsControls();
     void quoteInFolderRefused();
+    void missingUpdaterNamedOnFirstPage_data();
+    void missingUpdaterNamedOnFirstPage();
 
 private:
     velmaro::test::PseudoTerminal m_ptys[2];
@@ -215,6 +219,7 @@ void TestBootSer::connectRefused()
     for (const QString& part : reason)
         QVERIFY2(f.r.messages.errors[0].section(QLatin1Char('\n'), 1).contains(part), qPrintable(part));
     QVERIFY(!f.dialog.PortOk);
+    QCOMPARE(ShownNote(&f.dialog), QString()); // no word of success for a refusal
     // A port that failed after opening is freed when the dialog closes.
     f.dialog.hide();
     QVERIFY(!f.dialog.Comm1->IsOpen());
@@ -231,6 +236,7 @@ void TestBootSer::connectTwiceOnFreePort()
     QVERIFY(f.dialog.PortOk);
     QVERIFY(f.dialog.Comm1->IsOpen());
     QVERIFY(f.r.messages.all.isEmpty());
+    QCOMPARE(ShownNote(&f.dialog), QStringLiteral("Connected to COM2"));
 }
 
 void TestBootSer::nextAfterChangingPortPassesNewPort()
@@ -459,6 +465,41 @@ void TestBootSer::quoteInFolderRefused()
     QVERIFY2(f.r.messages.errors[0].contains(NativePath(f.r.paths.ProjectDir)),
              qPrintable(f.r.messages.errors[0]));
     QVERIFY(!f.r.messages.errors[0].contains(QLatin1Char('\\')));
+}
+
+// The first page says where the updater is looked for when it is not there, at every opening.
+void TestBootSer::missingUpdaterNamedOnFirstPage_data()
+{
+    QTest::addColumn<QString>("updater"); // what stands at its place: "none", "file" or "folder"
+    QTest::addColumn<bool>("named");
+    QTest::newRow("no updater") << "none" << true;
+    QTest::newRow("updater present") << "file" << false;
+    QTest::newRow("folder in its place") << "folder" << true;
+}
+
+void TestBootSer::missingUpdaterNamedOnFirstPage()
+{
+    QFETCH(QString, updater);
+    QFETCH(bool, named);
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("Ser_Q4712_Update.exe"));
+    Fixture f;
+    f.r.paths.AppDir = dir.path();
+    f.dialog.show();
+    QVERIFY(f.dialog.LUpdater->isVisible()); // nothing there yet
+    f.dialog.hide();
+    if (updater == QLatin1String("file"))
+        velmaro::test::writeFile(program, "#!/bin/sh\n");
+    else if (updater == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(program));
+    f.dialog.show();
+    QCOMPARE(f.dialog.LUpdater->isVisible(), named);
+    if (named) {
+        QVERIFY2(f.dialog.LUpdater->text().contains(program), qPrintable(f.dialog.LUpdater->text()));
+        QVERIFY(f.dialog.LUpdater->text().contains(QStringLiteral("README")));
+    }
+    f.toPageTwo();
+    QVERIFY(!f.dialog.LUpdater->isVisible());
 }
 
 QTEST_MAIN(TestBootSer)
