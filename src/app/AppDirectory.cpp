@@ -32,10 +32,15 @@ bool holdsProjects(const QString& dir)
     return projectsUsed || QFileInfo::exists(dir + QLatin1Char('/') + IniName);
 }
 
-bool holdsProjectsOrIni(const QString& dir)
+// What a program folder holds that a person would miss: "PROJECTS", the INI file, both, or nothing.
+QStringList heldThere(const QString& dir)
 {
-    return QFileInfo(dir + QStringLiteral("/PROJECTS")).isDir()
-           || QFileInfo::exists(dir + QLatin1Char('/') + IniName);
+    QStringList held;
+    if (QFileInfo(dir + QStringLiteral("/PROJECTS")).isDir())
+        held << QStringLiteral("PROJECTS");
+    if (QFileInfo::exists(dir + QLatin1Char('/') + IniName))
+        held << IniName;
+    return held;
 }
 
 } // namespace
@@ -55,14 +60,14 @@ AppDirectoryChoice ChooseApplicationDirectory(const QString& executableDir, cons
     QDir().mkpath(chosen);
 
     AppDirectoryChoice choice{chosen, {}};
-    if (!exe.isEmpty() && !isSystemFolder(exe) && holdsProjectsOrIni(exe)) {
+    const QStringList held = exe.isEmpty() || isSystemFolder(exe) ? QStringList() : heldThere(exe);
+    if (!held.isEmpty()) {
         choice.notice =
-            QStringLiteral(
-                "The program's folder \"%1\" holds projects or the file %2, but it cannot be written, "
-                "so projects are kept in \"%3\" instead.\n"
-                "To go on with the projects of \"%1\", copy its PROJECTS and MASTER folders and %2 "
-                "into \"%3\", or make \"%1\" writable and start the program again.")
-                .arg(exe, IniName, chosen);
+            QStringLiteral("The program's folder \"%1\" holds %2 but cannot be written, so projects "
+                           "are kept in \"%3\" instead.\n"
+                           "To go on with what \"%1\" holds, copy its PROJECTS and MASTER folders "
+                           "and %4 into \"%3\", or make \"%1\" writable and start the program again.")
+                .arg(exe, held.join(QStringLiteral(" and ")), chosen, IniName);
     }
     return choice;
 }

@@ -96,7 +96,7 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     LUpdater = named(new QLabel, "LUpdater");
     LUpdater->setWordWrap(true);
     LUpdater->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    place(LUpdater, 16, 222, 408, 54);
+    place(LUpdater, 16, 226, 408, 50);
     place(LbButton3, 200, 280, 100, 32);
     place(LbButton2, 316, 280, 100, 32);
 
@@ -135,11 +135,12 @@ void TFBootSer::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         FormShow();
-        // The same place at every opening: the centre of the screen, whatever the frame measures.
+        // The same place at every opening: the window's inside centred on the screen. Placed by its
+        // inside, not its frame, whose size the first showing does not know yet.
         if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
             QRect area(QPoint(), size());
             area.moveCenter(screen->availableGeometry().center());
-            move(area.topLeft());
+            setGeometry(area);
         }
     }
 }

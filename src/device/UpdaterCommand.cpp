@@ -20,7 +20,7 @@ QString MissingUpdaterText(const QString& appDir)
     const QString program = UpdaterProgram(appDir);
     if (FileExists(program) && !NonRegularFileKind(program))
         return {};
-    return QStringLiteral("The device updater is not in the application directory. It is looked for as\n%1\n"
+    return QStringLiteral("The device updater is not in the application directory:\n%1\n"
                           "See \"Getting the device updater\" in the README.")
         .arg(DisplayPath(program));
 }
