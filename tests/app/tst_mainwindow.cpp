@@ -83,11 +83,10 @@ private:
     }
 };
 
-// Notes, with each plain message, whether the main window was on screen and how many other windows existed.
+// Notes, with each plain message, whether the main window was shown and how many dialogs existed.
 struct StartMessageWatcher : test::MessageRecorder
 {
-    QList<bool> mainWindowShown;
-    QList<int> windowsBuilt;
+    QStringList seen; // "shown 15" or "hidden 0"
     void showMessage(const QString& text) override
     {
         bool shown = false;
@@ -96,8 +95,7 @@ struct StartMessageWatcher : test::MessageRecorder
             shown |= w->objectName() == QLatin1String("FVelmaroFirmWare") && w->isVisible();
             dialogs += qobject_cast<QDialog*>(w) != nullptr;
         }
-        mainWindowShown << shown;
-        windowsBuilt << dialogs;
+        seen << (shown ? QStringLiteral("shown ") : QStringLiteral("hidden ")) + QString::number(dialogs);
         test::MessageRecorder::showMessage(text);
     }
 };
@@ -172,12 +170,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("named"); // in the message
-        QTest::newRow("folder cannot be made") << "MASTER"
-                                               << "/MASTER\"";
-        QTest::newRow("INI file cannot be read") << "ini"
-                                                 << "/Velmaro_Ferrant.ini\"";
-        QTest::newRow("program folder left") << "notice"
-                                             << "the program folder was left";
+        QTest::newRow("folder cannot be made") << QStringLiteral("MASTER") << QStringLiteral("/MASTER\"");
+        QTest::newRow("INI file cannot be read")
+            << QStringLiteral("ini") << QStringLiteral("/Velmaro_Ferrant.ini\"");
+        QTest::newRow("program folder left")
+            << QStringLiteral("notice") << QStringLiteral("the folder was left");
     }
     void startupMessageFollowsTheMainWindow()
     {
@@ -193,12 +190,10 @@ private Q_SLOTS:
         AppContext context{r.paths,    watcher, r.dialogs, r.modal, r.shell, SystemSerialPlatform(),
                            r.processes};
         AppWindows w(context, dir.path(), AppWindows::Start::ShowMainWindowFirst,
-                     trouble == QLatin1String("notice") ? QStringLiteral("the program folder was left")
-                                                        : QString());
+                     trouble == QLatin1String("notice") ? QStringLiteral("the folder was left") : QString());
         QCOMPARE(watcher.all.size(), 1);
         QVERIFY2(watcher.messages.value(0).contains(named), qPrintable(watcher.messages.value(0)));
-        QCOMPARE(watcher.mainWindowShown, QList<bool>{true});
-        QCOMPARE(watcher.windowsBuilt, QList<int>{15});
+        QCOMPARE(watcher.seen, QStringList{QStringLiteral("shown 15")});
     }
 
     void createsSixteenWindowsWithTheirCaptions()
@@ -363,39 +358,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("answer"); // "OK", "Cancel", or the GSD file below the temporary folder
         QTest::addColumn<QString>("note");
-        QTest::newRow("New project") << "New"
-                                     << "OK"
-                                     << "Created project Plant2";
-        QTest::newRow("New project cancelled") << "New"
-                                               << "Cancel"
-                                               << "";
-        QTest::newRow("GSD File written") << "btn_Gds"
-                                          << "PROJECTS/Plant1/Plant1.gsd"
-                                          << "Wrote Plant1.gsd";
-        QTest::newRow("GSD File refused") << "btn_Gds"
-                                          << "gone/Plant1.gsd"
-                                          << "";
-        QTest::newRow("Set Communication OK") << "btn_Prm_Gen"
-                                              << "OK"
-                                              << "Saved pargen.xml";
-        QTest::newRow("Set Communication cancelled") << "btn_Prm_Gen"
-                                                     << "Cancel"
-                                                     << "";
-        QTest::newRow("Set Access OK") << "btn_Sdo"
-                                       << "OK"
-                                       << "Saved sdo.xml";
-        QTest::newRow("Set Traslate PDO OK") << "btn_Pdo"
-                                             << "OK"
-                                             << "Saved rpdodef.xml";
-        QTest::newRow("Define store PDO OK") << "btn_Info_Pdo"
-                                             << "OK"
-                                             << "Saved sdopdo.xml";
-        QTest::newRow("Set Traslate EMCY OK") << "btn_Emcy"
-                                              << "OK"
-                                              << "Saved emcydef.xml";
-        QTest::newRow("Define EMCY Word OK") << "btn_Emcy_Wd"
-                                             << "OK"
-                                             << "Saved emcyword.xml";
+        const char* rows[][4] = {
+            {"New project", "New", "OK", "Created project Plant2"},
+            {"New project cancelled", "New", "Cancel", ""},
+            {"GSD File written", "btn_Gds", "PROJECTS/Plant1/Plant1.gsd", "Wrote Plant1.gsd"},
+            {"GSD File refused", "btn_Gds", "gone/Plant1.gsd", ""},
+            {"Set Communication OK", "btn_Prm_Gen", "OK", "Saved pargen.xml"},
+            {"Set Communication cancelled", "btn_Prm_Gen", "Cancel", ""},
+            {"Set Access OK", "btn_Sdo", "OK", "Saved sdo.xml"},
+            {"Set Traslate PDO OK", "btn_Pdo", "OK", "Saved rpdodef.xml"},
+            {"Define store PDO OK", "btn_Info_Pdo", "OK", "Saved sdopdo.xml"},
+            {"Set Traslate EMCY OK", "btn_Emcy", "OK", "Saved emcydef.xml"},
+            {"Define EMCY Word OK", "btn_Emcy_Wd", "OK", "Saved emcyword.xml"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
     }
     void successIsNotedBesideTheControl()
     {

@@ -160,46 +160,6 @@ private Q_SLOTS:
         QVERIFY(s.error().section(QLatin1Char('\n'), 1).contains(QStringLiteral("a folder")));
     }
 
-    // An INI file that exists but cannot be read is named with the reason; the fallback project is used.
-    void unreadableIniFileIsReported_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason"); // empty: read without a failure
-        QTest::newRow("missing file") << "none"
-                                      << "";
-        QTest::newRow("readable file") << "file"
-                                       << "";
-        QTest::newRow("folder in its place") << "folder"
-                                             << "a folder";
-        QTest::newRow("no permission to read") << "locked"
-                                               << "Permission denied";
-    }
-    void unreadableIniFileIsReported()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, reason);
-        if (kind == QLatin1String("locked") && ::geteuid() == 0)
-            QSKIP("Running as root: a file without read permission is still read.");
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Plant1")));
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
-        else if (kind != QLatin1String("none"))
-            test::writeFile(iniOf(dir), "[lastproj]\nprojectname=Plant1\n");
-        if (kind == QLatin1String("locked"))
-            QVERIFY(QFile::setPermissions(iniOf(dir), QFile::WriteOwner));
-        ProjectPaths p;
-        Status ini;
-        const bool restored = RestoreLastProject(p, dir.path(), nullptr, &ini);
-        QCOMPARE(restored, kind == QLatin1String("file"));
-        QCOMPARE(ini.ok(), reason.isEmpty());
-        if (!reason.isEmpty()) {
-            QVERIFY(ini.error().contains(iniOf(dir)));
-            QVERIFY(ini.error().contains(reason));
-            QCOMPARE(p.ProjectDir, p.ProjectsDir);
-        }
-    }
-
     void opensProject_data()
     {
         QTest::addColumn<QString>("initialBelowProjects"); // ProjectDir before, below PROJECTS
