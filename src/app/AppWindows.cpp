@@ -65,7 +65,7 @@ void showAndWaitUntilExposed(QWidget& window)
 
 } // namespace
 
-AppWindows::AppWindows(AppContext& c, const QString& appDir, Start start)
+AppWindows::AppWindows(AppContext& c, const QString& appDir, Start start, const QString& startNotice)
 {
     FVelmaroFirmWare = new TFVelmaroFirmWare(c, *this, appDir);
     if (start == Start::ShowMainWindowFirst)
@@ -87,6 +87,7 @@ AppWindows::AppWindows(AppContext& c, const QString& appDir, Start start)
     FSetVar = new TFSetVar(c, owner);
     FSetPdo = new TFSetPdo(c, owner);
     FBootSer = new TFBootSer(c, owner);
+    FVelmaroFirmWare->ShowStartupMessages(startNotice);
 }
 
 AppWindows::~AppWindows()

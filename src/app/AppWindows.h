@@ -35,7 +35,10 @@ public:
         ShowMainWindowFirst,
     };
 
-    AppWindows(AppContext& context, const QString& appDir, Start start = Start::Hidden);
+    // Once all sixteen exist, what start-up found wrong is said in one message: `startNotice` (about the
+    // choice of the application directory) and the main window's own (folders, INI file).
+    AppWindows(AppContext& context, const QString& appDir, Start start = Start::Hidden,
+               const QString& startNotice = QString());
     ~AppWindows();
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;

@@ -2,6 +2,7 @@
 
 #include "base/IntegerText.h"
 #include "base/ProjectPaths.h"
+#include "base/Version.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoDocument.h"
@@ -114,6 +115,7 @@ void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
     for (const Document& d : documents) {
         if (!FileExists(d.path))
             continue;
+        ++data.canopenFound;
         ReportTable table{QLatin1String(d.title), DocumentName(d.path), d.definition.AttributeNames, {}};
         const TableLoadResult result = LoadTableDocument(
             d.path, QStringLiteral("File XML not found"), QStringLiteral("Error in reading file XML"),
@@ -151,6 +153,7 @@ ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& 
     // "." and ".." name the folder they stand for.
     data.projectName = QFileInfo(data.projectDir).fileName();
     data.created = created;
+    data.programVersion = QStringLiteral(VELMARO_VERSION);
 
     ProjectPaths paths;
     paths.ProjectDir = projectDir;

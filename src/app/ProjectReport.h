@@ -40,6 +40,7 @@ struct ProjectReportData
     QString projectName;
     QString projectDir; // native form, as shown
     QDateTime created;
+    QString programVersion; // of the program that wrote the report
 
     // pargen.xml. Without the document `stored` holds the editor's defaults.
     bool pargenFound = false;
@@ -67,6 +68,7 @@ struct ProjectReportData
     QString mappingVerdict; // empty: accepted
 
     QList<ReportTable> canopen; // the table documents that exist and could be read
+    int canopenFound = 0;       // the table documents that exist, read or not
     QList<ReportFailure> failures;
 };
 

@@ -402,19 +402,26 @@ QString ProjectReportHtml(const ProjectReportData& d)
                  "<table class=\"facts\"><tbody>"
                  "<tr><th>Gateway</th><td>Quorvane Velmaro TQ4712 PROFIBUS / Serial</td></tr>"
                  "<tr><th>Project</th><td>%1</td></tr><tr><th>Folder</th><td class=\"mono\">%2</td></tr>"
-                 "<tr><th>Date</th><td>%3</td></tr></tbody></table>\n")
+                 "<tr><th>Date</th><td>%3</td></tr><tr><th>Written by</th><td>Velmaro %4</td></tr>"
+                 "</tbody></table>\n")
                  .arg(Esc(d.projectName), Esc(d.projectDir),
-                      Esc(QLocale::c().toString(d.created, QStringLiteral("yyyy-MM-dd HH:mm")))));
+                      Esc(QLocale::c().toString(d.created, QStringLiteral("yyyy-MM-dd HH:mm"))),
+                      Esc(d.programVersion)));
     WriteSettings(page, d);
     WriteImage(page, d);
     WriteGsd(page, d);
-    WriteMapping(page, d);
-    page.heading(2, QStringLiteral("CANopen tables"));
-    if (d.canopen.isEmpty())
-        page.paragraph(QStringLiteral("The project has no CANopen table document that could be read."),
-                       QStringLiteral("muted"));
-    for (const ReportTable& t : d.canopen)
-        WriteCanopenTable(page, t);
+    // The mapping and CANopen editors are hidden in this configuration: their sections only when the
+    // project holds their documents.
+    if (d.mappingFound)
+        WriteMapping(page, d);
+    if (d.canopenFound > 0) {
+        page.heading(2, QStringLiteral("CANopen tables"));
+        if (d.canopen.isEmpty())
+            page.paragraph(QStringLiteral("The project has no CANopen table document that could be read."),
+                           QStringLiteral("muted"));
+        for (const ReportTable& t : d.canopen)
+            WriteCanopenTable(page, t);
+    }
     WriteFailures(page, d);
     page.raw(QStringLiteral("</body>\n</html>\n"));
     return page.html();

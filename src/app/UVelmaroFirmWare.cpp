@@ -12,10 +12,13 @@
 #include "device/ParameterImage.h"
 #include "device/UBootSer.h"
 #include "mapping/USetVar.h"
+#include "platform/FileSystem.h"
 #include "settings/Upargen.h"
+#include "widgets/TransientNote.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -132,13 +135,26 @@ void TFVelmaroFirmWare::buildControls()
 void TFVelmaroFirmWare::FormCreate(const QString& appDir)
 {
     Status folders;
-    const bool withName = RestoreLastProject(m_context.paths, appDir, &folders);
-    // Without MASTER or PROJECTS no project can be created or saved; say so once, at start.
-    if (!folders.ok())
-        m_context.messages.showMessage(folders.error());
+    Status ini;
+    const bool withName = RestoreLastProject(m_context.paths, appDir, &folders, &ini);
+    // Without MASTER or PROJECTS no project can be created or saved; said once, when the window is shown.
+    for (const Status& notice : {folders, ini}) {
+        if (!notice.ok())
+            m_startupNotices << notice.error();
+    }
     setCaption(withName);
     m_openExcelDir = m_context.paths.ProjectDir;
     SetDocumentPaths(m_context.paths);
+}
+
+void TFVelmaroFirmWare::ShowStartupMessages(const QString& first)
+{
+    QStringList notices = m_startupNotices;
+    if (!first.isEmpty())
+        notices.prepend(first);
+    m_startupNotices.clear();
+    if (!notices.isEmpty())
+        m_context.messages.showMessage(notices.join(QStringLiteral("\n\n")));
 }
 
 void TFVelmaroFirmWare::setCaption(bool withName)
@@ -197,6 +213,7 @@ void TFVelmaroFirmWare::NewaClick()
     if (m_context.modal.exec(dialog) == QDialog::Accepted) {
         setCaption(true);
         m_openExcelDir = m_context.paths.ProjectDir;
+        ShowNote(New, QStringLiteral("Created project %1").arg(DisplayPath(m_context.paths.ProjectName)));
     } else {
         setCaption(false);
     }
@@ -204,7 +221,7 @@ void TFVelmaroFirmWare::NewaClick()
 
 void TFVelmaroFirmWare::OpenaClick()
 {
-    OpenProject(m_context.paths, m_context.dialogs);
+    OpenProject(m_context.paths, m_context.dialogs, &m_context.messages);
     setCaption(true);
     m_openExcelDir = m_context.paths.ProjectDir;
 }
@@ -215,20 +232,35 @@ void TFVelmaroFirmWare::btn_str_lng1aClick(QObject* sender)
         m_context.messages.showMessage(QStringLiteral("Project not valid"));
         return;
     }
+    QDialog* editor = nullptr;
     if (sender == btn_Sdo)
-        m_context.modal.exec(*m_windows.FSetVar);
+        editor = m_windows.FSetVar;
     else if (sender == btn_Pdo)
-        m_context.modal.exec(*m_windows.Fpdo);
+        editor = m_windows.Fpdo;
     else if (sender == btn_Info_Pdo)
-        m_context.modal.exec(*m_windows.FInfopdo);
+        editor = m_windows.FInfopdo;
     else if (sender == btn_Emcy)
-        m_context.modal.exec(*m_windows.Femcy);
+        editor = m_windows.Femcy;
     else if (sender == btn_Emcy_Wd)
-        m_context.modal.exec(*m_windows.FWemcy);
+        editor = m_windows.FWemcy;
     else if (sender == btn_Gds)
         showGsdFileSequence();
     else if (sender == btn_Prm_Gen)
-        m_context.modal.exec(*m_windows.Fpargen);
+        editor = m_windows.Fpargen;
+    if (editor && m_context.modal.exec(*editor) == QDialog::Accepted)
+        editorClosedWithOk(static_cast<QPushButton*>(sender));
+}
+
+void TFVelmaroFirmWare::editorClosedWithOk(QPushButton* opener)
+{
+    // An editor's OK saves its document and closes it.
+    const QString document = opener == btn_Sdo        ? QStringLiteral("sdo.xml")
+                             : opener == btn_Pdo      ? QStringLiteral("rpdodef.xml")
+                             : opener == btn_Info_Pdo ? QStringLiteral("sdopdo.xml")
+                             : opener == btn_Emcy     ? QStringLiteral("emcydef.xml")
+                             : opener == btn_Emcy_Wd  ? QStringLiteral("emcyword.xml")
+                                                      : QStringLiteral("pargen.xml");
+    ShowNote(opener, QStringLiteral("Saved %1").arg(document));
 }
 
 void TFVelmaroFirmWare::showGsdFileSequence()
@@ -237,13 +269,20 @@ void TFVelmaroFirmWare::showGsdFileSequence()
     request.filter = QStringLiteral("Generic Station Description (*.gsd)|*.gsd");
     request.initialDir = m_context.paths.ProjectDir;
     request.defaultExt = QStringLiteral("gsd");
+    // <project name>.gsd in the project folder (the fallback project in PROJECTS has no name to give).
+    const ProjectPaths& p = m_context.paths;
+    if (p.ProjectDir.size() > p.ProjectsDir.size() + 1)
+        request.initialName = QFileInfo(NativePath(p.ProjectDir)).fileName() + QStringLiteral(".gsd");
     const std::optional<QString> fileName = m_context.dialogs.saveFile(request);
     if (!fileName)
         return;
     const Status written =
         GenerateGsdFile(m_context.paths.ProjectDir + QStringLiteral("\\pargen.xml"), *fileName);
-    if (!written.ok())
+    if (!written.ok()) {
         m_context.messages.showError(written.error());
+        return;
+    }
+    ShowNote(btn_Gds, QStringLiteral("Wrote %1").arg(QFileInfo(NativePath(*fileName)).fileName()));
 }
 
 void TFVelmaroFirmWare::CreateBinaClick()

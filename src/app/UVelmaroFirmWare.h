@@ -35,6 +35,10 @@ public:
     QPushButton* LbButton1 = nullptr;
     QLabel* Label1 = nullptr;
 
+    // What start-up found wrong (a folder that cannot be made, an INI file that cannot be read) and
+    // `first`, in one plain message box; called once the windows are built and the main window shown.
+    void ShowStartupMessages(const QString& first = QString());
+
     void NewaClick();
     void OpenaClick();
     void btn_str_lng1aClick(QObject* sender);
@@ -53,12 +57,15 @@ private:
     bool FormClose();
     void buildControls();
     void showGsdFileSequence();
+    // The one place where the main window learns that an editor closed with OK.
+    void editorClosedWithOk(QPushButton* opener);
     void setCaption(bool withName);
     void showCaptionAsHeld();
 
     AppContext& m_context;
     AppWindows& m_windows;
     QString m_openExcelDir;
+    QStringList m_startupNotices;
 };
 
 // The maker's web address as shown, and the home page opened from the main window and the About window.

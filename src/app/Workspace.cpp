@@ -24,7 +24,7 @@ QString IniFilePath(const ProjectPaths& paths)
     return paths.AppDir + IniFileName;
 }
 
-bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders)
+bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders, Status* ini)
 {
     p.AppDir = appDir;
     p.MasterDir = p.AppDir + QStringLiteral("\\MASTER");
@@ -37,12 +37,14 @@ bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders)
         if (!created.ok())
             failures << created.error();
     }
-    Status iniRead;
-    p.ProjectName = ReadProfileString(NativePath(IniFilePath(p)), Section, Key, &iniRead);
-    if (!iniRead.ok())
-        failures << iniRead.error();
     if (folders)
         *folders = failures.isEmpty() ? Status() : Status::failure(failures.join(QLatin1Char('\n')));
+    const Result<QString> stored = ReadProfileValue(NativePath(IniFilePath(p)), Section, Key);
+    if (ini)
+        *ini = stored.ok() ? Status()
+                           : Status::failure(stored.error()
+                                             + QStringLiteral("\nThe last project could not be restored."));
+    p.ProjectName = stored.ok() ? *stored : QString();
     if (!p.ProjectName.isEmpty() && !p.ProjectName.startsWith(QLatin1Char('\\')))
         p.ProjectName.prepend(QLatin1Char('\\'));
     const bool usable = !p.ProjectName.isEmpty() && !LeavesProjects(p.ProjectName);
@@ -56,9 +58,11 @@ bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders)
 
 Status SaveLastProject(const ProjectPaths& p)
 {
-    if (WriteProfileString(NativePath(IniFilePath(p)), Section, Key, p.ProjectName))
+    const Status written = WriteProfileValue(NativePath(IniFilePath(p)), Section, Key, p.ProjectName);
+    if (written.ok())
         return {};
-    return Status::failure(QStringLiteral("Unable to write to %1").arg(DisplayPath(IniFilePath(p))));
+    return Status::failure(QStringLiteral("Unable to write to %1").arg(DisplayPath(IniFilePath(p)))
+                           + QLatin1Char('\n') + written.error());
 }
 
 bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QString& root, QString& dir)
@@ -79,9 +83,44 @@ bool SelectProjectFolder(IFileDialogs& dialogs, const QString& title, const QStr
     return true;
 }
 
-void OpenProject(ProjectPaths& p, IFileDialogs& dialogs)
+namespace {
+
+bool isProject(const QString& dir)
 {
-    SelectProjectFolder(dialogs, QStringLiteral("Select directory of project"), p.ProjectsDir, p.ProjectDir);
+    return DirectoryExists(dir + QStringLiteral("\\bin")) || FileExists(dir + QStringLiteral("\\pargen.xml"));
+}
+
+} // namespace
+
+std::optional<QString> EnclosingProject(const QString& projectsDir, const QString& dir)
+{
+    if (dir.size() <= projectsDir.size() || !dir.startsWith(projectsDir) || isProject(dir))
+        return std::nullopt;
+    QString up = dir;
+    for (;;) {
+        const qsizetype cut = up.lastIndexOf(QLatin1Char('\\'));
+        if (cut <= projectsDir.size())
+            return std::nullopt;
+        up.truncate(cut);
+        if (isProject(up))
+            return up;
+    }
+}
+
+void OpenProject(ProjectPaths& p, IFileDialogs& dialogs, IMessageBoxes* messages)
+{
+    const bool chosen = SelectProjectFolder(dialogs, QStringLiteral("Select directory of project"),
+                                            p.ProjectsDir, p.ProjectDir);
+    if (chosen && messages) {
+        if (const std::optional<QString> project = EnclosingProject(p.ProjectsDir, p.ProjectDir)) {
+            const QString below = DisplayPath(p.ProjectDir.mid(p.ProjectsDir.size() + 1));
+            const QString name = DisplayPath(project->mid(p.ProjectsDir.size() + 1));
+            if (messages->askYesNo(QStringLiteral("\"%1\" is a folder inside the project \"%2\".\n"
+                                                  "Open the project \"%2\" instead?")
+                                       .arg(below, name)))
+                p.ProjectDir = *project;
+        }
+    }
     p.ProjectName = p.ProjectDir.mid(p.ProjectsDir.size());
     SetDocumentPaths(p);
 }

@@ -30,10 +30,11 @@ int main(int argc, char* argv[])
                                 processes};
     app.setMessageBoxes(&messages);
 
-    // MASTER, PROJECTS, the INI file and the updater: the executable's folder or the user's data folder.
+    // MASTER, PROJECTS, the INI file and the updater: the executable's folder or Documents/Velmaro.
     // A native folder: a "\" in its name is a character of the name, not a separator.
-    const QString appDir = velmaro::UserPath(velmaro::ApplicationDirectory());
-    velmaro::AppWindows windows(context, appDir, velmaro::AppWindows::Start::ShowMainWindowFirst);
+    const velmaro::AppDirectoryChoice appDir = velmaro::ApplicationDirectory();
+    velmaro::AppWindows windows(context, velmaro::UserPath(appDir.dir),
+                                velmaro::AppWindows::Start::ShowMainWindowFirst, appDir.notice);
     // Closed by the window system before start-up ended: the event loop would wait for a window that is gone.
     if (!windows.FVelmaroFirmWare->isVisible())
         return 0;

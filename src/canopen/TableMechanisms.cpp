@@ -338,7 +338,8 @@ ImportOutcome ImportWorksheet(const TableDefinition& table, const QString& workb
 {
     if (emptyStep)
         emptyStep();
-    const Result<std::shared_ptr<Workbook>> workbook = OpenWorkbook(workbookPath);
+    // The reason only: the message names the workbook once.
+    const Result<std::shared_ptr<Workbook>> workbook = OpenWorkbookFile(workbookPath);
     if (!workbook.ok()) {
         ImportOutcome result;
         result.outcome = ImportOutcome::Outcome::Unreadable;

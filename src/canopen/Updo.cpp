@@ -112,8 +112,6 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    setMinimumSize(480, 260); // keeps the shared column width readable
-    resize(640, 380);
 
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
@@ -136,6 +134,15 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabbedNotebook1);
     layout->addLayout(ButtonRow({bitbtn1, bitbtn2}, {button1, bitbtn4}));
+
+    // At the smallest size every heading stays whole: the shared column width (a sixth of the grid,
+    // less 5) holds the widest heading in the header's bold font with the header's margins.
+    int widest = 0;
+    for (int c = 0; c < sga->columnCount(); ++c)
+        widest = std::max(widest, sga->horizontalHeader()->sectionSizeHint(c));
+    const int chrome = 48; // the window's margins and the frames of the tabs and the grid
+    setMinimumSize(std::max(480, (widest + 6) * sga->columnCount() + chrome), 260);
+    resize(std::max(640, minimumWidth()), 380);
 
     // The layout sizes the showing grid after the window's own resize (and at the first showing only
     // then), so the columns follow that grid too; a tab change alone keeps what the user dragged.

@@ -19,7 +19,10 @@ namespace {
 int RunUpdateVerb(const VerbArgs& args, Io& io)
 {
     ProcessRunner processes;
-    return RunUpdate(args, io, SystemSerialPlatform(), processes, UserPath(ApplicationDirectory()));
+    const AppDirectoryChoice appDir = ApplicationDirectory();
+    if (!appDir.notice.isEmpty())
+        io.err << appDir.notice << "\n";
+    return RunUpdate(args, io, SystemSerialPlatform(), processes, UserPath(appDir.dir));
 }
 
 } // namespace

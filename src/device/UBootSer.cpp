@@ -3,6 +3,7 @@
 #include "device/CommInt.h"
 #include "device/UpdaterCommand.h"
 #include "platform/FileSystem.h"
+#include "widgets/TransientNote.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
@@ -10,9 +11,12 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -89,6 +93,10 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     place(LbButton1, 316, 128, 100, 30);
     place(Label5, 32, 170, 392, 22);
     place(Label6, 32, 198, 392, 22);
+    LUpdater = named(new QLabel, "LUpdater");
+    LUpdater->setWordWrap(true);
+    LUpdater->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    place(LUpdater, 16, 226, 408, 50);
     place(LbButton3, 200, 280, 100, 32);
     place(LbButton2, 316, 280, 100, 32);
 
@@ -125,8 +133,16 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
 void TFBootSer::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        // The same place at every opening: the window's inside centred on the screen. Placed by its
+        // inside, not its frame, whose size the first showing does not know yet.
+        if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+            QRect area(QPoint(), size());
+            area.moveCenter(screen->availableGeometry().center());
+            setGeometry(area);
+        }
+    }
 }
 
 void TFBootSer::hideEvent(QHideEvent* event)
@@ -141,6 +157,7 @@ void TFBootSer::showPage(int page)
     const bool first = page == 1;
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6})
         label->setVisible(first);
+    LUpdater->setVisible(first && !LUpdater->text().isEmpty());
     // Covered is not enough: a covered control keeps the focus, takes Tab and the arrow keys and, as
     // the default button, Enter. On page 2 no page-1 control can be reached by any key.
     for (QWidget* control : std::initializer_list<QWidget*>{CB_Com, LbButton1, LbButton3, LbButton2})
@@ -174,6 +191,9 @@ void TFBootSer::FormShow()
     showPage(1);
     PortOk = false;
     CB_ComChange(); // devices come and go between showings
+    const QString missing = MissingUpdaterText(m_context.paths.AppDir);
+    LUpdater->setText(missing);
+    LUpdater->setVisible(!missing.isEmpty());
 }
 
 void TFBootSer::FormClose()
@@ -190,6 +210,7 @@ void TFBootSer::LbButton1Click()
         return;
     }
     PortOk = true;
+    ShowNote(LbButton1, QStringLiteral("Connected to %1").arg(CB_Com->currentText()));
 }
 
 void TFBootSer::LbButton2Click()

@@ -47,6 +47,7 @@ public:
     QLabel* Label6;
     QComboBox* CB_Com;
     QLabel* LComDevice; // the device the selected name stands for
+    QLabel* LUpdater;   // where the updater is looked for, when it is not there
     QPushButton* LbButton1;
     QPushButton* LbButton2;
     QPushButton* LbButton3;

@@ -16,6 +16,16 @@ QString UpdaterProgram(const QString& appDir)
     return appDir + UpdaterFileName;
 }
 
+QString MissingUpdaterText(const QString& appDir)
+{
+    const QString program = UpdaterProgram(appDir);
+    if (FileExists(program) && !NonRegularFileKind(program))
+        return {};
+    return QStringLiteral("The device updater is not in the application directory:\n%1\n"
+                          "See \"Getting the device updater\" in the README.")
+        .arg(DisplayPath(program));
+}
+
 QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices, const QString& masterDir,
                            const QString& projectDir)
 {

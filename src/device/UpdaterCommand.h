@@ -26,6 +26,10 @@ struct UpdateChoices
 
 QString UpdaterProgram(const QString& appDir);
 
+// Said on the update dialog's first page when no updater is at UpdaterProgram(appDir): where it is looked
+// for and where to read how to install it. Empty when a regular file is there.
+QString MissingUpdaterText(const QString& appDir);
+
 // The environment variable that names the device behind the port (/dev/ttyUSB0), so that an updater
 // needs no knowledge of the COMn numbering.
 inline const QString PortDeviceVariable = QStringLiteral("VELMARO_PORT_DEVICE");

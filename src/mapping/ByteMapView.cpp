@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QToolTip>
 
 namespace velmaro {
@@ -15,6 +16,19 @@ namespace {
 
 constexpr int CellWidth = 16;
 constexpr int CellHeight = 14;
+
+// The mark of a byte where a row begins: a dark corner at the top left of its cell, apart from the
+// stronger edge every eighth byte has (byte 0 included).
+void drawRowStart(QPainter& p, const QRect& cell, const QColor& color)
+{
+    const QPoint corner = cell.topLeft() + QPoint(1, 1);
+    const QPoint points[] = {corner, corner + QPoint(6, 0), corner + QPoint(0, 6)};
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawPolygon(points, 3);
+    p.restore();
+}
 
 } // namespace
 
@@ -153,12 +167,10 @@ void ByteMapView::paintEvent(QPaintEvent*)
             p.drawLine(r.topLeft() + QPoint(1, 0), r.bottomLeft() + QPoint(1, 0));
     }
     // A dark mark where each row begins, so that rows following each other stay apart.
-    p.setPen(QPen(palette().color(QPalette::WindowText), 1));
     for (const ByteRow& row : m_map.rows) {
-        if (row.first >= m_map.bytes.size())
+        if (row.first < 0 || row.first >= m_map.bytes.size())
             continue;
-        const QRect r = cellRect(row.first);
-        p.drawLine(r.left() + 1, r.top() + 2, r.left() + 1, r.bottom() - 2);
+        drawRowStart(p, cellRect(row.first), palette().color(QPalette::WindowText));
     }
     // The data length ends at the boundary drawn in the text colour.
     if (m_map.length > 0 && m_map.length < m_map.bytes.size()) {
@@ -191,6 +203,20 @@ QWidget* MakeByteMapLegend(QWidget* parent)
         layout->addWidget(new QLabel(item.second, legend));
         layout->addSpacing(8);
     }
+    // The mark at the byte where a row begins, drawn on a used byte as in the map.
+    QPixmap start(CellWidth, CellHeight);
+    start.fill(ByteMapView::colorOf(ByteUse::Used));
+    {
+        QPainter p(&start);
+        p.setPen(legend->palette().color(QPalette::Mid));
+        p.drawRect(0, 0, CellWidth - 1, CellHeight - 1);
+        drawRowStart(p, QRect(0, 0, CellWidth, CellHeight), legend->palette().color(QPalette::WindowText));
+    }
+    auto* mark = new QLabel(legend);
+    mark->setObjectName(QStringLiteral("RowStartMark"));
+    mark->setPixmap(start);
+    layout->addWidget(mark);
+    layout->addWidget(new QLabel(QStringLiteral("first byte of a row"), legend));
     layout->addStretch();
     return legend;
 }

@@ -53,7 +53,8 @@ private:
     ByteMap m_map;
 };
 
-// "■ free  ■ used  ■ collision  ■ beyond the data length", in the map's colours.
+// "■ free  ■ used  ■ collision  ■ beyond the data length", in the map's colours, and the mark at the
+// first byte of a row.
 QWidget* MakeByteMapLegend(QWidget* parent);
 
 } // namespace velmaro

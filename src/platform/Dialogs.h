@@ -23,9 +23,10 @@ public:
 struct FileDialogRequest
 {
     QString title;
-    QString filter;     // in "Description (*.ext)|*.ext" form, pairs separated by "|"
-    QString initialDir; // built with "\"
-    QString defaultExt; // e.g. "gsd"; empty for none
+    QString filter;      // in "Description (*.ext)|*.ext" form, pairs separated by "|"
+    QString initialDir;  // built with "\"
+    QString defaultExt;  // e.g. "gsd"; empty for none
+    QString initialName; // the file name a save dialog suggests; empty for none
 };
 
 class IFileDialogs

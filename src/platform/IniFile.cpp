@@ -125,51 +125,61 @@ bool hasLineBreak(const QString& text)
 
 } // namespace
 
-QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key, Status* error)
+Result<QString> ReadProfileValue(const QString& iniPath, const QString& section, const QString& key)
 {
-    // A folder, named pipe, device or broken link in the file's place gives no value and says why in
-    // `error`; a write refuses it.
+    // A folder, named pipe or device in the file's place is refused before anything opens it.
     const Status regular = CheckRegularFile(iniPath);
-    if (!regular.ok()) {
-        if (error)
-            *error = regular;
-        return {};
-    }
-    QFile file(NativePath(iniPath));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error && FileExists(iniPath))
-            *error = Status::failure(
-                QStringLiteral("Cannot read \"%1\": %2").arg(DisplayPath(iniPath), file.errorString()));
-        return {};
-    }
-    const IniLines ini = split(file.readAll());
+    if (!regular.ok())
+        return regular;
+    const QString native = NativePath(iniPath);
+    if (!QFileInfo::exists(native))
+        return QString();
+    QFile file(native);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(
+            QStringLiteral("Cannot read \"%1\": %2.").arg(DisplayPath(iniPath), file.errorString()));
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Status::failure(
+            QStringLiteral("Cannot read \"%1\": %2.").arg(DisplayPath(iniPath), file.errorString()));
+    const IniLines ini = split(content);
     const auto range = findSection(ini, section);
     if (!range)
-        return {};
+        return QString();
     const int line = findKey(ini, *range, key);
     return line < 0 ? QString() : valueOf(ini.lines.at(line));
 }
 
-bool WriteProfileString(const QString& iniPath, const QString& section, const QString& key,
-                        const QString& value)
+QString ReadProfileString(const QString& iniPath, const QString& section, const QString& key)
+{
+    const Result<QString> value = ReadProfileValue(iniPath, section, key);
+    return value.ok() ? *value : QString();
+}
+
+Status WriteProfileValue(const QString& iniPath, const QString& section, const QString& key,
+                         const QString& value)
 {
     // A name or value with a line break would split its line and damage the file.
     if (section.trimmed().isEmpty() || key.trimmed().isEmpty() || hasLineBreak(section) || hasLineBreak(key)
         || hasLineBreak(value) || section.contains(QLatin1Char(']')) || key.contains(QLatin1Char('=')))
-        return false;
+        return Status::failure(QStringLiteral("The value cannot be stored in an INI file (a line break, "
+                                              "an empty name, \"]\" in a section or \"=\" in a key)."));
 
     const QString native = NativePath(iniPath);
     QByteArray content;
-    if (FileExists(iniPath)) {
-        if (!CheckRegularFile(iniPath).ok())
-            return false;
+    if (FileExists(iniPath)) { // a link that cannot be followed is refused, never written through
+        const Status regular = CheckRegularFile(iniPath);
+        if (!regular.ok())
+            return regular;
         QFile file(native);
         // An existing file that cannot be read is never replaced: its other lines would be lost.
         if (!file.open(QIODevice::ReadOnly))
-            return false;
+            return Status::failure(
+                QStringLiteral("Cannot read \"%1\": %2.").arg(DisplayPath(iniPath), file.errorString()));
         content = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            return false;
+            return Status::failure(
+                QStringLiteral("Cannot read \"%1\": %2.").arg(DisplayPath(iniPath), file.errorString()));
     }
 
     IniLines ini = split(content);
@@ -195,7 +205,13 @@ bool WriteProfileString(const QString& iniPath, const QString& section, const QS
     QByteArray out;
     for (const QByteArray& line : std::as_const(ini.lines))
         out += line + ini.eol;
-    return WriteFileAtomically(iniPath, out).ok();
+    return WriteFileAtomically(iniPath, out);
+}
+
+bool WriteProfileString(const QString& iniPath, const QString& section, const QString& key,
+                        const QString& value)
+{
+    return WriteProfileValue(iniPath, section, key, value).ok();
 }
 
 } // namespace velmaro

@@ -146,7 +146,9 @@ private:
 
 void QtMessageBoxes::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, owner());
+    // What the program tells a person carries the information icon.
+    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok,
+                    owner());
     box.exec();
 }
 
@@ -172,6 +174,8 @@ std::optional<QString> QtFileDialogs::saveFile(const FileDialogRequest& r)
     // An existing file is replaced without asking (the GSD file is regenerated over and over).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(r.defaultExt);
+    if (!r.initialName.isEmpty())
+        dialog.selectFile(r.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

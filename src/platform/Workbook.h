@@ -45,6 +45,8 @@ public:
 // compound-document format of .xls, or a zip package holding either an OOXML workbook (.xlsx) or an
 // OpenDocument spreadsheet (.ods). Fails with a message naming the file and the reason.
 Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path);
+// The same; the failure gives only the reason, in plain words, for a message that names the file itself.
+Result<std::shared_ptr<Workbook>> OpenWorkbookFile(const QString& path);
 
 // A workbook held in memory, for tests and benchmarks.
 class MemoryWorkbook : public Workbook

@@ -210,41 +210,40 @@ const char* LocalName(const char* name)
 
 } // namespace workbook
 
-Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path)
+Result<std::shared_ptr<Workbook>> OpenWorkbookFile(const QString& path)
 {
     using Failure = Result<std::shared_ptr<Workbook>>;
     const QString native = NativePath(path);
     if (const std::optional<QString> kind = NonRegularFileKind(path))
-        return Failure::failure(
-            QStringLiteral("cannot open \"%1\": it is %2, not a regular file").arg(path, *kind));
+        return Failure::failure(QStringLiteral("it is %1, not a regular file").arg(*kind));
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure::failure(QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString()));
+        return Failure::failure(file.errorString());
     const QByteArray magic = file.read(8);
     file.close();
     static const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    if (magic == compound) {
-        auto book = workbook::OpenXls(native);
-        if (!book.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
-        return book;
-    }
+    if (magic == compound)
+        return workbook::OpenXls(native);
     if (magic.startsWith("PK")) {
         auto package = workbook::ZipPackage::open(native);
         if (!package.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, package.error()));
-        Result<std::shared_ptr<Workbook>> book = Failure::failure(QString());
+            return package.status();
         if ((*package)->contains(QStringLiteral("content.xml")))
-            book = workbook::OpenOds(*package, path);
-        else if ((*package)->contains(QStringLiteral("_rels/.rels")))
-            book = workbook::OpenXlsx(*package, path);
-        else
-            return Failure::failure(QStringLiteral("\"%1\" is a zip file but not a workbook").arg(path));
-        if (!book.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
-        return book;
+            return workbook::OpenOds(*package, path);
+        if ((*package)->contains(QStringLiteral("_rels/.rels")))
+            return workbook::OpenXlsx(*package, path);
+        return Failure::failure(QStringLiteral("a zip file, but not a workbook"));
     }
-    return Failure::failure(QStringLiteral("\"%1\" is not an .xls, .xlsx or .ods workbook").arg(path));
+    return Failure::failure(QStringLiteral("not an .xls, .xlsx or .ods workbook"));
+}
+
+Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path)
+{
+    Result<std::shared_ptr<Workbook>> book = OpenWorkbookFile(path);
+    if (book.ok())
+        return book;
+    return Result<std::shared_ptr<Workbook>>::failure(
+        QStringLiteral("\"%1\": %2").arg(DisplayPath(path), book.error()));
 }
 
 } // namespace velmaro

@@ -21,7 +21,7 @@ QString freexlError(int code)
     case FREEXL_INSUFFICIENT_MEMORY: return QStringLiteral("not enough memory");
     case FREEXL_BIFF_PASSWORD: return QStringLiteral("the workbook is password protected");
     case FREEXL_CRAFTED_FILE: return QStringLiteral("the file is damaged");
-    default: return QStringLiteral("not a readable .xls workbook (FreeXL error %1)").arg(code);
+    default: return QStringLiteral("not a readable .xls workbook");
     }
 }
 
@@ -262,13 +262,8 @@ Result<std::shared_ptr<Workbook>> OpenXls(const QString& nativePath)
     }
     // A crash ends the child by a signal, or by an exit code where a sanitizer or a runtime check caught
     // the fault first and stopped the process itself; both are the same damaged file.
-    if (WIFSIGNALED(status))
-        return Failure::failure(QStringLiteral("the file is damaged (the .xls reader stopped on signal %1)")
-                                    .arg(WTERMSIG(status)));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return Failure::failure(
-            QStringLiteral("the file is damaged (the .xls reader stopped with exit code %1)")
-                .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+    if (WIFSIGNALED(status) || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return Failure::failure(QStringLiteral("the file is damaged"));
     return deserialise(bytes);
 }
 

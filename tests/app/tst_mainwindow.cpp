@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
+#include "widgets/TransientNote.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -83,6 +84,23 @@ private:
     }
 };
 
+// Notes, with each plain message, whether the main window was shown and how many dialogs existed.
+struct StartMessageWatcher : test::MessageRecorder
+{
+    QStringList seen; // "shown 15" or "hidden 0"
+    void showMessage(const QString& text) override
+    {
+        bool shown = false;
+        int dialogs = 0;
+        for (QWidget* w : QApplication::allWidgets()) {
+            shown |= w->objectName() == QLatin1String("FVelmaroFirmWare") && w->isVisible();
+            dialogs += qobject_cast<QDialog*>(w) != nullptr;
+        }
+        seen << (shown ? QStringLiteral("shown ") : QStringLiteral("hidden ")) + QString::number(dialogs);
+        test::MessageRecorder::showMessage(text);
+    }
+};
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -145,6 +163,38 @@ private Q_SLOTS:
             QCOMPARE(message.contains(dir.path() + appDirBelow + QLatin1Char('/') + folder),
                      folders.contains(folder));
         QCOMPARE(windows.FVelmaroFirmWare->windowTitle(), MainCaption);
+    }
+
+    // What start-up found wrong is said in one message once the main window is on screen and every
+    // window exists: a folder that cannot be made, an INI file that cannot be read, a program folder left.
+    void startupMessageFollowsTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<QString>("named"); // in the message
+        QTest::newRow("folder cannot be made") << QStringLiteral("MASTER") << QStringLiteral("/MASTER\"");
+        QTest::newRow("INI file cannot be read")
+            << QStringLiteral("ini") << QStringLiteral("/Velmaro_Ferrant.ini\"");
+        QTest::newRow("program folder left")
+            << QStringLiteral("notice") << QStringLiteral("the folder was left");
+    }
+    void startupMessageFollowsTheMainWindow()
+    {
+        QFETCH(QString, trouble);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        if (trouble == QLatin1String("MASTER"))
+            test::writeFile(dir.filePath(QStringLiteral("MASTER")), "not a folder");
+        if (trouble == QLatin1String("ini"))
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
+        test::Recorders r;
+        StartMessageWatcher watcher;
+        AppContext context{r.paths,    watcher, r.dialogs, r.modal, r.shell, SystemSerialPlatform(),
+                           r.processes};
+        AppWindows w(context, dir.path(), AppWindows::Start::ShowMainWindowFirst,
+                     trouble == QLatin1String("notice") ? QStringLiteral("the folder was left") : QString());
+        QCOMPARE(watcher.all.size(), 1);
+        QVERIFY2(watcher.messages.value(0).contains(named), qPrintable(watcher.messages.value(0)));
+        QCOMPARE(watcher.seen, QStringList{QStringLiteral("shown 15")});
     }
 
     void createsSixteenWindowsWithTheirCaptions()
@@ -302,6 +352,64 @@ private Q_SLOTS:
         QVERIFY(r.paths.ProjectDir.isEmpty());
     }
 
+    // Success is noted beside the control that started it, without a box; Cancel or a refusal notes
+    // nothing. Every editor's OK is noted with the document it saved.
+    void successIsNotedBesideTheControl_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("answer"); // "OK", "Cancel", or the GSD file below the temporary folder
+        QTest::addColumn<QString>("note");
+        const char* rows[][4] = {
+            {"New project", "New", "OK", "Created project Plant2"},
+            {"New project cancelled", "New", "Cancel", ""},
+            {"GSD File written", "btn_Gds", "PROJECTS/Plant1/Plant1.gsd", "Wrote Plant1.gsd"},
+            {"GSD File refused", "btn_Gds", "gone/Plant1.gsd", ""},
+            {"Set Communication OK", "btn_Prm_Gen", "OK", "Saved pargen.xml"},
+            {"Set Communication cancelled", "btn_Prm_Gen", "Cancel", ""},
+            {"Set Access OK", "btn_Sdo", "OK", "Saved sdo.xml"},
+            {"Set Traslate PDO OK", "btn_Pdo", "OK", "Saved rpdodef.xml"},
+            {"Define store PDO OK", "btn_Info_Pdo", "OK", "Saved sdopdo.xml"},
+            {"Set Traslate EMCY OK", "btn_Emcy", "OK", "Saved emcydef.xml"},
+            {"Define EMCY Word OK", "btn_Emcy_Wd", "OK", "Saved emcyword.xml"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+    }
+    void successIsNotedBesideTheControl()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, answer);
+        QFETCH(QString, note);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Plant1/bin")));
+        test::writeFile(iniOf(dir), "[lastproj]\nprojectname=Plant1\n");
+        test::Recorders r;
+        AppWindows windows(r.context, dir.path());
+        windows.FVelmaroFirmWare->show();
+        r.modal.onOpen = [answer](QDialog& d) {
+            if (auto* dialog = qobject_cast<TFsaveproj*>(&d))
+                dialog->Edit1->setText(QStringLiteral("Plant2"));
+            for (QPushButton* b : d.findChildren<QPushButton*>()) {
+                if (b->text() == answer) {
+                    b->click();
+                    break;
+                }
+            }
+            if (d.isVisible())
+                d.reject();
+            return d.result();
+        };
+        if (button == QLatin1String("btn_Gds"))
+            r.dialogs.fileAnswers.push_back(dir.filePath(answer));
+        windows.FVelmaroFirmWare->findChild<QPushButton*>(button)->click();
+        QCOMPARE(ShownNote(windows.FVelmaroFirmWare), note);
+        // What the note names was done.
+        if (note.startsWith(QLatin1String("Saved ")))
+            QVERIFY(QFile::exists(dir.filePath(QStringLiteral("PROJECTS/Plant1/") + note.mid(6))));
+        if (note.startsWith(QLatin1String("Wrote ")))
+            QVERIFY(QFile::exists(dir.filePath(answer)));
+    }
+
     void gsdFileAsksWhereToSave()
     {
         QTemporaryDir dir;
@@ -316,6 +424,7 @@ private Q_SLOTS:
         QCOMPARE(r.dialogs.fileRequests.at(0).filter,
                  QStringLiteral("Generic Station Description (*.gsd)|*.gsd"));
         QCOMPARE(r.dialogs.fileRequests.at(0).initialDir, r.paths.ProjectsDir + QStringLiteral("\\P"));
+        QCOMPARE(r.dialogs.fileRequests.at(0).initialName, QStringLiteral("P.gsd"));
         QVERIFY(QDir(dir.filePath(QStringLiteral("PROJECTS/P"))).entryList(QDir::Files).isEmpty());
     }
 
@@ -435,8 +544,9 @@ private Q_SLOTS:
         r.messages.answers = {closeAnyway};
         QCOMPARE(windows.FVelmaroFirmWare->close(), closeAnyway);
         QCOMPARE(windows.FVelmaroFirmWare->isVisible(), !closeAnyway);
-        QCOMPARE(r.messages.messages, QStringList{QStringLiteral("Unable to write to ") + dir.path()
-                                                  + QStringLiteral("/Velmaro_Ferrant.ini")});
+        QCOMPARE(r.messages.messages.size(), 1);
+        QCOMPARE(r.messages.messages.value(0).section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Unable to write to ") + dir.path() + QStringLiteral("/Velmaro_Ferrant.ini"));
         QCOMPARE(r.messages.questions, QStringList{CloseWithoutRememberingText});
         QVERIFY(r.messages.errors.isEmpty());
         if (closeAnyway)

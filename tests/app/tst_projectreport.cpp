@@ -1,4 +1,5 @@
 #include "app/ProjectReport.h"
+#include "base/Version.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoTable.h"
@@ -99,13 +100,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QStringList>("headings"); // of the byte maps and tables, each in exactly one
         QTest::addColumn<QStringList>("failureRows");
+        QTest::addColumn<int>("sections"); // the mapping and CANopen sections only with their documents
 
         QTest::newRow("empty project")
             << "" << Files() << false
-            << QStringList{"2026-03-04 05:06", "has no pargen.xml", "has no sdo.xml",
+            << QStringList{"2026-03-04 05:06", "has no pargen.xml", "Velmaro " VELMARO_VERSION,
                            "0x42,0x3F,0x00,0x01", // 244 bytes: four modules a side
                            "0x82,0x33,0x00,0x08"}
-            << QStringList() << QStringList();
+            << QStringList() << QStringList() << 4;
+        QTest::newRow("CANopen table only")
+            << "" << Files{{"emcydef.xml", TableXml(EmcyDefTable(), 2, QStringLiteral("3"))}} << false
+            << QStringList() << QStringList{"emcydef.xml), 2 rows"} << QStringList() << 5;
         QTest::newRow("every document")
             << ""
             << Files{{"sdo.xml",
@@ -127,7 +132,7 @@ private Q_SLOTS:
                            "bytes 4..9 are filled by no row"}
             << QStringList{"Read (10 bytes)",     "OUT (4 bytes)",        "rpdodef.xml), 3 rows",
                            "sdopdo.xml), 1 rows", "emcydef.xml), 2 rows", "emcyword.xml), 9 rows"}
-            << QStringList{"emcyword.xml"}; // "extdata" 4: the editor drops every word
+            << QStringList{"emcyword.xml"} << 6; // "extdata" 4: the editor drops every word
         QTest::newRow("unreadable documents")
             << ""
             << Files{{"pargen.xml", "<Par_Gen><Ser_Type>1</Par_Gen>"},
@@ -135,14 +140,14 @@ private Q_SLOTS:
                      {"sdo.xml", "<sdo><row IndexA=\"1\"/></sdo>"}, // the stored-PDO editor's SDO table
                      {"emcyword.xml", "<emcyword><row index_addrm=\"1\"/></emcyword>"}}
             << false << QStringList{"7 bytes long"} << QStringList()
-            << QStringList{"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"};
+            << QStringList{"pargen.xml", "bin/bank.bin", "sdo.xml", "emcyword.xml"} << 6;
         QByteArray many = "<S><ProfiBUS_IN/><ProfiBUS_OUT>";
         for (int i = 0; i < 245; ++i)
             many += "<row Slave_ID=\"1\" Address_Mod=\"0\" NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\"/>";
         QTest::newRow("sdo.xml past its 244 rows: shown, and listed as the editor's OK would drop rows")
             << "" << Files{{"sdo.xml", many + "</ProfiBUS_OUT></S>"}} << false
             << QStringList{"rows 245 to 245"} << QStringList{"Read (244 bytes)", "OUT (244 bytes)"}
-            << QStringList{"sdo.xml"};
+            << QStringList{"sdo.xml"} << 5;
         QTest::newRow("texts escaped")
             << "<script>&amp;\"x\x01"
             << Files{{"sdo.xml", "<Serial_to_ProfiBus><ProfiBUS_IN>"
@@ -152,7 +157,7 @@ private Q_SLOTS:
                      {"rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>"))}}
             << false << QStringList{"Project report: <script>&amp;\"x", "</td><script>x&\"", "<img src=x>"}
             << QStringList{"Read (244 bytes)", "OUT (244 bytes)", "rpdodef.xml), 1 rows"}
-            << QStringList{"rpdodef.xml"}; // its flag is not an integer: the editor stops there
+            << QStringList{"rpdodef.xml"} << 6; // its flag is not an integer: the editor stops there
     }
     void page()
     {
@@ -162,6 +167,7 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         QFETCH(QStringList, headings);
         QFETCH(QStringList, failureRows);
+        QFETCH(int, sections);
 
         QTemporaryDir tmp;
         const QString dir = folder.isEmpty() ? tmp.path() : tmp.filePath(folder);
@@ -180,7 +186,7 @@ private Q_SLOTS:
 
         const ParsedPage page = Parse(Report(dir));
         QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
-        QCOMPARE(page.h2.size(), 6);
+        QCOMPARE(page.h2.size(), sections);
         for (const char* element : {"script", "b", "img"})
             QVERIFY2(!page.elements.contains(QLatin1String(element)), element);
         QVERIFY(page.elements.contains(QStringLiteral("style")));

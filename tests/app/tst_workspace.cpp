@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace velmaro;
 
 namespace {
@@ -31,6 +33,20 @@ struct FolderAnswer : IFileDialogs
             return false;
         dir = *answer;
         return true;
+    }
+};
+
+// Answers every question with `yes` and keeps the questions.
+struct Questions : IMessageBoxes
+{
+    bool yes = false;
+    QStringList questions;
+    void showMessage(const QString&) override {}
+    void showError(const QString&) override {}
+    bool askYesNo(const QString& text) override
+    {
+        questions << text;
+        return yes;
     }
 };
 
@@ -138,8 +154,10 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Velmaro_Ferrant.ini")));
         const Status s = SaveLastProject(p);
         QVERIFY(!s.ok());
-        QCOMPARE(s.error(),
+        QCOMPARE(s.error().section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("Unable to write to ") + dir.path() + QStringLiteral("/Velmaro_Ferrant.ini"));
+        // The reason follows on the next line.
+        QVERIFY(s.error().section(QLatin1Char('\n'), 1).contains(QStringLiteral("a folder")));
     }
 
     void opensProject_data()
@@ -215,6 +233,52 @@ private Q_SLOTS:
         QString chosen = p.ProjectsDir;
         QVERIFY(!SelectProjectFolder(picker, QStringLiteral("t"), p.ProjectsDir, chosen));
         QCOMPARE(chosen, p.ProjectsDir);
+    }
+
+    // A folder inside a project (its bin folder, or deeper) asks whether to open the project instead.
+    void openingAFolderInsideAProjectAsks_data()
+    {
+        QTest::addColumn<QString>("answer"); // below PROJECTS, native
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("question"); // empty: none is asked
+        QTest::addColumn<QString>("name");     // ProjectName afterwards
+        const QString plant = QStringLiteral("\"Plant1/bin\" is a folder inside the project \"Plant1\"");
+        QTest::newRow("bin folder, Yes") << "/Plant1/bin" << true << plant << "\\Plant1";
+        QTest::newRow("bin folder, No") << "/Plant1/bin" << false << plant << "\\Plant1\\bin";
+        QTest::newRow("deeper folder, Yes")
+            << "/Area/Plant2/docs/old" << true
+            << "\"Area/Plant2/docs/old\" is a folder inside the project \"Area/Plant2\""
+            << "\\Area\\Plant2";
+        QTest::newRow("the project itself") << "/Plant1" << true << ""
+                                            << "\\Plant1";
+        QTest::newRow("project nested in a folder") << "/Area/Plant2" << true << ""
+                                                    << "\\Area\\Plant2";
+        QTest::newRow("folder in no project") << "/Area" << true << ""
+                                              << "\\Area";
+    }
+    void openingAFolderInsideAProjectAsks()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, yes);
+        QFETCH(QString, question);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        for (const char* f : {"PROJECTS/Plant1/bin", "PROJECTS/Area/Plant2/docs/old"})
+            QVERIFY(QDir(dir.path()).mkpath(QLatin1String(f)));
+        test::writeFile(dir.filePath(QStringLiteral("PROJECTS/Area/Plant2/pargen.xml")), "<Par_Gen/>");
+        ProjectPaths p;
+        RestoreLastProject(p, dir.path());
+        FolderAnswer picker;
+        picker.answer = dir.filePath(QStringLiteral("PROJECTS")) + answer;
+        Questions messages;
+        messages.yes = yes;
+        OpenProject(p, picker, &messages);
+        QCOMPARE(messages.questions.size(), question.isEmpty() ? 0 : 1);
+        if (!question.isEmpty())
+            QVERIFY2(messages.questions.at(0).startsWith(question), qPrintable(messages.questions.at(0)));
+        QCOMPARE(p.ProjectName, name);
+        QCOMPARE(p.ProjectDir, p.ProjectsDir + name);
+        QCOMPARE(p.PargenXmlPath, p.ProjectDir + QStringLiteral("\\pargen.xml"));
     }
 
     void createsProject_data()

@@ -261,6 +261,7 @@ private Q_SLOTS:
         QTest::newRow("first showing") << QSize() << 0;
         QTest::newRow("other tab") << QSize() << 1;
         QTest::newRow("resized, other tab") << QSize(900, 420) << 1;
+        QTest::newRow("smallest size") << QSize(1, 1) << 0;
     }
     void columnsReadableOnBothTabs()
     {
@@ -276,6 +277,9 @@ private Q_SLOTS:
             for (PdoGrid* grid : {m_w->sga, m_w->sgb}) {
                 for (int c = 0; c < 6; ++c)
                     QCOMPARE(grid->columnWidth(c), expected);
+                // Every heading whole, not cut short.
+                for (int c = 0; c < 6; ++c)
+                    QVERIFY(grid->columnWidth(c) >= grid->horizontalHeader()->sectionSizeHint(c));
                 QVERIFY(!grid->horizontalHeader()->isHidden());
                 QCOMPARE(grid->horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
             }

@@ -314,6 +314,16 @@ private Q_SLOTS:
             QCOMPARE(result.sheetRow, stoppedAt + 1);
     }
 
+    // A workbook that cannot be read is named once, with a plain reason (no signal or library number).
+    void unreadableWorkbookNamedOnce()
+    {
+        const QString path = QStringLiteral(VELMARO_TEST_DATA "/bad/workbook/xls-crashes-freexl.xls");
+        const ImportOutcome result =
+            ImportWorksheet(kTable, path, {}, [](const QStringList&) { return Status(); });
+        QCOMPARE(result.describe(path, kTable.TableName),
+                 QStringLiteral("Cannot read workbook \"%1\": the file is damaged").arg(path));
+    }
+
     void numbersInGeneralForm_data()
     {
         QTest::addColumn<double>("value");

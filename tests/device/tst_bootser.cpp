@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "support/PseudoTerminal.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
+#include "widgets/TransientNote.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -97,6 +99,7 @@ private Q_SLOTS:
     void keysOnPageTwoReachOnlyItsControls_data();
     void keysOnPageTwoReachOnlyItsControls();
     void quoteInFolderRefused();
+    void missingUpdaterNamedOnFirstPage();
 
 private:
     velmaro::test::PseudoTerminal m_ptys[2];
@@ -215,6 +218,7 @@ void TestBootSer::connectRefused()
     for (const QString& part : reason)
         QVERIFY2(f.r.messages.errors[0].section(QLatin1Char('\n'), 1).contains(part), qPrintable(part));
     QVERIFY(!f.dialog.PortOk);
+    QCOMPARE(ShownNote(&f.dialog), QString()); // no word of success for a refusal
     // A port that failed after opening is freed when the dialog closes.
     f.dialog.hide();
     QVERIFY(!f.dialog.Comm1->IsOpen());
@@ -231,6 +235,7 @@ void TestBootSer::connectTwiceOnFreePort()
     QVERIFY(f.dialog.PortOk);
     QVERIFY(f.dialog.Comm1->IsOpen());
     QVERIFY(f.r.messages.all.isEmpty());
+    QCOMPARE(ShownNote(&f.dialog), QStringLiteral("Connected to COM2"));
 }
 
 void TestBootSer::nextAfterChangingPortPassesNewPort()
@@ -459,6 +464,22 @@ void TestBootSer::quoteInFolderRefused()
     QVERIFY2(f.r.messages.errors[0].contains(NativePath(f.r.paths.ProjectDir)),
              qPrintable(f.r.messages.errors[0]));
     QVERIFY(!f.r.messages.errors[0].contains(QLatin1Char('\\')));
+}
+
+// The first page says where the updater is looked for while it is not there, at every opening.
+void TestBootSer::missingUpdaterNamedOnFirstPage()
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("Ser_Q4712_Update.exe"));
+    Fixture f;
+    f.r.paths.AppDir = dir.path();
+    f.dialog.show();
+    QVERIFY(f.dialog.LUpdater->isVisible());
+    QVERIFY(f.dialog.LUpdater->text().contains(program));
+    f.dialog.hide();
+    velmaro::test::writeFile(program, "#!/bin/sh\n");
+    f.dialog.show();
+    QVERIFY(!f.dialog.LUpdater->isVisible());
 }
 
 QTEST_MAIN(TestBootSer)
