@@ -81,52 +81,58 @@ void LoadMapping(const ProjectPaths& paths, ProjectReportData& data)
     data.mappingVerdict = verdict.ok() ? QString() : verdict.error();
 }
 
-// The CANopen table documents, read through the table mechanisms each editor loads with: every row
-// element with the attributes of its table, in document order. The editors' own placement rules
-// (sides, flags) are not applied; the report shows what the document holds.
+// The CANopen table documents, read as documents: the editors' own placement rules (sides, flags) are
+// not applied; the report shows what the document holds.
 void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
 {
-    struct Document
-    {
-        const char* title;
-        QString path;
-        const TableDefinition& definition;
-    };
-    const Document documents[] = {
-        {"PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()},
-        {"Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()},
-        {"EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()},
-        {"EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()},
-    };
-    for (const Document& d : documents) {
+    for (const CanopenDocument& d : CanopenDocuments(paths)) {
         if (!FileExists(d.path))
             continue;
-        ReportTable table{QLatin1String(d.title), DocumentName(d.path), d.definition.AttributeNames, {}};
-        const TableLoadResult result = LoadTableDocument(
-            d.path, QStringLiteral("File XML not found"), QStringLiteral("Error in reading file XML"),
-            [&table](const TableRow& row) -> Status {
-                QStringList values;
-                for (const QString& name : table.columns) {
-                    const Result<QString> value = row.attribute(name);
-                    if (!value.ok())
-                        return value.status();
-                    values << *value;
-                }
-                table.rows << values;
-                return Status();
-            });
-        if (result.ok()) {
-            data.canopen << table;
-        } else {
-            data.failures << ReportFailure{table.document,
-                                           result.detail.isEmpty()
-                                               ? result.message
-                                               : result.message + QStringLiteral(": ") + result.detail};
-        }
+        const Result<QList<QStringList>> rows = ReadTableRows(d.path, d.definition);
+        if (rows.ok())
+            data.canopen << ReportTable{d.title, d.document, d.definition.AttributeNames, *rows};
+        else
+            data.failures << ReportFailure{d.document, rows.error()};
     }
 }
 
 } // namespace
+
+QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
+{
+    const auto place = [](const char* title, const QString& path, const TableDefinition& definition) {
+        return CanopenDocument{QLatin1String(title), DocumentName(path), path, definition};
+    };
+    return {
+        place("PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()),
+        place("Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()),
+        place("EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()),
+        place("EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()),
+    };
+}
+
+Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinition& definition)
+{
+    QList<QStringList> rows;
+    const TableLoadResult result =
+        LoadTableDocument(path, QStringLiteral("File XML not found"),
+                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
+                              QStringList values;
+                              values.reserve(definition.AttributeNames.size());
+                              for (const QString& name : definition.AttributeNames) {
+                                  const Result<QString> value = row.attribute(name);
+                                  if (!value.ok())
+                                      return value.status();
+                                  values << *value;
+                              }
+                              rows << values;
+                              return Status();
+                          });
+    if (result.ok())
+        return rows;
+    return Result<QList<QStringList>>::failure(
+        result.detail.isEmpty() ? result.message : result.message + QStringLiteral(": ") + result.detail);
+}
 
 ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& created)
 {
