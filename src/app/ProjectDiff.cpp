@@ -140,7 +140,7 @@ void diffPargen(const Place& a, const Place& b, const DiffOptions& options, QLis
         const std::optional<QString>& tb = sb.*label.field;
         if (!ta && !tb)
             continue;
-        if (ta && tb && DiffCellKey(*ta, options) == DiffCellKey(*tb, options))
+        if (ta && tb && SameDiffCell(*ta, *tb, options))
             continue;
         QString oldShown = shownValue(label.field, ta);
         QString newShown = shownValue(label.field, tb);

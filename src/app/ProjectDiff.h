@@ -78,6 +78,7 @@ Result<DiffResult> CompareSources(const DiffSource& a, const DiffSource& b, cons
 // Two cell texts are the same value when their keys are equal: an integer's decimal form, or the text
 // itself when it is no integer (always the text with DiffOptions::text).
 QString DiffCellKey(const QString& text, const DiffOptions& options);
+bool SameDiffCell(const QString& a, const QString& b, const DiffOptions& options);
 
 // The building blocks, on values already read (tests, benchmarks).
 QList<DiffEntry> DiffMappingTables(const MappingTables& a, const MappingLimits& limitsA,

@@ -113,19 +113,17 @@ QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
 
 Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinition& definition)
 {
+    QList<QByteArray> names;
+    for (const QString& name : definition.AttributeNames)
+        names << name.toUtf8();
     QList<QStringList> rows;
     const TableLoadResult result =
         LoadTableDocument(path, QStringLiteral("File XML not found"),
                           QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
-                              QStringList values;
-                              values.reserve(definition.AttributeNames.size());
-                              for (const QString& name : definition.AttributeNames) {
-                                  const Result<QString> value = row.attribute(name);
-                                  if (!value.ok())
-                                      return value.status();
-                                  values << *value;
-                              }
-                              rows << values;
+                              Result<QStringList> values = row.attributes(names);
+                              if (!values.ok())
+                                  return values.status();
+                              rows << std::move(values.value());
                               return Status();
                           });
     if (result.ok())

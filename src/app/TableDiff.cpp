@@ -25,6 +25,11 @@ QString DiffCellKey(const QString& text, const DiffOptions& options)
     return value.ok() ? QString::number(*value) : text;
 }
 
+bool SameDiffCell(const QString& a, const QString& b, const DiffOptions& options)
+{
+    return a == b || (!options.text && DiffCellKey(a, options) == DiffCellKey(b, options));
+}
+
 namespace {
 
 // Cell keys as small integers, so that comparing two rows compares numbers.
@@ -54,6 +59,13 @@ private:
     DiffOptions m_options;
     QHash<QString, int> m_ids;
 };
+
+// A cell without copying it; a short row reads as empty cells.
+const QString& cellAt(const QStringList& row, qsizetype column)
+{
+    static const QString empty;
+    return column < row.size() ? row.at(column) : empty;
+}
 
 int differingCells(const std::vector<int>& a, const std::vector<int>& b)
 {
@@ -187,7 +199,7 @@ void diffMappingSide(MappingSide side, const QList<MappingRow>& a, const QList<M
         for (int c = 0; c < captions.size(); ++c) {
             const QString oldText = a.at(step.a).value(c);
             const QString newText = b.at(step.b).value(c);
-            if (DiffCellKey(oldText, options) != DiffCellKey(newText, options))
+            if (!SameDiffCell(oldText, newText, options))
                 out << entry(DiffEntry::Kind::Changed, kSdo, place, captions.at(c), oldText, newText);
         }
     }
@@ -417,11 +429,11 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
     QList<Outcome> outcomes;
     for (const KeyedRow& rb : keyedB) {
         const auto found = rowOfA.constFind(rb.match);
-        const QString place = placeOf(*keying, rb);
         if (found == rowOfA.constEnd()) {
-            outcomes.append({rb,
-                             {entry(DiffEntry::Kind::Added, document, place, QStringLiteral("row"), QString(),
-                                    describeCells(names, b.at(rb.index)))}});
+            outcomes.append(
+                {rb,
+                 {entry(DiffEntry::Kind::Added, document, placeOf(*keying, rb), QStringLiteral("row"),
+                        QString(), describeCells(names, b.at(rb.index)))}});
             continue;
         }
         matched.insert(rb.match, true);
@@ -429,9 +441,17 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
         const QStringList& newRow = b.at(rb.index);
         Outcome outcome{rb, {}};
         for (int c = 0; c < names.size(); ++c) {
-            if (DiffCellKey(oldRow.value(c), options) != DiffCellKey(newRow.value(c), options))
-                outcome.entries << entry(DiffEntry::Kind::Changed, document, place, names.at(c),
-                                         oldRow.value(c), newRow.value(c));
+            if (SameDiffCell(cellAt(oldRow, c), cellAt(newRow, c), options))
+                continue;
+            if (outcome.entries.isEmpty())
+                outcome.entries << entry(DiffEntry::Kind::Changed, document, placeOf(*keying, rb), QString(),
+                                         QString(), QString());
+            else
+                outcome.entries << outcome.entries.constFirst();
+            DiffEntry& e = outcome.entries.last();
+            e.field = names.at(c);
+            e.oldValue = cellAt(oldRow, c);
+            e.newValue = cellAt(newRow, c);
         }
         if (!outcome.entries.isEmpty())
             outcomes.append(outcome);
