@@ -20,7 +20,8 @@ int RunExplain(const VerbArgs& args, Io& io)
         io.err << NativePath(binPath) << ": " << image.error() << "\n";
         return Refused;
     }
-    io.out << NativePath(binPath) << ": " << image->bytes.size() << " bytes\n";
+    // No path here: as a git textconv the same bytes must print the same text whatever the file's name.
+    io.out << "Parameter image of " << image->bytes.size() << " bytes\n";
     const QList<ExplainedField> fields = ExplainParameterImage(*image);
     int nameWidth = 0;
     for (const ExplainedField& f : fields)
