@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <pugixml.hpp>
 
 namespace velmaro {
@@ -316,10 +317,9 @@ Result<DiffSource> ClassifyDiffSource(const QString& argument)
     if (!FileExists(path))
         return Result<DiffSource>::failure(QStringLiteral("\"%1\" does not exist.").arg(argument));
     const QString name = QFileInfo(NativePath(path)).fileName().toLower();
-    // Longest names first: "sdopdo.xml" must not be taken for "sdo.xml" nor "rpdodef.xml" for another.
+    // No document name ends with another's, so the first match is the one.
     for (const KindName& k : kKinds) {
-        if (k.kind != DiffKind::Image && name.endsWith(QLatin1String(k.document))
-            && !(k.kind == DiffKind::Mapping && name.endsWith(QLatin1String("sdopdo.xml"))))
+        if (k.kind != DiffKind::Image && name.endsWith(QLatin1String(k.document)))
             return DiffSource{k.kind, path};
     }
     if (name.endsWith(QLatin1String(".bin")))
