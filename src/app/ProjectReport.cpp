@@ -93,57 +93,67 @@ QString EditorVerdict(const ProjectPaths& paths)
     return Document::load(paths, table).verdict(Document::path(paths));
 }
 
-// The CANopen table documents, read through the table mechanisms each editor loads with: every row
-// element with the attributes of its table, in document order. The editors' own placement rules
-// (sides, flags) are not applied; the report shows what the document holds, and lists with the
-// editor's verdict each document that its editor or export would call incomplete.
+// The CANopen table documents, read as documents: the editors' own placement rules (sides, flags) are
+// not applied; the report shows what the document holds, and lists with the editor's verdict each
+// document that its editor or export would call incomplete.
 void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
 {
-    struct Document
-    {
-        const char* title;
-        QString path;
-        const TableDefinition& definition;
-        QString (*verdict)(const ProjectPaths&);
-    };
-    const Document documents[] = {
-        {"PDO translation", paths.RpdoDefXmlPath, RpdoDefTable(), &EditorVerdict<PdoDocument>},
-        {"Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable(), &EditorVerdict<StoredPdoDocument>},
-        {"EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable(), &EditorVerdict<EmcyDocument>},
-        {"EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition(), &EditorVerdict<EmcyWordDocument>},
-    };
-    for (const Document& d : documents) {
+    // In the order of CanopenDocuments.
+    using Verdict = QString (*)(const ProjectPaths&);
+    const Verdict verdicts[] = {&EditorVerdict<PdoDocument>, &EditorVerdict<StoredPdoDocument>,
+                                &EditorVerdict<EmcyDocument>, &EditorVerdict<EmcyWordDocument>};
+    const QList<CanopenDocument> documents = CanopenDocuments(paths);
+    for (int i = 0; i < documents.size(); ++i) {
+        const CanopenDocument& d = documents.at(i);
         if (!FileExists(d.path))
             continue;
         ++data.canopenFound;
-        ReportTable table{QLatin1String(d.title), DocumentName(d.path), d.definition.AttributeNames, {}};
-        const TableLoadResult result = LoadTableDocument(
-            d.path, QStringLiteral("File XML not found"), QStringLiteral("Error in reading file XML"),
-            [&table](const TableRow& row) -> Status {
-                QStringList values;
-                for (const QString& name : table.columns) {
-                    const Result<QString> value = row.attribute(name);
-                    if (!value.ok())
-                        return value.status();
-                    values << *value;
-                }
-                table.rows << values;
-                return Status();
-            });
-        if (result.ok())
-            data.canopen << table;
-        const QString verdict = d.verdict(paths);
+        const Result<QList<QStringList>> rows = ReadTableRows(d.path, d.definition);
+        if (rows.ok())
+            data.canopen << ReportTable{d.title, d.document, d.definition.AttributeNames, *rows};
+        const QString verdict = verdicts[i](paths);
         if (!verdict.isEmpty())
-            data.failures << ReportFailure{table.document, verdict};
-        else if (!result.ok())
-            data.failures << ReportFailure{table.document,
-                                           result.detail.isEmpty()
-                                               ? result.message
-                                               : result.message + QStringLiteral(": ") + result.detail};
+            data.failures << ReportFailure{d.document, verdict};
+        else if (!rows.ok())
+            data.failures << ReportFailure{d.document, rows.error()};
     }
 }
 
 } // namespace
+
+QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
+{
+    const auto place = [](const char* title, const QString& path, const TableDefinition& definition) {
+        return CanopenDocument{QLatin1String(title), DocumentName(path), path, definition};
+    };
+    return {
+        place("PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()),
+        place("Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()),
+        place("EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()),
+        place("EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()),
+    };
+}
+
+Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinition& definition)
+{
+    QList<QByteArray> names;
+    for (const QString& name : definition.AttributeNames)
+        names << name.toUtf8();
+    QList<QStringList> rows;
+    const TableLoadResult result =
+        LoadTableDocument(path, QStringLiteral("File XML not found"),
+                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
+                              Result<QStringList> values = row.attributes(names);
+                              if (!values.ok())
+                                  return values.status();
+                              rows << std::move(values.value());
+                              return Status();
+                          });
+    if (result.ok())
+        return rows;
+    return Result<QList<QStringList>>::failure(
+        result.detail.isEmpty() ? result.message : result.message + QStringLiteral(": ") + result.detail);
+}
 
 ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& created)
 {

@@ -4,6 +4,9 @@
 // every document of a project folder as its editor or generator would; the writer only formats what
 // was loaded, so it can be tested with values made up in memory.
 
+#include "app/ProjectDiff.h"
+#include "base/ProjectPaths.h"
+#include "canopen/TableMechanisms.h"
 #include "device/GsdFile.h"
 #include "device/ParameterImage.h"
 #include "mapping/ByteMap.h"
@@ -33,6 +36,13 @@ struct ReportTable
     QString document; // e.g. "rpdodef.xml"
     QStringList columns;
     QList<QStringList> rows;
+};
+
+// What differs between the project (A) and another project or a bank.bin (B), as velmaro-cli diff lists it.
+struct ReportComparison
+{
+    QString other; // the other project or file, as given
+    QList<DiffEntry> entries;
 };
 
 struct ProjectReportData
@@ -70,7 +80,26 @@ struct ProjectReportData
     QList<ReportTable> canopen; // the table documents that exist and could be read
     int canopenFound = 0;       // the table documents that exist, read or not
     QList<ReportFailure> failures;
+
+    std::optional<ReportComparison> comparison; // appended at the end of the page when set
 };
+
+// A CANopen table document of a project: its title, file name, path and names.
+struct CanopenDocument
+{
+    QString title;    // e.g. "PDO translation"
+    QString document; // e.g. "rpdodef.xml"
+    QString path;
+    TableDefinition definition;
+};
+
+// The four table documents of the project at `paths`, in the order the report shows them.
+QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths);
+
+// Every row element of the table document at `path` with the attributes of `definition`, in document
+// order. Fails with the editors' read message and its reason ("Error in reading file XML: row 3 has no
+// attribute ...") when the document is not well-formed or a row lacks an attribute.
+Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinition& definition);
 
 // Reads every document of the project at `projectDir` (built with "\" or "/"); never fails, a document
 // that cannot be read is listed in `failures`.

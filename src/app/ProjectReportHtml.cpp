@@ -115,32 +115,6 @@ private:
 
 using Field = std::optional<QString> CommSettings::*;
 
-struct SettingsRow
-{
-    const char* group;
-    const char* control; // the caption or label beside the control in the editor
-    Field field;
-};
-
-// In the editor's order, top to bottom.
-const SettingsRow kSettingsRows[] = {
-    {"Serial", "RS232 / RS485", &CommSettings::Ser_Type},
-    {"Serial", "Only Receive / Receive and Transmit", &CommSettings::Ser_RecTra},
-    {"Serial", "Transmit Every / on Change DATA", &CommSettings::Ser_Transmit},
-    {"Serial", "Transmit Every (mS)", &CommSettings::Ser_Trans_Every},
-    {"Serial", "End frame by character / timeout", &CommSettings::Ser_Receive},
-    {"Serial", "Character for end frame", &CommSettings::Ser_Receive_End_C},
-    {"Serial", "Timeout for end frame ms", &CommSettings::Ser_Receive_End_T},
-    {"Serial", "Baudrate", &CommSettings::Ser_Baud},
-    {"Serial", "Parity", &CommSettings::Ser_Par},
-    {"Serial", "Data Bits", &CommSettings::Ser_DataBits},
-    {"Serial", "TimeOuts (mS)", &CommSettings::Ser_TimeOut},
-    {"PROFIBUS", "ID Dev.", &CommSettings::Profi_ID},
-    {"PROFIBUS", "Baudrate", &CommSettings::Profi_Baud},
-    {"PROFIBUS", "N Byte IN", &CommSettings::Profi_NB_IN},
-    {"PROFIBUS", "N Byte OUT", &CommSettings::Profi_NB_OUT},
-};
-
 const char* ElementOf(Field field)
 {
     for (const CommField& f : CommFields()) {
@@ -162,7 +136,7 @@ void WriteSettings(Page& page, const ProjectReportData& d)
         return;
     }
     QList<QStringList> rows;
-    for (const SettingsRow& r : kSettingsRows) {
+    for (const CommFieldLabel& r : CommFieldLabels()) {
         const std::optional<QString>& text = d.stored.*r.field;
         QString meaning;
         QString mark;
@@ -305,11 +279,7 @@ void WriteMapping(Page& page, const ProjectReportData& d)
     for (MappingSide side : {MappingSide::In, MappingSide::Out}) {
         const qint32 limit = side == MappingSide::In ? d.limits.in : d.limits.out;
         page.heading(3, QStringLiteral("%1 (%2)").arg(MappingSectionName(side), ByteCount(limit)));
-        QStringList head{QStringLiteral("N°"), QStringLiteral("Slave ID")};
-        if (side == MappingSide::In)
-            head << QStringLiteral("Type");
-        head << QStringLiteral("Address Register") << QStringLiteral("NPoint")
-             << QStringLiteral("Address ProfiBUS") << QStringLiteral("Mnemonic");
+        const QStringList head = QStringList{QStringLiteral("N°")} + MappingColumnCaptions(side);
         QList<QStringList> rows;
         const QList<MappingRow>& used = d.mapping.side(side);
         for (int i = 0; i < used.size(); ++i)
@@ -386,6 +356,23 @@ void WriteFailures(Page& page, const ProjectReportData& d)
     page.table({QStringLiteral("Document"), QStringLiteral("Message")}, rows);
 }
 
+void WriteComparison(Page& page, const ReportComparison& c)
+{
+    page.heading(2, QStringLiteral("Differences from ") + c.other);
+    page.paragraph(QStringLiteral("Old values are this project's, new values those of ") + c.other
+                   + QStringLiteral(". Each line names what differs in the editors' words."));
+    if (c.entries.isEmpty()) {
+        page.verdict(true, QStringLiteral("No differences."));
+        return;
+    }
+    QList<QStringList> rows;
+    for (const DiffEntry& e : c.entries)
+        rows << QStringList{e.document, e.place, e.field, e.oldValue, e.newValue};
+    page.table({QStringLiteral("Document"), QStringLiteral("Place"), QStringLiteral("Field"),
+                QStringLiteral("This project"), c.other},
+               rows, QStringLiteral("wide"));
+}
+
 } // namespace
 
 QString ProjectReportHtml(const ProjectReportData& d)
@@ -423,6 +410,8 @@ QString ProjectReportHtml(const ProjectReportData& d)
             WriteCanopenTable(page, t);
     }
     WriteFailures(page, d);
+    if (d.comparison)
+        WriteComparison(page, *d.comparison);
     page.raw(QStringLiteral("</body>\n</html>\n"));
     return page.html();
 }

@@ -6,6 +6,7 @@
 #include "platform/XmlDocument.h"
 
 #include <algorithm>
+#include <cstring>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -24,6 +25,39 @@ Result<QString> TableRow::attribute(const QString& name) const
         return Result<QString>::failure(
             QStringLiteral("row %1 has no attribute \"%2\"").arg(m_index + 1).arg(name));
     return QString::fromUtf8(attr.value());
+}
+
+Result<QStringList> TableRow::attributes(const QList<QByteArray>& names) const
+{
+    const pugi::xml_node node(m_node);
+    std::vector<const char*> found(size_t(names.size()), nullptr);
+    if (node.type() == pugi::node_element) {
+        qsizetype next = 0; // documents usually hold the attributes in table order: try that name first
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            const char* name = a.name();
+            qsizetype k =
+                next < names.size() && std::strcmp(names.at(next).constData(), name) == 0 ? next : -1;
+            for (qsizetype i = 0; k < 0 && i < names.size(); ++i) {
+                if (std::strcmp(names.at(i).constData(), name) == 0)
+                    k = i;
+            }
+            if (k < 0)
+                continue;
+            if (!found[size_t(k)])
+                found[size_t(k)] = a.value();
+            next = k + 1;
+        }
+    }
+    QStringList values;
+    values.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (!found[size_t(i)])
+            return Result<QStringList>::failure(QStringLiteral("row %1 has no attribute \"%2\"")
+                                                    .arg(m_index + 1)
+                                                    .arg(QString::fromUtf8(names.at(i))));
+        values << QString::fromUtf8(found[size_t(i)]);
+    }
+    return values;
 }
 
 Result<qint32> TableRow::integerAttribute(const QString& name) const

@@ -56,6 +56,9 @@ public:
     // The text of the attribute `name`; fails ("row N has no attribute "name"") when the row lacks it,
     // which ends the load with the read-error message.
     Result<QString> attribute(const QString& name) const;
+    // The texts of the attributes `names` (UTF-8), in that order, in one pass over the row's attributes
+    // (the first of a repeated name counts); fails as attribute() does for the first name it lacks.
+    Result<QStringList> attributes(const QList<QByteArray>& names) const;
     // The attribute converted with ParseIntegerText; fails when absent or not an integer.
     Result<qint32> integerAttribute(const QString& name) const;
     // 0-based position of the row among the root's children.

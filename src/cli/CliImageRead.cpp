@@ -21,7 +21,8 @@ int RunExplain(const VerbArgs& args, Io& io)
         io.err << DisplayPath(binPath) << ": " << image.error() << "\n";
         return Refused;
     }
-    io.out << DisplayPath(binPath) << ": " << ByteCount(image->bytes.size()) << "\n";
+    // No path here: as a git textconv the same bytes must print the same text whatever the file's name.
+    io.out << "Parameter image of " << ByteCount(image->bytes.size()) << "\n";
     const QList<ExplainedField> fields = ExplainParameterImage(*image);
     int nameWidth = 0;
     for (const ExplainedField& f : fields)

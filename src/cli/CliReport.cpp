@@ -12,7 +12,23 @@ int RunReport(const VerbArgs& args, Io& io)
     const QString out = args.path(1);
     if (!folder)
         return Refused;
-    const ProjectReportData data = LoadProjectReport(folder->ProjectDir, QDateTime::currentDateTime());
+    ProjectReportData data = LoadProjectReport(folder->ProjectDir, QDateTime::currentDateTime());
+    if (args.isSet(QStringLiteral("compare"))) {
+        const QString other = UserPath(args.value(QStringLiteral("compare")));
+        const Result<DiffSource> source = ClassifyDiffSource(other);
+        const Result<DiffResult> compared =
+            source.ok() ? CompareSources(DiffSource{DiffKind::Project, folder->ProjectDir}, *source)
+                        : Result<DiffResult>::failure(source.error());
+        if (!compared.ok()) {
+            io.err << compared.error() << "\n";
+            return Refused;
+        }
+        data.comparison = ReportComparison{other, compared->entries};
+        for (const DiffEntry& entry : compared->entries) {
+            if (entry.kind == DiffEntry::Kind::Unreadable)
+                io.err << "Not readable: " << DiffLine(entry) << "\n";
+        }
+    }
     const Status written = WriteFileAtomically(out, ProjectReportHtml(data).toUtf8());
     if (!written.ok()) {
         io.err << written.error() << "\n";
@@ -32,7 +48,11 @@ Verb ReportVerb()
         "report",
         "write a self-contained HTML report of PROJECT_DIR into OUT.html",
         {QStringLiteral("PROJECT_DIR"), QStringLiteral("OUT.html")},
-        {},
+        {QCommandLineOption(
+            QStringLiteral("compare"),
+            QStringLiteral("append what differs from OTHER (a project folder, a document or a "
+                           "bank.bin), as diff lists it"),
+            QStringLiteral("OTHER"))},
         RunReport,
         QStringLiteral(
             "The page holds the project's name, folder and date; the communication settings in the SET\n"
@@ -43,8 +63,12 @@ Verb ReportVerb()
             "incomplete, with the same message (also listed on stderr). It is\n"
             "self-contained (no script, no external file) and prints on A4. OUT.html is replaced "
             "atomically.\n"
-            "Exit status: 0 written (unreadable documents or not); 1 when PROJECT_DIR does not exist or\n"
-            "OUT.html cannot be written; 2 usage error.")};
+            "With --compare OTHER the page ends with the differences from OTHER that \"velmaro-cli diff\n"
+            "PROJECT_DIR OTHER\" prints, one table row per change (old: this project, new: OTHER).\n"
+            "The page's date is the only text that changes from one run to the next.\n"
+            "Exit status: 0 written (unreadable documents or not); 1 when PROJECT_DIR does not exist,\n"
+            "OTHER does not exist or cannot be compared with a project, or OUT.html cannot be written;\n"
+            "2 usage error.")};
 }
 
 } // namespace velmaro::cli

@@ -12,13 +12,14 @@ Verb ExplainVerb();
 Verb RecoverVerb();
 Verb ReportVerb();
 Verb MapVerb();
+Verb DiffVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(),  GsdVerb(),    CheckVerb(),   MapVerb(),     ExportVerb(),
-        ImportVerb(), UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(),
+        ImageVerb(),  GsdVerb(),     CheckVerb(),   MapVerb(),    ExportVerb(), ImportVerb(),
+        UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(), DiffVerb(),
     };
     return verbs;
 }

@@ -27,7 +27,8 @@ void printUsage(TerminalStream& s)
         width = std::max(width, qsizetype(qstrlen(v.name)));
     for (const Verb& v : Verbs())
         s << "  " << QString::fromLatin1(v.name).leftJustified(width + 2) << v.summary << "\n";
-    s << "\nExit status: 0 success, 1 refused or failed (the reason on stderr), 2 usage error.\n";
+    s << "\nExit status: 0 success, 1 refused or failed (the reason on stderr), 2 usage error;\n"
+         "diff: 0 same, 1 different, 2 trouble.\n";
 }
 
 // A closed pipe makes writes fail with EPIPE instead of ending the process unseen. A handler, not SIG_IGN:

@@ -19,6 +19,17 @@ const QStringList& MappingAttributes(MappingSide side)
     return side == MappingSide::In ? in : out;
 }
 
+const QStringList& MappingColumnCaptions(MappingSide side)
+{
+    static const QStringList in = {QStringLiteral("Slave ID"),         QStringLiteral("Type"),
+                                   QStringLiteral("Address Register"), QStringLiteral("NPoint"),
+                                   QStringLiteral("Address ProfiBUS"), QStringLiteral("Mnemonic")};
+    static const QStringList out = {QStringLiteral("Slave ID"), QStringLiteral("Address Register"),
+                                    QStringLiteral("NPoint"), QStringLiteral("Address ProfiBUS"),
+                                    QStringLiteral("Mnemonic")};
+    return side == MappingSide::In ? in : out;
+}
+
 QString MappingElement(MappingSide side)
 {
     return side == MappingSide::In ? QStringLiteral("ProfiBUS_IN") : QStringLiteral("ProfiBUS_OUT");

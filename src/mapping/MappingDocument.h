@@ -35,6 +35,9 @@ struct MappingTables
 
 // Attribute names of a row element, in the order they are written (and grid columns 1..n).
 const QStringList& MappingAttributes(MappingSide side);
+// The grid's column headings of those cells: "Slave ID", "Type" (input table only), "Address Register",
+// "NPoint", "Address ProfiBUS", "Mnemonic".
+const QStringList& MappingColumnCaptions(MappingSide side);
 // Element that holds the rows of a table: "ProfiBUS_IN" or "ProfiBUS_OUT".
 QString MappingElement(MappingSide side);
 

@@ -113,4 +113,35 @@ CommFieldWords DescribeCommField(Field field, qint64 value)
     return words;
 }
 
+const CommFieldLabel (&CommFieldLabels())[15]
+{
+    static const CommFieldLabel labels[15] = {
+        {&CommSettings::Ser_Type, "Serial", "RS232 / RS485"},
+        {&CommSettings::Ser_RecTra, "Serial", "Only Receive / Receive and Transmit"},
+        {&CommSettings::Ser_Transmit, "Serial", "Transmit Every / on Change DATA"},
+        {&CommSettings::Ser_Trans_Every, "Serial", "Transmit Every (mS)"},
+        {&CommSettings::Ser_Receive, "Serial", "End frame by character / timeout"},
+        {&CommSettings::Ser_Receive_End_C, "Serial", "Character for end frame"},
+        {&CommSettings::Ser_Receive_End_T, "Serial", "Timeout for end frame ms"},
+        {&CommSettings::Ser_Baud, "Serial", "Baudrate"},
+        {&CommSettings::Ser_Par, "Serial", "Parity"},
+        {&CommSettings::Ser_DataBits, "Serial", "Data Bits"},
+        {&CommSettings::Ser_TimeOut, "Serial", "TimeOuts (mS)"},
+        {&CommSettings::Profi_ID, "PROFIBUS", "ID Dev."},
+        {&CommSettings::Profi_Baud, "PROFIBUS", "Baudrate"},
+        {&CommSettings::Profi_NB_IN, "PROFIBUS", "N Byte IN"},
+        {&CommSettings::Profi_NB_OUT, "PROFIBUS", "N Byte OUT"},
+    };
+    return labels;
+}
+
+QString CommFieldLabelOf(Field field)
+{
+    for (const CommFieldLabel& l : CommFieldLabels()) {
+        if (l.field == field)
+            return QLatin1String(l.control);
+    }
+    return {};
+}
+
 } // namespace velmaro

@@ -21,4 +21,18 @@ struct CommFieldWords
 // always writes 10), a number outside the range the editor checks on OK.
 CommFieldWords DescribeCommField(std::optional<QString> CommSettings::*field, qint64 value);
 
+// Where a field stands in the settings editor: its group and the caption or label beside its control.
+struct CommFieldLabel
+{
+    std::optional<QString> CommSettings::*field;
+    const char* group;   // "Serial" or "PROFIBUS"
+    const char* control; // e.g. "Baudrate", "RS232 / RS485"
+};
+
+// The fifteen fields in the editor's order, top to bottom.
+const CommFieldLabel (&CommFieldLabels())[15];
+
+// The label of one field.
+QString CommFieldLabelOf(std::optional<QString> CommSettings::*field);
+
 } // namespace velmaro
