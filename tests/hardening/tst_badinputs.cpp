@@ -383,7 +383,9 @@ void TestBadInputs::catalogue()
     QVERIFY2(anyRefused == refused, qPrintable(all));
     QVERIFY2(all.contains(fragment),
              qPrintable(QStringLiteral("expected \"%1\" in:\n%2").arg(fragment, all)));
-    QVERIFY2(timer.elapsed() < 20000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));
+    // A guard against an input that makes a reader spin, not a speed target: generous enough for a busy
+    // machine with two cores running the whole suite in parallel.
+    QVERIFY2(timer.elapsed() < 90000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));
 }
 
 void TestBadInputs::catalogueIsComplete()
