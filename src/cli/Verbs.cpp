@@ -12,13 +12,17 @@ Verb ExplainVerb();
 Verb RecoverVerb();
 Verb ReportVerb();
 Verb MapVerb();
+Verb SimulateVerb();
+Verb PollVerb();
+Verb ServeVerb();
+Verb MonitorVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
         ImageVerb(),  GsdVerb(),    CheckVerb(),   MapVerb(),     ExportVerb(),
-        ImportVerb(), UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(),
+        ImportVerb(), UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(), SimulateVerb(),
     };
     return verbs;
 }
