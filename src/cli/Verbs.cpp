@@ -21,8 +21,8 @@ Verb MonitorVerb();
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(),  GsdVerb(),    CheckVerb(),   MapVerb(),     ExportVerb(),
-        ImportVerb(), UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(), SimulateVerb(),
+        ImageVerb(),  GsdVerb(),     CheckVerb(),   MapVerb(),    ExportVerb(),   ImportVerb(),
+        UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(), SimulateVerb(),
     };
     return verbs;
 }
