@@ -5,6 +5,7 @@
 #include "platform/SerialPlatform.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace velmaro::cli {
 
@@ -140,7 +141,8 @@ std::optional<QString> CheckBenchPort(const QString& port, Io& io)
     const SerialHandle handle = platform.openDevice(device, error, notCharacterDevice);
     if (handle != InvalidSerialHandle) {
         platform.closeDevice(handle);
-        return device;
+        // Qt's serial port takes a name without a folder as one under /dev.
+        return QFileInfo(device).absoluteFilePath();
     }
     QStringList present;
     for (const QString& name : ComPortNames()) {

@@ -15,13 +15,14 @@ Verb MapVerb();
 Verb SimulateVerb();
 Verb PollVerb();
 Verb ServeVerb();
+Verb MonitorVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
         ImageVerb(),   GsdVerb(),     CheckVerb(),  MapVerb(),      ExportVerb(), ImportVerb(), UpdateVerb(),
-        ExplainVerb(), RecoverVerb(), ReportVerb(), SimulateVerb(), PollVerb(),   ServeVerb(),
+        ExplainVerb(), RecoverVerb(), ReportVerb(), SimulateVerb(), PollVerb(),   ServeVerb(),  MonitorVerb(),
     };
     return verbs;
 }

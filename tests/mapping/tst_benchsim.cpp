@@ -1,3 +1,4 @@
+#include "mapping/LineMonitor.h"
 #include "mapping/MappingSimulation.h"
 #include "mapping/ModbusSlaves.h"
 
@@ -212,6 +213,34 @@ private Q_SLOTS:
     {
         // A read of one holding register from slave 1 as every Modbus reference prints it.
         QCOMPARE(WithModbusCrc(QByteArray::fromHex("010300000001")).toHex(), QByteArray("010300000001840a"));
+    }
+
+    void receiveCutter_data()
+    {
+        QTest::addColumn<bool>("byTimeout");
+        QTest::addColumn<QByteArray>("chunks"); // hex chunks separated by '|', each followed by a silence
+        QTest::addColumn<QString>("frames");    // frames separated by '|'
+        QTest::newRow("end character closes the frame, kept in it")
+            << false << QByteArray("4142 13 4344|13") << "41 42 13|43 44 13";
+        QTest::newRow("silence does not end a frame when cutting by end character")
+            << false << QByteArray("41|42 13") << "41 42 13";
+        QTest::newRow("silence cuts, the end character is a plain byte")
+            << true << QByteArray("41 13 42|43") << "41 13 42|43";
+    }
+    void receiveCutter()
+    {
+        QFETCH(bool, byTimeout);
+        QFETCH(QByteArray, chunks);
+        QFETCH(QString, frames);
+        ReceiveCutter cutter(byTimeout, 0x13);
+        QStringList got;
+        for (const QByteArray& chunk : chunks.split('|')) {
+            for (const QByteArray& frame : cutter.feed(QByteArray::fromHex(chunk)))
+                got << HexLine(frame);
+            if (const auto frame = cutter.silence())
+                got << HexLine(*frame);
+        }
+        QCOMPARE(got.join(QLatin1Char('|')), frames);
     }
 
     void cutterResynchronises()
