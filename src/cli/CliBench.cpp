@@ -5,7 +5,6 @@
 #include "platform/SerialPlatform.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace velmaro::cli {
 
@@ -134,26 +133,12 @@ QCommandLineOption RawOption()
 
 std::optional<QString> CheckBenchPort(const QString& port, Io& io)
 {
-    ISerialPlatform& platform = SystemSerialPlatform();
-    const QString device = platform.devicePath(port);
-    int error = 0;
-    bool notCharacterDevice = false;
-    const SerialHandle handle = platform.openDevice(device, error, notCharacterDevice);
-    if (handle != InvalidSerialHandle) {
-        platform.closeDevice(handle);
-        // Qt's serial port takes a name without a folder as one under /dev.
-        return QFileInfo(device).absoluteFilePath();
+    const PortProbe probe = ProbeSerialPort(SystemSerialPlatform(), port);
+    if (probe.device.isEmpty()) {
+        io.err << PortCannotOpenText << "\n" << probe.failure << "\n";
+        return std::nullopt;
     }
-    QStringList present;
-    for (const QString& name : ComPortNames()) {
-        const QString path = platform.devicePath(name);
-        if (!path.isEmpty())
-            present << QStringLiteral("%1 = %2").arg(name, path);
-    }
-    const QString component = notCharacterDevice ? QStringLiteral("it is not a serial device.") : QString();
-    io.err << PortCannotOpenText << "\n"
-           << PortFailureReason(port, device, notCharacterDevice ? -1 : error, component, present) << "\n";
-    return std::nullopt;
+    return probe.device;
 }
 
 } // namespace velmaro::cli
