@@ -99,6 +99,7 @@ int runMonitor(const VerbArgs& args, Io& io)
     if (!send.isEmpty())
         line->write(send);
     loop.exec();
+    HandleTerminationSignals({});
     if (!cutter.rest().isEmpty())
         io.out << MonitorLine(clock.elapsed(), cutter.rest()) << " (incomplete)\n";
     line->close();

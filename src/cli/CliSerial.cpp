@@ -155,6 +155,7 @@ int runServe(const VerbArgs& args, Io& io)
            << *device << ", " << DescribeBenchLine(project->line) << ". Ctrl+C ends.\n";
     io.err.flush();
     loop.exec();
+    HandleTerminationSignals({});
     line->close();
     return code;
 }

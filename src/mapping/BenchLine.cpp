@@ -29,7 +29,7 @@ Result<BenchLine> LoadBenchLine(const QString& pargenPath, int stopBits, bool mo
     line.endChar = ParseIntegerTextOr(v.receiveEndChar, 0x13);
     if (modbus && line.dataBits != 8)
         return Result<BenchLine>::failure(
-            QStringLiteral("pargen.xml sets %1 data bits; Modbus RTU needs 8 data bits. Choose \"8 bits\" in "
+            QStringLiteral("Ser_DataBits is %1 bits; Modbus RTU needs 8 data bits. Choose \"8 bits\" in "
                            "SET COMMUNICATION.")
                 .arg(line.dataBits));
     return line;

@@ -71,7 +71,8 @@ public:
 std::unique_ptr<IModbusMaster> CreateModbusMaster();
 std::unique_ptr<ISerialByteLine> CreateSerialByteLine();
 
-// From now on SIGINT and SIGTERM call `handler` from the event loop instead of ending the process.
+// From now on SIGINT and SIGTERM call `handler` from the event loop instead of ending the process; an
+// empty handler gives them back their default action.
 void HandleTerminationSignals(std::function<void()> handler);
 
 } // namespace velmaro

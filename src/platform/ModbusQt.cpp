@@ -203,9 +203,16 @@ std::unique_ptr<ISerialByteLine> CreateSerialByteLine()
 
 void HandleTerminationSignals(std::function<void()> handler)
 {
+    static QSocketNotifier* notifier = nullptr;
+    if (!handler) {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        delete notifier;
+        notifier = nullptr;
+        return;
+    }
     if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         return;
-    static QSocketNotifier* notifier = nullptr;
     delete notifier;
     notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler = std::move(handler)] {

@@ -217,6 +217,51 @@ private Q_SLOTS:
         QCOMPARE(run.code, 1);
     }
 
+    void simulate_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("values");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err"); // a line stderr must hold
+        QTest::newRow("rows, dump, a register without a value")
+            << QStringList() << QByteArray("1,holding,10,0x1234\n2,input,32,7\n") << 0
+            << "IN row 1: slave 1 holding registers 10..11 -> bytes 0..3: 0x1234 0x0000 = 12 34 00 00\n"
+               "IN row 2: slave 2 input registers 32..32 -> bytes 4..5: 0x0007 = 00 07\n"
+               "Input data (8 bytes):\n  0: 12 34 00 00 00 07 00 00\n"
+            << "warning: slave 1 holding register 11 has no value in the values file; it counts as 0.";
+        QTest::newRow("output image: the write of every OUT row, missing bytes 00")
+            << QStringList{QStringLiteral("--output-image"), QStringLiteral("A1B2")} << kValues << 0
+            << "IN row 1: slave 1 holding registers 10..11 -> bytes 0..3: 0x1234 0xABCD = 12 34 AB CD\n"
+               "IN row 2: slave 2 input registers 32..32 -> bytes 4..5: 0x0007 = 00 07\n"
+               "Input data (8 bytes):\n  0: 12 34 AB CD 00 07 00 00\n"
+               "OUT row 1: slave 1 registers 100..101 = 0xA1B2 0x0000\n"
+            << "";
+        QTest::newRow("raw") << QStringList{QStringLiteral("--raw")} << kValues << 0
+                             << "12 34 AB CD 00 07 00 00\n"
+                             << "";
+        QTest::newRow("bad line names its number")
+            << QStringList() << QByteArray("# c\n1,coil,1,1\n") << 1 << ""
+            << "line 2: type \"coil\" is neither holding nor input.";
+    }
+    void simulate()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, values);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        project(false);
+        velmaro::test::writeFile(m_dir.filePath(QStringLiteral("values.csv")), values);
+        const VerbRun run =
+            runVerb(QStringLiteral("simulate"), QStringList{m_dir.path(), QStringLiteral("--values"),
+                                                            m_dir.filePath(QStringLiteral("values.csv"))}
+                                                    + options);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QString>("verb");
