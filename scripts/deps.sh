@@ -8,13 +8,14 @@ set -euo pipefail
 
 RUN_PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache dpkg-dev file
-    qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-serialbus-dev qt6-serialport-dev
     libpugixml-dev libfreexl-dev libzip-dev
 )
 TEST_PACKAGES=(
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
     desktop-file-utils appstream lintian
+    socat mbpoll python3-pymodbus python3-serial python3-serial-asyncio
 )
 
 case "${1:-run}" in

@@ -13,13 +13,18 @@ Verb RecoverVerb();
 Verb ReportVerb();
 Verb MapVerb();
 Verb DiffVerb();
+Verb SimulateVerb();
+Verb PollVerb();
+Verb ServeVerb();
+Verb MonitorVerb();
 
 // Each verb lives in its own file; add it here.
 const QList<Verb>& Verbs()
 {
     static const QList<Verb> verbs = {
-        ImageVerb(),  GsdVerb(),     CheckVerb(),   MapVerb(),    ExportVerb(), ImportVerb(),
-        UpdateVerb(), ExplainVerb(), RecoverVerb(), ReportVerb(), DiffVerb(),
+        ImageVerb(),  GsdVerb(),      CheckVerb(),   MapVerb(),     ExportVerb(),
+        ImportVerb(), UpdateVerb(),   ExplainVerb(), RecoverVerb(), ReportVerb(),
+        DiffVerb(),   SimulateVerb(), PollVerb(),    ServeVerb(),   MonitorVerb(),
     };
     return verbs;
 }

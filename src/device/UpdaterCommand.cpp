@@ -89,29 +89,6 @@ QString UpdaterOutcomeText(const ProcessOutcome& outcome, const QString& program
     return QStringLiteral("The updater ended with exit code %1.").arg(outcome.exitCode);
 }
 
-QString PortFailureReason(const QString& portName, const QString& device, int error,
-                          const QString& componentText, const QStringList& present)
-{
-    if (device.isEmpty() || error == ENOENT || error == ENODEV || error == ENXIO) {
-        const QString which =
-            present.isEmpty()
-                ? QStringLiteral("No serial device is present.")
-                : QStringLiteral("Serial devices present: %1.").arg(present.join(QStringLiteral(", ")));
-        return QStringLiteral("%1 has no device. %2").arg(portName, which);
-    }
-    const QString where = QStringLiteral("%1 (%2): ").arg(portName, device);
-    if (error < 0)
-        return where + componentText.trimmed();
-    const QString system = qt_error_string(error) + QLatin1Char('.');
-    if (error == EACCES || error == EPERM)
-        return where + system
-               + QStringLiteral(" On Linux, the user must be in the group that owns the device (usually "
-                                "dialout) and then log in again.");
-    if (error == EBUSY || error == EWOULDBLOCK)
-        return where + system + QStringLiteral(" Another program holds the port.");
-    return where + system;
-}
-
 Status ConnectPort(TCustomComm& comm, const QString& portName)
 {
     comm.Close();

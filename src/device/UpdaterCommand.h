@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "platform/Processes.h"
+#include "platform/SerialPlatform.h"
 
 #include <QString>
 #include <QStringList>
@@ -63,11 +64,6 @@ QString UpdaterOutcomeText(const ProcessOutcome& outcome, const QString& program
 // is then left as the failure left it (Close frees it).
 Status ConnectPort(TCustomComm& comm, const QString& portName);
 
-// Why `portName` could not be used, from the system's error number (`error`, -1 for a failure of the
-// component itself, then `componentText` says it): the system's text, and for a refused permission, a
-// port held by another program or a name without a device what that means. `present` lists the port
-// names that have a device, each with its device.
-QString PortFailureReason(const QString& portName, const QString& device, int error,
-                          const QString& componentText, const QStringList& present);
+// PortFailureReason (platform/SerialPlatform.h) says why a port could not be used.
 
 } // namespace velmaro

@@ -38,6 +38,12 @@ ByteMapView::ByteMapView(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void ByteMapView::setCellTexts(const QStringList& texts)
+{
+    m_texts = texts;
+    update();
+}
+
 void ByteMapView::setMap(const ByteMap& map)
 {
     const int before = lines();
@@ -165,6 +171,15 @@ void ByteMapView::paintEvent(QPaintEvent*)
         // Every eighth byte gets a stronger left edge, so a byte is easy to count.
         if (b % 8 == 0)
             p.drawLine(r.topLeft() + QPoint(1, 0), r.bottomLeft() + QPoint(1, 0));
+    }
+    if (!m_texts.isEmpty()) {
+        QFont small = font();
+        small.setPixelSize(CellHeight - 5);
+        p.setFont(small);
+        p.setPen(palette().color(QPalette::WindowText));
+        for (qint64 b = 0; b < m_map.bytes.size() && b < m_texts.size(); ++b)
+            p.drawText(cellRect(b), Qt::AlignCenter, m_texts.at(int(b)));
+        p.setFont(font());
     }
     // A dark mark where each row begins, so that rows following each other stay apart.
     for (const ByteRow& row : m_map.rows) {

@@ -18,6 +18,9 @@ public:
     explicit ByteMapView(QWidget* parent = nullptr);
 
     void setMap(const ByteMap& map);
+    // A text drawn in each byte's cell (the byte's value in hex, for the bench); empty: none.
+    void setCellTexts(const QStringList& texts);
+    const QStringList& cellTexts() const { return m_texts; }
     const ByteMap& map() const { return m_map; }
 
     // The byte under a point of the widget, or -1.
@@ -51,6 +54,7 @@ private:
     int labelWidth() const;
 
     ByteMap m_map;
+    QStringList m_texts;
 };
 
 // "■ free  ■ used  ■ collision  ■ beyond the data length", in the map's colours, and the mark at the

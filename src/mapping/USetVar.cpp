@@ -5,6 +5,7 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/MappingRules.h"
+#include "mapping/UTestMapping.h"
 #include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
@@ -80,7 +81,10 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
-    layout->addLayout(ButtonRow({}, {bitbtn1, bitbtn2}));
+    btnTest = MakeButton(QStringLiteral("btnTest"), QStringLiteral("Test..."), this);
+    btnTest->setToolTip(QStringLiteral("Poll the slaves of these tables on a serial port"));
+    layout->addLayout(ButtonRow({btnTest}, {bitbtn1, bitbtn2}));
+    connect(btnTest, &QPushButton::clicked, this, &TFSetVar::btnTestClick);
 
     connect(bitbtn1, &QPushButton::clicked, this, &TFSetVar::bitbtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFSetVar::reject);
@@ -162,6 +166,18 @@ void TFSetVar::FormShow()
         m_context.messages.showMessage(notice);
     if (!load.ok())
         m_context.messages.showError(load.error);
+}
+
+void TFSetVar::btnTestClick()
+{
+    if (!FTestMapping)
+        FTestMapping = new TFTestMapping(m_context, this);
+    // The tables as this window shows them, edits included.
+    FTestMapping->SetTables(RowsInUse({m_modelA->rows(), m_modelB->rows()}),
+                            MappingLimits{InLimit, OutLimit});
+    FTestMapping->show();
+    FTestMapping->raise();
+    FTestMapping->activateWindow();
 }
 
 void TFSetVar::bitbtn1Click()

@@ -16,6 +16,7 @@ namespace velmaro {
 class ByteMapView;
 class MappingGridModel;
 class MappingGridView;
+class TFTestMapping;
 
 // Editor of the two serial / PROFIBUS mapping tables kept in sdo.xml.
 class TFSetVar : public QDialog
@@ -36,6 +37,9 @@ public:
     QLabel* LMapB = nullptr;
     QPushButton* btnPackA = nullptr;
     QPushButton* btnPackB = nullptr;
+    // "Test...": opens the "Test Mapping" window on the tables as shown.
+    QPushButton* btnTest = nullptr;
+    TFTestMapping* FTestMapping = nullptr;
 
     // Highest PROFIBUS address accepted in each table, set at every showing.
     qint32 InLimit = 244;
@@ -43,6 +47,7 @@ public:
 
     void FormShow();
     void bitbtn1Click();
+    void btnTestClick();
     // Recomputes both byte maps from the grids; runs after every cell edit and reload.
     void RefreshByteMaps();
     // Asks, then rewrites Address ProfiBUS of the table's rows in use to follow each other from 0.

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace velmaro {
 
@@ -85,6 +86,50 @@ int ComPortNumber(const QString& portName)
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = pattern.match(portName);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QString PortFailureReason(const QString& portName, const QString& device, int error,
+                          const QString& componentText, const QStringList& present)
+{
+    if (device.isEmpty() || error == ENOENT || error == ENODEV || error == ENXIO) {
+        const QString which =
+            present.isEmpty()
+                ? QStringLiteral("No serial device is present.")
+                : QStringLiteral("Serial devices present: %1.").arg(present.join(QStringLiteral(", ")));
+        return QStringLiteral("%1 has no device. %2").arg(portName, which);
+    }
+    const QString where = QStringLiteral("%1 (%2): ").arg(portName, device);
+    if (error < 0)
+        return where + componentText.trimmed();
+    const QString system = qt_error_string(error) + QLatin1Char('.');
+    if (error == EACCES || error == EPERM)
+        return where + system
+               + QStringLiteral(" On Linux, the user must be in the group that owns the device (usually "
+                                "dialout) and then log in again.");
+    if (error == EBUSY || error == EWOULDBLOCK)
+        return where + system + QStringLiteral(" Another program holds the port.");
+    return where + system;
+}
+
+PortProbe ProbeSerialPort(ISerialPlatform& platform, const QString& port)
+{
+    const QString device = platform.devicePath(port);
+    int error = 0;
+    bool notCharacterDevice = false;
+    const SerialHandle handle = platform.openDevice(device, error, notCharacterDevice);
+    if (handle != InvalidSerialHandle) {
+        platform.closeDevice(handle);
+        // Qt's serial port takes a name without a folder as one under /dev.
+        return {QFileInfo(device).absoluteFilePath(), {}};
+    }
+    QStringList present;
+    for (const QString& name : ComPortNames()) {
+        const QString path = platform.devicePath(name);
+        if (!path.isEmpty())
+            present << QStringLiteral("%1 = %2").arg(name, path);
+    }
+    const QString component = notCharacterDevice ? QStringLiteral("it is not a serial device.") : QString();
+    return {{}, PortFailureReason(port, device, notCharacterDevice ? -1 : error, component, present)};
 }
 
 } // namespace velmaro

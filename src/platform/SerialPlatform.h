@@ -150,4 +150,21 @@ QString StableDeviceName(const QString& device,
 // The index n of a name "COMn" (case ignored, n >= 1), or 0 when the name is not of that form.
 int ComPortNumber(const QString& portName);
 
+// Why `portName` could not be used, from the system's error number (`error`, -1 for a failure of the
+// component itself, then `componentText` says it): the system's text, and for a refused permission, a
+// port held by another program or a name without a device what that means. `present` lists the port
+// names that have a device, each with its device.
+QString PortFailureReason(const QString& portName, const QString& device, int error,
+                          const QString& componentText, const QStringList& present);
+
+// Opens the device of `port` (COMn, a device path or a pseudo-terminal path) and closes it again: the
+// device's absolute path, or the PortFailureReason text when it is missing, busy, forbidden or not a
+// serial device.
+struct PortProbe
+{
+    QString device; // empty on failure
+    QString failure;
+};
+PortProbe ProbeSerialPort(ISerialPlatform& platform, const QString& port);
+
 } // namespace velmaro
