@@ -216,35 +216,38 @@ Result<std::shared_ptr<Workbook>> OpenWorkbook(const QString& path)
     const QString native = NativePath(path);
     if (const std::optional<QString> kind = NonRegularFileKind(path))
         return Failure::failure(
-            QStringLiteral("cannot open \"%1\": it is %2, not a regular file").arg(path, *kind));
+            QStringLiteral("cannot open \"%1\": it is %2, not a regular file").arg(DisplayPath(path), *kind));
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure::failure(QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString()));
+        return Failure::failure(
+            QStringLiteral("cannot open \"%1\": %2").arg(DisplayPath(path), file.errorString()));
     const QByteArray magic = file.read(8);
     file.close();
     static const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     if (magic == compound) {
         auto book = workbook::OpenXls(native);
         if (!book.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(DisplayPath(path), book.error()));
         return book;
     }
     if (magic.startsWith("PK")) {
         auto package = workbook::ZipPackage::open(native);
         if (!package.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, package.error()));
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(DisplayPath(path), package.error()));
         Result<std::shared_ptr<Workbook>> book = Failure::failure(QString());
         if ((*package)->contains(QStringLiteral("content.xml")))
             book = workbook::OpenOds(*package, path);
         else if ((*package)->contains(QStringLiteral("_rels/.rels")))
             book = workbook::OpenXlsx(*package, path);
         else
-            return Failure::failure(QStringLiteral("\"%1\" is a zip file but not a workbook").arg(path));
+            return Failure::failure(
+                QStringLiteral("\"%1\" is a zip file but not a workbook").arg(DisplayPath(path)));
         if (!book.ok())
-            return Failure::failure(QStringLiteral("\"%1\": %2").arg(path, book.error()));
+            return Failure::failure(QStringLiteral("\"%1\": %2").arg(DisplayPath(path), book.error()));
         return book;
     }
-    return Failure::failure(QStringLiteral("\"%1\" is not an .xls, .xlsx or .ods workbook").arg(path));
+    return Failure::failure(
+        QStringLiteral("\"%1\" is not an .xls, .xlsx or .ods workbook").arg(DisplayPath(path)));
 }
 
 } // namespace velmaro
