@@ -166,8 +166,9 @@ QList<std::function<Step()>> stepsFor(const QString& kind, const ProjectPaths& p
                 for (const QString* doc : {&p.RpdoDefXmlPath, &p.SdoPdoXmlPath, &p.PdoXmlPath,
                                            &p.EmcyDefXmlPath, &p.EmcyWordXmlPath})
                     outputs << QDir(nativePath(p.ProjectDir)).relativeFilePath(nativePath(*doc));
-                return verbStep(QStringLiteral("import"), {QLatin1String(table.name), p.ProjectDir, input},
-                                outputs);
+                // On the command line the workbook is a native path, as a person types it.
+                return verbStep(QStringLiteral("import"),
+                                {QLatin1String(table.name), p.ProjectDir, nativePath(input)}, outputs);
             };
         }
     }
