@@ -146,15 +146,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("forged"); // text that must not start a line
-        const QByteArray hostile = "<Serial_to_ProfiBus><ProfiBUS_IN><row Slave_ID=\"&#27;]0;owned&#7;\" "
+        const QByteArray hostile = "<Serial_to_ProfiBus><ProfiBUS_IN><row Slave_ID=\"&#155;31m&#13;\" "
                                    "Type=\"Holding Register\" Address_Mod=\"1&#10;IN row 2: forged\" "
                                    "NPoint=\"1\" Address_Profi=\"0\" Mnemonic=\"\" /></ProfiBUS_IN>"
                                    "<ProfiBUS_OUT /></Serial_to_ProfiBus>";
         QTest::newRow("map rows") << "p" << hostile << "map" << QStringList{"T/p"}
-                                  << "slave \\x1B]0;owned\\x07, register 1\\nIN row 2: forged"
+                                  << "slave \\x9B31m\\r, register 1\\nIN row 2: forged"
                                   << "IN row 2";
         QTest::newRow("map --csv rows")
-            << "p" << hostile << "map" << QStringList{"T/p", "--csv"} << "\\x1B]0;owned\\x07,1\\nIN row 2"
+            << "p" << hostile << "map" << QStringList{"T/p", "--csv"} << "\\x9B31m\\r,1\\nIN row 2"
             << "IN row 2";
         QTest::newRow("folder name in a message")
             << "p\x1b[31m\r" << QByteArray() << "image" << QStringList{"T/p\x1b[31m\r"} << "p\\x1B[31m\\r/bin"
@@ -193,12 +193,12 @@ private Q_SLOTS:
         makeProject(project);
         writeFile(
             project + QStringLiteral("/rpdodef.xml"),
-            "<rpdodef><row cobid=\"1&#27;x\" id_dev_orig=\"2\" en_bypass=\"1\" posind=\"0\" n_tpdo=\"1\" "
+            "<rpdodef><row cobid=\"1&#155;x\" id_dev_orig=\"2\" en_bypass=\"1\" posind=\"0\" n_tpdo=\"1\" "
             "/></rpdodef>");
         const VerbRun run = runVerb(QStringLiteral("export"), {QStringLiteral("rpdodef"), project});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QVERIFY(run.out.contains(QStringLiteral("p\\x1B/rpdodef.csv")));
-        QVERIFY(readFile(project + QStringLiteral("/rpdodef.csv")).contains("1\x1bx"));
+        QVERIFY(readFile(project + QStringLiteral("/rpdodef.csv")).contains("1\xc2\x9bx"));
     }
 };
 
