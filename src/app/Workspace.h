@@ -22,7 +22,8 @@ bool LeavesProjects(const QString& name);
 // project from the INI file and chooses ProjectDir. Returns whether the caption shows ProjectName.
 // Does not compute the document paths. `folders`, when given, receives the failure to create MASTER
 // or PROJECTS: one text, a line for each folder with the system's reason. `ini`, when given, receives
-// the failure to read an INI file that exists (or a link to one that cannot be followed) (the fallback project is used then).
+// the failure to read an INI file that exists (or a link to one that cannot be followed) (the fallback
+// project is used then).
 bool RestoreLastProject(ProjectPaths& paths, const QString& appDir, Status* folders = nullptr,
                         Status* ini = nullptr);
 

@@ -151,7 +151,8 @@ std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
         dir.chop(1);
     if (!DirectoryExists(dir) && !dir.startsWith(QLatin1Char('/')) && !LeavesProjects(dir)) {
         // A project's name alone, from anywhere: the folder of that name in PROJECTS.
-        const QString inProjects = UserPath(ApplicationDirectory(false).dir) + QStringLiteral("/PROJECTS/") + dir;
+        const QString inProjects =
+            UserPath(ApplicationDirectory(false).dir) + QStringLiteral("/PROJECTS/") + dir;
         if (DirectoryExists(inProjects)) {
             io.err << "Using the project folder \"" << DisplayPath(inProjects) << "\" (there is no folder \""
                    << DisplayPath(dir) << "\" here).\n";
