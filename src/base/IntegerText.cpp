@@ -1,5 +1,7 @@
 #include "base/IntegerText.h"
 
+#include "base/TerminalText.h"
+
 namespace velmaro {
 
 namespace {
@@ -79,7 +81,12 @@ std::optional<qint32> parse(const QString& text)
 
 QString NotAnIntegerMessage(const QString& text)
 {
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+    // A line break or another control character (a tab aside) is shown escaped, so the message keeps its
+    // one line and cannot drive a terminal.
+    QString shown;
+    for (const QChar c : text)
+        shown += c == QLatin1Char('\t') ? QString(c) : TerminalText(QString(c));
+    return QStringLiteral("'%1' is not a valid integer value").arg(shown);
 }
 
 Result<qint32> ParseIntegerText(const QString& text)

@@ -1,6 +1,7 @@
 #include "canopen/TableMechanisms.h"
 
 #include "base/IntegerText.h"
+#include "base/TerminalText.h"
 #include "platform/FileSystem.h"
 #include "platform/Workbook.h"
 #include "platform/XmlDocument.h"
@@ -359,6 +360,19 @@ ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& work
         fields.reserve(fieldCount);
         for (int k = 0; k < fieldCount; ++k)
             fields.append(k < row.cells.size() ? row.cells.at(k) : QString());
+        // A value the document could not keep (XML holds no control character but the tab) or that would
+        // split a CSV line stops the import here, before the record reaches the table.
+        for (int k = 0; k < fieldCount; ++k) {
+            const QString& value = fields.at(k);
+            for (const QChar c : value) {
+                const char16_t u = c.unicode();
+                if ((u < 0x20 && u != u'\t') || u == 0xFFFE || u == 0xFFFF || c.isSurrogate()) {
+                    return stop(QStringLiteral("the value of \"%1\" holds the character %2, which a table "
+                                               "document cannot keep")
+                                    .arg(table.AttributeNames.at(k), TerminalText(QString(c))));
+                }
+            }
+        }
         const Status status = reader(fields);
         if (!status.ok())
             return stop(status.error());

@@ -27,8 +27,11 @@ bool CheckMapping(const ProjectPaths& paths, Io& io)
     }
     if (!check.found)
         return true; // a project without the mapping has nothing to report
-    io.out << "sdo.xml: " << check.used.in.size() << " input rows, " << check.used.out.size()
-           << " output rows in use\n";
+    const auto rows = [](qsizetype n, const char* side) -> QString {
+        return QString::number(n) + QLatin1Char(' ') + QLatin1String(side) + (n == 1 ? " row" : " rows");
+    };
+    io.out << "sdo.xml: " << rows(check.used.in.size(), "input") << ", "
+           << rows(check.used.out.size(), "output") << " in use\n";
     return true;
 }
 

@@ -1,6 +1,8 @@
+#include "base/IntegerText.h"
 #include "cli/CliCheck.h"
 #include "device/GsdFile.h"
 #include "device/ParameterImage.h"
+#include "platform/FileSystem.h"
 
 namespace velmaro::cli {
 
@@ -11,7 +13,13 @@ bool CheckParameterImage(const ProjectPaths& paths, Io& io)
         io.err << "bank.bin: cannot be built: " << image.error() << "\n";
         return false;
     }
-    io.out << "bank.bin: can be built (" << image->bytes.size() << " bytes)\n";
+    // image writes nothing into a place that is not a regular file (a link that leads nowhere, a folder).
+    const QString bank = ParameterImagePath(paths.ProjectDir);
+    if (const std::optional<QString> kind = NonRegularFileKind(bank)) {
+        io.err << "bank.bin: cannot be written: \"" << DisplayPath(bank) << "\" is " << *kind << ".\n";
+        return false;
+    }
+    io.out << "bank.bin: can be built (" << ByteCount(image->bytes.size()) << ")\n";
     return true;
 }
 

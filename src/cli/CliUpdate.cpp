@@ -64,8 +64,19 @@ int RunUpdate(const VerbArgs& args, Io& io, ISerialPlatform& serial, IProcessRun
         return Refused;
     }
     const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
-    if (!written.ok())
+    if (!written.ok()) {
+        // The updater loads bank.bin with PW: without a readable one (none, or a link that leads nowhere)
+        // there is nothing to load, and the device would be left without its settings.
+        const QString bank = ParameterImagePath(projectDir);
+        if (choices.project && (!FileExists(bank) || NonRegularFileKind(bank))) {
+            io.err
+                << written.error()
+                << " There is no bank.bin to write into the device; nothing was started (give --no-project "
+                   "for a firmware-only update).\n";
+            return Refused;
+        }
         io.err << written.error() << " The update goes on without a new bank.bin.\n";
+    }
 
     {
         TComm comm(nullptr, serial);

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace velmaro::cli;
 
@@ -37,7 +39,7 @@ void onBrokenPipe(int) {}
 
 // Everything the verb printed reaches standard output, or the failure is reported: a full disk or a
 // closed pipe must not pass for success. Returns the exit code to end with.
-int finishOutput(QTextStream& out, QTextStream& err, int exitCode)
+int finishOutput(QTextStream& out, QTextStream& err, int exitCode, int troubleCode)
 {
     errno = 0;
     out.flush();
@@ -54,7 +56,23 @@ int finishOutput(QTextStream& out, QTextStream& err, int exitCode)
                                : QStringLiteral("write error");
     err << "velmaro-cli: cannot write the output: " << reason << "\n";
     err.flush();
-    return exitCode == Success ? Refused : exitCode;
+    return troubleCode;
+}
+
+// An argument whose bytes are not valid UTF-8 names an existing entry through a descriptor; a new name
+// such as an output file cannot be made from it (it would be created under another name), so it is
+// refused with its bytes shown.
+bool CreatableArgument(const QByteArray& argument, QTextStream& err)
+{
+    if (argument.startsWith('-') || QFile::encodeName(QFile::decodeName(argument)) == argument)
+        return true;
+    struct stat info = {};
+    if (::lstat(argument.constData(), &info) == 0)
+        return true;
+    err << "velmaro-cli: \"" << velmaro::DisplayPath(velmaro::UserPath(velmaro::ArgumentText(argument)))
+        << "\" does not exist, and a name that is not valid UTF-8 can be read but not created; use a name "
+           "in UTF-8.\n";
+    return false;
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -103,11 +121,20 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << velmaro::ArgumentText(QByteArray(argv[i]));
+    // diff ends with 1 when the projects differ: a failure of its output is trouble (2), as diff(1)'s.
+    const bool isDiff = argc > 1 && QByteArray(argv[1]) == "diff";
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmaro-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMARO_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    for (int i = 2; i < argc; ++i) {
+        if (!CreatableArgument(QByteArray(argv[i]), err)) {
+            err.flush();
+            return isDiff ? UsageError : Refused;
+        }
+    }
     const int exitCode = run(arguments, out, err);
-    return finishOutput(out, err, exitCode);
+    const int troubleCode = isDiff ? UsageError : exitCode == Success ? Refused : exitCode;
+    return finishOutput(out, err, exitCode, troubleCode);
 }

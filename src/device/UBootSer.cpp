@@ -194,6 +194,13 @@ void TFBootSer::FormShow()
     const QString missing = MissingUpdaterText(m_context.paths.AppDir);
     LUpdater->setText(missing);
     LUpdater->setVisible(!missing.isEmpty());
+    // The note about a missing updater may need more lines than its place holds (a long path): the window
+    // grows by what it needs, the buttons move down with it.
+    const int extra = missing.isEmpty() ? 0 : qMax(0, LUpdater->heightForWidth(408) - 50);
+    LUpdater->setGeometry(16, 226, 408, 50 + extra);
+    LbButton3->move(200, 280 + extra);
+    LbButton2->move(316, 280 + extra);
+    setFixedSize(440, 330 + extra);
 }
 
 void TFBootSer::FormClose()

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "base/TerminalText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -172,12 +174,14 @@ QString ArgumentText(const QByteArray& argument)
 
 QString DisplayPath(const QString& path)
 {
-    QString shown = QDir::toNativeSeparators(NativePath(path));
+    // A control character in a name (a newline, an escape sequence) is shown escaped: a message stays
+    // on its lines and a terminal is never driven by a file name.
+    const QString shown = QDir::toNativeSeparators(NativePath(path));
     for (const auto& [alias, text] : std::as_const(Aliases())) {
         if (shown == alias || shown.startsWith(alias + QLatin1Char('/')))
-            return text + shown.mid(alias.size());
+            return TerminalText(text + shown.mid(alias.size()));
     }
-    return shown;
+    return TerminalText(shown);
 }
 
 bool FileExists(const QString& path)

@@ -28,11 +28,36 @@ void CentreOnScreen(QWidget* window)
     window->move(frame.topLeft());
 }
 
+namespace {
+
+// Enter or Return presses the button that has the focus, as Space does. The button is not an auto-default
+// one (Enter typed in a grid or a field must not press it), and Qt's button then ignores Enter.
+class EnterPressesButton : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->isEnabled() || key->modifiers() & ~Qt::KeypadModifier
+            || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+            return false;
+        button->click();
+        return true;
+    }
+};
+
+} // namespace
+
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
+    button->installEventFilter(new EnterPressesButton(button));
     return button;
 }
 

@@ -25,7 +25,8 @@ W* named(W* widget, const char* name)
 void MakeFixedToolWindow(QWidget* window);
 // Moves the window to the centre of the screen it is on.
 void CentreOnScreen(QWidget* window);
-// A push button named `name` that Enter typed elsewhere in the window does not press.
+// A push button named `name` that Enter typed elsewhere in the window does not press; Enter or Return
+// presses it while it has the focus.
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
 // A row of buttons: `left` at its start, `right` at its end, a stretch between.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);

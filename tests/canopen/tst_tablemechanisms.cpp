@@ -287,6 +287,16 @@ private Q_SLOTS:
             << "demo" << QList<QStringList>{{"h1", "h2"}, {"1"}} << imported << QStringList{"1|"} << 0;
         QTest::newRow("too few columns stops at the first record")
             << "demo" << QList<QStringList>{{"h1"}, {"1"}} << stopped << QStringList{} << 1;
+        // XML cannot keep these, and a line break would split the CSV line: the record never reaches the
+        // table.
+        QTest::newRow("escape character in a cell stops before the record")
+            << "demo" << QList<QStringList>{{"h1", "h2"}, {"1", "a\x1b[31m"}} << stopped << QStringList{}
+            << 1;
+        QTest::newRow("line break in a cell stops before the record")
+            << "demo" << QList<QStringList>{{"h1", "h2"}, {"1", "a"}, {"2", "b\nc"}} << stopped
+            << QStringList{"1|a"} << 2;
+        QTest::newRow("a tab is kept") << "demo" << QList<QStringList>{{"h1", "h2"}, {"1", "a\tb"}}
+                                       << imported << QStringList{"1|a\tb"} << 0;
     }
     void importWorksheet()
     {

@@ -108,6 +108,8 @@ private Q_SLOTS:
                                            << "explain" << QStringList{"T/p"} << target;
         QTest::newRow("image over a linked bank.bin") << "bin/bank.bin"
                                                       << "image" << QStringList{"T/p"} << target;
+        QTest::newRow("check over a linked bank.bin") << "bin/bank.bin"
+                                                      << "check" << QStringList{"T/p"} << target;
         QTest::newRow("map, sdo.xml") << "sdo.xml"
                                       << "map" << QStringList{"T/p"} << target;
         QTest::newRow("export, rpdodef.xml") << "rpdodef.xml"

@@ -42,7 +42,7 @@ private Q_SLOTS:
         QTest::newRow("no sdo.xml") << QByteArray() << 0 << ""
                                     << "";
         QTest::newRow("address 10 within limit 10")
-            << QByteArray(inRow).replace("%", "10") << 0 << "sdo.xml: 1 input rows, 0 output rows in use"
+            << QByteArray(inRow).replace("%", "10") << 0 << "sdo.xml: 1 input row, 0 output rows in use"
             << "warning: ProfiBus IN --> Serial Read: row 1 (slave 1, register 0) covers bytes 10..11, past "
                "the "
                "data length of 10 bytes (bytes 10..11)\n";
@@ -50,7 +50,7 @@ private Q_SLOTS:
             << QByteArray(inRow).replace("%", "11") << 1 << ""
             << "Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. \n";
         QTest::newRow("row after empty slave ignored")
-            << gap.replace("%", "0") << 0 << "sdo.xml: 1 input rows, 0 output rows in use"
+            << gap.replace("%", "0") << 0 << "sdo.xml: 1 input row, 0 output rows in use"
             << "";
         QTest::newRow("rows beyond the grid reported, first 244 checked")
             << many << 0 << "sdo.xml: 0 input rows, 244 output rows in use"

@@ -1,6 +1,8 @@
 #include "widgets/WindowStyle.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -35,6 +37,31 @@ private Q_SLOTS:
         QCOMPARE(b->parentWidget(), &parent);
         QVERIFY(!b->autoDefault());
         QVERIFY(!b->isDefault());
+    }
+
+    // Enter on the focused button presses it (keyboard users reach OK with Tab); Enter typed in a field of
+    // the same dialog presses no button.
+    void enterPressesOnlyTheFocusedButton_data()
+    {
+        QTest::addColumn<bool>("onButton");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        QTest::newRow("Return on the button") << true << int(Qt::Key_Return) << 1;
+        QTest::newRow("keypad Enter on the button") << true << int(Qt::Key_Enter) << 1;
+        QTest::newRow("Return in a field") << false << int(Qt::Key_Return) << 0;
+    }
+    void enterPressesOnlyTheFocusedButton()
+    {
+        QFETCH(bool, onButton);
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        QDialog dialog;
+        auto* field = new QLineEdit(&dialog);
+        QPushButton* ok = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), &dialog);
+        int pressed = 0;
+        connect(ok, &QPushButton::clicked, [&pressed] { ++pressed; });
+        QTest::keyClick(onButton ? static_cast<QWidget*>(ok) : field, Qt::Key(key));
+        QCOMPARE(pressed, presses);
     }
 
     void buttonRowKeepsOrderAroundTheStretch_data()
