@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "settings/Upargen.h"
 #include "support/Recorders.h"
+#include "support/TestFiles.h"
 #include "support/TestProject.h"
 
 #include <QDir>
@@ -65,18 +66,6 @@ QPushButton* okButton(QDialog& w)
     return nullptr;
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(NativePath(path));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(NativePath(path));
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(MakeEditor)
@@ -128,6 +117,7 @@ private Q_SLOTS:
         test::Recorders r;
         test::UseProjectDir(r.paths, dir.path());
         const QString path = document(r.paths);
+        const QString file = NativePath(path);
         const std::unique_ptr<QDialog> w(editor(r.context));
         const QString question =
             QStringLiteral("\"%1\" was changed by another program since this window opened. "
@@ -136,25 +126,25 @@ private Q_SLOTS:
 
         // Created by another program while the window was open.
         w->show();
-        QVERIFY(writeAll(path, "<elsewhere/>"));
+        test::writeFile(file, "<elsewhere/>");
         okButton(*w)->click();
         QCOMPARE(r.messages.questions, QStringList{question});
-        QCOMPARE(readAll(path), QByteArray("<elsewhere/>"));
+        QCOMPARE(test::readFile(file), QByteArray("<elsewhere/>"));
         QVERIFY(w->isVisible());
         r.messages.answers = {true};
         okButton(*w)->click();
         QVERIFY(!w->isVisible());
-        const QByteArray saved = readAll(path);
+        const QByteArray saved = test::readFile(file);
         QVERIFY(!saved.isEmpty() && saved != QByteArray("<elsewhere/>"));
 
         // Changed by a text editor: No keeps the window open and the file as it is.
         r.messages.clear();
         w->show();
         const QByteArray edited = saved + "<!-- edited elsewhere -->\n";
-        QVERIFY(writeAll(path, edited));
+        test::writeFile(file, edited);
         okButton(*w)->click();
         QCOMPARE(r.messages.questions, QStringList{question});
-        QCOMPARE(readAll(path), edited);
+        QCOMPARE(test::readFile(file), edited);
         QVERIFY(w->isVisible());
         w->hide();
 
@@ -162,7 +152,10 @@ private Q_SLOTS:
         for (const bool remove : {false, true}) {
             r.messages.clear();
             w->show();
-            QVERIFY(remove ? QFile::remove(NativePath(path)) : writeAll(path, readAll(path)));
+            if (remove)
+                QVERIFY(QFile::remove(file));
+            else
+                test::writeFile(file, test::readFile(file));
             okButton(*w)->click();
             QVERIFY2(r.messages.questions.isEmpty(), qPrintable(r.messages.all.join(" | ")));
             QVERIFY(!w->isVisible());

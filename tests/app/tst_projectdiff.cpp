@@ -25,11 +25,6 @@ const QString kCases = QStringLiteral(VELMARO_TEST_DATA "/diff/");
 // Loads one document as its editor does, changes one cell when asked, and saves it as OK does.
 using Resave = std::function<Status(const ProjectPaths& paths, bool change)>;
 
-Status resaveStatus(const Result<bool>& saved)
-{
-    return saved.status();
-}
-
 struct NamedResave
 {
     const char* document;
@@ -59,7 +54,7 @@ const QList<NamedResave>& resaves()
              PdoDocument::load(p, table);
              if (change)
                  table.side(Side::A)[0][PdoPosInd] = QStringLiteral("5");
-             return resaveStatus(PdoDocument::save(p, table));
+             return PdoDocument::save(p, table).status();
          }},
         {"sdopdo.xml",
          [](const ProjectPaths& p, bool change) {
@@ -67,7 +62,7 @@ const QList<NamedResave>& resaves()
              StoredPdoDocument::load(p, table);
              if (change)
                  table.pdos(Side::A)[0].Sdos[0].Poscomp = QStringLiteral("32");
-             return resaveStatus(StoredPdoDocument::save(p, table));
+             return StoredPdoDocument::save(p, table).status();
          }},
         {"emcydef.xml",
          [](const ProjectPaths& p, bool change) {
@@ -75,7 +70,7 @@ const QList<NamedResave>& resaves()
              EmcyDocument::load(p, table);
              if (change)
                  table.side(Side::A).entries[0].mask_eq_er = QStringLiteral("7");
-             return resaveStatus(EmcyDocument::save(p, table));
+             return EmcyDocument::save(p, table).status();
          }},
         {"emcyword.xml",
          [](const ProjectPaths& p, bool change) {
@@ -85,7 +80,7 @@ const QList<NamedResave>& resaves()
                  table.modifyBit(
                      Side::B, 1,
                      {QStringLiteral("9"), QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("2")});
-             return resaveStatus(EmcyWordDocument::save(p, table));
+             return EmcyWordDocument::save(p, table).status();
          }},
     };
     return all;

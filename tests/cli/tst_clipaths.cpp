@@ -136,6 +136,7 @@ private Q_SLOTS:
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(errHas), qPrintable(run.err));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("share"))));
+        QVERIFY(QFileInfo(project + QLatin1Char('/') + document).isSymLink()); // not replaced either
     }
 
     // Values from documents and folder names are printed with their control characters escaped; a row of

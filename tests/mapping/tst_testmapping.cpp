@@ -159,9 +159,6 @@ private Q_SLOTS:
         QTest::newRow("output data too long") << ""
                                               << "01 02 03 04 05"
                                               << "Output data: more than 4 bytes";
-        QTest::newRow("output data not hex") << ""
-                                             << "0x"
-                                             << "Output data: \"x\" at position 2 is not a hex digit";
     }
     void refusals()
     {

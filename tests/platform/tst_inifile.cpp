@@ -2,6 +2,7 @@
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -211,6 +212,22 @@ private Q_SLOTS:
         QVERIFY(
             !WriteProfileString(dir.path(), QStringLiteral("a"), QStringLiteral("k"), QStringLiteral("x")));
         QCOMPARE(ReadProfileString(dir.path(), QStringLiteral("a"), QStringLiteral("k")), QString());
+    }
+
+    // A link that leads nowhere (a share not mounted) is refused naming its target, never written through.
+    void brokenLinkIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("test.ini"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("share/gone")), link));
+        const Result<QString> read = ReadProfileValue(link, QStringLiteral("a"), QStringLiteral("k"));
+        QVERIFY(!read.ok() && read.error().contains(QStringLiteral("share/gone")));
+        const Status written =
+            WriteProfileValue(link, QStringLiteral("a"), QStringLiteral("k"), QStringLiteral("x"));
+        QVERIFY2(!written.ok() && written.error().contains(QStringLiteral("share/gone")),
+                 qPrintable(written.error()));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("share"))));
+        QVERIFY(QFileInfo(link).isSymLink());
     }
 
     void acceptsBackslashPaths()
