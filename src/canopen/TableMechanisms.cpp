@@ -153,8 +153,11 @@ void DocumentLoad::judge(const TableLoadResult& own)
 
 QString DocumentLoad::verdict(const QString& path) const
 {
-    if (!readWhole)
-        return QStringLiteral("\"%1\" could not be read completely: %2.").arg(DisplayPath(path), incomplete);
+    if (!readWhole) {
+        // The reason may be a sentence of its own (a file helper's message): one full stop at the end.
+        const QString why = incomplete.endsWith(QLatin1Char('.')) ? incomplete.chopped(1) : incomplete;
+        return QStringLiteral("\"%1\" could not be read completely: %2.").arg(DisplayPath(path), why);
+    }
     if (!notShown.isEmpty())
         return QStringLiteral("\"%1\" %2.").arg(DisplayPath(path), notShown);
     return {};

@@ -211,6 +211,24 @@ private Q_SLOTS:
         QVERIFY(!called);
     }
 
+    // A reason that is a sentence of its own ends the verdict with one full stop, not two.
+    void verdictEndsWithOneFullStop_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("reason without a stop") << "row 3 has no attribute \"cobid\"";
+        QTest::newRow("reason with a stop") << "row 3 has no attribute \"cobid\".";
+    }
+    void verdictEndsWithOneFullStop()
+    {
+        QFETCH(QString, reason);
+        DocumentLoad load;
+        load.readWhole = false;
+        load.incomplete = reason;
+        const QString verdict = load.verdict(QStringLiteral("p/rpdodef.xml"));
+        QVERIFY2(verdict.endsWith(QLatin1String("\"cobid\".")) && !verdict.endsWith(QLatin1String("..")),
+                 qPrintable(verdict));
+    }
+
     void saveWritesSidesInOrder()
     {
         QTemporaryDir dir;
