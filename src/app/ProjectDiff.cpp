@@ -2,6 +2,7 @@
 
 #include "app/ProjectReport.h"
 #include "base/IntegerText.h"
+#include "base/TabSeparated.h"
 #include "device/ImageExplanation.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlDocument.h"
@@ -404,14 +405,7 @@ QString DiffLine(const DiffEntry& e)
 
 QString DiffCsv(const QList<DiffEntry>& entries)
 {
-    const auto field = [](const QString& text) -> QString {
-        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-            && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-            return text;
-        QString quoted = text;
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + quoted + QLatin1Char('"');
-    };
+    const auto field = [](const QString& text) { return CsvField(text); };
     QString csv = QStringLiteral("document,place,field,old,new\n");
     for (const DiffEntry& e : entries) {
         csv += QStringList{field(e.document), field(e.place), field(e.field), field(e.oldValue),

@@ -92,4 +92,14 @@ QList<QStringList> FromTabSeparated(const QString& text)
     return rows;
 }
 
+QString CsvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 } // namespace velmaro

@@ -16,4 +16,8 @@ QString ToTabSeparated(const QList<QStringList>& rows);
 // block is a rectangle. The empty text gives no rows.
 QList<QStringList> FromTabSeparated(const QString& text);
 
+// One field of a comma-separated line (RFC 4180): quoted when it holds a comma, a quote or a line break,
+// a quote inside doubled; any other text as it is.
+QString CsvField(const QString& text);
+
 } // namespace velmaro

@@ -1,4 +1,5 @@
 #include "base/ProjectPaths.h"
+#include "base/TabSeparated.h"
 #include "cli/Cli.h"
 #include "mapping/ByteMap.h"
 #include "platform/FileSystem.h"
@@ -6,18 +7,6 @@
 namespace velmaro::cli {
 
 namespace {
-
-// RFC 4180 field: quoted when it holds a comma, a quote or a line break, quotes doubled. The cells come
-// escaped (cellsOf), so a row is always one line.
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 // The cells of a row that the map line shows: slave, register address and points as typed.
 struct RowCells
@@ -49,8 +38,8 @@ void printRows(const ProjectByteMaps& project, bool csv, Io& io)
             const ByteRow* range =
                 mapped < map.rows.size() && map.rows[mapped].row == i + 1 ? &map.rows[mapped++] : nullptr;
             if (csv) {
-                io.out << TableTag(side) << ',' << (i + 1) << ',' << csvField(cells.slave) << ','
-                       << csvField(cells.registerAddress) << ',' << csvField(cells.points) << ',';
+                io.out << TableTag(side) << ',' << (i + 1) << ',' << CsvField(cells.slave) << ','
+                       << CsvField(cells.registerAddress) << ',' << CsvField(cells.points) << ',';
                 if (range)
                     io.out << range->first << ',' << range->last;
                 else
