@@ -31,6 +31,7 @@ struct MappingTables
 
     QList<MappingRow>& side(MappingSide s) { return s == MappingSide::In ? in : out; }
     const QList<MappingRow>& side(MappingSide s) const { return s == MappingSide::In ? in : out; }
+    bool operator==(const MappingTables& o) const { return in == o.in && out == o.out; }
 };
 
 // Attribute names of a row element, in the order they are written (and grid columns 1..n).

@@ -8,8 +8,10 @@
 #include "mapping/UTestMapping.h"
 #include "widgets/GridKeys.h"
 #include "widgets/IncompleteLoad.h"
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,6 +40,37 @@ MappingGridView* makeGrid(const QString& name, MappingGridModel* model, QWidget*
     for (int c = 1; c < model->columnCount(); ++c)
         grid->setColumnWidth(c, 120);
     return grid;
+}
+
+// The cells (row, attribute) whose texts differ between two versions of one table.
+QList<QPoint> changedCells(const QList<MappingRow>& a, const QList<MappingRow>& b)
+{
+    QList<QPoint> cells;
+    for (int r = 0; r < a.size() && r < b.size(); ++r) {
+        for (int c = 0; c < a[r].size() && c < b[r].size(); ++c) {
+            if (a[r][c] != b[r][c])
+                cells << QPoint(c, r);
+        }
+    }
+    return cells;
+}
+
+// The name of a step: "ProfiBus IN row 3: NPoint", or "12 cells of ProfiBus OUT".
+QString describeChange(const MappingTables& before, const MappingTables& after)
+{
+    QStringList parts;
+    for (const MappingSide side : {MappingSide::In, MappingSide::Out}) {
+        const QList<QPoint> cells = changedCells(before.side(side), after.side(side));
+        const QString table = QStringLiteral("ProfiBus ") + TableTag(side);
+        if (cells.size() == 1) {
+            parts << QStringLiteral("%1 row %2: %3")
+                         .arg(table, QString::number(cells[0].y() + 1),
+                              MappingColumnCaptions(side).value(cells[0].x()));
+        } else if (!cells.isEmpty()) {
+            parts << QStringLiteral("%1 cells of %2").arg(QString::number(cells.size()), table);
+        }
+    }
+    return parts.join(QStringLiteral(" and "));
 }
 
 } // namespace
@@ -89,8 +122,17 @@ TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     connect(bitbtn1, &QPushButton::clicked, this, &TFSetVar::bitbtn1Click);
     connect(bitbtn2, &QPushButton::clicked, this, &TFSetVar::reject);
 
+    m_history = new SnapshotHistory<MappingTables>(
+        this, [this] { return shownTables(); }, [this](const MappingTables& t) { showTables(t); },
+        describeChange);
+    m_history->setCommitEditors([this] {
+        sga->commitOpenEditor();
+        sgb->commitOpenEditor();
+    });
     for (MappingGridModel* model : {m_modelA, m_modelB}) {
         connect(model, &QAbstractItemModel::dataChanged, this, [this] {
+            // All cells one key or click changed (a paste, a Delete) make one step.
+            m_history->recordLater();
             if (!m_packing)
                 RefreshByteMaps();
         });
@@ -159,8 +201,7 @@ void TFSetVar::FormShow()
 
     m_fileAtShowing = TakeFileFingerprint(m_context.paths.SdoXmlPath);
     const MappingLoad load = LoadMappingDocument(m_context.paths.SdoXmlPath);
-    m_modelA->setRows(load.tables.in);
-    m_modelB->setRows(load.tables.out);
+    m_history->load(load.tables);
     m_readWhole = load.readWhole();
     for (const QString& notice : load.notices)
         m_context.messages.showMessage(notice);
@@ -234,6 +275,7 @@ void TFSetVar::btnPackClick(MappingSide side)
     MappingGridView* grid = side == MappingSide::In ? sga : sgb;
     MappingGridModel* model = side == MappingSide::In ? m_modelA : m_modelB;
     grid->commitOpenEditor();
+    m_history->record(); // a text typed before Pack is a step of its own
     MappingTables all;
     all.side(side) = model->rows();
     const QList<MappingRow> used = RowsInUse(all).side(side);
@@ -252,6 +294,7 @@ void TFSetVar::btnPackClick(MappingSide side)
     for (int r = 0; r < packed.rows.size(); ++r)
         model->setData(model->index(r, addressColumn), packed.rows[r].value(addressColumn - 1));
     m_packing = false;
+    m_history->record(QStringLiteral("Pack ProfiBus ") + TableTag(side));
     RefreshByteMaps();
 
     QStringList notes;
@@ -268,6 +311,52 @@ void TFSetVar::btnPackClick(MappingSide side)
     }
     if (!notes.isEmpty())
         m_context.messages.showMessage(notes.join(QLatin1Char('\n')));
+}
+
+MappingTables TFSetVar::shownTables() const
+{
+    MappingTables shown;
+    shown.in = m_modelA->rows();
+    shown.out = m_modelB->rows();
+    return shown;
+}
+
+void TFSetVar::showTables(const MappingTables& tables)
+{
+    const MappingTables before = shownTables();
+    m_modelA->setRows(tables.in);
+    m_modelB->setRows(tables.out);
+    if (m_history->restoring())
+        showChanges(before, tables);
+}
+
+void TFSetVar::showChanges(const MappingTables& before, const MappingTables& after)
+{
+    // The page in view first, so that an undo on it stays there.
+    const bool inFirst = PageControl1->currentIndex() == 0;
+    for (const MappingSide side :
+         {inFirst ? MappingSide::In : MappingSide::Out, inFirst ? MappingSide::Out : MappingSide::In}) {
+        const QList<QPoint> cells = changedCells(before.side(side), after.side(side));
+        if (cells.isEmpty())
+            continue;
+        MappingGridView* grid = side == MappingSide::In ? sga : sgb;
+        const QWidget* focus = QApplication::focusWidget();
+        const bool focusInGrid =
+            focus && (sga->isAncestorOf(focus) || sgb->isAncestorOf(focus) || focus == sga || focus == sgb);
+        PageControl1->setCurrentIndex(side == MappingSide::In ? 0 : 1);
+        QItemSelection changed;
+        for (const QPoint& cell : cells) {
+            const QModelIndex index = grid->model()->index(cell.y(), cell.x() + 1);
+            changed.select(index, index);
+        }
+        const QModelIndex first = grid->model()->index(cells[0].y(), cells[0].x() + 1);
+        grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        grid->selectionModel()->select(changed, QItemSelectionModel::ClearAndSelect);
+        grid->scrollTo(first);
+        if (focusInGrid)
+            grid->setFocus();
+        return;
+    }
 }
 
 } // namespace velmaro

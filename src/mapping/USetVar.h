@@ -17,6 +17,8 @@ class ByteMapView;
 class MappingGridModel;
 class MappingGridView;
 class TFTestMapping;
+template <typename State>
+class SnapshotHistory;
 
 // Editor of the two serial / PROFIBUS mapping tables kept in sdo.xml.
 class TFSetVar : public QDialog
@@ -59,6 +61,11 @@ protected:
 private:
     QWidget* makePage(MappingSide side, MappingGridView* grid);
     void selectRow(MappingSide side, int row);
+    MappingTables shownTables() const;
+    // Shows the tables, as loaded or as an undo or redo restores them.
+    void showTables(const MappingTables& tables);
+    // Brings the page and the cells an undo or redo changed into view, selected.
+    void showChanges(const MappingTables& before, const MappingTables& after);
 
     AppContext& m_context;
     MappingGridModel* m_modelA = nullptr;
@@ -68,6 +75,8 @@ private:
     QScrollArea* m_mapAreaA = nullptr;
     QScrollArea* m_mapAreaB = nullptr;
     bool m_packing = false; // Pack writes many cells: one refresh at its end
+    // Undo and redo of this showing's edits: a cell edit, a paste, a Delete or a Pack is one step.
+    SnapshotHistory<MappingTables>* m_history = nullptr;
 };
 
 } // namespace velmaro

@@ -1,6 +1,8 @@
 #include "settings/Upargen.h"
 
+#include "settings/CommFieldWords.h"
 #include "widgets/IncompleteLoad.h"
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -55,6 +57,19 @@ QLabel* label(const char* text, QWidget* buddy)
 QLabel* unit()
 {
     return new QLabel(QStringLiteral("mS"));
+}
+
+// The name of a step: the field it changed, or how many.
+QString describeChange(const CommEditorValues& before, const CommEditorValues& after)
+{
+    const CommSettings a = CommSettingsFromEditor(before);
+    const CommSettings b = CommSettingsFromEditor(after);
+    QStringList changed;
+    for (const CommFieldLabel& l : CommFieldLabels()) {
+        if (a.*l.field != b.*l.field)
+            changed << QStringLiteral("%1 %2").arg(QLatin1String(l.group), QLatin1String(l.control));
+    }
+    return changed.size() == 1 ? changed.first() : QStringLiteral("%1 fields").arg(changed.size());
 }
 
 } // namespace
@@ -145,6 +160,20 @@ TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     connect(bitbtn2, &QPushButton::clicked, this, &TFpargen::reject);
 
     setControlValues(CommEditorValues());
+    m_history = new SnapshotHistory<CommEditorValues>(
+        this, [this] { return controlValues(); }, [this](const CommEditorValues& v) { setControlValues(v); },
+        describeChange);
+    // A choice or list change is a step at once, a typed text when Enter or leaving the box commits it.
+    for (QRadioButton* rb : findChildren<QRadioButton*>()) {
+        connect(rb, &QRadioButton::toggled, m_history, [this](bool checked) {
+            if (checked)
+                m_history->record();
+        });
+    }
+    for (QComboBox* cb : findChildren<QComboBox*>())
+        connect(cb, &QComboBox::currentIndexChanged, m_history, [this] { m_history->record(); });
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        connect(e, &QLineEdit::editingFinished, m_history, [this] { m_history->record(); });
     MakeFixedToolWindow(this);
 }
 
@@ -162,7 +191,7 @@ void TFpargen::FormShow()
     // Every showing overwrites every control, from the document or from the editor's own values.
     m_fileAtShowing = TakeFileFingerprint(m_context.paths.PargenXmlPath);
     const CommEditorLoad load = LoadCommEditorValues(m_context.paths.PargenXmlPath);
-    setControlValues(load.values);
+    m_history->load(load.values);
     m_readWhole = load.readWhole();
     if (load.error)
         m_context.messages.showError(*load.error);

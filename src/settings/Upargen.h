@@ -14,6 +14,9 @@ class QRadioButton;
 
 namespace velmaro {
 
+template <typename State>
+class SnapshotHistory;
+
 // "SET COMMUNICATION": edits the project's pargen.xml. Loads on every showing, OK validates and saves,
 // Cancel writes nothing.
 class TFpargen : public QDialog
@@ -55,6 +58,8 @@ private:
     CommEditorValues controlValues() const;
 
     AppContext& m_context;
+    // Undo and redo of this showing's edits; each committed control change is one step.
+    SnapshotHistory<CommEditorValues>* m_history = nullptr;
     bool m_readWhole = true;         // this showing read the whole document, or there was none
     FileFingerprint m_fileAtShowing; // the document before this showing read it
 };

@@ -2,6 +2,7 @@
 #include "settings/Upargen.h"
 #include "support/Recorders.h"
 #include "support/TestProject.h"
+#include "support/UndoKeys.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -356,6 +357,43 @@ private Q_SLOTS:
                  qPrintable(f.r.messages.errors.first()));
         QVERIFY(w.isVisible());
         QCOMPARE(w.E_Pro_ID->text(), QStringLiteral("7"));
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedDocument_data()
+    {
+        QTest::addColumn<QString>("keys"); // pressed in "ID Dev." after the edits
+        QTest::addColumn<int>("steps");    // edits the saved document holds
+        QTest::newRow("no key: every edit") << "" << 3;
+        QTest::newRow("Ctrl+Z takes back the text typed in the box first") << "z" << 2;
+        QTest::newRow("Ctrl+Z undoes every step") << "zzz" << 0;
+        QTest::newRow("more Ctrl+Z than steps: the loaded document") << "zzzzz" << 0;
+        QTest::newRow("Ctrl+Shift+Z redoes") << "zzzZZZ" << 3;
+        QTest::newRow("Ctrl+Y redoes") << "zzzyy" << 2;
+        QTest::newRow("redo past the last step changes nothing") << "zyyyy" << 3;
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedDocument()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, steps);
+        Fixture f;
+        writeAll(f.path(), golden());
+        TFpargen& w = f.window;
+        w.show();
+        w.RB_Ser_485->click();
+        w.CB_Ser_Baud->setCurrentIndex(3);
+        w.E_Pro_ID->selectAll();
+        QTest::keyClicks(w.E_Pro_ID, QStringLiteral("42")); // still in the box, not committed
+        test::pressUndoKeys(w.E_Pro_ID, keys);
+        w.bitbtn1->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QByteArray expected = golden();
+        const char* edits[][2] = {{"<Ser_Type>0<", "<Ser_Type>1<"},
+                                  {"<Ser_Baud>7<", "<Ser_Baud>3<"},
+                                  {"<Profi_ID>1<", "<Profi_ID>42<"}};
+        for (int i = 0; i < steps; ++i)
+            expected.replace(edits[i][0], edits[i][1]);
+        QCOMPARE(readAll(f.path()), expected);
     }
 };
 
