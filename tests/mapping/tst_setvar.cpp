@@ -5,7 +5,10 @@
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 #include "support/TestProject.h"
+#include "support/UndoKeys.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -289,6 +292,68 @@ private Q_SLOTS:
         QCOMPARE(readFile(sdoFile()).contains("Mnemonic=\"typed\""), saves);
         if (!saves)
             QCOMPARE(readFile(sdoFile()), xml);
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedDocument_data()
+    {
+        QTest::addColumn<QString>("keys"); // pressed in an open cell editor, then in the grid
+        QTest::addColumn<int>("steps");    // edits the saved document holds
+        QTest::newRow("no key: every edit") << "" << 5;
+        QTest::newRow("Ctrl+Z takes back the text of the open cell editor first") << "z" << 4;
+        QTest::newRow("Ctrl+Z undoes every step") << "zzzzz" << 0;
+        QTest::newRow("more Ctrl+Z than steps: the loaded document") << "zzzzzzz" << 0;
+        QTest::newRow("Ctrl+Shift+Z redoes") << "zzzzzZZZZZ" << 5;
+        QTest::newRow("Ctrl+Y redoes the paste and the Pack") << "zzzzzyyy" << 3;
+        QTest::newRow("redo past the last step changes nothing") << "zyyy" << 5;
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedDocument()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, steps);
+        MappingTables state{
+            {{"1", "Holding Register", "16", "2", "40", "a"}, {"2", "Input Register", "0", "1", "4", "b"}},
+            {{"3", "4", "5", "6", ""}, {"4", "5", "1", "20", "x"}, {"5", "6", "1", "30", ""}}};
+        QVERIFY(SaveMappingDocument(sdoFile(), state).ok());
+        QList<QByteArray> documents{readFile(sdoFile())};
+        const auto edited = [&](const std::function<void(MappingTables&)>& edit) {
+            edit(state);
+            QVERIFY(SaveMappingDocument(m_dir.filePath(QStringLiteral("expected.xml")), state).ok());
+            documents << readFile(m_dir.filePath(QStringLiteral("expected.xml")));
+        };
+        edited([](MappingTables& t) { t.in[0][3] = "3"; });
+        edited([](MappingTables& t) {
+            t.out[1][0] = "9", t.out[1][1] = "8", t.out[2][0] = "7", t.out[2][1] = "6";
+        });
+        edited([](MappingTables& t) { t.in[0][4] = "0", t.in[1][4] = "6"; });
+        edited([](MappingTables& t) { t.in[0][5] = ""; });
+        edited([](MappingTables& t) { t.in[1][0] = "5"; });
+        m_r.messages.answers = {true};
+
+        QCOMPARE(open([&] {
+                     QAbstractItemModel* a = m_w->sga->model();
+                     m_w->sga->edit(a->index(0, 4));
+                     QTest::keyClicks(m_w->sga->indexWidget(a->index(0, 4)), QStringLiteral("3"));
+                     QTest::keyClick(m_w->sga->indexWidget(a->index(0, 4)), Qt::Key_Return);
+                     QCoreApplication::processEvents();
+                     QApplication::clipboard()->setText(QStringLiteral("9\t8\n7\t6"));
+                     m_w->sgb->setCurrentIndex(m_w->sgb->model()->index(1, 1));
+                     QTest::keyClick(m_w->sgb, Qt::Key_V, Qt::ControlModifier);
+                     QCoreApplication::processEvents();
+                     m_w->btnPackA->click();
+                     m_w->sga->setCurrentIndex(a->index(0, 6));
+                     QTest::keyClick(m_w->sga, Qt::Key_Delete);
+                     QCoreApplication::processEvents();
+                     m_w->sga->setCurrentIndex(a->index(1, 1));
+                     m_w->sga->edit(a->index(1, 1));
+                     QTest::keyClicks(m_w->sga->indexWidget(a->index(1, 1)), QStringLiteral("5"));
+                     test::pressUndoKeys(m_w->sga->indexWidget(a->index(1, 1)), keys.left(1));
+                     test::pressUndoKeys(m_w->sga, keys.mid(1));
+                     m_w->bitbtn1->click();
+                 }),
+                 int(QDialog::Accepted));
+        QCOMPARE(m_r.messages.errors, QStringList());
+        QCOMPARE(readFile(sdoFile()), documents[steps]);
     }
 };
 
