@@ -228,7 +228,7 @@ private Q_SLOTS:
         w.NewA->click();
         QCOMPARE(lines(w.LBCanA), (QStringList{"12", ""}));
         QVERIFY(p.r.messages.all.isEmpty());
-        QCOMPARE(w.table().sides[0].entries.last().id_dev, QStringLiteral("0"));
+        QCOMPARE(w.table().sides[Side::A].entries.last().id_dev, QStringLiteral("0"));
     }
 
     void emptyIdentifierRefusesSaveUntilModified()
@@ -349,7 +349,7 @@ private Q_SLOTS:
         QVERIFY(w.enablea->isChecked());
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r2"));
         QCOMPARE(checkedOption(w, QStringLiteral("b")), QStringLiteral("r3"));
-        const TClEmcy& last = w.table().sides[1].entries.at(1);
+        const TClEmcy& last = w.table().sides[Side::B].entries.at(1);
         QCOMPARE(last.mask_eq_ec, QStringLiteral("1.5"));
         QCOMPARE(last.enmask_eq_m3, QString());
         // The document changes only on OK; the empty cells are written as they are.
@@ -433,7 +433,7 @@ private Q_SLOTS:
         // Modify reads the controls back: the shown option replaces the entry's code.
         click(1);
         w.ModifyA->click();
-        QCOMPARE(w.table().sides[0].entries.at(1).alias_use, 2);
+        QCOMPARE(w.table().sides[Side::A].entries.at(1).alias_use, 2);
     }
 
     void cancelledImportChangesNothing()
