@@ -311,7 +311,11 @@ void TFInfopdo::selectSdo(Side tab)
     const QList<TClSdo>& sdos = m_table.pdos(tab).at(pdo).Sdos;
     if (sdo >= sdos.size())
         return;
-    const TClSdo& entry = sdos.at(sdo);
+    showEntry(c, sdos.at(sdo));
+}
+
+void TFInfopdo::showEntry(Page& c, const TClSdo& entry)
+{
     c.Eindex->setText(entry.Index);
     c.Esubindex->setText(entry.Subindex);
     const Result<std::pair<int, int>> items = SplitPoscomp(entry.Poscomp);
@@ -363,26 +367,14 @@ void TFInfopdo::DeleteAClick(Side tab)
 
 void TFInfopdo::CopyAClick(Side tab)
 {
-    Page& c = page(tab);
-    StoredPdoCopyBuffer& buffer = m_copyBuffers[tab];
-    buffer.index = c.Eindex->text();
-    buffer.subindex = c.Esubindex->text();
-    buffer.poscomp = ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex());
+    const TClSdo typed = typedEntry(page(tab));
+    m_copyBuffers[tab] = StoredPdoCopyBuffer{typed.Index, typed.Subindex, typed.Poscomp};
 }
 
 void TFInfopdo::PasteAClick(Side tab)
 {
-    Page& c = page(tab);
     const StoredPdoCopyBuffer& buffer = m_copyBuffers[tab];
-    c.Eindex->setText(buffer.index);
-    c.Esubindex->setText(buffer.subindex);
-    const Result<std::pair<int, int>> items = SplitPoscomp(buffer.poscomp);
-    if (!items.ok()) {
-        m_context.messages.showError(items.error());
-        return;
-    }
-    c.PoscompLsb->setItemIndex(items->second);
-    c.PoscompMsb->setItemIndex(items->first);
+    showEntry(page(tab), TClSdo{buffer.index, buffer.subindex, buffer.poscomp});
 }
 
 void TFInfopdo::BitBtn1Click()

@@ -82,6 +82,9 @@ private:
     void selectPdo(Side tab);
     void selectSdo(Side tab);
     TClSdo typedEntry(const Page& c) const;
+    // Shows an entry in the tab's edits and radio groups; a position composition that is not an
+    // integer is reported and leaves the groups as they were.
+    void showEntry(Page& c, const TClSdo& entry);
     void fillPdoList(Side tab);
 
     AppContext& m_context;
