@@ -1,7 +1,6 @@
 #include "canopen/Uemcy.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -12,7 +11,6 @@
 #include <QTest>
 
 using namespace velmaro;
-using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -36,12 +34,9 @@ QByteArray document(const QByteArray& rows)
     return "<emcydef>" + rows + "</emcydef>";
 }
 
-struct Project
+struct Project : test::WindowFixture
 {
-    QTemporaryDir dir;
-    test::Recorders r;
-    Project() { UseProjectDir(r.paths, dir.path()); }
-    QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
+    QString xmlPath() const { return file(QStringLiteral("emcydef.xml")); }
     void write(const QByteArray& bytes) const { test::writeFile(xmlPath(), bytes); }
     QByteArray read(const QString& path) const { return test::readFile(path); }
 };
@@ -57,10 +52,7 @@ QStringList lines(const QListWidget* list)
 template <typename T>
 T* child(const TFemcy& w, const QByteArray& name)
 {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name.constData());
-    return c;
+    return test::Control<T>(w, QString::fromLatin1(name));
 }
 
 QString checkedOption(const TFemcy& w, const QString& low)
@@ -397,7 +389,7 @@ private Q_SLOTS:
     void writeFailuresAreReported()
     {
         Project p;
-        UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
+        test::UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
         TFemcy w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("1"));

@@ -1,5 +1,5 @@
 #include "canopen/UInfoPdo.h"
-#include "support/Recorders.h"
+#include "support/WindowFixture.h"
 #include "tst_storedpdo_support.h"
 
 #include <QFile>
@@ -32,10 +32,7 @@ struct Fixture
     template <typename T>
     T* get(const QString& name)
     {
-        T* child = window.findChild<T*>(name);
-        if (!child)
-            qFatal("no control %s", qPrintable(name));
-        return child;
+        return test::Control<T>(window, name);
     }
     QListWidget* list(const QString& name) { return get<QListWidget>(name); }
     QLineEdit* edit(const QString& name) { return get<QLineEdit>(name); }
