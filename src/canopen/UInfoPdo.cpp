@@ -406,7 +406,7 @@ void TFInfopdo::BitBtn4Click()
     // Whatever it placed stays; a worksheet not read whole is reported afterwards.
     const ImportOutcome imported =
         StoredPdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] {
-            for (Side tab : BothSides) {
+            for (Side tab : {Side::A, Side::B}) {
                 Page& c = page(tab);
                 const QSignalBlocker blockPdo(c.LPdoCan);
                 const QSignalBlocker blockSdo(c.LSdoCan);

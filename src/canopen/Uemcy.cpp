@@ -367,7 +367,7 @@ void TFemcy::BitBtn4Click()
     if (imported.ok()) {
         showFirstLines();
     } else {
-        for (Side side : BothSides)
+        for (Side side : {Side::A, Side::B})
             refreshList(side);
     }
     const QString note = imported.editorNote(NativePath(*workbook), EmcyDocument::definition().TableName);
