@@ -86,41 +86,43 @@ bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& 
     return rejected;
 }
 
-bool NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages)
+EditOutcome NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls)
 {
     EmcySide& s = table.side(side);
     const QString& id = controls.texts[0];
+    QStringList messages;
     if (s.selected >= 0 && CheckEmcyId(table, id, s.labels.at(s.selected), true, side, messages))
-        return false;
+        return EditOutcome::refused(messages);
     TClEmcy entry;
     ReadControlsIntoEntry(controls, entry);
     AppendEmcy(table, side, entry, id);
     s.selected = int(s.labels.size()) - 1;
-    return true;
+    return EditOutcome::done();
 }
 
-bool ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages)
+EditOutcome ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls)
 {
     EmcySide& s = table.side(side);
     if (s.selected < 0)
-        return false;
+        return EditOutcome::refused();
     const QString& id = controls.texts[0];
+    QStringList messages;
     if (CheckEmcyId(table, id, s.labels.at(s.selected), false, side, messages))
-        return false;
+        return EditOutcome::refused(messages);
     ReadControlsIntoEntry(controls, s.entries[s.selected]);
     s.labels[s.selected] = id;
-    return true;
+    return EditOutcome::done();
 }
 
-bool DeleteEmcy(EmcyTable& table, Side side)
+EditOutcome DeleteEmcy(EmcyTable& table, Side side)
 {
     EmcySide& s = table.side(side);
     if (s.selected < 0)
-        return false;
+        return EditOutcome::refused();
     s.entries.removeAt(s.selected);
     s.labels.removeAt(s.selected);
     s.selected = -1;
-    return true;
+    return EditOutcome::done();
 }
 
 void AppendEmcy(EmcyTable& table, Side side, const TClEmcy& entry, const QString& label)

@@ -34,7 +34,6 @@ struct TClEmcy
 };
 
 constexpr int EmcyTextFieldCount = 11;
-constexpr int EmcySideCount = 2; // Side::A = from CAN A, Side::B = from CAN B
 
 // The root element, worksheet and CSV base name.
 QString EmcyTableName();
@@ -60,12 +59,12 @@ struct EmcySide
 // The editor's in-memory table.
 struct EmcyTable
 {
-    std::array<EmcySide, EmcySideCount> sides; // side A, then side B
+    Sides<EmcySide> sides;
 
-    EmcySide& side(Side s) { return sides[size_t(s)]; }
-    const EmcySide& side(Side s) const { return sides[size_t(s)]; }
+    EmcySide& side(Side s) { return sides[s]; }
+    const EmcySide& side(Side s) const { return sides[s]; }
 
-    int size() const { return int(sides[0].entries.size() + sides[1].entries.size()); }
+    int size() const { return int(sides[Side::A].entries.size() + sides[Side::B].entries.size()); }
 };
 
 // What a page's controls hold: the eleven edits in attribute order, the check box, and the code of
@@ -96,13 +95,14 @@ bool CheckEmcyId(const EmcyTable& table, const QString& newText, const QString& 
                  Side side, QStringList& messages);
 
 // Appends an entry from the controls, labelled with the identifier edit as typed, and selects it.
-// When a line is selected the identifier is checked first. False when refused.
-bool NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages);
-// Overwrites the selected entry and its line from the controls. False when nothing is selected or the
-// identifier is refused.
-bool ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls, QStringList& messages);
-// Removes the selected entry; nothing is selected afterwards. False when nothing was selected.
-bool DeleteEmcy(EmcyTable& table, Side side);
+// When a line is selected the identifier is checked first; a refusal carries CheckEmcyId's messages.
+EditOutcome NewEmcy(EmcyTable& table, Side side, const EmcyControls& controls);
+// Overwrites the selected entry and its line from the controls. Refused, without a message, when
+// nothing is selected; refused with CheckEmcyId's messages when the identifier is.
+EditOutcome ModifyEmcy(EmcyTable& table, Side side, const EmcyControls& controls);
+// Removes the selected entry; nothing is selected afterwards. Refused, without a message, when
+// nothing was selected.
+EditOutcome DeleteEmcy(EmcyTable& table, Side side);
 
 // Appends an entry to a side, labelled with `label`.
 void AppendEmcy(EmcyTable& table, Side side, const TClEmcy& entry, const QString& label);

@@ -90,19 +90,18 @@ QStringList SaveKey(const TClWEmcy& word)
 
 void EmcyWordTable::clear()
 {
-    m_sides[0] = WordSide();
-    m_sides[1] = WordSide();
+    m_sides = {};
 }
 
 void EmcyWordTable::addWord(Side side, const TClWEmcy& word, const QString& number)
 {
-    sideOf(side).words << word;
-    sideOf(side).labels << QStringLiteral("W") + number;
+    m_sides[side].words << word;
+    m_sides[side].labels << QStringLiteral("W") + number;
 }
 
 void EmcyWordTable::addLoadedWord(Side side, const TClWEmcy& word)
 {
-    addWord(side, word, QString::number(sideOf(side).words.size()));
+    addWord(side, word, QString::number(m_sides[side].words.size()));
 }
 
 void EmcyWordTable::addRecord(const emcyword::SidedWord& record)
@@ -114,7 +113,7 @@ void EmcyWordTable::addRecord(const emcyword::SidedWord& record)
 QString EmcyWordTable::NextWordNumber(Side side) const
 {
     QString next = QStringLiteral("0");
-    for (const QString& label : sideOf(side).labels)
+    for (const QString& label : m_sides[side].labels)
         next = QString::number(qint64(ParseIntegerTextOr(label.mid(1), -1)) + 1);
     return next;
 }
@@ -139,60 +138,61 @@ bool EmcyWordTable::CheckWordKey(const QString& index, const QString& subindex, 
     return true;
 }
 
-bool EmcyWordTable::newWord(Side side, const QString& index, const QString& subindex, const QString& devid)
+EditOutcome EmcyWordTable::newWord(Side side, const QString& index, const QString& subindex,
+                                   const QString& devid)
 {
     if (!CheckWordKey(index, subindex, devid, side == Side::A ? emcyword::NewOnA : emcyword::NewOnB, -1))
-        return false;
+        return EditOutcome::refused({emcyword::IndexNotValid});
     TClWEmcy word;
     word.index_addrm = index;
     word.subindex = subindex;
     word.devid = devid;
     addWord(side, word, NextWordNumber(side));
-    return true;
+    return EditOutcome::done();
 }
 
-bool EmcyWordTable::deleteNode(Side side, int position)
+EditOutcome EmcyWordTable::deleteNode(Side side, int position)
 {
     if (position < 0 || position % emcyword::NodesPerWord != 0)
-        return false;
+        return EditOutcome::refused();
     const int w = position / emcyword::NodesPerWord;
-    if (w >= sideOf(side).words.size())
-        return false;
-    sideOf(side).words.removeAt(w);
-    sideOf(side).labels.removeAt(w);
-    return true;
+    if (w >= m_sides[side].words.size())
+        return EditOutcome::refused();
+    m_sides[side].words.removeAt(w);
+    m_sides[side].labels.removeAt(w);
+    return EditOutcome::done();
 }
 
-Status EmcyWordTable::modifyBit(Side side, int position, const BitEdits& edits)
+EditOutcome EmcyWordTable::modifyBit(Side side, int position, const BitEdits& edits)
 {
     const int w = position / emcyword::NodesPerWord;
     const int bit = position % emcyword::NodesPerWord - 1;
-    if (bit < 0 || w >= sideOf(side).words.size())
-        return {};
-    ClEbm& b = sideOf(side).words[w].bits[size_t(bit)];
+    if (bit < 0 || w >= m_sides[side].words.size())
+        return EditOutcome::done();
+    ClEbm& b = m_sides[side].words[w].bits[size_t(bit)];
     b.b0 = edits.b0;
     b.b1 = edits.b1;
     const auto packed = emcyword::PackPositions(edits.first, edits.second);
     if (!packed.ok())
-        return packed.status();
+        return EditOutcome::failed(packed.error());
     b.poscomp = packed.value();
-    return {};
+    return EditOutcome::done();
 }
 
-bool EmcyWordTable::modifyWord(Side side, int position, const QString& index, const QString& subindex,
-                               const QString& devid)
+EditOutcome EmcyWordTable::modifyWord(Side side, int position, const QString& index, const QString& subindex,
+                                      const QString& devid)
 {
     const int w = position / emcyword::NodesPerWord;
-    if (w >= sideOf(side).words.size())
-        return true;
+    if (w >= m_sides[side].words.size())
+        return EditOutcome::done();
     const int mode = side == Side::A ? emcyword::ModifyOnA : emcyword::ModifyOnB;
     if (!CheckWordKey(index, subindex, devid, mode, w))
-        return false;
-    TClWEmcy& word = sideOf(side).words[w];
+        return EditOutcome::refused({emcyword::IndexNotValid});
+    TClWEmcy& word = m_sides[side].words[w];
     word.index_addrm = index;
     word.subindex = subindex;
     word.devid = devid;
-    return true;
+    return EditOutcome::done();
 }
 
 } // namespace velmaro

@@ -97,7 +97,7 @@ public:
     };
 
     void clear();
-    const WordSide& side(Side s) const { return m_sides[size_t(s)]; }
+    const WordSide& side(Side s) const { return m_sides[s]; }
 
     // Appends a word with the label "W" + number.
     void addWord(Side side, const TClWEmcy& word, const QString& number);
@@ -110,30 +110,27 @@ public:
     bool CheckWordKey(const QString& index, const QString& subindex, const QString& devid, int mode,
                       int ownPosition) const;
 
-    // New: adds the word when its key is accepted; false otherwise.
-    bool newWord(Side side, const QString& index, const QString& subindex, const QString& devid);
-    // Delete: removes the word of a word node; a bit node does nothing. Returns whether it removed.
-    bool deleteNode(Side side, int position);
+    // New: adds the word when its key is accepted; refused with "Index Not Valid" otherwise.
+    EditOutcome newWord(Side side, const QString& index, const QString& subindex, const QString& devid);
+    // Delete: removes the word of a word node; a bit node, or no word there, is refused without a message.
+    EditOutcome deleteNode(Side side, int position);
 
     struct BitEdits
     {
         QString b0, b1, first, second;
     };
-    // Modify on a bit node: masks stored, then positions packed (a conversion failure leaves the masks
-    // changed and poscomp as it was).
-    Status modifyBit(Side side, int position, const BitEdits& edits);
-    // Modify on a word node; false when the key is refused.
-    bool modifyWord(Side side, int position, const QString& index, const QString& subindex,
-                    const QString& devid);
+    // Modify on a bit node: masks stored, then positions packed (a conversion failure fails with its
+    // message and leaves the masks changed and poscomp as it was).
+    EditOutcome modifyBit(Side side, int position, const BitEdits& edits);
+    // Modify on a word node; refused with "Index Not Valid" when the key is.
+    EditOutcome modifyWord(Side side, int position, const QString& index, const QString& subindex,
+                           const QString& devid);
 
     // Loads a document: records of 52 texts; side markers other than 0 and 1 are dropped.
     void addRecord(const emcyword::SidedWord& record);
 
 private:
-    WordSide& sideOf(Side s) { return m_sides[size_t(s)]; }
-    const WordSide& sideOf(Side s) const { return m_sides[size_t(s)]; }
-
-    WordSide m_sides[2]; // side A, then side B
+    Sides<WordSide> m_sides;
 };
 
 } // namespace velmaro

@@ -37,11 +37,11 @@ struct PdoTable
     void clear();
 
     // Side A: "PDO From CanA to CanB", grid sga; side B: "PDO From CanB to CanA", grid sgb.
-    QList<QStringList>& side(Side s) { return m_sides[size_t(s)]; }
-    const QList<QStringList>& side(Side s) const { return m_sides[size_t(s)]; }
+    QList<QStringList>& side(Side s) { return m_sides[s]; }
+    const QList<QStringList>& side(Side s) const { return m_sides[s]; }
 
 private:
-    QList<QStringList> m_sides[2];
+    Sides<QList<QStringList>> m_sides;
 };
 
 // The records of one side: its rows up to the first empty "cobid".

@@ -8,10 +8,8 @@ using namespace storedpdo;
 
 void StoredPdoTable::clear()
 {
-    PdoListA.clear();
-    PdoListB.clear();
-    SdoRefListA.clear();
-    SdoRefListB.clear();
+    pdoLists = {};
+    refLists = {};
 }
 
 QString TabName(Side tab)
@@ -87,11 +85,6 @@ private:
     std::optional<qint32> m_subindexValue;
 };
 
-EditOutcome failed(const QString& message)
-{
-    return EditOutcome{EditOutcome::Failed, message};
-}
-
 } // namespace
 
 EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
@@ -102,28 +95,28 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
     for (const TClSdo& r : refs) {
         const Result<bool> same = compare.equals(r);
         if (!same.ok())
-            return failed(same.error());
+            return EditOutcome::failed(same.error());
         if (*same)
-            return EditOutcome{EditOutcome::Rejected, kInSdoTable};
+            return EditOutcome::refused({kInSdoTable});
     }
     for (int p = 0; p < pdos.size(); ++p) {
         const QList<TClSdo>& sdos = pdos.at(p).Sdos;
         for (int s = 0; s < sdos.size(); ++s) {
             const Result<bool> same = compare.equals(sdos.at(s));
             if (!same.ok())
-                return failed(same.error());
+                return EditOutcome::failed(same.error());
             if (*same && !(except && except->pdo == p && except->sdo == s))
-                return EditOutcome{EditOutcome::Rejected, kAlreadyStored};
+                return EditOutcome::refused({kAlreadyStored});
         }
     }
-    return EditOutcome{};
+    return EditOutcome::done();
 }
 
 EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (pdoPosition < 0 || pdoPosition >= pdos.size())
-        return EditOutcome{EditOutcome::Rejected, QString()};
+        return EditOutcome::refused();
     EditOutcome outcome = CheckSdoEntry(entry.Index, entry.Subindex, std::nullopt, pdos, table.refs(tab));
     if (outcome.accepted())
         pdos[pdoPosition].Sdos.append(entry);
@@ -134,20 +127,20 @@ EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, co
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
-        return EditOutcome{EditOutcome::Rejected, QString()};
+        return EditOutcome::refused();
     EditOutcome outcome = CheckSdoEntry(entry.Index, entry.Subindex, at, pdos, table.refs(tab));
     if (outcome.accepted())
         pdos[at.pdo].Sdos[at.sdo] = entry;
     return outcome;
 }
 
-bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
+EditOutcome DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at)
 {
     QList<TClPdo>& pdos = table.pdos(tab);
     if (at.pdo < 0 || at.pdo >= pdos.size() || at.sdo < 0 || at.sdo >= pdos.at(at.pdo).Sdos.size())
-        return false;
+        return EditOutcome::refused();
     pdos[at.pdo].Sdos.removeAt(at.sdo);
-    return true;
+    return EditOutcome::done();
 }
 
 } // namespace velmaro

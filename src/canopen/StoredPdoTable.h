@@ -38,15 +38,22 @@ QString TabName(Side tab);
 // Everything the stored-PDO editor holds between a showing and its OK or Cancel.
 struct StoredPdoTable
 {
-    QList<TClPdo> PdoListA;
-    QList<TClPdo> PdoListB;
-    QList<TClSdo> SdoRefListA; // from the SDO table, Index and Subindex only
-    QList<TClSdo> SdoRefListB;
+    Sides<QList<TClPdo>> pdoLists; // the PDOs of each tab
+    Sides<QList<TClSdo>> refLists; // from the SDO table, Index and Subindex only
 
-    QList<TClPdo>& pdos(Side tab) { return tab == Side::A ? PdoListA : PdoListB; }
-    const QList<TClPdo>& pdos(Side tab) const { return tab == Side::A ? PdoListA : PdoListB; }
-    QList<TClSdo>& refs(Side tab) { return tab == Side::A ? SdoRefListA : SdoRefListB; }
-    const QList<TClSdo>& refs(Side tab) const { return tab == Side::A ? SdoRefListA : SdoRefListB; }
+    QList<TClPdo>& pdos(Side tab) { return pdoLists[tab]; }
+    const QList<TClPdo>& pdos(Side tab) const { return pdoLists[tab]; }
+    QList<TClSdo>& refs(Side tab) { return refLists[tab]; }
+    const QList<TClSdo>& refs(Side tab) const { return refLists[tab]; }
+    // The lists under the names the editor's description gives them.
+    QList<TClPdo>& PdoListA() { return pdoLists[Side::A]; }
+    QList<TClPdo>& PdoListB() { return pdoLists[Side::B]; }
+    QList<TClSdo>& SdoRefListA() { return refLists[Side::A]; }
+    QList<TClSdo>& SdoRefListB() { return refLists[Side::B]; }
+    const QList<TClPdo>& PdoListA() const { return pdoLists[Side::A]; }
+    const QList<TClPdo>& PdoListB() const { return pdoLists[Side::B]; }
+    const QList<TClSdo>& SdoRefListA() const { return refLists[Side::A]; }
+    const QList<TClSdo>& SdoRefListB() const { return refLists[Side::B]; }
     void clear();
 };
 
@@ -94,33 +101,21 @@ struct EntryPosition
     int sdo = -1;
 };
 
-// Outcome of a check or an edit: accepted, rejected with a fixed message (plain box), or abandoned by
-// a conversion error (error box).
-struct EditOutcome
-{
-    enum Kind
-    {
-        Accepted,
-        Rejected,
-        Failed
-    };
-    Kind kind = Accepted;
-    QString message;
-    bool accepted() const { return kind == Accepted; }
-};
-
-// Accepts the pair unless the tab's SDO table holds it, or another stored entry of the tab (other than
-// `except`) has it. Values are compared as integers; a subindex is converted only where the index
+// The outcome of the duplicate check: accepted, rejected with its fixed message, or failed with the
+// conversion error. Accepts the pair unless the tab's SDO table holds it, or another stored entry of the tab
+// (other than `except`) has it. Values are compared as integers; a subindex is converted only where the index
 // matched, nothing at all when the lists are empty.
 EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
                           const std::optional<EntryPosition>& except, const QList<TClPdo>& pdos,
                           const QList<TClSdo>& refs);
 
-// New: checks the pair and appends an entry to the PDO at `pdoPosition`.
+// New: checks the pair and appends an entry to the PDO at `pdoPosition` (no PDO there: refused
+// without a message).
 EditOutcome AddSdoEntry(StoredPdoTable& table, Side tab, int pdoPosition, const TClSdo& entry);
-// Modify: checks the pair, the entry itself excepted, and replaces it.
+// Modify: checks the pair, the entry itself excepted, and replaces it (no entry at `at`: refused
+// without a message).
 EditOutcome ModifySdoEntry(StoredPdoTable& table, Side tab, EntryPosition at, const TClSdo& entry);
-// Delete: removes the entry; false when there is none at `at`.
-bool DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at);
+// Delete: removes the entry; refused without a message when there is none at `at`.
+EditOutcome DeleteSdoEntry(StoredPdoTable& table, Side tab, EntryPosition at);
 
 } // namespace velmaro

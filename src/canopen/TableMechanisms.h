@@ -13,6 +13,7 @@
 
 #include "base/ProjectPaths.h"
 #include "base/Result.h"
+#include "canopen/TableEditing.h"
 #include "platform/Dialogs.h"
 
 #include <QList>
@@ -28,14 +29,6 @@ struct xml_node_struct;
 namespace velmaro {
 
 class Workbook;
-
-// The two CAN sides every table divides its records into, after the gateway's ports: side A (tab or
-// page "CanA", listed first in documents and CSV files) and side B.
-enum class Side
-{
-    A,
-    B
-};
 
 // The names of one table. Each editor defines one instance (see RpdoDefTable() in PdoTable.h).
 struct TableDefinition

@@ -113,9 +113,9 @@ QWidget* TFInfopdo::buildTab(Side tab)
 {
     const bool a = tab == Side::A;
     const QString s = a ? QStringLiteral("A") : QStringLiteral("B");
+    Page& c = page(tab);
     auto* page = new QWidget;
     page->setObjectName(TabName(tab));
-    TabControls& c = controls(tab);
 
     auto* grid = new QGridLayout(page);
 
@@ -191,7 +191,7 @@ QWidget* TFInfopdo::buildTab(Side tab)
 
 void TFInfopdo::connectTab(Side tab)
 {
-    TabControls& c = controls(tab);
+    Page& c = page(tab);
     connect(c.LPdoCan, &QListWidget::itemClicked, this, [this, tab] { LPdoCanAClick(tab); });
     connect(c.LSdoCan, &QListWidget::itemClicked, this, [this, tab] { LSdoCanAClick(tab); });
     // Keyboard moves select too. A selection made with the mouse is handled by the click that
@@ -238,7 +238,7 @@ void TFInfopdo::showEvent(QShowEvent* event)
         FormShow();
 }
 
-void TFInfopdo::clearEntryControls(TabControls& c)
+void TFInfopdo::clearEntryControls(Page& c)
 {
     c.Eindex->clear();
     c.Esubindex->clear();
@@ -248,7 +248,7 @@ void TFInfopdo::clearEntryControls(TabControls& c)
 
 void TFInfopdo::fillPdoList(Side tab)
 {
-    QListWidget* list = controls(tab).LPdoCan;
+    QListWidget* list = page(tab).LPdoCan;
     const QSignalBlocker block(list);
     list->clear();
     for (const TClPdo& pdo : m_table.pdos(tab))
@@ -258,8 +258,8 @@ void TFInfopdo::fillPdoList(Side tab)
 
 void TFInfopdo::FormShow()
 {
-    for (Side tab : {Side::A, Side::B}) {
-        TabControls& c = controls(tab);
+    for (Side tab : BothSides) {
+        Page& c = page(tab);
         const QSignalBlocker blockPdo(c.LPdoCan);
         const QSignalBlocker blockSdo(c.LSdoCan);
         c.LPdoCan->clear();
@@ -283,7 +283,7 @@ void TFInfopdo::LPdoCanAClick(Side tab)
 
 void TFInfopdo::selectPdo(Side tab)
 {
-    TabControls& c = controls(tab);
+    Page& c = page(tab);
     const QSignalBlocker block(c.LSdoCan);
     c.LSdoCan->clear();
     clearEntryControls(c);
@@ -303,7 +303,7 @@ void TFInfopdo::LSdoCanAClick(Side tab)
 
 void TFInfopdo::selectSdo(Side tab)
 {
-    TabControls& c = controls(tab);
+    Page& c = page(tab);
     const int pdo = selectedRow(c.LPdoCan);
     const int sdo = selectedRow(c.LSdoCan);
     if (pdo < 0 || pdo >= m_table.pdos(tab).size() || sdo < 0)
@@ -311,7 +311,11 @@ void TFInfopdo::selectSdo(Side tab)
     const QList<TClSdo>& sdos = m_table.pdos(tab).at(pdo).Sdos;
     if (sdo >= sdos.size())
         return;
-    const TClSdo& entry = sdos.at(sdo);
+    showEntry(c, sdos.at(sdo));
+}
+
+void TFInfopdo::showEntry(Page& c, const TClSdo& entry)
+{
     c.Eindex->setText(entry.Index);
     c.Esubindex->setText(entry.Subindex);
     const Result<std::pair<int, int>> items = SplitPoscomp(entry.Poscomp);
@@ -323,31 +327,19 @@ void TFInfopdo::selectSdo(Side tab)
     c.PoscompLsb->setItemIndex(items->second);
 }
 
-TClSdo TFInfopdo::typedEntry(TabControls& c) const
+TClSdo TFInfopdo::typedEntry(const Page& c) const
 {
     return TClSdo{c.Eindex->text(), c.Esubindex->text(),
                   ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex())};
 }
 
-void TFInfopdo::showOutcome(const EditOutcome& outcome)
-{
-    if (outcome.kind == EditOutcome::Rejected && !outcome.message.isEmpty())
-        m_context.messages.showMessage(outcome.message);
-    else if (outcome.kind == EditOutcome::Failed)
-        m_context.messages.showError(outcome.message);
-}
-
 void TFInfopdo::NewAClick(Side tab)
 {
-    TabControls& c = controls(tab);
-    const int pdo = selectedRow(c.LPdoCan);
-    if (pdo < 0)
+    Page& c = page(tab);
+    const EditOutcome outcome = AddSdoEntry(m_table, tab, selectedRow(c.LPdoCan), typedEntry(c));
+    ShowEditOutcome(m_context.messages, outcome);
+    if (!outcome.accepted())
         return;
-    const EditOutcome outcome = AddSdoEntry(m_table, tab, pdo, typedEntry(c));
-    if (!outcome.accepted()) {
-        showOutcome(outcome);
-        return;
-    }
     const QSignalBlocker block(c.LSdoCan);
     c.LSdoCan->addItem(QStringLiteral("Sdo") + QString::number(c.LSdoCan->count()));
     c.LSdoCan->setCurrentRow(c.LSdoCan->count() - 1);
@@ -355,20 +347,19 @@ void TFInfopdo::NewAClick(Side tab)
 
 void TFInfopdo::ModifyAClick(Side tab)
 {
-    TabControls& c = controls(tab);
+    Page& c = page(tab);
     const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
-    if (at.pdo < 0 || at.sdo < 0)
-        return;
-    showOutcome(ModifySdoEntry(m_table, tab, at, typedEntry(c)));
+    ShowEditOutcome(m_context.messages, ModifySdoEntry(m_table, tab, at, typedEntry(c)));
 }
 
 void TFInfopdo::DeleteAClick(Side tab)
 {
-    TabControls& c = controls(tab);
+    Page& c = page(tab);
     const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
-    if (at.pdo < 0 || at.sdo < 0 || at.pdo >= m_table.pdos(tab).size())
+    const EditOutcome outcome = DeleteSdoEntry(m_table, tab, at);
+    ShowEditOutcome(m_context.messages, outcome);
+    if (!outcome.accepted())
         return;
-    DeleteSdoEntry(m_table, tab, at);
     const QSignalBlocker block(c.LSdoCan);
     delete c.LSdoCan->takeItem(at.sdo);
     deselect(c.LSdoCan);
@@ -376,26 +367,14 @@ void TFInfopdo::DeleteAClick(Side tab)
 
 void TFInfopdo::CopyAClick(Side tab)
 {
-    TabControls& c = controls(tab);
-    StoredPdoCopyBuffer& buffer = copyBuffer(tab);
-    buffer.index = c.Eindex->text();
-    buffer.subindex = c.Esubindex->text();
-    buffer.poscomp = ComposePoscomp(c.PoscompMsb->itemIndex(), c.PoscompLsb->itemIndex());
+    const TClSdo typed = typedEntry(page(tab));
+    m_copyBuffers[tab] = StoredPdoCopyBuffer{typed.Index, typed.Subindex, typed.Poscomp};
 }
 
 void TFInfopdo::PasteAClick(Side tab)
 {
-    TabControls& c = controls(tab);
-    const StoredPdoCopyBuffer& buffer = copyBuffer(tab);
-    c.Eindex->setText(buffer.index);
-    c.Esubindex->setText(buffer.subindex);
-    const Result<std::pair<int, int>> items = SplitPoscomp(buffer.poscomp);
-    if (!items.ok()) {
-        m_context.messages.showError(items.error());
-        return;
-    }
-    c.PoscompLsb->setItemIndex(items->second);
-    c.PoscompMsb->setItemIndex(items->first);
+    const StoredPdoCopyBuffer& buffer = m_copyBuffers[tab];
+    showEntry(page(tab), TClSdo{buffer.index, buffer.subindex, buffer.poscomp});
 }
 
 void TFInfopdo::BitBtn1Click()
@@ -428,7 +407,7 @@ void TFInfopdo::BitBtn4Click()
     const ImportOutcome imported =
         StoredPdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] {
             for (Side tab : {Side::A, Side::B}) {
-                TabControls& c = controls(tab);
+                Page& c = page(tab);
                 const QSignalBlocker blockPdo(c.LPdoCan);
                 const QSignalBlocker blockSdo(c.LSdoCan);
                 c.LSdoCan->clear();

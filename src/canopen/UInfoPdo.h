@@ -59,7 +59,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TabControls
+    // The controls of one tab: tab "CanA" shows side A, tab "CanB" side B.
+    struct Page
     {
         QListWidget* LSdoCan = nullptr;
         QListWidget* LPdoCan = nullptr;
@@ -76,23 +77,22 @@ private:
 
     QWidget* buildTab(Side tab);
     void connectTab(Side tab);
-    TabControls& controls(Side tab) { return tab == Side::A ? m_tabA : m_tabB; }
-    StoredPdoCopyBuffer& copyBuffer(Side tab) { return tab == Side::A ? m_copyA : m_copyB; }
-    void clearEntryControls(TabControls& c);
+    Page& page(Side tab) { return m_pages[tab]; }
+    void clearEntryControls(Page& c);
     void selectPdo(Side tab);
     void selectSdo(Side tab);
-    TClSdo typedEntry(TabControls& c) const;
-    void showOutcome(const EditOutcome& outcome);
+    TClSdo typedEntry(const Page& c) const;
+    // Shows an entry in the tab's edits and radio groups; a position composition that is not an
+    // integer is reported and leaves the groups as they were.
+    void showEntry(Page& c, const TClSdo& entry);
     void fillPdoList(Side tab);
 
     AppContext& m_context;
     StoredPdoTable m_table;
-    bool m_readWhole = true;         // this showing read sdopdo.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // sdopdo.xml before this showing read it
-    StoredPdoCopyBuffer m_copyA;     // kept across showings
-    StoredPdoCopyBuffer m_copyB;
-    TabControls m_tabA;
-    TabControls m_tabB;
+    bool m_readWhole = true;                  // this showing read sdopdo.xml whole (or found none)
+    FileFingerprint m_fileAtShowing;          // sdopdo.xml before this showing read it
+    Sides<StoredPdoCopyBuffer> m_copyBuffers; // kept across showings
+    Sides<Page> m_pages;
     QTabWidget* m_notebook = nullptr;
     bool m_mouseDown = false;
     std::function<void()> m_pendingSelection; // of a press whose click is still to come

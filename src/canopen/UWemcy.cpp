@@ -196,7 +196,7 @@ void TFWemcy::FormShow()
 void TFWemcy::ClearWordEditor()
 {
     m_filling = true;
-    for (Page& p : pages) {
+    for (Page& p : m_pages) {
         p.tree->clear();
         for (QLineEdit* e : {p.index, p.subindex, p.devid, p.b0, p.b1, p.pos1, p.pos2})
             e->clear();
@@ -208,7 +208,7 @@ void TFWemcy::ClearWordEditor()
 void TFWemcy::rebuildTrees()
 {
     m_filling = true;
-    for (Side side : {Side::A, Side::B}) {
+    for (Side side : BothSides) {
         page(side).tree->clear();
         for (const QString& label : m_table.side(side).labels)
             AddWordNodes(side, label.mid(1));
@@ -259,7 +259,7 @@ void TFWemcy::ShowWordNode(int position, Side side)
     const QString bitCaption = QStringLiteral("Mask BIT n°")
                                + (node == 0 ? QString() : QString::number(node - 1))
                                + QStringLiteral(" Define");
-    for (Page& p : pages) {
+    for (Page& p : m_pages) {
         p.wordGroup->setTitle(wordCaption);
         p.bitGroup->setTitle(bitCaption);
     }
@@ -290,16 +290,12 @@ void TFWemcy::ShowWordNode(int position, Side side)
 
 void TFWemcy::ModifyWordNode(int position, Side side)
 {
-    Page& p = page(side);
-    if (position % emcyword::NodesPerWord != 0) {
-        const Status s =
-            m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()});
-        if (!s.ok())
-            m_context.messages.showError(s.error());
-        return;
-    }
-    if (!m_table.modifyWord(side, position, p.index->text(), p.subindex->text(), p.devid->text()))
-        m_context.messages.showMessage(emcyword::IndexNotValid);
+    const Page& p = page(side);
+    const EditOutcome outcome =
+        position % emcyword::NodesPerWord != 0
+            ? m_table.modifyBit(side, position, {p.b0->text(), p.b1->text(), p.pos1->text(), p.pos2->text()})
+            : m_table.modifyWord(side, position, p.index->text(), p.subindex->text(), p.devid->text());
+    ShowEditOutcome(m_context.messages, outcome);
 }
 
 void TFWemcy::modifyBClick(Side side)
@@ -311,11 +307,11 @@ void TFWemcy::modifyBClick(Side side)
 
 void TFWemcy::newBClick(Side side)
 {
-    Page& p = page(side);
-    if (!m_table.newWord(side, p.index->text(), p.subindex->text(), p.devid->text())) {
-        m_context.messages.showMessage(emcyword::IndexNotValid);
+    const Page& p = page(side);
+    const EditOutcome outcome = m_table.newWord(side, p.index->text(), p.subindex->text(), p.devid->text());
+    ShowEditOutcome(m_context.messages, outcome);
+    if (!outcome.accepted())
         return;
-    }
     m_filling = true;
     AddWordNodes(side, m_table.side(side).labels.constLast().mid(1));
     m_filling = false;
@@ -324,7 +320,7 @@ void TFWemcy::newBClick(Side side)
 void TFWemcy::deleteBClick(Side side)
 {
     const int position = SelectedNodeIndex(side);
-    if (position < 0 || !m_table.deleteNode(side, position))
+    if (!m_table.deleteNode(side, position).accepted())
         return;
     QTreeWidget* tree = page(side).tree;
     m_filling = true;

@@ -25,26 +25,6 @@ class TFWemcy : public QDialog
 public:
     explicit TFWemcy(AppContext& context, QWidget* parent = nullptr);
 
-    // The controls of one page; pages[0] is page "CanA" (side A), pages[1] page "CanB" (side B).
-    struct Page
-    {
-        QTreeWidget* tree = nullptr;
-        QGroupBox* wordGroup = nullptr;
-        QGroupBox* bitGroup = nullptr;
-        QLineEdit* index = nullptr;
-        QLineEdit* subindex = nullptr;
-        QLineEdit* devid = nullptr;
-        QLineEdit* b0 = nullptr;
-        QLineEdit* b1 = nullptr;
-        QLineEdit* pos1 = nullptr;
-        QLineEdit* pos2 = nullptr;
-        QPushButton* deleteButton = nullptr;
-        QPushButton* newButton = nullptr;
-        QPushButton* modifyButton = nullptr;
-    };
-    Page pages[2];
-    Page& page(Side side) { return pages[size_t(side)]; }
-    const Page& page(Side side) const { return pages[size_t(side)]; }
     QTabWidget* TabbedNotebook1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
@@ -72,6 +52,26 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The controls of one page: page "CanA" shows side A, page "CanB" side B.
+    struct Page
+    {
+        QTreeWidget* tree = nullptr;
+        QGroupBox* wordGroup = nullptr;
+        QGroupBox* bitGroup = nullptr;
+        QLineEdit* index = nullptr;
+        QLineEdit* subindex = nullptr;
+        QLineEdit* devid = nullptr;
+        QLineEdit* b0 = nullptr;
+        QLineEdit* b1 = nullptr;
+        QLineEdit* pos1 = nullptr;
+        QLineEdit* pos2 = nullptr;
+        QPushButton* deleteButton = nullptr;
+        QPushButton* newButton = nullptr;
+        QPushButton* modifyButton = nullptr;
+    };
+    Page& page(Side side) { return m_pages[side]; }
+    const Page& page(Side side) const { return m_pages[side]; }
+
     void FormCreate();
     QWidget* buildPage(Side side);
     void AddWordNodes(Side side, const QString& number);
@@ -82,6 +82,7 @@ private:
     bool m_readWhole = true;         // this showing read emcyword.xml whole (or found none)
     FileFingerprint m_fileAtShowing; // emcyword.xml before this showing read it
     bool m_filling = false;
+    Sides<Page> m_pages;
 };
 
 } // namespace velmaro

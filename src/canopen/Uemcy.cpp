@@ -81,16 +81,16 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
     TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("From CAN A"));
     TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("From CAN B"));
-    LBCanA = pageOf(Side::A).list;
-    LBCanB = pageOf(Side::B).list;
-    enablea = pageOf(Side::A).enable;
-    enableb = pageOf(Side::B).enable;
-    DeleteA = pageOf(Side::A).deleteButton;
-    NewA = pageOf(Side::A).newButton;
-    ModifyA = pageOf(Side::A).modifyButton;
-    DeleteB = pageOf(Side::B).deleteButton;
-    NewB = pageOf(Side::B).newButton;
-    ModifyB = pageOf(Side::B).modifyButton;
+    LBCanA = page(Side::A).list;
+    LBCanB = page(Side::B).list;
+    enablea = page(Side::A).enable;
+    enableb = page(Side::B).enable;
+    DeleteA = page(Side::A).deleteButton;
+    NewA = page(Side::A).newButton;
+    ModifyA = page(Side::A).modifyButton;
+    DeleteB = page(Side::B).deleteButton;
+    NewB = page(Side::B).newButton;
+    ModifyB = page(Side::B).modifyButton;
 
     PanelBColor1 = new QWidget(this);
     PanelBColor1->setObjectName(QStringLiteral("PanelBColor1"));
@@ -117,7 +117,7 @@ QWidget* TFemcy::buildPage(Side side)
 {
     const QString suffix = side == Side::A ? QStringLiteral("A") : QStringLiteral("B");
     const QString lowSuffix = suffix.toLower();
-    Page& p = pageOf(side);
+    Page& p = page(side);
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("Page") + suffix);
 
@@ -213,7 +213,7 @@ void TFemcy::showEvent(QShowEvent* event)
 
 void TFemcy::takeSelection(Side side)
 {
-    QListWidget* list = pageOf(side).list;
+    QListWidget* list = page(side).list;
     const QList<QListWidgetItem*> items = list->selectedItems();
     m_table.side(side).selected = items.isEmpty() ? -1 : list->row(items.first());
 }
@@ -221,7 +221,7 @@ void TFemcy::takeSelection(Side side)
 void TFemcy::refreshList(Side side)
 {
     const EmcySide& s = m_table.side(side);
-    QListWidget* list = pageOf(side).list;
+    QListWidget* list = page(side).list;
     const QSignalBlocker blocker(list);
     if (list->count() != s.labels.size()) {
         list->clear();
@@ -244,7 +244,7 @@ void TFemcy::showSelected(Side side)
     if (s.selected < 0 || s.selected >= s.entries.size())
         return;
     const EmcyControls c = ControlsOfEntry(s.entries.at(s.selected));
-    Page& p = pageOf(side);
+    Page& p = page(side);
     for (int i = 0; i < EmcyTextFieldCount; ++i)
         p.edits[size_t(i)]->setText(c.texts[size_t(i)]);
     p.enable->setChecked(c.enable);
@@ -254,7 +254,7 @@ void TFemcy::showSelected(Side side)
 
 EmcyControls TFemcy::readControls(Side side) const
 {
-    const Page& p = pageOf(side);
+    const Page& p = page(side);
     EmcyControls c;
     for (int i = 0; i < EmcyTextFieldCount; ++i)
         c.texts[size_t(i)] = p.edits[size_t(i)]->text();
@@ -277,7 +277,7 @@ void TFemcy::showMessages(const QStringList& messages)
 void TFemcy::showFirstLines()
 {
     SelectFirstLines(m_table);
-    for (Side side : {Side::A, Side::B}) {
+    for (Side side : BothSides) {
         refreshList(side);
         showSelected(side);
     }
@@ -286,9 +286,9 @@ void TFemcy::showFirstLines()
 void TFemcy::ClearEmcyEditor()
 {
     ClearEmcyTable(m_table);
-    for (Side side : {Side::A, Side::B}) {
+    for (Side side : BothSides) {
         refreshList(side);
-        Page& p = pageOf(side);
+        Page& p = page(side);
         for (QLineEdit* e : p.edits)
             e->clear();
         p.enable->setChecked(false);
@@ -306,7 +306,7 @@ void TFemcy::FormShow()
     if (loaded.failures.isEmpty()) {
         showFirstLines();
     } else {
-        for (Side side : {Side::A, Side::B})
+        for (Side side : BothSides)
             refreshList(side);
     }
 }
@@ -319,27 +319,25 @@ void TFemcy::LBCanAClick(Side side)
 
 void TFemcy::NewAClick(Side side)
 {
-    applyControls(side, NewEmcy);
+    takeSelection(side);
+    showEdit(side, NewEmcy(m_table, side, readControls(side)));
 }
 
 void TFemcy::ModifyAClick(Side side)
 {
-    applyControls(side, ModifyEmcy);
-}
-
-void TFemcy::applyControls(Side side, EmcyEdit edit)
-{
     takeSelection(side);
-    QStringList messages;
-    edit(m_table, side, readControls(side), messages);
-    showMessages(messages);
-    refreshList(side);
+    showEdit(side, ModifyEmcy(m_table, side, readControls(side)));
 }
 
 void TFemcy::DeleteAClick(Side side)
 {
     takeSelection(side);
-    DeleteEmcy(m_table, side);
+    showEdit(side, DeleteEmcy(m_table, side));
+}
+
+void TFemcy::showEdit(Side side, const EditOutcome& outcome)
+{
+    ShowEditOutcome(m_context.messages, outcome);
     refreshList(side);
 }
 

@@ -76,23 +76,22 @@ private:
     };
 
     QWidget* buildPage(Side side);
-    Page& pageOf(Side side) { return m_pages[size_t(side)]; }
-    const Page& pageOf(Side side) const { return m_pages[size_t(side)]; }
+    Page& page(Side side) { return m_pages[side]; }
+    const Page& page(Side side) const { return m_pages[side]; }
     void takeSelection(Side side);
     void refreshList(Side side);
     void showSelected(Side side);
     void showMessages(const QStringList& messages);
     EmcyControls readControls(Side side) const;
     void showFirstLines();
-    // New and Modify: the page's controls applied to its table by `edit`, its messages shown.
-    using EmcyEdit = bool (*)(EmcyTable&, Side, const EmcyControls&, QStringList&);
-    void applyControls(Side side, EmcyEdit edit);
+    // After New, Modify or Delete on a page: what the table said, then the page's list as it is now.
+    void showEdit(Side side, const EditOutcome& outcome);
 
     AppContext& m_context;
     EmcyTable m_table;
     bool m_readWhole = true;         // this showing read emcydef.xml whole (or found none)
     FileFingerprint m_fileAtShowing; // emcydef.xml before this showing read it
-    std::array<Page, EmcySideCount> m_pages;
+    Sides<Page> m_pages;
 };
 
 } // namespace velmaro

@@ -119,6 +119,8 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     sga->setObjectName(QStringLiteral("sga"));
     sgb = new PdoGrid(TabbedNotebook1);
     sgb->setObjectName(QStringLiteral("sgb"));
+    page(Side::A).grid = sga;
+    page(Side::B).grid = sgb;
     TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
     TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
     // Keys and clipboard of a spreadsheet; the cells take any text, as typed.
@@ -237,16 +239,16 @@ void TFpdo::Button1Click()
 
 void TFpdo::readGrids()
 {
-    sga->commitOpenEditor();
-    sgb->commitOpenEditor();
-    sga->readRows(m_table.side(Side::A));
-    sgb->readRows(m_table.side(Side::B));
+    for (Side side : BothSides)
+        page(side).grid->commitOpenEditor();
+    for (Side side : BothSides)
+        page(side).grid->readRows(m_table.side(side));
 }
 
 void TFpdo::showGrids()
 {
-    sga->showRows(m_table.side(Side::A));
-    sgb->showRows(m_table.side(Side::B));
+    for (Side side : BothSides)
+        page(side).grid->showRows(m_table.side(side));
 }
 
 } // namespace velmaro

@@ -65,6 +65,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The controls of one tab: grid sga shows side A, grid sgb side B.
+    struct Page
+    {
+        PdoGrid* grid = nullptr;
+    };
+    Page& page(Side side) { return m_pages[side]; }
+
     void readGrids();
     void showGrids();
 
@@ -73,6 +80,7 @@ private:
     int m_sharedFromWidth = -1;      // the grid width the column widths were last shared from
     bool m_readWhole = true;         // this showing read rpdodef.xml whole (or found none)
     FileFingerprint m_fileAtShowing; // rpdodef.xml before this showing read it
+    Sides<Page> m_pages;
 };
 
 } // namespace velmaro

@@ -5,9 +5,8 @@
 #include "mapping/USetVar.h"
 #include "platform/FileSystem.h"
 #include "settings/Upargen.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,9 +81,8 @@ private Q_SLOTS:
         QFETCH(DocumentOf, document);
         QFETCH(QString, readError);
         for (const char* kind : {"folder", "named pipe", "link to /dev/zero"}) {
-            QTemporaryDir dir;
-            test::Recorders r;
-            test::UseProjectDir(r.paths, dir.path());
+            test::WindowFixture f;
+            test::Recorders& r = f.r;
             const QString native = NativePath(document(r.paths));
             const QString k = QLatin1String(kind);
             if (k == QLatin1String("folder"))
@@ -113,9 +111,8 @@ private Q_SLOTS:
     {
         QFETCH(MakeEditor, editor);
         QFETCH(DocumentOf, document);
-        QTemporaryDir dir;
-        test::Recorders r;
-        test::UseProjectDir(r.paths, dir.path());
+        test::WindowFixture f;
+        test::Recorders& r = f.r;
         const QString path = document(r.paths);
         const QString file = NativePath(path);
         const std::unique_ptr<QDialog> w(editor(r.context));

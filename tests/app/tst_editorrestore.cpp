@@ -4,8 +4,7 @@
 #include "canopen/Updo.h"
 #include "mapping/USetVar.h"
 #include "settings/Upargen.h"
-#include "support/Recorders.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -86,9 +85,8 @@ private Q_SLOTS:
     {
         QFETCH(MakeEditor, editor);
         QFETCH(QString, control);
-        QTemporaryDir dir;
-        test::Recorders r;
-        test::UseProjectDir(r.paths, dir.path());
+        test::WindowFixture f;
+        test::Recorders& r = f.r;
         const std::unique_ptr<QDialog> w(editor(r.context));
         SpontaneousShows shows;
         w->installEventFilter(&shows);

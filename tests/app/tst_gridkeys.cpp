@@ -1,7 +1,6 @@
 #include "canopen/Updo.h"
 #include "mapping/USetVar.h"
-#include "support/Recorders.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,10 +40,8 @@ void addGridRows()
     QTest::newRow("PDO CanB to CanA") << make<TFpdo>() << "sgb" << 1 << 1 << "bitbtn1";
 }
 
-struct Window
+struct Window : test::WindowFixture
 {
-    test::Recorders r;
-    QTemporaryDir dir;
     std::unique_ptr<QDialog> w;
     QTableView* grid = nullptr;
 

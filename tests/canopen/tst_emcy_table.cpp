@@ -156,79 +156,79 @@ private Q_SLOTS:
         QFETCH(QString, id);
         QFETCH(bool, added);
         EmcyTable t = tableWithLabels({"3", "12"});
-        t.sides[0].selected = selected;
-        QStringList messages;
-        QCOMPARE(NewEmcy(t, Side::A, controls(id, 4, true), messages), added);
-        QCOMPARE(messages.isEmpty(), added);
-        QCOMPARE(t.sides[0].entries.size(), t.sides[0].labels.size());
+        t.sides[Side::A].selected = selected;
+        const EditOutcome outcome = NewEmcy(t, Side::A, controls(id, 4, true));
+        QCOMPARE(outcome.accepted(), added);
+        QCOMPARE(outcome.messages.isEmpty(), added);
+        QCOMPARE(t.sides[Side::A].entries.size(), t.sides[Side::A].labels.size());
         if (!added) {
-            QCOMPARE(t.sides[0].labels, (QStringList{"3", "12"}));
-            QCOMPARE(t.sides[0].selected, selected);
+            QCOMPARE(t.sides[Side::A].labels, (QStringList{"3", "12"}));
+            QCOMPARE(t.sides[Side::A].selected, selected);
             return;
         }
-        QCOMPARE(t.sides[0].labels.last(), id);
-        QCOMPARE(t.sides[0].selected, 2);
-        const TClEmcy& e = t.sides[0].entries.last();
+        QCOMPARE(t.sides[Side::A].labels.last(), id);
+        QCOMPARE(t.sides[Side::A].selected, 2);
+        const TClEmcy& e = t.sides[Side::A].entries.last();
         QCOMPARE(e.id_dev, id.isEmpty() ? QStringLiteral("0") : id);
         QCOMPARE(e.alias_use, 4);
         QVERIFY(e.enable);
         QCOMPARE(e.enmask_eq_m3, QStringLiteral("10"));
-        QVERIFY(t.sides[1].entries.isEmpty());
+        QVERIFY(t.sides[Side::B].entries.isEmpty());
     }
 
     void emptyEditsBecomeZero()
     {
         EmcyTable t;
-        QStringList messages;
         EmcyControls c; // every edit empty, no option checked
         c.alias.reset();
-        QVERIFY(NewEmcy(t, Side::B, c, messages));
-        const TClEmcy& e = t.sides[1].entries.at(0);
+        QVERIFY(NewEmcy(t, Side::B, c).accepted());
+        const TClEmcy& e = t.sides[Side::B].entries.at(0);
         for (QString TClEmcy::*f : EmcyTextFields())
             QCOMPARE(e.*f, QStringLiteral("0"));
         QCOMPARE(e.alias_use, 0);
-        QCOMPARE(t.sides[1].labels, QStringList{QString()});
+        QCOMPARE(t.sides[Side::B].labels, QStringList{QString()});
     }
 
     void modifyRules()
     {
         EmcyTable t = tableWithLabels({"3", "12", ""});
-        QStringList messages;
         // Nothing selected: nothing happens.
-        QVERIFY(!ModifyEmcy(t, Side::A, controls("99"), messages));
-        QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", ""}));
+        const EditOutcome nothingSelected = ModifyEmcy(t, Side::A, controls("99"));
+        QVERIFY(!nothingSelected.accepted());
+        QVERIFY(nothingSelected.messages.isEmpty());
+        QCOMPARE(t.sides[Side::A].labels, (QStringList{"3", "12", ""}));
         // An empty label left unchanged is not tested; the option not checked keeps alias_use.
-        t.sides[0].selected = 2;
-        t.sides[0].entries[2].alias_use = 13;
-        QVERIFY(ModifyEmcy(t, Side::A, controls("", std::nullopt, true), messages));
-        QVERIFY(messages.isEmpty());
-        QCOMPARE(t.sides[0].entries[2].alias_use, 13);
-        QCOMPARE(t.sides[0].entries[2].id_dev, QStringLiteral("0"));
+        t.sides[Side::A].selected = 2;
+        t.sides[Side::A].entries[2].alias_use = 13;
+        const EditOutcome unchanged = ModifyEmcy(t, Side::A, controls("", std::nullopt, true));
+        QVERIFY(unchanged.accepted());
+        QVERIFY(unchanged.messages.isEmpty());
+        QCOMPARE(t.sides[Side::A].entries[2].alias_use, 13);
+        QCOMPARE(t.sides[Side::A].entries[2].id_dev, QStringLiteral("0"));
         // Changed to a listed identifier: refused, entry untouched.
-        QVERIFY(!ModifyEmcy(t, Side::A, controls("3", 7), messages));
-        QCOMPARE(messages, QStringList{IndexNotValidMessage});
-        QCOMPARE(t.sides[0].entries[2].alias_use, 13);
+        const EditOutcome listed = ModifyEmcy(t, Side::A, controls("3", 7));
+        QVERIFY(!listed.accepted());
+        QCOMPARE(listed.messages, QStringList{IndexNotValidMessage});
+        QCOMPARE(t.sides[Side::A].entries[2].alias_use, 13);
         // Changed to a new identifier: line and entry replaced, selection kept.
-        messages.clear();
-        QVERIFY(ModifyEmcy(t, Side::A, controls("0x20", 7), messages));
-        QCOMPARE(t.sides[0].labels, (QStringList{"3", "12", "0x20"}));
-        QCOMPARE(t.sides[0].entries[2].alias_use, 7);
-        QCOMPARE(t.sides[0].selected, 2);
+        QVERIFY(ModifyEmcy(t, Side::A, controls("0x20", 7)).accepted());
+        QCOMPARE(t.sides[Side::A].labels, (QStringList{"3", "12", "0x20"}));
+        QCOMPARE(t.sides[Side::A].entries[2].alias_use, 7);
+        QCOMPARE(t.sides[Side::A].selected, 2);
     }
 
     void deleteRules()
     {
         EmcyTable t = tableWithLabels({"3", "12", "7"});
-        QVERIFY(!DeleteEmcy(t, Side::A));
-        t.sides[0].selected = 1;
-        QVERIFY(DeleteEmcy(t, Side::A));
-        QCOMPARE(t.sides[0].labels, (QStringList{"3", "7"}));
-        QCOMPARE(t.sides[0].entries.size(), 2);
-        QCOMPARE(t.sides[0].selected, -1);
+        QVERIFY(!DeleteEmcy(t, Side::A).accepted());
+        t.sides[Side::A].selected = 1;
+        QVERIFY(DeleteEmcy(t, Side::A).accepted());
+        QCOMPARE(t.sides[Side::A].labels, (QStringList{"3", "7"}));
+        QCOMPARE(t.sides[Side::A].entries.size(), 2);
+        QCOMPARE(t.sides[Side::A].selected, -1);
         // Right after a delete nothing is selected, so New makes no test.
-        QStringList messages;
-        QVERIFY(NewEmcy(t, Side::A, controls("3"), messages));
-        QCOMPARE(t.sides[0].labels, (QStringList{"3", "7", "3"}));
+        QVERIFY(NewEmcy(t, Side::A, controls("3")).accepted());
+        QCOMPARE(t.sides[Side::A].labels, (QStringList{"3", "7", "3"}));
     }
     void importsWorksheetRecords_data()
     {
@@ -265,14 +265,14 @@ private Q_SLOTS:
         AppendEmcy(t, Side::A, TClEmcy{}, QStringLiteral("old"));
         const ImportOutcome outcome = EmcyDocument::importWorkbook(book, t, ImportRule::Editor);
         QTEST(outcome.ok(), "complete");
-        QTEST(t.sides[0].labels, "linesA");
-        QTEST(t.sides[1].labels, "linesB");
-        if (!t.sides[0].entries.isEmpty()) {
+        QTEST(t.sides[Side::A].labels, "linesA");
+        QTEST(t.sides[Side::B].labels, "linesB");
+        if (!t.sides[Side::A].entries.isEmpty()) {
             // Empty cells stay empty: no "0" is put in their place.
-            QCOMPARE(t.sides[0].entries.at(0).mask_eq_ec, QString());
-            QCOMPARE(t.sides[0].entries.at(0).enmask_eq_m3, QString());
-            QCOMPARE(t.sides[0].entries.at(0).alias_use, 1);
-            QVERIFY(t.sides[0].entries.at(0).enable);
+            QCOMPARE(t.sides[Side::A].entries.at(0).mask_eq_ec, QString());
+            QCOMPARE(t.sides[Side::A].entries.at(0).enmask_eq_m3, QString());
+            QCOMPARE(t.sides[Side::A].entries.at(0).alias_use, 1);
+            QVERIFY(t.sides[Side::A].entries.at(0).enable);
         }
     }
 

@@ -1,7 +1,6 @@
 #include "canopen/Uemcy.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -12,7 +11,6 @@
 #include <QTest>
 
 using namespace velmaro;
-using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -36,12 +34,9 @@ QByteArray document(const QByteArray& rows)
     return "<emcydef>" + rows + "</emcydef>";
 }
 
-struct Project
+struct Project : test::WindowFixture
 {
-    QTemporaryDir dir;
-    test::Recorders r;
-    Project() { UseProjectDir(r.paths, dir.path()); }
-    QString xmlPath() const { return dir.path() + QStringLiteral("/emcydef.xml"); }
+    QString xmlPath() const { return file(QStringLiteral("emcydef.xml")); }
     void write(const QByteArray& bytes) const { test::writeFile(xmlPath(), bytes); }
     QByteArray read(const QString& path) const { return test::readFile(path); }
 };
@@ -57,10 +52,7 @@ QStringList lines(const QListWidget* list)
 template <typename T>
 T* child(const TFemcy& w, const QByteArray& name)
 {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name.constData());
-    return c;
+    return test::Control<T>(w, QString::fromLatin1(name));
 }
 
 QString checkedOption(const TFemcy& w, const QString& low)
@@ -228,7 +220,7 @@ private Q_SLOTS:
         w.NewA->click();
         QCOMPARE(lines(w.LBCanA), (QStringList{"12", ""}));
         QVERIFY(p.r.messages.all.isEmpty());
-        QCOMPARE(w.table().sides[0].entries.last().id_dev, QStringLiteral("0"));
+        QCOMPARE(w.table().sides[Side::A].entries.last().id_dev, QStringLiteral("0"));
     }
 
     void emptyIdentifierRefusesSaveUntilModified()
@@ -349,7 +341,7 @@ private Q_SLOTS:
         QVERIFY(w.enablea->isChecked());
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r2"));
         QCOMPARE(checkedOption(w, QStringLiteral("b")), QStringLiteral("r3"));
-        const TClEmcy& last = w.table().sides[1].entries.at(1);
+        const TClEmcy& last = w.table().sides[Side::B].entries.at(1);
         QCOMPARE(last.mask_eq_ec, QStringLiteral("1.5"));
         QCOMPARE(last.enmask_eq_m3, QString());
         // The document changes only on OK; the empty cells are written as they are.
@@ -397,7 +389,7 @@ private Q_SLOTS:
     void writeFailuresAreReported()
     {
         Project p;
-        UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
+        test::UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
         TFemcy w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("1"));
@@ -433,7 +425,7 @@ private Q_SLOTS:
         // Modify reads the controls back: the shown option replaces the entry's code.
         click(1);
         w.ModifyA->click();
-        QCOMPARE(w.table().sides[0].entries.at(1).alias_use, 2);
+        QCOMPARE(w.table().sides[Side::A].entries.at(1).alias_use, 2);
     }
 
     void cancelledImportChangesNothing()

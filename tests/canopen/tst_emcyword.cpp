@@ -221,8 +221,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::A, "1", "1", "1"));
-        QVERIFY(table.newWord(Side::A, "1", "x", "1"));
+        QVERIFY(table.newWord(Side::A, "1", "1", "1").accepted());
+        QVERIFY(table.newWord(Side::A, "1", "x", "1").accepted());
         ProjectPaths paths;
         paths.EmcyWordXmlPath = path;
         const Result<bool> s = EmcyWordDocument::save(paths, table);
@@ -272,8 +272,8 @@ private Q_SLOTS:
         QFETCH(int, own);
         QFETCH(bool, accepted);
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::A, "0x2000", "1", "5"));
-        QVERIFY(table.newWord(Side::A, "0x3000", "1", "5"));
+        QVERIFY(table.newWord(Side::A, "0x2000", "1", "5").accepted());
+        QVERIFY(table.newWord(Side::A, "0x3000", "1", "5").accepted());
         QCOMPARE(table.CheckWordKey(index, subindex, devid, mode, own), accepted);
     }
 
@@ -282,21 +282,22 @@ private Q_SLOTS:
         EmcyWordTable table;
         QCOMPARE(table.NextWordNumber(Side::A), QStringLiteral("0"));
         for (const char* index : {"1", "2", "3"})
-            QVERIFY(table.newWord(Side::A, QLatin1String(index), "0", "1"));
-        QVERIFY(!table.deleteNode(Side::A, NodesPerWord + 3)); // a bit node
-        QVERIFY(table.deleteNode(Side::A, NodesPerWord));      // W1
-        QVERIFY(table.newWord(Side::A, "4", "0", "1"));
+            QVERIFY(table.newWord(Side::A, QLatin1String(index), "0", "1").accepted());
+        QVERIFY(!table.deleteNode(Side::A, NodesPerWord + 3).accepted()); // a bit node
+        QVERIFY(table.deleteNode(Side::A, NodesPerWord).accepted());      // W1
+        QVERIFY(table.newWord(Side::A, "4", "0", "1").accepted());
         QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W2", "W3"}));
     }
 
     void modifyBitKeepsMasksOnBadPosition()
     {
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::B, "1", "1", "1"));
-        QVERIFY(table.modifyBit(Side::B, 1, {"0xFF", "0x01", "1", "17"}).ok());
+        QVERIFY(table.newWord(Side::B, "1", "1", "1").accepted());
+        QVERIFY(table.modifyBit(Side::B, 1, {"0xFF", "0x01", "1", "17"}).accepted());
         QCOMPARE(table.side(Side::B).words[0].bits[0].poscomp, QStringLiteral("33"));
-        const Status s = table.modifyBit(Side::B, 1, {"0x0F", "0x02", "a", "1"});
-        QCOMPARE(s.error(), QStringLiteral("'a' is not a valid integer value"));
+        const EditOutcome s = table.modifyBit(Side::B, 1, {"0x0F", "0x02", "a", "1"});
+        QCOMPARE(s.kind, EditOutcome::Failed);
+        QCOMPARE(s.messages, QStringList{"'a' is not a valid integer value"});
         const ClEbm& bit = table.side(Side::B).words[0].bits[0];
         QCOMPARE(bit.b0, QStringLiteral("0x0F"));
         QCOMPARE(bit.b1, QStringLiteral("0x02"));
@@ -306,11 +307,11 @@ private Q_SLOTS:
     void modifyWord()
     {
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::A, "1", "1", "1"));
-        QVERIFY(table.newWord(Side::A, "2", "1", "1"));
-        QVERIFY(!table.modifyWord(Side::A, NodesPerWord, "1", "1", "1"));
+        QVERIFY(table.newWord(Side::A, "1", "1", "1").accepted());
+        QVERIFY(table.newWord(Side::A, "2", "1", "1").accepted());
+        QVERIFY(!table.modifyWord(Side::A, NodesPerWord, "1", "1", "1").accepted());
         QCOMPARE(table.side(Side::A).words[1].index_addrm, QStringLiteral("2"));
-        QVERIFY(table.modifyWord(Side::A, NodesPerWord, "3", "1", "1"));
+        QVERIFY(table.modifyWord(Side::A, NodesPerWord, "3", "1", "1").accepted());
         QCOMPARE(table.side(Side::A).words[1].index_addrm, QStringLiteral("3"));
         QCOMPARE(table.side(Side::A).labels.at(1), QStringLiteral("W1"));
     }
@@ -373,10 +374,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::B, "0x1000", "1", "9"));
-        QVERIFY(table.newWord(Side::A, "8192", "2", "2"));
-        QVERIFY(table.newWord(Side::A, "4096", "9", "1"));
-        QVERIFY(table.modifyBit(Side::A, 1, {"0xFF", "0x0F", "1", "17"}).ok());
+        QVERIFY(table.newWord(Side::B, "0x1000", "1", "9").accepted());
+        QVERIFY(table.newWord(Side::A, "8192", "2", "2").accepted());
+        QVERIFY(table.newWord(Side::A, "4096", "9", "1").accepted());
+        QVERIFY(table.modifyBit(Side::A, 1, {"0xFF", "0x0F", "1", "17"}).accepted());
         ProjectPaths paths;
         paths.EmcyWordXmlPath = path;
         QVERIFY(EmcyWordDocument::save(paths, table).ok());
@@ -416,7 +417,7 @@ private Q_SLOTS:
         QFETCH(int, wordsB);
         QFETCH(int, outcome);
         EmcyWordTable table;
-        QVERIFY(table.newWord(Side::A, "7", "7", "7"));
+        QVERIFY(table.newWord(Side::A, "7", "7", "7").accepted());
         const ImportOutcome r = EmcyWordDocument::importWorkbook(dataFile(workbook.toLatin1().constData()),
                                                                  table, ImportRule::Editor);
         QCOMPARE(int(r.outcome), outcome);

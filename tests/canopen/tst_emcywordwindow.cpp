@@ -1,6 +1,5 @@
 #include "canopen/UWemcy.h"
-#include "support/Recorders.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -11,7 +10,6 @@
 
 using namespace velmaro;
 using namespace velmaro::emcyword;
-using velmaro::test::UseProjectDir;
 
 namespace {
 
@@ -42,20 +40,57 @@ void select(QTreeWidget* tree, int word, int bit = -1)
     item->setSelected(true);
 }
 
+// The controls of one page, found by their object names.
+struct Page
+{
+    QTreeWidget* tree;
+    QGroupBox* wordGroup;
+    QGroupBox* bitGroup;
+    QLineEdit* index;
+    QLineEdit* subindex;
+    QLineEdit* devid;
+    QLineEdit* b0;
+    QLineEdit* b1;
+    QLineEdit* pos1;
+    QLineEdit* pos2;
+    QPushButton* deleteButton;
+    QPushButton* newButton;
+    QPushButton* modifyButton;
+};
+
+Page pageOf(const TFWemcy& w, Side side)
+{
+    const QString s = side == Side::A ? QStringLiteral("A") : QStringLiteral("B");
+    const auto edit = [&](const QString& name) { return test::Control<QLineEdit>(w, name + s); };
+    const auto button = [&](const QString& name) { return test::Control<QPushButton>(w, name + s); };
+    return Page{test::Control<QTreeWidget>(w, QStringLiteral("TWCan") + s),
+                test::Control<QGroupBox>(w, QStringLiteral("GBword_emcy_bitmap") + s),
+                test::Control<QGroupBox>(w, QStringLiteral("Gbebm") + s),
+                edit(QStringLiteral("Eindex_addrm")),
+                edit(QStringLiteral("Esubindex")),
+                edit(QStringLiteral("Edevid")),
+                edit(QStringLiteral("Eb0")),
+                edit(QStringLiteral("Eb1")),
+                edit(QStringLiteral("Eposcomp")),
+                test::Control<QLineEdit>(w, QStringLiteral("Eposcomp") + s + QStringLiteral("2")),
+                button(QStringLiteral("delete")),
+                button(QStringLiteral("new")),
+                button(QStringLiteral("modify"))};
+}
+
 } // namespace
 
 class TestEmcyWordWindow : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    test::Recorders m_r;
+    test::WindowFixture m_f;
     TFWemcy* m_window = nullptr;
-    TFWemcy::Page& page(Side side) { return m_window->page(side); }
+    Page page(Side side) const { return pageOf(*m_window, side); }
 
     void writeDocument(const QString& body)
     {
-        QFile f(m_dir.path() + QStringLiteral("/emcyword.xml"));
+        QFile f(m_f.file(QStringLiteral("emcyword.xml")));
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write((QStringLiteral("<emcyword>") + body + QStringLiteral("</emcyword>")).toUtf8());
     }
@@ -63,14 +98,13 @@ private:
 private Q_SLOTS:
     void init()
     {
-        UseProjectDir(m_r.paths, m_dir.path());
-        m_r.messages.clear();
-        m_window = new TFWemcy(m_r.context);
+        m_f.reset();
+        m_window = new TFWemcy(m_f.r.context);
     }
     void cleanup()
     {
         delete m_window;
-        QFile::remove(m_dir.path() + QStringLiteral("/emcyword.xml"));
+        QFile::remove(m_f.file(QStringLiteral("emcyword.xml")));
     }
 
     void showsWordsAndBits()
@@ -78,7 +112,7 @@ private Q_SLOTS:
         writeDocument(rowXml("1", "0", "0") + rowXml("2", "0", "37") + rowXml("3", "1", "0")
                       + rowXml("4", "2", "0"));
         m_window->show();
-        QVERIFY(m_r.messages.all.isEmpty());
+        QVERIFY(m_f.r.messages.all.isEmpty());
         QTreeWidget* a = page(Side::A).tree;
         QCOMPARE(a->topLevelItemCount(), 2);
         QCOMPARE(a->topLevelItem(1)->text(0), QStringLiteral("W1"));
@@ -117,8 +151,8 @@ private Q_SLOTS:
     void newDeleteAndNumbers()
     {
         m_window->show();
-        QCOMPARE(m_r.messages.messages, QStringList{"File XML not found"});
-        TFWemcy::Page& p = page(Side::A);
+        QCOMPARE(m_f.r.messages.messages, QStringList{"File XML not found"});
+        const Page p = page(Side::A);
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("5"));
         for (const char* index : {"1", "2", "3"}) {
@@ -137,48 +171,48 @@ private Q_SLOTS:
         select(p.tree, 2);
         QCOMPARE(p.wordGroup->title(), QStringLiteral("Word n°2 Emcy Define "));
 
-        m_r.messages.clear();
+        m_f.r.messages.clear();
         p.newButton->click(); // the same key again
         p.subindex->clear();
         p.newButton->click();
-        QCOMPARE(m_r.messages.messages, (QStringList{"Index Not Valid", "Index Not Valid"}));
+        QCOMPARE(m_f.r.messages.messages, (QStringList{"Index Not Valid", "Index Not Valid"}));
         QCOMPARE(p.tree->topLevelItemCount(), 3);
     }
 
     void undefinedBitReportsConversion()
     {
         m_window->show();
-        TFWemcy::Page& p = page(Side::B);
+        const Page p = page(Side::B);
         p.index->setText(QStringLiteral("1"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("1"));
         p.newButton->click();
         p.pos1->setText(QStringLiteral("kept"));
-        m_r.messages.clear();
+        m_f.r.messages.clear();
         select(p.tree, 0, 4);
-        QCOMPARE(m_r.messages.errors, QStringList{"'' is not a valid integer value"});
+        QCOMPARE(m_f.r.messages.errors, QStringList{"'' is not a valid integer value"});
         QCOMPARE(p.pos1->text(), QStringLiteral("kept"));
     }
 
     void okSavesAndCancelDiscards()
     {
         m_window->show();
-        TFWemcy::Page& p = page(Side::A);
+        const Page p = page(Side::A);
         p.index->setText(QStringLiteral("0x2000"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("x"));
         p.newButton->click();
         m_window->bitbtn1->click(); // "x" is no integer: refused, window open
-        QCOMPARE(m_r.messages.errors, QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(m_f.r.messages.errors, QStringList{"'x' is not a valid integer value"});
         QVERIFY(m_window->isVisible());
-        QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+        QVERIFY(!QFile::exists(m_f.file(QStringLiteral("emcyword.xml"))));
 
         select(p.tree, 0);
         p.devid->setText(QStringLiteral("5"));
         p.modifyButton->click();
         m_window->bitbtn1->click();
         QCOMPARE(m_window->result(), int(QDialog::Accepted));
-        QVERIFY(QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+        QVERIFY(QFile::exists(m_f.file(QStringLiteral("emcyword.xml"))));
 
         m_window->show();
         QCOMPARE(page(Side::A).tree->topLevelItemCount(), 1);
@@ -192,13 +226,13 @@ private Q_SLOTS:
     {
         writeDocument(rowXml("1", "0", "0"));
         m_window->show();
-        m_r.dialogs.fileAnswers.push_back(
+        m_f.r.dialogs.fileAnswers.push_back(
             QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword_nosheet.xlsx"));
         m_window->bitbtn4->click();
         QCOMPARE(page(Side::A).tree->topLevelItemCount(), 0);
         QCOMPARE(page(Side::B).tree->topLevelItemCount(), 0);
-        QCOMPARE(m_r.dialogs.fileRequests.at(0).initialDir, m_r.paths.ProjectDir);
-        m_r.dialogs.fileAnswers.push_back(
+        QCOMPARE(m_f.r.dialogs.fileRequests.at(0).initialDir, m_f.r.paths.ProjectDir);
+        m_f.r.dialogs.fileAnswers.push_back(
             QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
         m_window->bitbtn4->click();
         QCOMPARE(page(Side::A).tree->topLevelItemCount(), 2);
@@ -208,7 +242,7 @@ private Q_SLOTS:
     void enterInAnEditPressesNothing()
     {
         m_window->show();
-        TFWemcy::Page& p = page(Side::A);
+        const Page p = page(Side::A);
         p.index->setText(QStringLiteral("1"));
         p.subindex->setText(QStringLiteral("1"));
         p.devid->setText(QStringLiteral("1"));
@@ -216,7 +250,7 @@ private Q_SLOTS:
         QTest::keyClick(p.index, Qt::Key_Return);
         QVERIFY(m_window->isVisible());
         QCOMPARE(p.tree->topLevelItemCount(), 0);
-        QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/emcyword.xml")));
+        QVERIFY(!QFile::exists(m_f.file(QStringLiteral("emcyword.xml"))));
     }
 
     void imageStrip()

@@ -1,8 +1,7 @@
 #include "canopen/Updo.h"
 #include "platform/FileSystem.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +12,6 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::UseProjectDir;
 using velmaro::test::writeFile;
 
 namespace {
@@ -40,23 +38,20 @@ class TestPdoWindow : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    test::Recorders m_r;
+    test::WindowFixture m_f;
     TFpdo* m_w = nullptr;
-    QString docFile() const { return m_dir.filePath(QStringLiteral("rpdodef.xml")); }
+    QString docFile() const { return m_f.file(QStringLiteral("rpdodef.xml")); }
 
-    int open(const std::function<void()>& act = {}) { return m_r.openModal(*m_w, act); }
+    int open(const std::function<void()>& act = {}) { return m_f.r.openModal(*m_w, act); }
 
 private Q_SLOTS:
     void init()
     {
         QFile::remove(docFile());
-        QFile::remove(m_dir.filePath(QStringLiteral("rpdodef.csv")));
-        UseProjectDir(m_r.paths, m_dir.path());
-        m_r.messages.clear();
-        m_r.dialogs.fileRequests.clear();
+        QFile::remove(m_f.file(QStringLiteral("rpdodef.csv")));
+        m_f.reset();
         delete m_w;
-        m_w = new TFpdo(m_r.context);
+        m_w = new TFpdo(m_f.r.context);
     }
     void cleanupTestCase() { delete m_w; }
 
@@ -74,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(m_w->sgb->cellText(10, 0), QStringLiteral("9"));
         QVERIFY(!(m_w->sga->item(0, 1)->flags() & Qt::ItemIsEditable));
         QVERIFY(m_w->sga->item(1, 1)->flags() & Qt::ItemIsEditable);
-        QCOMPARE(m_r.messages.messages, QStringList{"File XML not found"});
+        QCOMPARE(m_f.r.messages.messages, QStringList{"File XML not found"});
     }
 
     void loadShowsTenOfTwelveAndOkSavesTwelve()
@@ -86,8 +81,8 @@ private Q_SLOTS:
         writeFile(docFile(), "<rpdodef>" + rows + "</rpdodef>");
         // Two records are not shown, but kept: the document was read whole and OK does not ask.
         QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
-        QCOMPARE(m_r.messages.questions, QStringList());
-        QVERIFY(m_r.messages.messages.isEmpty());
+        QCOMPARE(m_f.r.messages.questions, QStringList());
+        QVERIFY(m_f.r.messages.messages.isEmpty());
         QCOMPARE(gridRow(m_w->sga, 10), (QStringList{"9", "10", "d", "1", "p", "n"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "100", "d", "1", "p", "n"}));
         const QByteArray saved = readFile(docFile());
@@ -101,8 +96,8 @@ private Q_SLOTS:
         writeFile(docFile(),
                   "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>");
         open();
-        QCOMPARE(m_r.messages.messages.size(), 1);
-        QCOMPARE(m_r.messages.messages.first().section(QLatin1Char('\n'), 0, 1),
+        QCOMPARE(m_f.r.messages.messages.size(), 1);
+        QCOMPARE(m_f.r.messages.messages.first().section(QLatin1Char('\n'), 0, 1),
                  QStringLiteral("Error in reading file XML\n\"%1\": row 2 has no attribute \"id_dev_orig\"")
                      .arg(DisplayPath(docFile())));
         QCOMPARE(gridRow(m_w->sga, 1), (QStringList{"0", "1", "d", "0", "p", "n"}));
@@ -122,7 +117,7 @@ private Q_SLOTS:
         const QByteArray partial =
             "<rpdodef>" + row(1, 2) + "<row cobid=\"5\" en_bypass=\"0\"/>" + row(3, 3) + "</rpdodef>";
         writeFile(docFile(), partial);
-        m_r.messages.answers = {yes};
+        m_f.r.messages.answers = {yes};
         const int result = open([&] {
             m_w->bitbtn1->click();
             QCOMPARE(m_w->isVisible(), !yes);
@@ -130,8 +125,8 @@ private Q_SLOTS:
                 m_w->bitbtn2->click();
         });
         QCOMPARE(result, int(yes ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(m_r.messages.questions.size(), 1);
-        QVERIFY(m_r.messages.questions.first().contains(QDir::toNativeSeparators(docFile())));
+        QCOMPARE(m_f.r.messages.questions.size(), 1);
+        QVERIFY(m_f.r.messages.questions.first().contains(QDir::toNativeSeparators(docFile())));
         const QByteArray saved = readFile(docFile());
         QCOMPARE(saved == partial, !yes);
         if (yes)
@@ -147,7 +142,7 @@ private Q_SLOTS:
                      QVERIFY(m_w->isVisible());
                  }),
                  int(QDialog::Rejected));
-        QCOMPARE(m_r.messages.errors, QStringList{"'0x18G' is not a valid integer value"});
+        QCOMPARE(m_f.r.messages.errors, QStringList{"'0x18G' is not a valid integer value"});
         QCOMPARE(readFile(docFile()), "<rpdodef>" + row(1, 2) + "</rpdodef>");
     }
 
@@ -182,21 +177,21 @@ private Q_SLOTS:
     void importThroughTheOpenDialog()
     {
         writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
-        m_r.dialogs.fileAnswers = {std::nullopt,
-                                   QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
+        m_f.r.dialogs.fileAnswers = {std::nullopt,
+                                     QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
         open([&] {
             m_w->bitbtn4->click(); // cancelled: nothing changes
             QCOMPARE(m_w->sga->cellText(1, 1), QStringLiteral("1"));
             m_w->bitbtn4->click();
             m_w->bitbtn2->click();
         });
-        QCOMPARE(m_r.dialogs.fileRequests.size(), 2);
-        QCOMPARE(m_r.dialogs.fileRequests.first().initialDir, m_dir.path());
-        QVERIFY(
-            m_r.dialogs.fileRequests.first().filter.startsWith(QStringLiteral("File EXCEL (*.xls)|*.xls|")));
+        QCOMPARE(m_f.r.dialogs.fileRequests.size(), 2);
+        QCOMPARE(m_f.r.dialogs.fileRequests.first().initialDir, m_f.dir.path());
+        QVERIFY(m_f.r.dialogs.fileRequests.first().filter.startsWith(
+            QStringLiteral("File EXCEL (*.xls)|*.xls|")));
         QCOMPARE(gridRow(m_w->sga, 2), (QStringList{"1", "0x181", "7", "1", "", "2"}));
         QCOMPARE(gridRow(m_w->sgb, 1), (QStringList{"0", "640", "12", "0", "", "x"}));
-        QVERIFY(m_r.messages.all.isEmpty());
+        QVERIFY(m_f.r.messages.all.isEmpty());
         QCOMPARE(readFile(docFile()), "<rpdodef>" + row(1, 2) + "</rpdodef>"); // Cancel: not saved
     }
 
@@ -220,12 +215,12 @@ private Q_SLOTS:
         QFETCH(QString, message);
         writeFile(docFile(), "<rpdodef>" + row(1, 2) + "</rpdodef>");
         const QString path = QStringLiteral(VELMARO_TEST_DATA "/canopen/") + workbook;
-        m_r.dialogs.fileAnswers = {path};
+        m_f.r.dialogs.fileAnswers = {path};
         open([&] { m_w->bitbtn4->click(); });
         QCOMPARE(gridRow(m_w->sga, 1), firstRow);
         QCOMPARE(gridRow(m_w->sga, 2).at(1), QString());
         QCOMPARE(gridRow(m_w->sga, 0).at(1), QStringLiteral("cobid"));
-        QCOMPARE(m_r.messages.messages, QStringList{message.arg(QDir::toNativeSeparators(path))});
+        QCOMPARE(m_f.r.messages.messages, QStringList{message.arg(QDir::toNativeSeparators(path))});
     }
 
     void exportWritesTheGridRows()
@@ -236,7 +231,7 @@ private Q_SLOTS:
             m_w->button1->click();
             QVERIFY(m_w->isVisible());
         });
-        const QByteArray csv = readFile(m_dir.filePath(QStringLiteral("rpdodef.csv")));
+        const QByteArray csv = readFile(m_f.file(QStringLiteral("rpdodef.csv")));
         QCOMPARE(csv.count("\r\n"), 22);
         QVERIFY(csv.contains("\r\ncobid,id_dev_orig,10,posind,n_tpdo,\r\na,b,,11,,,\r\n,,10,,,\r\n"));
     }

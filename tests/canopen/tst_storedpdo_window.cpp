@@ -1,5 +1,5 @@
 #include "canopen/UInfoPdo.h"
-#include "support/Recorders.h"
+#include "support/WindowFixture.h"
 #include "tst_storedpdo_support.h"
 
 #include <QFile>
@@ -32,10 +32,7 @@ struct Fixture
     template <typename T>
     T* get(const QString& name)
     {
-        T* child = window.findChild<T*>(name);
-        if (!child)
-            qFatal("no control %s", qPrintable(name));
-        return child;
+        return test::Control<T>(window, name);
     }
     QListWidget* list(const QString& name) { return get<QListWidget>(name); }
     QLineEdit* edit(const QString& name) { return get<QLineEdit>(name); }
@@ -177,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());
         QCOMPARE(f.edit(QStringLiteral("EindexA"))->text(), QString());
         QCOMPARE(f.group(QStringLiteral("PoscompMsbA"))->itemIndex(), 0);
-        QCOMPARE(f.window.table().PdoListA.at(0).Sdos.size(), 1);
+        QCOMPARE(f.window.table().PdoListA().at(0).Sdos.size(), 1);
     }
 
     void focusDoesNotSelectButKeysDo()
@@ -189,7 +186,7 @@ private Q_SLOTS:
         pdos->setFocus(Qt::TabFocusReason);
         QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());
         f.press(QStringLiteral("NewA")); // no PDO selected yet
-        QCOMPARE(f.window.table().PdoListA.at(0).Sdos.size(), 1);
+        QCOMPARE(f.window.table().PdoListA().at(0).Sdos.size(), 1);
         pdos->setCurrentRow(0);
         QTest::keyClick(pdos, Qt::Key_Down);
         QCOMPARE(f.items(QStringLiteral("LSdoCanA")), (QStringList{"Sdo0", "Sdo1"}));
@@ -295,7 +292,7 @@ private Q_SLOTS:
         QTEST(f.r.messages.messages, "messages");
         QTEST(f.r.messages.errors, "errors");
         QStringList stored;
-        for (const TClSdo& s : f.window.table().PdoListA.at(1).Sdos)
+        for (const TClSdo& s : f.window.table().PdoListA().at(1).Sdos)
             stored << QStringList{s.Index, s.Subindex, s.Poscomp}.join(QLatin1Char(':'));
         QTEST(stored, "stored");
     }
@@ -309,7 +306,7 @@ private Q_SLOTS:
         f.press(QStringLiteral("ModifyA"));
         f.press(QStringLiteral("DELETEa"));
         QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());
-        QVERIFY(f.window.table().PdoListA.at(0).Sdos.isEmpty());
+        QVERIFY(f.window.table().PdoListA().at(0).Sdos.isEmpty());
     }
 
     void copyAndPaste()
@@ -408,10 +405,11 @@ private Q_SLOTS:
         QTEST(int(f.r.dialogs.fileRequests.size()), "fileRequests");
         QVERIFY(f.r.messages.errors.isEmpty());
         QTEST(int(f.r.messages.messages.size()), "notes");
-        QTEST(int(f.window.table().PdoListA.at(0).Sdos.size() + f.window.table().PdoListA.at(1).Sdos.size()),
+        QTEST(int(f.window.table().PdoListA().at(0).Sdos.size()
+                  + f.window.table().PdoListA().at(1).Sdos.size()),
               "entriesA");
-        QTEST(int(f.window.table().PdoListB.at(0).Sdos.size()), "entriesB");
-        const QList<TClSdo>& first = f.window.table().PdoListA.at(0).Sdos;
+        QTEST(int(f.window.table().PdoListB().at(0).Sdos.size()), "entriesB");
+        const QList<TClSdo>& first = f.window.table().PdoListA().at(0).Sdos;
         QTEST(first.isEmpty() ? QString() : first.at(0).Index, "firstIndex");
         if (!workbook.isEmpty()) {
             QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());

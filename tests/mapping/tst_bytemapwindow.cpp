@@ -1,9 +1,8 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/MappingGrid.h"
 #include "mapping/USetVar.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -31,22 +30,20 @@ class TestByteMapWindow : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    test::Recorders m_r;
+    test::WindowFixture m_f;
     TFSetVar* m_w = nullptr;
 
-    int open(const std::function<void()>& act) { return m_r.openModal(*m_w, act); }
+    int open(const std::function<void()>& act) { return m_f.r.openModal(*m_w, act); }
 
 private Q_SLOTS:
     void init()
     {
-        test::UseProjectDir(m_r.paths, m_dir.path());
-        test::writeFile(m_dir.filePath(QStringLiteral("pargen.xml")),
+        m_f.reset();
+        test::writeFile(m_f.file(QStringLiteral("pargen.xml")),
                         "<Par_Gen><Profi_NB_IN>8</Profi_NB_IN><Profi_NB_OUT>6</Profi_NB_OUT></Par_Gen>");
-        m_r.messages.clear();
-        m_r.messages.answers.clear();
+        m_f.r.messages.answers.clear();
         delete m_w;
-        m_w = new TFSetVar(m_r.context);
+        m_w = new TFSetVar(m_f.r.context);
     }
     void cleanupTestCase() { delete m_w; }
 
@@ -69,7 +66,7 @@ private Q_SLOTS:
             QCOMPARE(m_w->sga->currentIndex().row(), 0);
             m_w->bitbtn2->click();
         });
-        QVERIFY(m_r.messages.all.isEmpty());
+        QVERIFY(m_f.r.messages.all.isEmpty());
     }
 
     void pack_data()
@@ -94,7 +91,7 @@ private Q_SLOTS:
         QFETCH(QStringList, addresses);
         QFETCH(QStringList, messages);
 
-        m_r.messages.answers = {yes};
+        m_f.r.messages.answers = {yes};
         open([&] {
             type(m_w->sgb, 0, {"1", "7", "1", "4", "first"});
             type(m_w->sgb, 1, {"2", "8", QString::number(points), "0", "second"});
@@ -106,8 +103,8 @@ private Q_SLOTS:
             QCOMPARE(m_w->bmB->map().rows.constLast().first, addresses.constLast().toLongLong());
             m_w->bitbtn2->click();
         });
-        QCOMPARE(m_r.messages.questions.size(), 1);
-        QCOMPARE(m_r.messages.messages, messages);
+        QCOMPARE(m_f.r.messages.questions.size(), 1);
+        QCOMPARE(m_f.r.messages.messages, messages);
     }
 };
 

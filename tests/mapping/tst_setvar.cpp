@@ -2,10 +2,9 @@
 #include "mapping/MappingGrid.h"
 #include "mapping/USetVar.h"
 #include "platform/FileSystem.h"
-#include "support/Recorders.h"
 #include "support/TestFiles.h"
-#include "support/TestProject.h"
 #include "support/UndoKeys.h"
+#include "support/WindowFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,7 +17,6 @@
 
 using namespace velmaro;
 using velmaro::test::readFile;
-using velmaro::test::UseProjectDir;
 using velmaro::test::writeFile;
 
 namespace {
@@ -47,22 +45,20 @@ class TestSetVar : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    test::Recorders m_r;
+    test::WindowFixture m_f;
     TFSetVar* m_w = nullptr;
-    QString sdoFile() const { return m_dir.filePath(QStringLiteral("sdo.xml")); }
+    QString sdoFile() const { return m_f.file(QStringLiteral("sdo.xml")); }
 
-    int open(const std::function<void()>& act = {}) { return m_r.openModal(*m_w, act); }
+    int open(const std::function<void()>& act = {}) { return m_f.r.openModal(*m_w, act); }
 
 private Q_SLOTS:
     void init()
     {
         QFile::remove(sdoFile());
-        QFile::remove(m_dir.filePath(QStringLiteral("pargen.xml")));
-        UseProjectDir(m_r.paths, m_dir.path());
-        m_r.messages.clear();
+        QFile::remove(m_f.file(QStringLiteral("pargen.xml")));
+        m_f.reset();
         delete m_w;
-        m_w = new TFSetVar(m_r.context);
+        m_w = new TFSetVar(m_f.r.context);
     }
     void cleanupTestCase() { delete m_w; }
 
@@ -85,7 +81,7 @@ private Q_SLOTS:
     void noDocumentThenOkWritesEmptyTables()
     {
         QCOMPARE(open([&] { m_w->bitbtn1->click(); }), int(QDialog::Accepted));
-        QVERIFY(m_r.messages.all.isEmpty());
+        QVERIFY(m_f.r.messages.all.isEmpty());
         QCOMPARE(readFile(sdoFile()),
                  QByteArray(
                      "<Serial_to_ProfiBus>\n  <ProfiBUS_IN />\n  <ProfiBUS_OUT />\n</Serial_to_ProfiBus>\n"));
@@ -112,13 +108,12 @@ private Q_SLOTS:
             m_w->close(); // the close box
         });
         QCOMPARE(readFile(sdoFile()), twoRows);
-        QVERIFY(m_r.messages.all.isEmpty());
+        QVERIFY(m_f.r.messages.all.isEmpty());
     }
 
     void okSavesRowsInUseAsTyped()
     {
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")),
-                  "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        writeFile(m_f.file(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
         QCOMPARE(open([&] {
                      QCOMPARE(m_w->InLimit, 10);
                      QCOMPARE(m_w->OutLimit, 244);
@@ -140,8 +135,7 @@ private Q_SLOTS:
 
     void refusedOkKeepsWindowAndFile()
     {
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")),
-                  "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
+        writeFile(m_f.file(QStringLiteral("pargen.xml")), "<Par_Gen><Profi_NB_IN>10</Profi_NB_IN></Par_Gen>");
         writeFile(sdoFile(), twoRows);
         open([&] {
             type(m_w->sga, 0, {"1", "Holding Register", "0", "1", "11"});
@@ -150,7 +144,7 @@ private Q_SLOTS:
             QCOMPARE(cell(m_w->sga, 0, 5), QStringLiteral("11"));
         });
         QCOMPARE(
-            m_r.messages.errors,
+            m_f.r.messages.errors,
             QStringList{
                 "Error row 1!! [ProfiBus IN --> Serial Read] Address Profibus must be between 0 and 10. "});
         QCOMPARE(readFile(sdoFile()), twoRows);
@@ -158,15 +152,15 @@ private Q_SLOTS:
 
     void failedSaveKeepsWindowOpen()
     {
-        m_r.paths.SdoXmlPath = m_r.paths.ProjectDir + QStringLiteral("\\missing\\sdo.xml");
+        m_f.r.paths.SdoXmlPath = m_f.r.paths.ProjectDir + QStringLiteral("\\missing\\sdo.xml");
         open([&] {
             type(m_w->sgb, 0, {"1", "0", "1", "0", "kept"});
             m_w->bitbtn1->click();
             QVERIFY(m_w->isVisible());
             QCOMPARE(cell(m_w->sgb, 0, 5), QStringLiteral("kept"));
         });
-        QCOMPARE(m_r.messages.errors.size(), 1);
-        QVERIFY(m_r.messages.errors.first().startsWith(QStringLiteral("Cannot create file")));
+        QCOMPARE(m_f.r.messages.errors.size(), 1);
+        QVERIFY(m_f.r.messages.errors.first().startsWith(QStringLiteral("Cannot create file")));
     }
 
     // A failed load is reported, the rows read before it are shown, the file is left alone.
@@ -189,17 +183,17 @@ private Q_SLOTS:
             QCOMPARE(cell(m_w->sgb, 0, 1), QString());
             m_w->bitbtn2->click();
         });
-        QCOMPARE(m_r.messages.errors.size(), 1);
-        QVERIFY(m_r.messages.errors.first().contains(NativePath(m_r.paths.SdoXmlPath)));
+        QCOMPARE(m_f.r.messages.errors.size(), 1);
+        QVERIFY(m_f.r.messages.errors.first().contains(NativePath(m_f.r.paths.SdoXmlPath)));
         QCOMPARE(readFile(sdoFile()), xml);
     }
 
     void unreadablePargenStillLoadsTables()
     {
-        writeFile(m_dir.filePath(QStringLiteral("pargen.xml")), "<Par_Gen>");
+        writeFile(m_f.file(QStringLiteral("pargen.xml")), "<Par_Gen>");
         writeFile(sdoFile(), twoRows);
         open([&] { QCOMPARE(cell(m_w->sgb, 0, 1), QStringLiteral("3")); });
-        QCOMPARE(m_r.messages.errors.size(), 1);
+        QCOMPARE(m_f.r.messages.errors.size(), 1);
         QCOMPARE(m_w->InLimit, 244);
     }
 
@@ -216,8 +210,8 @@ private Q_SLOTS:
             QCOMPARE(cell(m_w->sga, 243, 1), QStringLiteral("244"));
             m_w->bitbtn2->click();
         });
-        QCOMPARE(m_r.messages.messages.size(), 1);
-        QVERIFY(m_r.messages.errors.isEmpty());
+        QCOMPARE(m_f.r.messages.messages.size(), 1);
+        QVERIFY(m_f.r.messages.errors.isEmpty());
         QCOMPARE(readFile(sdoFile()), xml);
     }
 
@@ -281,12 +275,12 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         if (!xml.isEmpty())
             writeFile(sdoFile(), xml);
-        m_r.messages.answers = {yes};
+        m_f.r.messages.answers = {yes};
         const int result = open([&] {
             type(m_w->sgb, 0, {"9", "1", "1", "1", "typed"});
             m_w->bitbtn1->click();
         });
-        QCOMPARE(m_r.messages.questions.size(), int(asks));
+        QCOMPARE(m_f.r.messages.questions.size(), int(asks));
         const bool saves = !asks || yes;
         QCOMPARE(result, int(saves ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(readFile(sdoFile()).contains("Mnemonic=\"typed\""), saves);

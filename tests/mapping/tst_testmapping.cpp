@@ -1,15 +1,13 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/UTestMapping.h"
 #include "support/PseudoTerminal.h"
-#include "support/Recorders.h"
-#include "support/TestProject.h"
+#include "support/WindowFixture.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -69,8 +67,7 @@ class TestTestMapping : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-    test::Recorders m_r;
+    test::WindowFixture m_f;
     test::PseudoTerminal m_port;
     QStringList m_log;
 
@@ -78,8 +75,8 @@ private:
     // register 100 from byte 1.
     std::unique_ptr<TFTestMapping> window(const QMap<int, ModbusOutcome>& outcomes, int delayMs)
     {
-        test::UseProjectDir(m_r.paths, m_dir.path());
-        auto w = std::make_unique<TFTestMapping>(m_r.context);
+        test::UseProjectDir(m_f.r.paths, m_f.dir.path());
+        auto w = std::make_unique<TFTestMapping>(m_f.r.context);
         w->masterFactory = [this, outcomes, delayMs] {
             auto master = std::make_unique<ScriptedMaster>();
             master->outcomes = outcomes;
