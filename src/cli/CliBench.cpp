@@ -20,7 +20,7 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
     project.paths = *folder;
     const Result<BenchLine> line = LoadBenchLine(folder->PargenXmlPath, *stopBits, modbus);
     if (!line.ok()) {
-        io.err << "pargen.xml: " << line.error() << "\n";
+        io.err << PargenXmlName << ": " << line.error() << "\n";
         return std::nullopt;
     }
     project.line = *line;
