@@ -1,5 +1,7 @@
 #include "app/AppDirectory.h"
 
+#include "base/ProjectPaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +27,7 @@ const QString IniName = QStringLiteral("Velmaro_Ferrant.ini");
 // A PROJECTS folder with anything in it, or the INI file: what a person would miss if it were left.
 bool holdsProjects(const QString& dir)
 {
-    const QDir projects(dir + QStringLiteral("/PROJECTS"));
+    const QDir projects(dir + QLatin1Char('/') + ProjectsFolderName);
     const bool projectsUsed =
         projects.exists()
         && !projects.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
@@ -36,8 +38,8 @@ bool holdsProjects(const QString& dir)
 QStringList heldThere(const QString& dir)
 {
     QStringList held;
-    if (QFileInfo(dir + QStringLiteral("/PROJECTS")).isDir())
-        held << QStringLiteral("PROJECTS");
+    if (QFileInfo(dir + QLatin1Char('/') + ProjectsFolderName).isDir())
+        held << ProjectsFolderName;
     if (QFileInfo::exists(dir + QLatin1Char('/') + IniName))
         held << IniName;
     return held;

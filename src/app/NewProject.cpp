@@ -28,7 +28,7 @@ NewProjectOutcome CreateNewProject(ProjectPaths& paths, const QString& dest, con
         outcome.error = created.error();
         return outcome;
     }
-    ForceDirectories(folder + QStringLiteral("/bin")); // a project without "bin" is still opened
+    ForceDirectories(folder + QLatin1Char('/') + BinFolderName); // opened even without it
     paths.ProjectName = name;
     paths.ProjectDir = dest + QLatin1Char('\\') + name;
     SetDocumentPaths(paths);

@@ -2,6 +2,7 @@
 
 #include "app/ProjectReport.h"
 #include "base/IntegerText.h"
+#include "base/ProjectPaths.h"
 #include "base/TabSeparated.h"
 #include "device/ImageExplanation.h"
 #include "platform/FileSystem.h"
@@ -30,25 +31,35 @@ using Field = std::optional<QString> CommSettings::*;
 struct KindName
 {
     DiffKind kind;
-    const char* document; // the file name in a project
-    const char* root;     // the root element the program writes
+    const QString& document;      // the file name in a project
+    QString ProjectPaths::*place; // where it is in a project
+    const char* root;             // the root element the program writes
 };
 
 // In the order a project comparison lists them; the image last.
 const KindName kKinds[] = {
-    {DiffKind::Pargen, "pargen.xml", "Par_Gen"},   {DiffKind::Mapping, "sdo.xml", "Serial_to_ProfiBus"},
-    {DiffKind::Rpdodef, "rpdodef.xml", "rpdodef"}, {DiffKind::Sdopdo, "sdopdo.xml", "sdopdo"},
-    {DiffKind::Emcydef, "emcydef.xml", "emcydef"}, {DiffKind::Emcyword, "emcyword.xml", "emcyword"},
-    {DiffKind::Image, "bank.bin", nullptr},
+    {DiffKind::Pargen, PargenXmlName, &ProjectPaths::PargenXmlPath, "Par_Gen"},
+    {DiffKind::Mapping, SdoXmlName, &ProjectPaths::SdoXmlPath, "Serial_to_ProfiBus"},
+    {DiffKind::Rpdodef, RpdoDefXmlName, &ProjectPaths::RpdoDefXmlPath, "rpdodef"},
+    {DiffKind::Sdopdo, SdoPdoXmlName, &ProjectPaths::SdoPdoXmlPath, "sdopdo"},
+    {DiffKind::Emcydef, EmcyDefXmlName, &ProjectPaths::EmcyDefXmlPath, "emcydef"},
+    {DiffKind::Emcyword, EmcyWordXmlName, &ProjectPaths::EmcyWordXmlPath, "emcyword"},
+    {DiffKind::Image, BankBinName, &ProjectPaths::BankBinPath, nullptr},
 };
 
-QString documentOf(DiffKind kind)
+const KindName* kindName(DiffKind kind)
 {
     for (const KindName& k : kKinds) {
         if (k.kind == kind)
-            return QLatin1String(k.document);
+            return &k;
     }
-    return QStringLiteral("project folder");
+    return nullptr;
+}
+
+QString documentOf(DiffKind kind)
+{
+    const KindName* k = kindName(kind);
+    return k ? k->document : QStringLiteral("project folder");
 }
 
 QString kindWords(DiffKind kind)
@@ -59,7 +70,8 @@ QString kindWords(DiffKind kind)
 // Where a document of `kind` is in the project folder `dir`.
 QString pathInProject(const QString& dir, DiffKind kind)
 {
-    return kind == DiffKind::Image ? ParameterImagePath(dir) : dir + QLatin1Char('\\') + documentOf(kind);
+    const KindName* k = kindName(kind);
+    return k ? ProjectPathsOf(dir).*(k->place) : dir;
 }
 
 // One side of a document comparison: the document, and the pargen.xml beside it that gives the mapping
@@ -125,7 +137,7 @@ QString shownValue(Field field, const std::optional<QString>& text)
 
 void diffPargen(const Place& a, const Place& b, const DiffOptions& options, QList<DiffEntry>& out)
 {
-    const QString document = QStringLiteral("pargen.xml");
+    const QString& document = PargenXmlName;
     const auto loadedA = LoadCommSettings(a.path);
     const auto loadedB = LoadCommSettings(b.path);
     if (!loadedA.ok() || !loadedB.ok()) {
@@ -194,14 +206,14 @@ QString shownField(const ExplainedField* field)
 
 void diffImages(const Place& a, bool aFromPargen, const Place& b, bool bFromPargen, QList<DiffEntry>& out)
 {
-    const QString document = QStringLiteral("bank.bin");
+    const QString& document = BankBinName;
     const Result<DecodedImage> imageA = imageOf(a.path, aFromPargen);
     const Result<DecodedImage> imageB = imageOf(b.path, bFromPargen);
     if (!imageA.ok() || !imageB.ok()) {
         if (!imageA.ok())
-            out << unreadable(aFromPargen ? QStringLiteral("pargen.xml") : document, false, imageA.error());
+            out << unreadable(aFromPargen ? PargenXmlName : document, false, imageA.error());
         if (!imageB.ok())
-            out << unreadable(bFromPargen ? QStringLiteral("pargen.xml") : document, true, imageB.error());
+            out << unreadable(bFromPargen ? PargenXmlName : document, true, imageB.error());
         return;
     }
     const QList<ExplainedField> fieldsA = ExplainParameterImage(*imageA);
@@ -228,9 +240,9 @@ void diffMapping(const Place& a, const Place& b, const DiffOptions& options, QLi
     const MappingLoad loadB = LoadMappingDocument(b.path);
     if (!loadA.ok() || !loadB.ok()) {
         if (!loadA.ok())
-            out << unreadable(QStringLiteral("sdo.xml"), false, loadA.error);
+            out << unreadable(SdoXmlName, false, loadA.error);
         if (!loadB.ok())
-            out << unreadable(QStringLiteral("sdo.xml"), true, loadB.error);
+            out << unreadable(SdoXmlName, true, loadB.error);
         return;
     }
     const auto limits = [](const Place& p) {
@@ -245,9 +257,7 @@ void diffTable(DiffKind kind, const Place& a, const Place& b, const DiffOptions&
 {
     const QString document = documentOf(kind);
     const QString table = document.chopped(4);
-    ProjectPaths none;
-    SetDocumentPaths(none);
-    for (const CanopenDocument& d : CanopenDocuments(none)) {
+    for (const CanopenDocument& d : CanopenDocuments(ProjectPathsOf(QString()))) {
         if (d.document != document)
             continue;
         const Result<QList<QStringList>> rowsA = ReadTableRows(a.path, d.definition);
@@ -276,8 +286,8 @@ void diffDocument(DiffKind kind, const Place& a, const Place& b, const DiffOptio
 void diffProjects(const QString& dirA, const QString& dirB, const DiffOptions& options, QList<DiffEntry>& out)
 {
     for (const KindName& k : kKinds) {
-        const Place a{pathInProject(dirA, k.kind), dirA + QStringLiteral("\\pargen.xml")};
-        const Place b{pathInProject(dirB, k.kind), dirB + QStringLiteral("\\pargen.xml")};
+        const Place a{pathInProject(dirA, k.kind), pathInProject(dirA, DiffKind::Pargen)};
+        const Place b{pathInProject(dirB, k.kind), pathInProject(dirB, DiffKind::Pargen)};
         const bool inA = FileExists(a.path);
         const bool inB = FileExists(b.path);
         if (inA && inB)
@@ -320,7 +330,7 @@ Result<DiffSource> ClassifyDiffSource(const QString& argument)
     const QString name = QFileInfo(NativePath(path)).fileName().toLower();
     // No document name ends with another's, so the first match is the one.
     for (const KindName& k : kKinds) {
-        if (k.kind != DiffKind::Image && name.endsWith(QLatin1String(k.document)))
+        if (k.kind != DiffKind::Image && name.endsWith(k.document))
             return DiffSource{k.kind, path};
     }
     if (name.endsWith(QLatin1String(".bin")))
@@ -340,7 +350,7 @@ Result<DiffResult> CompareSources(const DiffSource& a, const DiffSource& b, cons
     const bool projectA = a.kind == DiffKind::Project;
     const bool projectB = b.kind == DiffKind::Project;
     const auto pargenOf = [](const DiffSource& s) {
-        return s.kind == DiffKind::Project ? s.path + QStringLiteral("\\pargen.xml") : s.path;
+        return s.kind == DiffKind::Project ? pathInProject(s.path, DiffKind::Pargen) : s.path;
     };
     if (projectA && projectB) {
         diffProjects(a.path, b.path, options, result.entries);
@@ -359,7 +369,7 @@ Result<DiffResult> CompareSources(const DiffSource& a, const DiffSource& b, cons
         const DiffKind kind = projectA ? b.kind : a.kind;
         const auto place = [&](const DiffSource& s) {
             return s.kind == DiffKind::Project
-                       ? Place{pathInProject(s.path, kind), s.path + QStringLiteral("\\pargen.xml")}
+                       ? Place{pathInProject(s.path, kind), pathInProject(s.path, DiffKind::Pargen)}
                        : Place{s.path, QString()};
         };
         const Place pa = place(a);

@@ -20,11 +20,6 @@ namespace velmaro {
 
 namespace {
 
-QString DocumentName(const QString& path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
-}
-
 void LoadSettings(const ProjectPaths& paths, ProjectReportData& data)
 {
     data.pargenFound = FileExists(paths.PargenXmlPath);
@@ -38,7 +33,7 @@ void LoadSettings(const ProjectPaths& paths, ProjectReportData& data)
     else
         data.gsdError = sizes.error();
     if (editor.error) {
-        data.failures << ReportFailure{QStringLiteral("pargen.xml"), *editor.error};
+        data.failures << ReportFailure{PargenXmlName, *editor.error};
         return;
     }
     data.pargenRead = true;
@@ -47,16 +42,16 @@ void LoadSettings(const ProjectPaths& paths, ProjectReportData& data)
 
 void LoadImage(const ProjectPaths& paths, ProjectReportData& data)
 {
-    const QString binPath = ParameterImagePath(paths.ProjectDir);
+    const QString& binPath = paths.BankBinPath;
     data.bankFound = FileExists(binPath);
     if (data.bankFound) {
         const Result<DecodedImage> bank = ReadParameterImage(binPath);
         if (bank.ok())
             data.bank = *bank;
         else
-            data.failures << ReportFailure{QStringLiteral("bin/bank.bin"), bank.error()};
+            data.failures << ReportFailure{BinFolderName + QLatin1Char('/') + BankBinName, bank.error()};
     }
-    const Result<ParameterImage> built = BuildParameterImage(paths.PargenXmlPath);
+    const Result<ParameterImage> built = BuildParameterImage(paths);
     if (built.ok())
         data.built = built->bytes;
     else
@@ -70,12 +65,12 @@ void LoadMapping(const ProjectPaths& paths, ProjectReportData& data)
     if (!load.found)
         return;
     if (!load.ok()) {
-        data.failures << ReportFailure{QStringLiteral("sdo.xml"), load.error};
+        data.failures << ReportFailure{SdoXmlName, load.error};
         return;
     }
     data.mappingRead = true;
     if (!load.readWhole())
-        data.failures << ReportFailure{QStringLiteral("sdo.xml"), load.notices.join(QLatin1Char(' '))};
+        data.failures << ReportFailure{SdoXmlName, load.notices.join(QLatin1Char(' '))};
     data.mappingNotices = load.notices;
     data.mapping = RowsInUse(load.tables);
     const Result<MappingLimits> limits = LoadMappingLimits(paths.PargenXmlPath);
@@ -123,14 +118,11 @@ void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
 
 QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
 {
-    const auto place = [](const char* title, const QString& path, const TableDefinition& definition) {
-        return CanopenDocument{QLatin1String(title), DocumentName(path), path, definition};
-    };
     return {
-        place("PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()),
-        place("Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()),
-        place("EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()),
-        place("EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()),
+        {QStringLiteral("PDO translation"), RpdoDefXmlName, paths.RpdoDefXmlPath, RpdoDefTable()},
+        {QStringLiteral("Stored PDO"), SdoPdoXmlName, paths.SdoPdoXmlPath, SdoPdoTable()},
+        {QStringLiteral("EMCY translation"), EmcyDefXmlName, paths.EmcyDefXmlPath, EmcyDefTable()},
+        {QStringLiteral("EMCY word"), EmcyWordXmlName, paths.EmcyWordXmlPath, EmcyWordTableDefinition()},
     };
 }
 
@@ -165,9 +157,7 @@ ProjectReportData LoadProjectReport(const QString& projectDir, const QDateTime& 
     data.created = created;
     data.programVersion = QStringLiteral(VELMARO_VERSION);
 
-    ProjectPaths paths;
-    paths.ProjectDir = projectDir;
-    SetDocumentPaths(paths);
+    const ProjectPaths paths = ProjectPathsOf(projectDir);
     LoadSettings(paths, data);
     LoadImage(paths, data);
     LoadMapping(paths, data);

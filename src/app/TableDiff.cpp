@@ -2,6 +2,7 @@
 
 #include "app/ProjectDiff.h"
 #include "base/IntegerText.h"
+#include "base/ProjectPaths.h"
 #include "canopen/EmcyTable.h"
 #include "canopen/EmcyWordTable.h"
 #include "canopen/PdoTable.h"
@@ -158,7 +159,7 @@ DiffEntry entry(DiffEntry::Kind kind, const QString& document, const QString& pl
     return DiffEntry{kind, document, place, field, oldValue, newValue};
 }
 
-const QString kSdo = QStringLiteral("sdo.xml");
+const QString& kSdo = SdoXmlName;
 
 QString mappingTableName(MappingSide side)
 {

@@ -254,12 +254,12 @@ void TFVelmaroFirmWare::btn_str_lng1aClick(QObject* sender)
 void TFVelmaroFirmWare::editorClosedWithOk(QPushButton* opener)
 {
     // An editor's OK saves its document and closes it.
-    const QString document = opener == btn_Sdo        ? QStringLiteral("sdo.xml")
-                             : opener == btn_Pdo      ? QStringLiteral("rpdodef.xml")
-                             : opener == btn_Info_Pdo ? QStringLiteral("sdopdo.xml")
-                             : opener == btn_Emcy     ? QStringLiteral("emcydef.xml")
-                             : opener == btn_Emcy_Wd  ? QStringLiteral("emcyword.xml")
-                                                      : QStringLiteral("pargen.xml");
+    const QString document = opener == btn_Sdo        ? SdoXmlName
+                             : opener == btn_Pdo      ? RpdoDefXmlName
+                             : opener == btn_Info_Pdo ? SdoPdoXmlName
+                             : opener == btn_Emcy     ? EmcyDefXmlName
+                             : opener == btn_Emcy_Wd  ? EmcyWordXmlName
+                                                      : PargenXmlName;
     ShowNote(opener, QStringLiteral("Saved %1").arg(document));
 }
 
@@ -276,8 +276,8 @@ void TFVelmaroFirmWare::showGsdFileSequence()
     const std::optional<QString> fileName = m_context.dialogs.saveFile(request);
     if (!fileName)
         return;
-    const Status written =
-        GenerateGsdFile(m_context.paths.ProjectDir + QStringLiteral("\\pargen.xml"), *fileName);
+    // The generator follows ProjectDir as it is now.
+    const Status written = GenerateGsdFile(ProjectPathsOf(m_context.paths.ProjectDir), *fileName);
     if (!written.ok()) {
         m_context.messages.showError(written.error());
         return;
@@ -295,12 +295,13 @@ void TFVelmaroFirmWare::CreateBinaClick()
         m_context.messages.showMessage(QStringLiteral("Project not valid"));
         return;
     }
-    const Result<ParameterImage> image = BuildParameterImage(projectDir + QStringLiteral("\\pargen.xml"));
+    const ProjectPaths project = ProjectPathsOf(projectDir);
+    const Result<ParameterImage> image = BuildParameterImage(project);
     if (!image.ok()) {
         m_context.messages.showError(image.error());
         return;
     }
-    const Status written = WriteParameterImage(*image, ParameterImagePath(projectDir));
+    const Status written = WriteParameterImage(*image, project.BankBinPath);
     if (!written.ok())
         m_context.messages.showError(written.error());
     m_context.modal.exec(*m_windows.FBootSer);

@@ -26,9 +26,7 @@ QString IniFilePath(const ProjectPaths& paths)
 
 bool RestoreLastProject(ProjectPaths& p, const QString& appDir, Status* folders, Status* ini)
 {
-    p.AppDir = appDir;
-    p.MasterDir = p.AppDir + QStringLiteral("\\MASTER");
-    p.ProjectsDir = p.AppDir + QStringLiteral("\\PROJECTS");
+    SetAppDirectories(p, appDir);
     QStringList failures;
     for (const QString& folder : {p.MasterDir, p.ProjectsDir}) {
         if (DirectoryExists(folder))
@@ -87,7 +85,8 @@ namespace {
 
 bool isProject(const QString& dir)
 {
-    return DirectoryExists(dir + QStringLiteral("\\bin")) || FileExists(dir + QStringLiteral("\\pargen.xml"));
+    const ProjectPaths project = ProjectPathsOf(dir);
+    return DirectoryExists(project.BinDir) || FileExists(project.PargenXmlPath);
 }
 
 } // namespace

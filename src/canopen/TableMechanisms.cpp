@@ -405,7 +405,7 @@ ImportOutcome ImportWorksheet(const TableDefinition& table, const QString& workb
 
 QString CsvPath(const QString& projectDir, const TableDefinition& table)
 {
-    return projectDir + QLatin1Char('/') + table.TableName + QStringLiteral(".csv");
+    return TableCsvPath(projectDir, table.TableName);
 }
 
 QByteArray CsvText(const QList<QStringList>& lines)

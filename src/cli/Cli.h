@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ProjectPaths.h"
+#include "base/Result.h"
 #include "base/TerminalText.h"
 
 #include <QCommandLineOption>
@@ -98,6 +99,18 @@ std::optional<VerbArgs> ParseVerbArgs(const Verb& verb, const QStringList& args,
 // A verb's PROJECT_DIR argument, as given, without trailing "/", with the paths of its documents;
 // nothing, after saying so on err, when no folder has that name.
 std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io);
+
+// The run of a verb whose first argument is PROJECT_DIR: `Body` gets the folder's paths, or the verb is
+// refused (ProjectFolder says why). Written `&OnProjectFolder<RunX>` where a Verb wants its run.
+template <int (*Body)(const ProjectPaths& project, const VerbArgs& args, Io& io)>
+int OnProjectFolder(const VerbArgs& args, Io& io)
+{
+    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
+    return folder ? Body(*folder, args, io) : int(Refused);
+}
+
+// True for a success; otherwise false after printing the failure's message on err.
+bool Succeeded(const Status& status, Io& io);
 
 // Parses and runs: what velmaro-cli does with "VERB ARGS...".
 int RunVerb(const Verb& verb, const QStringList& args, Io& io);

@@ -13,20 +13,14 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return std::nullopt;
-    int stopBits = 1;
-    if (args.isSet(QStringLiteral("stop-bits"))) {
-        const QString text = args.value(QStringLiteral("stop-bits"));
-        if (text != QLatin1String("1") && text != QLatin1String("2")) {
-            io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
-            return std::nullopt;
-        }
-        stopBits = text.toInt();
-    }
+    const std::optional<int> stopBits = ReadStopBits(args, io);
+    if (!stopBits)
+        return std::nullopt;
     BenchProject project;
     project.paths = *folder;
-    const Result<BenchLine> line = LoadBenchLine(folder->PargenXmlPath, stopBits, modbus);
+    const Result<BenchLine> line = LoadBenchLine(folder->PargenXmlPath, *stopBits, modbus);
     if (!line.ok()) {
-        io.err << "pargen.xml: " << line.error() << "\n";
+        io.err << PargenXmlName << ": " << line.error() << "\n";
         return std::nullopt;
     }
     project.line = *line;
@@ -49,7 +43,26 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
                 io.err << "warning: " << DescribeFinding(finding, map.length) << "\n";
         }
     }
+    if (args.isSet(QStringLiteral("values"))) {
+        const std::optional<RegisterValues> registers =
+            ReadValuesFile(args.value(QStringLiteral("values")), io);
+        if (!registers)
+            return std::nullopt;
+        project.registers = *registers;
+    }
     return project;
+}
+
+std::optional<int> ReadStopBits(const VerbArgs& args, Io& io)
+{
+    if (!args.isSet(QStringLiteral("stop-bits")))
+        return 1;
+    const QString text = args.value(QStringLiteral("stop-bits"));
+    if (text != QLatin1String("1") && text != QLatin1String("2")) {
+        io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
+        return std::nullopt;
+    }
+    return text.toInt();
 }
 
 std::optional<RegisterValues> ReadValuesFile(const QString& path, Io& io)
@@ -72,14 +85,18 @@ std::optional<RegisterValues> ReadValuesFile(const QString& path, Io& io)
     return *values;
 }
 
-std::optional<QByteArray> ReadHexOption(const QString& option, const QString& text, qint64 length, Io& io)
+bool ReadHexOption(const VerbArgs& args, const QString& option, qint64 length,
+                   std::optional<QByteArray>& bytes, Io& io)
 {
-    const Result<QByteArray> bytes = ParseHexBytes(text, length);
-    if (!bytes.ok()) {
-        io.err << "--" << option << ": " << bytes.error() << ".\n";
-        return std::nullopt;
+    if (!args.isSet(option))
+        return true;
+    const Result<QByteArray> parsed = ParseHexBytes(args.value(option), length);
+    if (!parsed.ok()) {
+        io.err << "--" << option << ": " << parsed.error() << ".\n";
+        return false;
     }
-    return *bytes;
+    bytes = *parsed;
+    return true;
 }
 
 QString ReadRowHead(const ReadRequest& read)
@@ -139,6 +156,49 @@ std::optional<QString> CheckBenchPort(const QString& port, Io& io)
         return std::nullopt;
     }
     return probe.device;
+}
+
+std::optional<BenchPort> OpenBenchPort(const VerbArgs& args, const BenchLine& line,
+                                       const std::function<QString(const SerialLineOptions&)>& open, Io& io)
+{
+    const QString port = args.value(QStringLiteral("port"));
+    const std::optional<QString> device = CheckBenchPort(port, io);
+    if (!device)
+        return std::nullopt;
+    SerialLineOptions options;
+    options.device = *device;
+    options.baudRate = line.baudRate;
+    options.parity = line.parity;
+    options.dataBits = line.dataBits;
+    options.stopBits = line.stopBits;
+    options.timeoutMs = line.timeoutMs;
+    const QString openError = open(options);
+    if (!openError.isEmpty()) {
+        io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
+        return std::nullopt;
+    }
+    return BenchPort{port, *device};
+}
+
+int RunBenchLine(ISerialByteLine& line, const BenchPort& port, QEventLoop& loop, const QString& banner,
+                 const QByteArray& send, Io& io)
+{
+    int code = Success;
+    line.failed = [&](const QString& why) {
+        io.err << port.port << " (" << port.device << "): " << why << "\n";
+        code = Refused;
+        loop.quit();
+    };
+    HandleTerminationSignals([&] { loop.quit(); });
+    io.err << banner;
+    io.err.flush();
+    if (!send.isEmpty())
+        line.write(send);
+    loop.exec();
+    HandleTerminationSignals({});
+    line.close();
+    line.failed = nullptr; // it names what ends with this call
+    return code;
 }
 
 } // namespace velmaro::cli

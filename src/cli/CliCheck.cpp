@@ -8,12 +8,8 @@ namespace velmaro::cli {
 
 namespace {
 
-int runCheck(const VerbArgs& args, Io& io)
+int runCheck(const ProjectPaths& paths, const VerbArgs& args, Io& io)
 {
-    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
-    if (!folder)
-        return Refused;
-    const ProjectPaths& paths = *folder;
     // Every check runs, so that the documents' and the outputs' verdicts are seen together.
     bool passed = true;
     for (const ProjectCheck& check : ProjectChecks())
@@ -47,7 +43,7 @@ bool CheckCommSettings(const ProjectPaths& paths, Io& io)
         io.err << TerminalText(*failure) << "\n";
         return false;
     }
-    io.out << "pargen.xml" << (exists ? ": " : " (none, the editor's defaults): ")
+    io.out << PargenXmlName << (exists ? ": " : " (none, the editor's defaults): ")
            << DescribeCommEditorValues(load.values) << "\n";
     return true;
 }
@@ -85,7 +81,7 @@ Verb CheckVerb()
         {QCommandLineOption(QStringLiteral("strict"),
                             QStringLiteral("also fail on a PROFIBUS byte collision or a mapping row past the "
                                            "data length"))},
-        &runCheck};
+        &OnProjectFolder<runCheck>};
 }
 
 } // namespace velmaro::cli

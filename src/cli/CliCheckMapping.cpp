@@ -30,7 +30,7 @@ bool CheckMapping(const ProjectPaths& paths, Io& io)
     const auto rows = [](qsizetype n, const char* side) -> QString {
         return QString::number(n) + QLatin1Char(' ') + QLatin1String(side) + (n == 1 ? " row" : " rows");
     };
-    io.out << "sdo.xml: " << rows(check.used.in.size(), "input") << ", "
+    io.out << SdoXmlName << ": " << rows(check.used.in.size(), "input") << ", "
            << rows(check.used.out.size(), "output") << " in use\n";
     return true;
 }

@@ -8,18 +8,18 @@ namespace velmaro::cli {
 
 bool CheckParameterImage(const ProjectPaths& paths, Io& io)
 {
-    const Result<ParameterImage> image = BuildParameterImage(paths.PargenXmlPath);
+    const Result<ParameterImage> image = BuildParameterImage(paths);
     if (!image.ok()) {
-        io.err << "bank.bin: cannot be built: " << image.error() << "\n";
+        io.err << BankBinName << ": cannot be built: " << image.error() << "\n";
         return false;
     }
     // image writes nothing into a place that is not a regular file (a link that leads nowhere, a folder).
-    const QString bank = ParameterImagePath(paths.ProjectDir);
+    const QString& bank = paths.BankBinPath;
     if (const std::optional<QString> kind = NonRegularFileKind(bank)) {
-        io.err << "bank.bin: cannot be written: \"" << DisplayPath(bank) << "\" is " << *kind << ".\n";
+        io.err << BankBinName << ": cannot be written: \"" << DisplayPath(bank) << "\" is " << *kind << ".\n";
         return false;
     }
-    io.out << "bank.bin: can be built (" << ByteCount(image->bytes.size()) << ")\n";
+    io.out << BankBinName << ": can be built (" << ByteCount(image->bytes.size()) << ")\n";
     return true;
 }
 

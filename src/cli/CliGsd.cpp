@@ -7,17 +7,11 @@ namespace velmaro::cli {
 namespace {
 
 // Writes the GSD file for PROJECT_DIR's pargen.xml into OUT, as "GSD File" does.
-int RunGsd(const VerbArgs& args, Io& io)
+int RunGsd(const ProjectPaths& project, const VerbArgs& args, Io& io)
 {
-    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     const QString fileName = args.path(1);
-    if (!folder)
+    if (!Succeeded(GenerateGsdFile(project, fileName), io))
         return Refused;
-    const Status written = GenerateGsdFile(folder->PargenXmlPath, fileName);
-    if (!written.ok()) {
-        io.err << written.error() << "\n";
-        return Refused;
-    }
     io.out << "Wrote " << DisplayPath(fileName) << "\n";
     return Success;
 }
@@ -30,7 +24,7 @@ Verb GsdVerb()
             "write the GSD file for PROJECT_DIR's pargen.xml into OUT.gsd",
             {QStringLiteral("PROJECT_DIR"), QStringLiteral("OUT.gsd")},
             {},
-            RunGsd};
+            &OnProjectFolder<RunGsd>};
 }
 
 } // namespace velmaro::cli

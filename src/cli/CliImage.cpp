@@ -7,24 +7,12 @@ namespace velmaro::cli {
 namespace {
 
 // Builds PROJECT_DIR's bank.bin from its pargen.xml, as "Update Device" does before the update dialog.
-int RunImage(const VerbArgs& args, Io& io)
+int RunImage(const ProjectPaths& project, const VerbArgs&, Io& io)
 {
-    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
-    if (!folder)
+    const Result<ParameterImage> image = BuildParameterImage(project);
+    if (!Succeeded(image.status(), io) || !Succeeded(WriteParameterImage(*image, project.BankBinPath), io))
         return Refused;
-    const QString projectDir = folder->ProjectDir;
-    const Result<ParameterImage> image = BuildParameterImage(folder->PargenXmlPath);
-    if (!image.ok()) {
-        io.err << image.error() << "\n";
-        return Refused;
-    }
-    const QString binPath = ParameterImagePath(projectDir);
-    const Status written = WriteParameterImage(*image, binPath);
-    if (!written.ok()) {
-        io.err << written.error() << "\n";
-        return Refused;
-    }
-    io.out << "Wrote " << DisplayPath(binPath) << " (" << image->bytes.size() << " bytes)\n";
+    io.out << "Wrote " << DisplayPath(project.BankBinPath) << " (" << image->bytes.size() << " bytes)\n";
     return Success;
 }
 
@@ -36,7 +24,7 @@ Verb ImageVerb()
             "build PROJECT_DIR/bin/bank.bin from its pargen.xml",
             {QStringLiteral("PROJECT_DIR")},
             {},
-            RunImage};
+            &OnProjectFolder<RunImage>};
 }
 
 } // namespace velmaro::cli

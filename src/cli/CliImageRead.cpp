@@ -10,7 +10,7 @@ namespace {
 // FILE is a bank.bin, or a project folder whose bin\bank.bin is meant.
 QString ImageFileOf(const QString& file)
 {
-    return DirectoryExists(file) ? ParameterImagePath(file) : file;
+    return DirectoryExists(file) ? ProjectPathsOf(file).BankBinPath : file;
 }
 
 int RunExplain(const VerbArgs& args, Io& io)
@@ -52,13 +52,11 @@ int RunExplain(const VerbArgs& args, Io& io)
 int RunRecover(const VerbArgs& args, Io& io)
 {
     const QString binPath = ImageFileOf(args.path(0));
-    const QString projectDir = args.path(1);
+    // PROJECT_DIR may not exist yet: recover creates it.
     const Result<Recovery> recovery =
-        RecoverProject(binPath, projectDir, args.isSet(QStringLiteral("force")));
-    if (!recovery.ok()) {
-        io.err << recovery.error() << "\n";
+        RecoverProject(binPath, ProjectPathsOf(args.path(1)), args.isSet(QStringLiteral("force")));
+    if (!Succeeded(recovery.status(), io))
         return Refused;
-    }
     for (const QString& warning : recovery->warnings)
         io.err << "Warning: " << warning << "\n";
     io.out << "Wrote " << DisplayPath(recovery->pargenPath) << " from " << DisplayPath(binPath) << "\n";

@@ -57,12 +57,8 @@ void printRows(const ProjectByteMaps& project, bool csv, Io& io)
     }
 }
 
-int runMap(const VerbArgs& args, Io& io)
+int runMap(const ProjectPaths& paths, const VerbArgs& args, Io& io)
 {
-    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
-    if (!folder)
-        return Refused;
-    const ProjectPaths& paths = *folder;
     const Result<ProjectByteMaps> project = LoadProjectByteMaps(paths.PargenXmlPath, paths.SdoXmlPath);
     if (!project.ok()) {
         io.err << project.error() << "\n";
@@ -97,7 +93,7 @@ Verb MapVerb()
         "the data length",
         {QStringLiteral("PROJECT_DIR")},
         {QCommandLineOption(QStringLiteral("csv"), QStringLiteral("print the rows as CSV, nothing else"))},
-        &runMap,
+        &OnProjectFolder<runMap>,
         QStringLiteral(
             "Every point is one 16-bit register: a row covers 2 x NPoint bytes from its Address ProfiBUS.\n"
             "The data length of each table is Profi_NB_IN / Profi_NB_OUT of pargen.xml (244 without it).\n"

@@ -1,6 +1,5 @@
 // monitor: the line of the gateway's transparent serial mode, frame by frame.
 #include "cli/CliBench.h"
-#include "device/UpdaterCommand.h"
 #include "mapping/LineMonitor.h"
 #include "platform/ModbusLine.h"
 
@@ -12,6 +11,70 @@ namespace velmaro::cli {
 
 namespace {
 
+// --send or --send-text, the bytes sent first (none without either); nothing after saying why.
+std::optional<QByteArray> BytesToSend(const VerbArgs& args, Io& io)
+{
+    std::optional<QByteArray> send;
+    if (!ReadHexOption(args, QStringLiteral("send"), 65536, send, io))
+        return std::nullopt;
+    if (args.isSet(QStringLiteral("send-text")))
+        send = args.value(QStringLiteral("send-text")).toUtf8();
+    return send.value_or(QByteArray());
+}
+
+QString MonitorBanner(const BenchLine& bench, const QString& device)
+{
+    const QString cut =
+        bench.endByTimeout
+            ? QStringLiteral("frames end after %1 ms of silence").arg(bench.endTimeMs)
+            : QStringLiteral("frames end with 0x%1")
+                  .arg(QString::number(bench.endChar, 16).toUpper().rightJustified(2, QLatin1Char('0')));
+    return QStringLiteral("Monitoring %1, %2 baud, %3 data bits; %4. Ctrl+C ends.\n")
+        .arg(device, QString::number(bench.baudRate), QString::number(bench.dataBits), cut);
+}
+
+// Prints the frames of the bytes received, cut as the gateway's transparent mode cuts them, each with
+// the time since the start.
+class FrameMonitor
+{
+public:
+    FrameMonitor(const BenchLine& bench, QEventLoop& loop, Io& io)
+        : m_cutter(bench.endByTimeout, bench.endChar), m_io(io)
+    {
+        m_clock.start();
+        m_quiet.setSingleShot(true);
+        m_quiet.setInterval(std::max(1, bench.endTimeMs));
+        QObject::connect(&m_quiet, &QTimer::timeout, &loop, [this] {
+            if (const std::optional<QByteArray> frame = m_cutter.silence())
+                print(*frame);
+        });
+    }
+    void received(const QByteArray& bytes)
+    {
+        for (const QByteArray& frame : m_cutter.feed(bytes))
+            print(frame);
+        m_quiet.start();
+    }
+    // What came after the last frame, when the monitor ends.
+    void finish()
+    {
+        if (!m_cutter.rest().isEmpty())
+            m_io.out << MonitorLine(m_clock.elapsed(), m_cutter.rest()) << " (incomplete)\n";
+    }
+
+private:
+    void print(const QByteArray& frame)
+    {
+        m_io.out << MonitorLine(m_clock.elapsed(), frame) << "\n";
+        m_io.out.flush();
+    }
+
+    ReceiveCutter m_cutter;
+    QElapsedTimer m_clock;
+    QTimer m_quiet;
+    Io& m_io;
+};
+
 int runMonitor(const VerbArgs& args, Io& io)
 {
     if (args.isSet(QStringLiteral("send")) && args.isSet(QStringLiteral("send-text"))) {
@@ -21,88 +84,26 @@ int runMonitor(const VerbArgs& args, Io& io)
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return Refused;
-    int stopBits = 1;
-    if (args.isSet(QStringLiteral("stop-bits"))) {
-        const QString text = args.value(QStringLiteral("stop-bits"));
-        if (text != QLatin1String("1") && text != QLatin1String("2")) {
-            io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
-            return Refused;
-        }
-        stopBits = text.toInt();
-    }
-    const Result<BenchLine> bench = LoadBenchLine(folder->PargenXmlPath, stopBits, false);
+    const std::optional<int> stopBits = ReadStopBits(args, io);
+    if (!stopBits)
+        return Refused;
+    const Result<BenchLine> bench = LoadBenchLine(folder->PargenXmlPath, *stopBits, false);
     if (!bench.ok()) {
-        io.err << "pargen.xml: " << bench.error() << "\n";
+        io.err << PargenXmlName << ": " << bench.error() << "\n";
         return Refused;
     }
-    QByteArray send;
-    if (args.isSet(QStringLiteral("send"))) {
-        const std::optional<QByteArray> bytes =
-            ReadHexOption(QStringLiteral("send"), args.value(QStringLiteral("send")), 65536, io);
-        if (!bytes)
-            return Refused;
-        send = *bytes;
-    } else if (args.isSet(QStringLiteral("send-text"))) {
-        send = args.value(QStringLiteral("send-text")).toUtf8();
-    }
-    const QString port = args.value(QStringLiteral("port"));
-    const std::optional<QString> device = CheckBenchPort(port, io);
-    if (!device)
+    const std::optional<QByteArray> send = BytesToSend(args, io);
+    if (!send)
         return Refused;
     std::unique_ptr<ISerialByteLine> line = CreateSerialByteLine();
-    SerialLineOptions options;
-    options.device = *device;
-    options.baudRate = bench->baudRate;
-    options.parity = bench->parity;
-    options.dataBits = bench->dataBits;
-    options.stopBits = bench->stopBits;
-    const QString openError = line->open(options);
-    if (!openError.isEmpty()) {
-        io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
+    const std::optional<BenchPort> port = OpenBenchPort(args, *bench, *line, io);
+    if (!port)
         return Refused;
-    }
-    ReceiveCutter cutter(bench->endByTimeout, bench->endChar);
-    QElapsedTimer clock;
-    clock.start();
     QEventLoop loop;
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    quiet.setInterval(std::max(1, bench->endTimeMs));
-    const auto print = [&](const QByteArray& frame) {
-        io.out << MonitorLine(clock.elapsed(), frame) << "\n";
-        io.out.flush();
-    };
-    line->received = [&](const QByteArray& bytes) {
-        for (const QByteArray& frame : cutter.feed(bytes))
-            print(frame);
-        quiet.start();
-    };
-    QObject::connect(&quiet, &QTimer::timeout, &loop, [&] {
-        if (const std::optional<QByteArray> frame = cutter.silence())
-            print(*frame);
-    });
-    int code = Success;
-    line->failed = [&](const QString& why) {
-        io.err << port << " (" << *device << "): " << why << "\n";
-        code = Refused;
-        loop.quit();
-    };
-    HandleTerminationSignals([&] { loop.quit(); });
-    const QString cut =
-        bench->endByTimeout
-            ? QStringLiteral("frames end after %1 ms of silence").arg(bench->endTimeMs)
-            : QStringLiteral("frames end with 0x%1")
-                  .arg(QString::number(bench->endChar, 16).toUpper().rightJustified(2, QLatin1Char('0')));
-    io.err << "Monitoring " << *device << ", " << bench->baudRate << " baud, " << bench->dataBits
-           << " data bits; " << cut << ". Ctrl+C ends.\n";
-    io.err.flush();
-    if (!send.isEmpty())
-        line->write(send);
-    loop.exec();
-    HandleTerminationSignals({});
-    if (!cutter.rest().isEmpty())
-        io.out << MonitorLine(clock.elapsed(), cutter.rest()) << " (incomplete)\n";
-    line->close();
+    FrameMonitor monitor(*bench, loop, io);
+    line->received = [&](const QByteArray& bytes) { monitor.received(bytes); };
+    const int code = RunBenchLine(*line, *port, loop, MonitorBanner(*bench, port->device), *send, io);
+    monitor.finish();
     return code;
 }
 

@@ -6,34 +6,26 @@ namespace velmaro::cli {
 
 namespace {
 
-int RunReport(const VerbArgs& args, Io& io)
+int RunReport(const ProjectPaths& project, const VerbArgs& args, Io& io)
 {
-    const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     const QString out = args.path(1);
-    if (!folder)
-        return Refused;
-    ProjectReportData data = LoadProjectReport(folder->ProjectDir, QDateTime::currentDateTime());
+    ProjectReportData data = LoadProjectReport(project.ProjectDir, QDateTime::currentDateTime());
     if (args.isSet(QStringLiteral("compare"))) {
         const QString other = UserPath(args.value(QStringLiteral("compare")));
         const Result<DiffSource> source = ClassifyDiffSource(other);
         const Result<DiffResult> compared =
-            source.ok() ? CompareSources(DiffSource{DiffKind::Project, folder->ProjectDir}, *source)
+            source.ok() ? CompareSources(DiffSource{DiffKind::Project, project.ProjectDir}, *source)
                         : Result<DiffResult>::failure(source.error());
-        if (!compared.ok()) {
-            io.err << compared.error() << "\n";
+        if (!Succeeded(compared.status(), io))
             return Refused;
-        }
         data.comparison = ReportComparison{other, compared->entries};
         for (const DiffEntry& entry : compared->entries) {
             if (entry.kind == DiffEntry::Kind::Unreadable)
                 io.err << "Not readable: " << DiffLine(entry) << "\n";
         }
     }
-    const Status written = WriteFileAtomically(out, ProjectReportHtml(data).toUtf8());
-    if (!written.ok()) {
-        io.err << written.error() << "\n";
+    if (!Succeeded(WriteFileAtomically(out, ProjectReportHtml(data).toUtf8()), io))
         return Refused;
-    }
     for (const ReportFailure& failure : data.failures)
         io.err << "Incomplete: " << failure.document << ": " << failure.message << "\n";
     io.out << "Wrote " << DisplayPath(out) << "\n";
@@ -53,7 +45,7 @@ Verb ReportVerb()
             QStringLiteral("append what differs from OTHER (a project folder, a document or a "
                            "bank.bin), as diff lists it"),
             QStringLiteral("OTHER"))},
-        RunReport,
+        &OnProjectFolder<RunReport>,
         QStringLiteral(
             "The page holds the project's name, folder and date; the communication settings in the SET\n"
             "COMMUNICATION editor's words and its verdict; bank.bin in hex, field by field, and whether it\n"

@@ -1,6 +1,5 @@
 // The bench verbs on a serial line: poll (the PC as the gateway's master) and serve (virtual slaves).
 #include "cli/CliBench.h"
-#include "device/UpdaterCommand.h"
 #include "mapping/BenchRound.h"
 #include "mapping/ModbusSlaves.h"
 #include "platform/ModbusLine.h"
@@ -11,18 +10,6 @@
 namespace velmaro::cli {
 
 namespace {
-
-SerialLineOptions lineOptions(const BenchLine& line, const QString& device)
-{
-    SerialLineOptions o;
-    o.device = device;
-    o.baudRate = line.baudRate;
-    o.parity = line.parity;
-    o.dataBits = line.dataBits;
-    o.stopBits = line.stopBits;
-    o.timeoutMs = line.timeoutMs;
-    return o;
-}
 
 // The frame gap of Modbus RTU: 3.5 characters of 11 bits, at least 1.75 ms above 19200 baud; a
 // pseudo-terminal delivers in bursts, so never less than 2 ms.
@@ -35,25 +22,13 @@ int frameGapMs(int baudRate)
 int runPoll(const VerbArgs& args, Io& io)
 {
     const std::optional<BenchProject> project = LoadBenchProject(args, io, true);
-    if (!project)
-        return Refused;
     std::optional<QByteArray> output;
-    if (args.isSet(QStringLiteral("write"))) {
-        output = ReadHexOption(QStringLiteral("write"), args.value(QStringLiteral("write")),
-                               project->line.outLength, io);
-        if (!output)
-            return Refused;
-    }
-    const QString port = args.value(QStringLiteral("port"));
-    const std::optional<QString> device = CheckBenchPort(port, io);
-    if (!device)
+    if (!project || !ReadHexOption(args, QStringLiteral("write"), project->line.outLength, output, io))
         return Refused;
     std::unique_ptr<IModbusMaster> master = CreateModbusMaster();
-    const QString openError = master->open(lineOptions(project->line, *device));
-    if (!openError.isEmpty()) {
-        io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
+    const std::optional<BenchPort> port = OpenBenchPort(args, project->line, *master, io);
+    if (!port)
         return Refused;
-    }
     const bool raw = args.isSet(QStringLiteral("raw"));
     const QList<ReadRequest>& reads = project->plan.reads;
     const QList<WriteRequest> writes =
@@ -84,80 +59,86 @@ int runPoll(const VerbArgs& args, Io& io)
     return allAnswered && project->plan.problems.isEmpty() ? Success : Refused;
 }
 
+// "Serving slave(s) 1, 7 on <device>, <line>. Ctrl+C ends.": every slave a row of the plan names, once.
+QString ServeBanner(const BenchProject& project, const QString& device)
+{
+    QList<int> numbers;
+    for (const ReadRequest& r : project.plan.reads)
+        numbers << r.slave;
+    for (const WriteRequest& w : project.plan.writes)
+        numbers << w.slave;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    QStringList served;
+    for (int n : numbers)
+        served << QString::number(n);
+    return QStringLiteral("Serving slave(s) %1 on %2, %3. Ctrl+C ends.\n")
+        .arg(served.isEmpty() ? QStringLiteral("none") : served.join(QStringLiteral(", ")), device,
+             DescribeBenchLine(project.line));
+}
+
+// Cuts the requests out of the bytes received and answers each as the virtual slaves do, one line per
+// request on out.
+class SlaveServer
+{
+public:
+    SlaveServer(const BenchProject& project, ISerialByteLine& line, QEventLoop& loop, Io& io)
+        : m_slaves(SlavesForPlan(project.plan, project.registers)), m_line(line), m_io(io)
+    {
+        m_gap.setSingleShot(true);
+        m_gap.setInterval(frameGapMs(project.line.baudRate));
+        QObject::connect(&m_gap, &QTimer::timeout, &loop, [this] {
+            if (const std::optional<QByteArray> frame = m_cutter.silence())
+                answer(*frame);
+            reportDropped();
+        });
+    }
+    void received(const QByteArray& bytes)
+    {
+        m_cutter.feed(bytes);
+        while (const std::optional<QByteArray> frame = m_cutter.next())
+            answer(*frame);
+        reportDropped();
+        m_gap.start();
+    }
+
+private:
+    void answer(const QByteArray& frame)
+    {
+        const VirtualSlaves::Answer a = m_slaves.respond(frame);
+        if (!a.reply.isEmpty())
+            m_line.write(a.reply);
+        m_io.out << a.line << "\n";
+        m_io.out.flush();
+    }
+    void reportDropped()
+    {
+        if (const int dropped = m_cutter.takeDropped()) {
+            m_io.out << "dropped " << dropped << " byte(s) that are no request\n";
+            m_io.out.flush();
+        }
+    }
+
+    VirtualSlaves m_slaves;
+    RequestCutter m_cutter;
+    QTimer m_gap;
+    ISerialByteLine& m_line;
+    Io& m_io;
+};
+
 int runServe(const VerbArgs& args, Io& io)
 {
     const std::optional<BenchProject> project = LoadBenchProject(args, io, true);
     if (!project)
         return Refused;
-    const std::optional<RegisterValues> registers = ReadValuesFile(args.value(QStringLiteral("values")), io);
-    if (!registers)
-        return Refused;
-    const QString port = args.value(QStringLiteral("port"));
-    const std::optional<QString> device = CheckBenchPort(port, io);
-    if (!device)
-        return Refused;
     std::unique_ptr<ISerialByteLine> line = CreateSerialByteLine();
-    const QString openError = line->open(lineOptions(project->line, *device));
-    if (!openError.isEmpty()) {
-        io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
+    const std::optional<BenchPort> port = OpenBenchPort(args, project->line, *line, io);
+    if (!port)
         return Refused;
-    }
-    VirtualSlaves slaves = SlavesForPlan(project->plan, *registers);
-    RequestCutter cutter;
     QEventLoop loop;
-    QTimer gap;
-    gap.setSingleShot(true);
-    gap.setInterval(frameGapMs(project->line.baudRate));
-    const auto answer = [&](const QByteArray& frame) {
-        const VirtualSlaves::Answer a = slaves.respond(frame);
-        if (!a.reply.isEmpty())
-            line->write(a.reply);
-        io.out << a.line << "\n";
-        io.out.flush();
-    };
-    const auto reportDropped = [&] {
-        if (const int dropped = cutter.takeDropped()) {
-            io.out << "dropped " << dropped << " byte(s) that are no request\n";
-            io.out.flush();
-        }
-    };
-    line->received = [&](const QByteArray& bytes) {
-        cutter.feed(bytes);
-        while (const std::optional<QByteArray> frame = cutter.next())
-            answer(*frame);
-        reportDropped();
-        gap.start();
-    };
-    QObject::connect(&gap, &QTimer::timeout, &loop, [&] {
-        if (const std::optional<QByteArray> frame = cutter.silence())
-            answer(*frame);
-        reportDropped();
-    });
-    int code = Success;
-    line->failed = [&](const QString& why) {
-        io.err << port << " (" << *device << "): " << why << "\n";
-        code = Refused;
-        loop.quit();
-    };
-    HandleTerminationSignals([&] { loop.quit(); });
-    QStringList served;
-    QList<int> numbers;
-    for (const ReadRequest& r : project->plan.reads)
-        numbers << r.slave;
-    for (const WriteRequest& w : project->plan.writes)
-        numbers << w.slave;
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    for (int n : numbers)
-        served << QString::number(n);
-    io.err << "Serving slave(s) "
-           << (served.isEmpty() ? QStringLiteral("none") : served.join(QStringLiteral(", "))) << " on "
-           << *device << ", " << DescribeBenchLine(project->line) << ". Ctrl+C ends.\n";
-    io.err.flush();
-    loop.exec();
-    HandleTerminationSignals({});
-    line->close();
-    return code;
+    SlaveServer server(*project, *line, loop, io);
+    line->received = [&](const QByteArray& bytes) { server.received(bytes); };
+    return RunBenchLine(*line, *port, loop, ServeBanner(*project, port->device), QByteArray(), io);
 }
 
 } // namespace

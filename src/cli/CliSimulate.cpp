@@ -12,20 +12,11 @@ int runSimulate(const VerbArgs& args, Io& io)
         return UsageError;
     }
     const std::optional<BenchProject> project = LoadBenchProject(args, io, false);
-    if (!project)
-        return Refused;
-    const std::optional<RegisterValues> registers = ReadValuesFile(args.value(QStringLiteral("values")), io);
-    if (!registers)
-        return Refused;
     std::optional<QByteArray> output;
-    if (args.isSet(QStringLiteral("output-image"))) {
-        output = ReadHexOption(QStringLiteral("output-image"), args.value(QStringLiteral("output-image")),
-                               project->line.outLength, io);
-        if (!output)
-            return Refused;
-    }
+    if (!project || !ReadHexOption(args, QStringLiteral("output-image"), project->line.outLength, output, io))
+        return Refused;
     const QList<ReadRequest>& reads = project->plan.reads;
-    const Simulation sim = Simulate(reads, *registers, project->line.inLength);
+    const Simulation sim = Simulate(reads, project->registers, project->line.inLength);
     for (const RegisterKey& key : sim.missing)
         io.err << "warning: " << DescribeRegister(key)
                << " has no value in the values file; it counts as 0.\n";

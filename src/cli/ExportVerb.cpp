@@ -9,27 +9,19 @@ namespace velmaro::cli {
 // why: the CSV would miss rows and nothing would say so.
 namespace {
 
-int RunExport(const VerbArgs& args, Io& io)
+int RunExport(const OpenedTable& opened, const VerbArgs&, Io& io)
 {
-    const OpenedTable opened = OpenTableForVerb(args, io);
-    if (!opened.session)
-        return opened.exitCode;
     const DocumentLoad& loaded = opened.session->loaded();
     if (!loaded.exportsWhole()) {
         io.err << loaded.verdict(opened.session->documentPath(opened.paths))
                << " The CSV would miss records, so nothing was exported.\n";
         return Refused;
     }
-    const Status written = opened.session->exportCsv(opened.paths);
-    if (!written.ok()) {
-        io.err << written.error() << "\n";
+    if (!Succeeded(opened.session->exportCsv(opened.paths), io))
         return Refused;
-    }
     const char* name = opened.table->name;
     io.out << "Exported " << name << " to \""
-           << DisplayPath(opened.paths.ProjectDir + QLatin1Char('/') + QLatin1String(name)
-                          + QStringLiteral(".csv"))
-           << "\".\n";
+           << DisplayPath(TableCsvPath(opened.paths.ProjectDir, QLatin1String(name))) << "\".\n";
     return Success;
 }
 
@@ -41,7 +33,7 @@ Verb ExportVerb()
             "write PROJECT_DIR/TABLE.csv from the table document",
             {QStringLiteral("TABLE"), QStringLiteral("PROJECT_DIR")},
             {},
-            RunExport,
+            &OnOpenedTable<RunExport>,
             TablesLine()};
 }
 

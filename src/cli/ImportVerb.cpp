@@ -8,11 +8,8 @@ namespace velmaro::cli {
 // never saves a half-read table, and the count it prints is the count of rows it saved.
 namespace {
 
-int RunImport(const VerbArgs& args, Io& io)
+int RunImport(const OpenedTable& opened, const VerbArgs& args, Io& io)
 {
-    const OpenedTable opened = OpenTableForVerb(args, io);
-    if (!opened.session)
-        return opened.exitCode;
     const QString workbook = args.path(2);
     ImportOutcome outcome = opened.session->importWorkbook(workbook);
     const QString name = QLatin1String(opened.table->name);
@@ -30,11 +27,8 @@ int RunImport(const VerbArgs& args, Io& io)
     }
     outcome.records = rows;
     const QString summary = outcome.describe(workbook, name);
-    const Status saved = opened.session->save(opened.paths);
-    if (!saved.ok()) {
-        io.err << saved.error() << "\n";
+    if (!Succeeded(opened.session->save(opened.paths), io))
         return Refused;
-    }
     io.out << summary << "\n";
     return Success;
 }
@@ -47,7 +41,7 @@ Verb ImportVerb()
             "import worksheet TABLE of WORKBOOK (.xls, .xlsx, .ods) and save the table document",
             {QStringLiteral("TABLE"), QStringLiteral("PROJECT_DIR"), QStringLiteral("WORKBOOK")},
             {},
-            RunImport,
+            &OnOpenedTable<RunImport>,
             TablesLine()};
 }
 

@@ -22,6 +22,14 @@ struct OpenedTable
 // arguments, or explains why not, then loads the table as its editor's showing does, the messages on stderr.
 OpenedTable OpenTableForVerb(const VerbArgs& args, Io& io);
 
+// The run of a table verb: `Body` gets the opened table, or the verb stops as OpenTableForVerb says.
+template <int (*Body)(const OpenedTable& opened, const VerbArgs& args, Io& io)>
+int OnOpenedTable(const VerbArgs& args, Io& io)
+{
+    const OpenedTable opened = OpenTableForVerb(args, io);
+    return opened.session ? Body(opened, args, io) : opened.exitCode;
+}
+
 // "TABLE: rpdodef, sdopdo, ..." for the verbs' --help.
 QString TablesLine();
 

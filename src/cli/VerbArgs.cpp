@@ -144,6 +144,13 @@ int RunVerb(const Verb& verb, const QStringList& args, Io& io)
     return verb.run(*parsed, io);
 }
 
+bool Succeeded(const Status& status, Io& io)
+{
+    if (!status.ok())
+        io.err << status.error() << "\n";
+    return status.ok();
+}
+
 std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
 {
     QString dir = UserPath(argument);
@@ -151,8 +158,8 @@ std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
         dir.chop(1);
     if (!DirectoryExists(dir) && !dir.startsWith(QLatin1Char('/')) && !LeavesProjects(dir)) {
         // A project's name alone, from anywhere: the folder of that name in PROJECTS.
-        const QString inProjects =
-            UserPath(ApplicationDirectory(false).dir) + QStringLiteral("/PROJECTS/") + dir;
+        const QString inProjects = UserPath(ApplicationDirectory(false).dir) + QLatin1Char('/')
+                                   + ProjectsFolderName + QLatin1Char('/') + dir;
         if (DirectoryExists(inProjects)) {
             io.err << "Using the project folder \"" << DisplayPath(inProjects) << "\" (there is no folder \""
                    << DisplayPath(dir) << "\" here).\n";
@@ -163,10 +170,7 @@ std::optional<ProjectPaths> ProjectFolder(const QString& argument, Io& io)
         io.err << "The project folder \"" << DisplayPath(UserPath(argument)) << "\" does not exist.\n";
         return std::nullopt;
     }
-    ProjectPaths paths;
-    paths.ProjectDir = dir;
-    SetDocumentPaths(paths);
-    return paths;
+    return ProjectPathsOf(dir);
 }
 
 } // namespace velmaro::cli

@@ -316,9 +316,9 @@ QByteArray GsdText(const GsdSizes& sizes)
     return text;
 }
 
-Status GenerateGsdFile(const QString& pargenPath, const QString& fileName)
+Status GenerateGsdFile(const ProjectPaths& paths, const QString& fileName)
 {
-    const Result<GsdSizes> sizes = ReadGsdSizes(pargenPath);
+    const Result<GsdSizes> sizes = ReadGsdSizes(paths.PargenXmlPath);
     if (!sizes.ok())
         return sizes.status();
     return WriteFileAtomically(fileName, GsdText(*sizes));

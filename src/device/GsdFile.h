@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ProjectPaths.h"
 #include "base/Result.h"
 
 #include <QByteArray>
@@ -38,8 +39,8 @@ QList<GsdModule> GsdModules(const GsdSizes& sizes);
 // The whole GSD text for sizes within 0..244: ASCII, every line ending with CR LF.
 QByteArray GsdText(const GsdSizes& sizes);
 
-// Reads the sizes from `pargenPath` (ProjectDir + "\pargen.xml") and replaces `fileName` with the GSD
+// Reads the sizes from the project's pargen.xml (PargenXmlPath) and replaces `fileName` with the GSD
 // text, atomically. Nothing is written when the sizes cannot be read or are refused.
-Status GenerateGsdFile(const QString& pargenPath, const QString& fileName);
+Status GenerateGsdFile(const ProjectPaths& paths, const QString& fileName);
 
 } // namespace velmaro

@@ -45,7 +45,7 @@ QList<ExplainedField> ExplainParameterImage(const DecodedImage& image)
     return fields;
 }
 
-Result<Recovery> RecoverProject(const QString& binPath, const QString& projectDir, bool force)
+Result<Recovery> RecoverProject(const QString& binPath, const ProjectPaths& project, bool force)
 {
     const Result<DecodedImage> image = ReadParameterImage(binPath);
     if (!image.ok())
@@ -57,13 +57,12 @@ Result<Recovery> RecoverProject(const QString& binPath, const QString& projectDi
                 .arg(DisplayPath(binPath)));
     }
     Recovery recovery;
-    recovery.pargenPath = projectDir + QStringLiteral("\\pargen.xml");
+    recovery.pargenPath = project.PargenXmlPath;
     if (FileExists(recovery.pargenPath) && !force) {
         return Result<Recovery>::failure(QStringLiteral("\"%1\" exists already; give --force to replace it.")
                                              .arg(DisplayPath(recovery.pargenPath)));
     }
-    const QString binDir = projectDir + QStringLiteral("\\bin");
-    if (const Status folders = CreateFolders(binDir); !folders.ok())
+    if (const Status folders = CreateFolders(project.BinDir); !folders.ok())
         return folders;
     for (const ExplainedField& field : ExplainParameterImage(*image)) {
         if (field.refusal)

@@ -40,10 +40,10 @@ struct Recovery
     QStringList warnings; // one per value no editor could have written, stored as it was
 };
 
-// Writes projectDir + "\pargen.xml" from the image at `binPath`, so that building the image again gives
-// the same bytes. The project folder and its bin folder are created when missing. Refuses an image
-// without settings or one that does not decode, and an existing pargen.xml unless `force`; the
+// Writes the project's pargen.xml (PargenXmlPath) from the image at `binPath`, so that building the image
+// again gives the same bytes. The project folder and its bin folder are created when missing. Refuses an
+// image without settings or one that does not decode, and an existing pargen.xml unless `force`; the
 // document is replaced atomically.
-Result<Recovery> RecoverProject(const QString& binPath, const QString& projectDir, bool force);
+Result<Recovery> RecoverProject(const QString& binPath, const ProjectPaths& project, bool force);
 
 } // namespace velmaro

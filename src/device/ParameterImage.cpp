@@ -75,9 +75,9 @@ const std::array<ImageField, 15>& ParameterImageFields()
     return kImageFields;
 }
 
-QString ParameterImagePath(const QString& projectDir)
+Result<ParameterImage> BuildParameterImage(const ProjectPaths& paths)
 {
-    return projectDir + QStringLiteral("\\bin\\bank.bin");
+    return BuildParameterImage(paths.PargenXmlPath);
 }
 
 Result<ParameterImage> BuildParameterImage(const QString& pargenPath)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ProjectPaths.h"
 #include "base/Result.h"
 #include "settings/CommSettings.h"
 
@@ -37,17 +38,17 @@ struct ImageField
 // The fields from offset 4 on, in image order. The builder and the decoder both walk this one table.
 const std::array<ImageField, 15>& ParameterImageFields();
 
-// The image's place in a project: ProjectDir + "\bin\bank.bin".
-QString ParameterImagePath(const QString& projectDir);
+// Builds the project's image from its pargen.xml (PargenXmlPath); it belongs at BankBinPath.
+Result<ParameterImage> BuildParameterImage(const ProjectPaths& paths);
 
-// Builds the image from the pargen.xml at `pargenPath` (ProjectDir + "\pargen.xml"). A missing file
+// Builds the image from the pargen.xml at `pargenPath`, in a project or alone. A missing file
 // gives the header alone. Fails with the parser's text for a document that is not well-formed, with
 // "'<text>' is not a valid integer value" for a field that is not an integer, and with a text naming
 // the element for an absent field; Ser_TimeOut absent or not an integer is stored as 0. Several bad
 // fields fail with one line each, in image order, every line naming its element.
 Result<ParameterImage> BuildParameterImage(const QString& pargenPath);
 
-// Replaces the file at `binPath` (ProjectDir + "\bin\bank.bin") with the image's bytes, atomically.
+// Replaces the file at `binPath` (a project's BankBinPath) with the image's bytes, atomically.
 // The bin folder is not created. Fails with "Cannot create file "<path>". <reason>".
 Status WriteParameterImage(const ParameterImage& image, const QString& binPath);
 

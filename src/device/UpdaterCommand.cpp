@@ -1,5 +1,6 @@
 #include "device/UpdaterCommand.h"
 
+#include "base/ProjectPaths.h"
 #include "device/CommInt.h"
 #include "platform/FileSystem.h"
 #include "platform/SerialPlatform.h"
@@ -39,7 +40,8 @@ QString UpdaterCommandLine(const QString& portName, const UpdateChoices& choices
            // The paths the updater opens, not the forms messages show.
            + QDir::toNativeSeparators(NativePath(masterDir + QStringLiteral("\\simQ4712.sim"))) + quote
            + QLatin1Char(' ') + quote
-           + QDir::toNativeSeparators(NativePath(projectDir + QStringLiteral("\\bin\\"))) + quote;
+           + QDir::toNativeSeparators(NativePath(ProjectPathsOf(projectDir).BinDir + QLatin1Char('\\')))
+           + quote;
 }
 
 QStringList UpdaterEnvironment(const QString& device)

@@ -180,7 +180,8 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(QStringLiteral(VELMARO_TEST_DATA "/device/pargen_example2.xml"),
                                 dir + "/pargen.xml"));
             QDir(dir).mkdir(QStringLiteral("bin"));
-            QVERIFY(WriteParameterImage(*BuildParameterImage(dir + "\\pargen.xml"), ParameterImagePath(dir))
+            QVERIFY(WriteParameterImage(*BuildParameterImage(dir + "\\pargen.xml"),
+                                        ProjectPathsOf(dir).BankBinPath)
                         .ok());
         }
 

@@ -81,7 +81,7 @@ private Q_SLOTS:
         const QString gsd = project.path() + "/out.gsd";
         QVERIFY(WriteBytes(gsd, QByteArray(20000, 'x'))); // replaced whole, not overwritten in place
         for (int run = 0; run < 2; ++run) {
-            const Status written = GenerateGsdFile(project.path() + "\\pargen.xml", gsd);
+            const Status written = GenerateGsdFile(ProjectPathsOf(project.path()), gsd);
             QVERIFY2(written.ok(), qPrintable(written.error()));
             QCOMPARE(ReadBytes(gsd), Golden("gsd_10_4.gsd"));
         }
@@ -105,7 +105,7 @@ private Q_SLOTS:
         if (!pargen.isEmpty())
             QVERIFY(WriteBytes(project.path() + "/pargen.xml", pargen));
         const QString gsd = project.path() + "/out.gsd";
-        QVERIFY(GenerateGsdFile(project.path() + "\\pargen.xml", gsd).ok());
+        QVERIFY(GenerateGsdFile(ProjectPathsOf(project.path()), gsd).ok());
         const QByteArray text = ReadBytes(gsd);
         const int first = text.indexOf("Module=\"");
         QVERIFY(first > 0);
@@ -220,7 +220,7 @@ private Q_SLOTS:
         const Result<GsdSizes> sizes = ReadGsdSizes(pargenPath);
         const QString gsd = project.path() + "/out.gsd";
         QVERIFY(WriteBytes(gsd, "previous file"));
-        const Status written = GenerateGsdFile(pargenPath, gsd);
+        const Status written = GenerateGsdFile(ProjectPathsOf(project.path()), gsd);
         if (error.isNull()) {
             QVERIFY2(sizes.ok(), qPrintable(sizes.error()));
             QCOMPARE(sizes->nbIn, nbIn);
@@ -240,7 +240,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString gsd = dir.path() + "/missing/out.gsd";
-        const Status written = GenerateGsdFile(dir.path() + "\\pargen.xml", gsd);
+        const Status written = GenerateGsdFile(ProjectPathsOf(dir.path()), gsd);
         QVERIFY(!written.ok());
         QVERIFY2(written.error().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(gsd)),
                  qPrintable(written.error()));

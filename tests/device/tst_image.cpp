@@ -30,7 +30,7 @@ struct Project
     }
     QString projectDir() const { return dir.path(); }
     QString pargen() const { return dir.path() + QStringLiteral("\\pargen.xml"); }
-    QString bin() const { return ParameterImagePath(dir.path()); }
+    QString bin() const { return ProjectPathsOf(dir.path()).BankBinPath; }
     QString binNative() const { return dir.path() + QStringLiteral("/bin/bank.bin"); }
 };
 
@@ -174,7 +174,7 @@ private Q_SLOTS:
     void writeWithoutBinFolderFails()
     {
         QTemporaryDir dir;
-        const QString bin = ParameterImagePath(dir.path());
+        const QString bin = ProjectPathsOf(dir.path()).BankBinPath;
         const Status written = WriteParameterImage(*BuildParameterImage(dir.path() + "\\pargen.xml"), bin);
         QVERIFY(!written.ok());
         QVERIFY2(

@@ -77,8 +77,9 @@ void writeAll(const QString& dir, const QString& sources, int version)
     image[0] = 4;
     check(WriteParameterImage(ParameterImage{image}, dir + QStringLiteral("/bin/bank.bin")));
     starting("out.gsd");
-    check(GenerateGsdFile(sources + QStringLiteral("/pargen%1.xml").arg(version),
-                          dir + QStringLiteral("/out.gsd")));
+    ProjectPaths sourceProject; // the GSD file of one of two pargen.xml in `sources`
+    sourceProject.PargenXmlPath = sources + QStringLiteral("/pargen%1.xml").arg(version);
+    check(GenerateGsdFile(sourceProject, dir + QStringLiteral("/out.gsd")));
     starting("Velmaro_Ferrant.ini");
     if (!WriteProfileString(dir + QStringLiteral("/Velmaro_Ferrant.ini"), QStringLiteral("Velmaro"),
                             QStringLiteral("Project"), QString(1500, QLatin1Char(version ? 'B' : 'A'))))
