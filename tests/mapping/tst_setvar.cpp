@@ -312,8 +312,8 @@ private Q_SLOTS:
         QList<QByteArray> documents{readFile(sdoFile())};
         const auto edited = [&](const std::function<void(MappingTables&)>& edit) {
             edit(state);
-            QVERIFY(SaveMappingDocument(m_dir.filePath(QStringLiteral("expected.xml")), state).ok());
-            documents << readFile(m_dir.filePath(QStringLiteral("expected.xml")));
+            QVERIFY(SaveMappingDocument(m_f.file(QStringLiteral("expected.xml")), state).ok());
+            documents << readFile(m_f.file(QStringLiteral("expected.xml")));
         };
         edited([](MappingTables& t) { t.in[0][3] = "3"; });
         edited([](MappingTables& t) {
@@ -322,7 +322,7 @@ private Q_SLOTS:
         edited([](MappingTables& t) { t.in[0][4] = "0", t.in[1][4] = "6"; });
         edited([](MappingTables& t) { t.in[0][5] = ""; });
         edited([](MappingTables& t) { t.in[1][0] = "5"; });
-        m_r.messages.answers = {true};
+        m_f.r.messages.answers = {true};
 
         QCOMPARE(open([&] {
                      QAbstractItemModel* a = m_w->sga->model();
@@ -346,7 +346,7 @@ private Q_SLOTS:
                      m_w->bitbtn1->click();
                  }),
                  int(QDialog::Accepted));
-        QCOMPARE(m_r.messages.errors, QStringList());
+        QCOMPARE(m_f.r.messages.errors, QStringList());
         QCOMPARE(readFile(sdoFile()), documents[steps]);
     }
 };
