@@ -44,7 +44,7 @@ MappingGridView* makeGrid(const QString& name, MappingGridModel* model, QWidget*
 
 TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFSetVar").mid(1));
+    setObjectName(QStringLiteral("FSetVar"));
     setWindowTitle(QStringLiteral("Set SDO Access"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);

@@ -61,7 +61,7 @@ QLabel* unit()
 
 TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFpargen").mid(1));
+    setObjectName(QStringLiteral("Fpargen"));
     setWindowTitle(QStringLiteral("SET COMMUNICATION"));
 
     RB_Ser_232 = choice("RB_Ser_232", "RS232");
