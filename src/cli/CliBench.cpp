@@ -13,14 +13,14 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return std::nullopt;
-    int stopBits = 1;
+    SerialStopBits stopBits = SerialStopBits::One;
     if (args.isSet(QStringLiteral("stop-bits"))) {
         const QString text = args.value(QStringLiteral("stop-bits"));
         if (text != QLatin1String("1") && text != QLatin1String("2")) {
             io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
             return std::nullopt;
         }
-        stopBits = text.toInt();
+        stopBits = text == QLatin1String("2") ? SerialStopBits::Two : SerialStopBits::One;
     }
     BenchProject project;
     project.paths = *folder;

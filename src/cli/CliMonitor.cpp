@@ -21,14 +21,14 @@ int runMonitor(const VerbArgs& args, Io& io)
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return Refused;
-    int stopBits = 1;
+    SerialStopBits stopBits = SerialStopBits::One;
     if (args.isSet(QStringLiteral("stop-bits"))) {
         const QString text = args.value(QStringLiteral("stop-bits"));
         if (text != QLatin1String("1") && text != QLatin1String("2")) {
             io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
             return Refused;
         }
-        stopBits = text.toInt();
+        stopBits = text == QLatin1String("2") ? SerialStopBits::Two : SerialStopBits::One;
     }
     const Result<BenchLine> bench = LoadBenchLine(folder->PargenXmlPath, stopBits, false);
     if (!bench.ok()) {
@@ -50,13 +50,7 @@ int runMonitor(const VerbArgs& args, Io& io)
     if (!device)
         return Refused;
     std::unique_ptr<ISerialByteLine> line = CreateSerialByteLine();
-    SerialLineOptions options;
-    options.device = *device;
-    options.baudRate = bench->baudRate;
-    options.parity = bench->parity;
-    options.dataBits = bench->dataBits;
-    options.stopBits = bench->stopBits;
-    const QString openError = line->open(options);
+    const QString openError = line->open(BenchLineOptions(*bench, *device));
     if (!openError.isEmpty()) {
         io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
         return Refused;
@@ -93,7 +87,7 @@ int runMonitor(const VerbArgs& args, Io& io)
             ? QStringLiteral("frames end after %1 ms of silence").arg(bench->endTimeMs)
             : QStringLiteral("frames end with 0x%1")
                   .arg(QString::number(bench->endChar, 16).toUpper().rightJustified(2, QLatin1Char('0')));
-    io.err << "Monitoring " << *device << ", " << bench->baudRate << " baud, " << bench->dataBits
+    io.err << "Monitoring " << *device << ", " << bench->baudRate << " baud, " << int(bench->dataBits)
            << " data bits; " << cut << ". Ctrl+C ends.\n";
     io.err.flush();
     if (!send.isEmpty())

@@ -12,18 +12,6 @@ namespace velmaro::cli {
 
 namespace {
 
-SerialLineOptions lineOptions(const BenchLine& line, const QString& device)
-{
-    SerialLineOptions o;
-    o.device = device;
-    o.baudRate = line.baudRate;
-    o.parity = line.parity;
-    o.dataBits = line.dataBits;
-    o.stopBits = line.stopBits;
-    o.timeoutMs = line.timeoutMs;
-    return o;
-}
-
 // The frame gap of Modbus RTU: 3.5 characters of 11 bits, at least 1.75 ms above 19200 baud; a
 // pseudo-terminal delivers in bursts, so never less than 2 ms.
 int frameGapMs(int baudRate)
@@ -49,7 +37,7 @@ int runPoll(const VerbArgs& args, Io& io)
     if (!device)
         return Refused;
     std::unique_ptr<IModbusMaster> master = CreateModbusMaster();
-    const QString openError = master->open(lineOptions(project->line, *device));
+    const QString openError = master->open(BenchLineOptions(project->line, *device));
     if (!openError.isEmpty()) {
         io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
         return Refused;
@@ -97,7 +85,7 @@ int runServe(const VerbArgs& args, Io& io)
     if (!device)
         return Refused;
     std::unique_ptr<ISerialByteLine> line = CreateSerialByteLine();
-    const QString openError = line->open(lineOptions(project->line, *device));
+    const QString openError = line->open(BenchLineOptions(project->line, *device));
     if (!openError.isEmpty()) {
         io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
         return Refused;
