@@ -390,6 +390,45 @@ bool placedBefore(const KeyedRow& x, const KeyedRow& y)
     return x.match < y.match;
 }
 
+// The entries of one cell each that changed between the matched rows, under one place.
+QList<DiffEntry> changedCells(const QString& document, const QString& place, const QStringList& names,
+                              const QStringList& oldRow, const QStringList& newRow,
+                              const DiffOptions& options)
+{
+    QList<DiffEntry> entries;
+    for (int c = 0; c < names.size(); ++c) {
+        if (SameDiffCell(cellAt(oldRow, c), cellAt(newRow, c), options))
+            continue;
+        if (entries.isEmpty())
+            entries << entry(DiffEntry::Kind::Changed, document, place, QString(), QString(), QString());
+        else
+            entries << entries.constFirst();
+        DiffEntry& e = entries.last();
+        e.field = names.at(c);
+        e.oldValue = cellAt(oldRow, c);
+        e.newValue = cellAt(newRow, c);
+    }
+    return entries;
+}
+
+// A row of either side with what happened to it.
+struct RowOutcome
+{
+    KeyedRow row;
+    QList<DiffEntry> entries;
+};
+
+// The entries in save order: side, then keys.
+QList<DiffEntry> inSaveOrder(QList<RowOutcome> outcomes)
+{
+    std::stable_sort(outcomes.begin(), outcomes.end(),
+                     [](const RowOutcome& x, const RowOutcome& y) { return placedBefore(x.row, y.row); });
+    QList<DiffEntry> out;
+    for (const RowOutcome& o : outcomes)
+        out += o.entries;
+    return out;
+}
+
 } // namespace
 
 QList<DiffEntry> DiffMappingTables(const MappingTables& a, const MappingLimits& limitsA,
@@ -421,13 +460,8 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
         rowOfA.insert(keyedA.at(i).match, i);
     QHash<QString, bool> matched;
 
-    // Every row of either side once, in save order, with what happened to it.
-    struct Outcome
-    {
-        KeyedRow row;
-        QList<DiffEntry> entries;
-    };
-    QList<Outcome> outcomes;
+    // Every row of either side once, with what happened to it.
+    QList<RowOutcome> outcomes;
     for (const KeyedRow& rb : keyedB) {
         const auto found = rowOfA.constFind(rb.match);
         if (found == rowOfA.constEnd()) {
@@ -438,24 +472,10 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
             continue;
         }
         matched.insert(rb.match, true);
-        const QStringList& oldRow = a.at(keyedA.at(*found).index);
-        const QStringList& newRow = b.at(rb.index);
-        Outcome outcome{rb, {}};
-        for (int c = 0; c < names.size(); ++c) {
-            if (SameDiffCell(cellAt(oldRow, c), cellAt(newRow, c), options))
-                continue;
-            if (outcome.entries.isEmpty())
-                outcome.entries << entry(DiffEntry::Kind::Changed, document, placeOf(*keying, rb), QString(),
-                                         QString(), QString());
-            else
-                outcome.entries << outcome.entries.constFirst();
-            DiffEntry& e = outcome.entries.last();
-            e.field = names.at(c);
-            e.oldValue = cellAt(oldRow, c);
-            e.newValue = cellAt(newRow, c);
-        }
-        if (!outcome.entries.isEmpty())
-            outcomes.append(outcome);
+        const QList<DiffEntry> changes = changedCells(document, placeOf(*keying, rb), names,
+                                                      a.at(keyedA.at(*found).index), b.at(rb.index), options);
+        if (!changes.isEmpty())
+            outcomes.append({rb, changes});
     }
     for (const KeyedRow& ra : keyedA) {
         if (!matched.contains(ra.match))
@@ -464,12 +484,7 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
                  {entry(DiffEntry::Kind::Removed, document, placeOf(*keying, ra), QStringLiteral("row"),
                         describeCells(names, a.at(ra.index)), QString())}});
     }
-    std::stable_sort(outcomes.begin(), outcomes.end(),
-                     [](const Outcome& x, const Outcome& y) { return placedBefore(x.row, y.row); });
-    QList<DiffEntry> out;
-    for (const Outcome& o : outcomes)
-        out += o.entries;
-    return out;
+    return inSaveOrder(std::move(outcomes));
 }
 
 } // namespace velmaro

@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFHelp::TFHelp(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFHelp").mid(1));
+    setObjectName(QStringLiteral("FHelp"));
     setWindowTitle(QStringLiteral("Help"));
 }
 

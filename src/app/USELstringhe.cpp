@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFSELstringhe::TFSELstringhe(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFSELstringhe").mid(1));
+    setObjectName(QStringLiteral("FSELstringhe"));
     setWindowTitle(QStringLiteral("Select String"));
 }
 

@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFXML::TFXML(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFXML").mid(1));
+    setObjectName(QStringLiteral("FXML"));
     setWindowTitle(QStringLiteral("XML Reader & Writer"));
 }
 

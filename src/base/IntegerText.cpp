@@ -6,18 +6,6 @@ namespace velmaro {
 
 namespace {
 
-int hexDigit(QChar c)
-{
-    const ushort u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 // Length of the hex prefix at `pos`, or 0.
 int hexPrefixLength(const QString& text, int pos)
 {
@@ -49,7 +37,7 @@ std::optional<qint32> parse(const QString& text)
             return std::nullopt;
         quint64 value = 0;
         for (; pos < n; ++pos) {
-            const int d = hexDigit(text.at(pos));
+            const int d = HexDigitValue(text.at(pos));
             if (d < 0)
                 return std::nullopt;
             value = value * 16 + quint64(d);
@@ -78,6 +66,18 @@ std::optional<qint32> parse(const QString& text)
 }
 
 } // namespace
+
+int HexDigitValue(QChar c)
+{
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
 
 QString NotAnIntegerMessage(const QString& text)
 {

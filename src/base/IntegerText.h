@@ -19,6 +19,9 @@ qint32 ParseIntegerTextOr(const QString& text, qint32 fallback);
 
 QString NotAnIntegerMessage(const QString& text);
 
+// The value of one hex digit (0-9, a-f, A-F), or -1.
+int HexDigitValue(QChar c);
+
 // A count of bytes in words: "1 byte", "0 bytes", "24 bytes".
 QString ByteCount(qint64 n);
 

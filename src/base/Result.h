@@ -33,7 +33,13 @@ class Result
 {
 public:
     Result(T value) : m_value(std::move(value)) {}
-    Result(const Status& failed) : m_error(failed.error()) {}
+    // A failure carried over from a Status. A Status that is ok() has no value to give: that is the
+    // caller's mistake, stopped by the assertion in debug builds and otherwise a failure that says so,
+    // never one without a message.
+    Result(const Status& failed) : m_error(failed.ok() ? NoValueText() : failed.error())
+    {
+        Q_ASSERT_X(!failed.ok(), "Result", "built from a Status that is ok()");
+    }
     static Result failure(QString message)
     {
         Result r;
@@ -50,6 +56,10 @@ public:
 
 private:
     Result() = default;
+    static QString NoValueText()
+    {
+        return QStringLiteral("Internal error: a step succeeded but gave no result.");
+    }
     std::optional<T> m_value;
     QString m_error;
 };

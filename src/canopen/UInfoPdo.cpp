@@ -77,7 +77,7 @@ void PoscompRadioGroup::setItemIndex(int index)
 
 TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFInfopdo").mid(1));
+    setObjectName(QStringLiteral("FInfopdo"));
     setWindowTitle(QStringLiteral("Define Store PDO"));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
 

@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFSetPdo::TFSetPdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFSetPdo").mid(1));
+    setObjectName(QStringLiteral("FSetPdo"));
     setWindowTitle(QStringLiteral("Set PDO Access"));
 }
 

@@ -72,7 +72,7 @@ QString optionCaption(int code, Side side)
 
 TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFemcy").mid(1));
+    setObjectName(QStringLiteral("Femcy"));
     setWindowTitle(QStringLiteral("Set Traslate EMCY"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::WindowMaximizeButtonHint);

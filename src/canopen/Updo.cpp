@@ -107,7 +107,7 @@ QString PdoGrid::cellText(int row, int column) const
 
 TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFpdo").mid(1));
+    setObjectName(QStringLiteral("Fpdo"));
     setWindowTitle(QStringLiteral("Define Traslate PDO"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);

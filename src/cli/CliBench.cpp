@@ -13,7 +13,7 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return std::nullopt;
-    const std::optional<int> stopBits = ReadStopBits(args, io);
+    const std::optional<SerialStopBits> stopBits = ReadStopBits(args, io);
     if (!stopBits)
         return std::nullopt;
     BenchProject project;
@@ -53,16 +53,16 @@ std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool 
     return project;
 }
 
-std::optional<int> ReadStopBits(const VerbArgs& args, Io& io)
+std::optional<SerialStopBits> ReadStopBits(const VerbArgs& args, Io& io)
 {
     if (!args.isSet(QStringLiteral("stop-bits")))
-        return 1;
+        return SerialStopBits::One;
     const QString text = args.value(QStringLiteral("stop-bits"));
     if (text != QLatin1String("1") && text != QLatin1String("2")) {
         io.err << "--stop-bits must be 1 or 2, not \"" << text << "\".\n";
         return std::nullopt;
     }
-    return text.toInt();
+    return text == QLatin1String("2") ? SerialStopBits::Two : SerialStopBits::One;
 }
 
 std::optional<RegisterValues> ReadValuesFile(const QString& path, Io& io)
@@ -165,14 +165,7 @@ std::optional<BenchPort> OpenBenchPort(const VerbArgs& args, const BenchLine& li
     const std::optional<QString> device = CheckBenchPort(port, io);
     if (!device)
         return std::nullopt;
-    SerialLineOptions options;
-    options.device = *device;
-    options.baudRate = line.baudRate;
-    options.parity = line.parity;
-    options.dataBits = line.dataBits;
-    options.stopBits = line.stopBits;
-    options.timeoutMs = line.timeoutMs;
-    const QString openError = open(options);
+    const QString openError = open(BenchLineOptions(line, *device));
     if (!openError.isEmpty()) {
         io.err << PortCannotOpenText << "\n" << port << " (" << *device << "): " << openError << "\n";
         return std::nullopt;

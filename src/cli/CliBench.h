@@ -32,7 +32,7 @@ struct BenchProject
 std::optional<BenchProject> LoadBenchProject(const VerbArgs& args, Io& io, bool modbus);
 
 // --stop-bits: 1 without it; nothing after saying why when it is neither 1 nor 2.
-std::optional<int> ReadStopBits(const VerbArgs& args, Io& io);
+std::optional<SerialStopBits> ReadStopBits(const VerbArgs& args, Io& io);
 
 std::optional<RegisterValues> ReadValuesFile(const QString& path, Io& io);
 // The bytes of the hex `option` into `bytes` when it is given (left empty when not); false after saying

@@ -30,7 +30,7 @@ QString MonitorBanner(const BenchLine& bench, const QString& device)
             : QStringLiteral("frames end with 0x%1")
                   .arg(QString::number(bench.endChar, 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return QStringLiteral("Monitoring %1, %2 baud, %3 data bits; %4. Ctrl+C ends.\n")
-        .arg(device, QString::number(bench.baudRate), QString::number(bench.dataBits), cut);
+        .arg(device, QString::number(bench.baudRate), QString::number(int(bench.dataBits)), cut);
 }
 
 // Prints the frames of the bytes received, cut as the gateway's transparent mode cuts them, each with
@@ -84,7 +84,7 @@ int runMonitor(const VerbArgs& args, Io& io)
     const std::optional<ProjectPaths> folder = ProjectFolder(args.positional.at(0), io);
     if (!folder)
         return Refused;
-    const std::optional<int> stopBits = ReadStopBits(args, io);
+    const std::optional<SerialStopBits> stopBits = ReadStopBits(args, io);
     if (!stopBits)
         return Refused;
     const Result<BenchLine> bench = LoadBenchLine(folder->PargenXmlPath, *stopBits, false);

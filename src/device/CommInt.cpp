@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <optional>
 
 namespace velmaro {
 
@@ -32,6 +33,53 @@ const QString PortOpenText = QStringLiteral("Port already assigned (open)");
 unsigned eventBit(TCommEventType e)
 {
     return TCommEventTypes::bit(e);
+}
+
+// The component's settings in the platform's terms; both enumerations list the same values in order.
+SerialParity serialParity(TParity parity)
+{
+    static const SerialParity values[] = {SerialParity::None, SerialParity::Odd, SerialParity::Even,
+                                          SerialParity::Mark, SerialParity::Space};
+    return values[int(parity)];
+}
+
+SerialStopBits serialStopBits(TStopbits stopBits)
+{
+    static const SerialStopBits values[] = {SerialStopBits::One, SerialStopBits::OneAndHalf,
+                                            SerialStopBits::Two};
+    return values[int(stopBits)];
+}
+
+SerialDataBits serialDataBits(TDatabits dataBits)
+{
+    static const SerialDataBits values[] = {SerialDataBits::Four, SerialDataBits::Five, SerialDataBits::Six,
+                                            SerialDataBits::Seven, SerialDataBits::Eight};
+    return values[int(dataBits)];
+}
+
+SerialFlowControl serialFlowControl(TFlowControl flowControl)
+{
+    static const SerialFlowControl values[] = {SerialFlowControl::None, SerialFlowControl::RtsCts,
+                                               SerialFlowControl::DtrDsr, SerialFlowControl::XonXoff,
+                                               SerialFlowControl::Keep};
+    return values[int(flowControl)];
+}
+
+SerialOptions serialOptions(TCommOptions options)
+{
+    static const struct
+    {
+        TCommOption option;
+        SerialOption serial;
+    } pairs[] = {{coParityCheck, SerialParityCheck},
+                 {coDsrSensitivity, SerialDsrSensitivity},
+                 {coIgnoreXOff, SerialIgnoreXOff},
+                 {coErrorChar, SerialErrorChar},
+                 {coNullStrip, SerialNullStrip}};
+    SerialOptions result;
+    for (const auto& pair : pairs)
+        result.setFlag(pair.serial, options.contains(pair.option));
+    return result;
 }
 
 } // namespace
@@ -80,81 +128,112 @@ TCommEventThread::TCommEventThread(std::shared_ptr<CommMonitorLink> link, TCommE
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
+namespace {
+
+// Events of the modem lines that changed between two looks.
+unsigned modemLineEvents(const SerialLineState& last, const SerialLineState& now)
+{
+    const int changed = now.lines ^ last.lines;
+    unsigned mask = 0;
+    if (changed & SerialLineState::Cts)
+        mask |= eventBit(evCts);
+    if (changed & SerialLineState::Dsr)
+        mask |= eventBit(evDsr);
+    if (changed & SerialLineState::Ring)
+        mask |= eventBit(evRing);
+    if (changed & SerialLineState::Dcd)
+        mask |= eventBit(evRlsd);
+    return mask;
+}
+
+// The error bits (TCommErrorBits) of the counters that grew between two looks.
+int lineErrors(const SerialLineState& last, const SerialLineState& now)
+{
+    int errors = 0;
+    if (now.breaks > last.breaks)
+        errors |= ceBreak;
+    if (now.frame > last.frame)
+        errors |= ceFrame;
+    if (now.overrun > last.overrun)
+        errors |= ceOverrun;
+    if (now.parity > last.parity)
+        errors |= ceRxParity;
+    if (now.bufferOverrun > last.bufferOverrun)
+        errors |= ceRxOver;
+    return errors;
+}
+
+} // namespace
+
+// What the monitor saw at its last look at the line.
+struct TCommEventThread::Seen
+{
+    SerialLineState line;
+    int input = 0;
+    bool hangup = false;
+};
+
 void TCommEventThread::run()
 {
-    CommMonitorLink& link = *m_link;
-    ISerialPlatform& os = link.platform;
-    SerialLineState last;
-    int lastInput = 0;
-    bool hangup = false;
+    Seen seen;
     {
-        std::lock_guard<std::mutex> lock(link.mutex);
-        if (link.terminated)
+        std::lock_guard<std::mutex> lock(m_link->mutex);
+        if (m_link->terminated)
             return;
-        os.readLineState(link.handle, last);
+        m_link->platform.readLineState(m_link->handle, seen.line);
     }
     for (;;) {
         SerialHandle handle;
         {
-            std::lock_guard<std::mutex> lock(link.mutex);
-            if (link.terminated)
+            std::lock_guard<std::mutex> lock(m_link->mutex);
+            if (m_link->terminated)
                 break;
-            handle = link.handle;
+            handle = m_link->handle;
         }
         // Bytes already waiting keep a descriptor readable, so while some wait the queue is
         // looked at periodically instead.
-        const int woke = os.waitForActivity(handle, link.wake, !hangup && lastInput == 0, PollIntervalMs);
-        unsigned mask = 0;
-        {
-            std::lock_guard<std::mutex> lock(link.mutex);
-            if (link.terminated)
-                break;
-            if (woke & SerialWaitWoken)
-                os.clearWake(link.wake);
-            if (woke & SerialWaitHangup)
-                hangup = true;
-            const int input = os.inputQueue(handle);
-            if (input > lastInput)
-                mask |= eventBit(evRxChar);
-            lastInput = input;
-
-            SerialLineState now;
-            os.readLineState(handle, now);
-            const int changed = now.lines ^ last.lines;
-            if (changed & SerialLineState::Cts)
-                mask |= eventBit(evCts);
-            if (changed & SerialLineState::Dsr)
-                mask |= eventBit(evDsr);
-            if (changed & SerialLineState::Ring)
-                mask |= eventBit(evRing);
-            if (changed & SerialLineState::Dcd)
-                mask |= eventBit(evRlsd);
-            if (now.countersValid && last.countersValid) {
-                int errors = 0;
-                if (now.breaks > last.breaks) {
-                    mask |= eventBit(evBreak);
-                    errors |= ceBreak;
-                }
-                if (now.frame > last.frame)
-                    errors |= ceFrame;
-                if (now.overrun > last.overrun)
-                    errors |= ceOverrun;
-                if (now.parity > last.parity)
-                    errors |= ceRxParity;
-                if (now.bufferOverrun > last.bufferOverrun)
-                    errors |= ceRxOver;
-                if (errors & ~ceBreak)
-                    mask |= eventBit(evError);
-                link.pendingErrors.fetch_or(errors);
-            }
-            if (last.outputQueue > 0 && now.outputQueue == 0)
-                mask |= eventBit(evTxEmpty);
-            last = now;
-        }
-        mask &= m_events.bits();
-        if (mask)
-            handOver(mask);
+        const int woke = m_link->platform.waitForActivity(handle, m_link->wake,
+                                                          !seen.hangup && seen.input == 0, PollIntervalMs);
+        const std::optional<unsigned> mask = look(handle, woke, seen);
+        if (!mask)
+            break;
+        if (const unsigned wanted = *mask & m_events.bits())
+            handOver(wanted);
     }
+}
+
+std::optional<unsigned> TCommEventThread::look(SerialHandle handle, int woke, Seen& seen)
+{
+    CommMonitorLink& link = *m_link;
+    ISerialPlatform& os = link.platform;
+    std::lock_guard<std::mutex> lock(link.mutex);
+    if (link.terminated)
+        return std::nullopt;
+    if (woke & SerialWaitWoken)
+        os.clearWake(link.wake);
+    if (woke & SerialWaitHangup)
+        seen.hangup = true;
+    unsigned mask = 0;
+    const int input = os.inputQueue(handle);
+    if (input > seen.input)
+        mask |= eventBit(evRxChar);
+    seen.input = input;
+
+    SerialLineState now;
+    os.readLineState(handle, now);
+    mask |= modemLineEvents(seen.line, now);
+    if (now.countersValid && seen.line.countersValid) {
+        const int errors = lineErrors(seen.line, now);
+        if (errors & ceBreak)
+            mask |= eventBit(evBreak);
+        if (errors & ~ceBreak)
+            mask |= eventBit(evError);
+        link.pendingErrors.fetch_or(errors);
+    }
+    if (seen.line.outputQueue > 0 && now.outputQueue == 0)
+        mask |= eventBit(evTxEmpty);
+    seen.line = now;
+    return mask;
 }
 
 void TCommEventThread::handOver(unsigned mask)
@@ -339,9 +418,9 @@ void TCustomComm::ApplyLineSettings()
         return;
     SerialLineSettings s;
     s.baudRate = BaudRateValue(m_baudRate);
-    s.parity = int(m_parity);
-    s.stopBits = int(m_stopbits);
-    s.dataBits = 4 + int(m_databits);
+    s.parity = serialParity(m_parity);
+    s.stopBits = serialStopBits(m_stopbits);
+    s.dataBits = serialDataBits(m_databits);
     s.xonChar = m_eventChars.XonChar();
     s.xoffChar = m_eventChars.XoffChar();
     s.errorChar = m_eventChars.ErrorChar();
@@ -349,12 +428,8 @@ void TCustomComm::ApplyLineSettings()
     s.evtChar = m_eventChars.EvtChar();
     s.xonLimit = m_readBufSize / 4;
     s.xoffLimit = m_readBufSize / 4;
-    s.flowControl = int(m_flowControl);
-    s.options = (m_options.contains(coParityCheck) ? SerialParityCheck : 0)
-                | (m_options.contains(coDsrSensitivity) ? SerialDsrSensitivity : 0)
-                | (m_options.contains(coIgnoreXOff) ? SerialIgnoreXOff : 0)
-                | (m_options.contains(coErrorChar) ? SerialErrorChar : 0)
-                | (m_options.contains(coNullStrip) ? SerialNullStrip : 0);
+    s.flowControl = serialFlowControl(m_flowControl);
+    s.options = serialOptions(m_options);
     if (const int error = m_platform.applyLineSettings(m_handle, s))
         throw ECommError(QStringLiteral("Error updating DataControlBlock"), error);
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 namespace velmaro {
 
@@ -196,6 +197,10 @@ protected:
     void run() override;
 
 private:
+    struct Seen;
+    // Looks at the line after a wait that ended with `woke` (SerialWaitResult bits): the events seen
+    // since the last look, or nothing when the port was closed meanwhile.
+    std::optional<unsigned> look(SerialHandle handle, int woke, Seen& seen);
     void handOver(unsigned mask);
     std::shared_ptr<CommMonitorLink> m_link;
     TCommEventTypes m_events;

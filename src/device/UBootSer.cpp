@@ -52,7 +52,7 @@ void TBusyIndicator::closeEvent(QCloseEvent* event)
 
 TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFBootSer").mid(1));
+    setObjectName(QStringLiteral("FBootSer"));
     setWindowTitle(QStringLiteral("Update Firmware from Serial (RS232)"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);

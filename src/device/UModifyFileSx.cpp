@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFModifyFileSx::TFModifyFileSx(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFModifyFileSx").mid(1));
+    setObjectName(QStringLiteral("FModifyFileSx"));
     setWindowTitle(QStringLiteral("Generate Firmware"));
 }
 

@@ -99,15 +99,9 @@ Status ConnectPort(TCustomComm& comm, const QString& portName)
         comm.Open();
         comm.SetDtr(true);
     } catch (const ECommError& e) {
-        QStringList present;
-        for (const QString& name : ComPortNames()) {
-            const QString device = comm.Platform().devicePath(name);
-            if (!device.isEmpty())
-                present << QStringLiteral("%1 = %2").arg(name, device);
-        }
-        return Status::failure(
-            PortCannotOpenText + QLatin1Char('\n')
-            + PortFailureReason(portName, comm.DevicePath(), e.ErrorCode(), e.Message(), present));
+        return Status::failure(PortCannotOpenText + QLatin1Char('\n')
+                               + PortFailureReason(portName, comm.DevicePath(), e.ErrorCode(), e.Message(),
+                                                   PresentPorts(comm.Platform())));
     }
     return {};
 }

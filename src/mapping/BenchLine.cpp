@@ -6,7 +6,7 @@
 
 namespace velmaro {
 
-Result<BenchLine> LoadBenchLine(const QString& pargenPath, int stopBits, bool modbus)
+Result<BenchLine> LoadBenchLine(const QString& pargenPath, SerialStopBits stopBits, bool modbus)
 {
     const CommEditorLoad load = LoadCommEditorValues(pargenPath);
     if (load.error)
@@ -17,9 +17,9 @@ Result<BenchLine> LoadBenchLine(const QString& pargenPath, int stopBits, bool mo
     BenchLine line;
     line.baudRate = SerialBaudItems().value(v.serialBaud).toInt();
     // The editor's list is NONE, EVEN, ODD.
-    line.parity = v.parity == 1 ? 2 : v.parity == 2 ? 1 : 0;
-    line.dataBits = 5 + v.dataBits;
-    line.stopBits = stopBits == 2 ? 2 : 1;
+    line.parity = v.parity == 1 ? SerialParity::Even : v.parity == 2 ? SerialParity::Odd : SerialParity::None;
+    line.dataBits = SerialDataBits(5 + v.dataBits);
+    line.stopBits = stopBits == SerialStopBits::Two ? SerialStopBits::Two : SerialStopBits::One;
     const qint32 timeout = ParseIntegerTextOr(v.timeOut, 0);
     line.timeoutMs = timeout > 0 ? timeout : 1000;
     line.inLength = ParseIntegerTextOr(v.bytesIn, 244);
@@ -27,24 +27,36 @@ Result<BenchLine> LoadBenchLine(const QString& pargenPath, int stopBits, bool mo
     line.endByTimeout = v.endByTimeout;
     line.endTimeMs = ParseIntegerTextOr(v.receiveEndTime, 50);
     line.endChar = ParseIntegerTextOr(v.receiveEndChar, 0x13);
-    if (modbus && line.dataBits != 8)
+    if (modbus && line.dataBits != SerialDataBits::Eight)
         return Result<BenchLine>::failure(
             QStringLiteral("Ser_DataBits is %1 bits; Modbus RTU needs 8 data bits. Choose \"8 bits\" in "
                            "SET COMMUNICATION.")
-                .arg(line.dataBits));
+                .arg(int(line.dataBits)));
     return line;
 }
 
 QString DescribeBenchLine(const BenchLine& line)
 {
-    static const char* const parities[] = {"none", "odd", "even"};
+    const bool two = line.stopBits == SerialStopBits::Two;
     return QStringLiteral("%1 baud, %2 data bits, parity %3, %4 stop bit%5, reply time-out %6 ms")
         .arg(line.baudRate)
-        .arg(line.dataBits)
-        .arg(QLatin1String(parities[line.parity]))
-        .arg(line.stopBits)
-        .arg(line.stopBits == 1 ? "" : "s")
+        .arg(int(line.dataBits))
+        .arg(QLatin1String(SerialParityName(line.parity)))
+        .arg(two ? 2 : 1)
+        .arg(two ? "s" : "")
         .arg(line.timeoutMs);
+}
+
+SerialLineOptions BenchLineOptions(const BenchLine& line, const QString& device)
+{
+    SerialLineOptions o;
+    o.device = device;
+    o.baudRate = line.baudRate;
+    o.parity = line.parity;
+    o.dataBits = line.dataBits;
+    o.stopBits = line.stopBits;
+    o.timeoutMs = line.timeoutMs;
+    return o;
 }
 
 } // namespace velmaro

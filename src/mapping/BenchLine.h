@@ -4,6 +4,7 @@
 // editor's defaults without one).
 
 #include "base/Result.h"
+#include "platform/ModbusLine.h"
 
 #include <QString>
 
@@ -12,20 +13,24 @@ namespace velmaro {
 struct BenchLine
 {
     int baudRate = 115200;
-    int parity = 0; // 0 none, 1 odd, 2 even (the serial port component's numbering)
-    int dataBits = 8;
-    int stopBits = 1;         // 1 or 2
-    int timeoutMs = 1000;     // reply time-out: Ser_TimeOut, 1000 when it is 0
-    qint64 inLength = 244;    // Profi_NB_IN
-    qint64 outLength = 244;   // Profi_NB_OUT
+    SerialParity parity = SerialParity::None;
+    SerialDataBits dataBits = SerialDataBits::Eight;
+    SerialStopBits stopBits = SerialStopBits::One; // One or Two
+    int timeoutMs = 1000;                          // reply time-out: Ser_TimeOut, 1000 when it is 0
+    qint64 inLength = 244;                         // Profi_NB_IN
+    qint64 outLength = 244;                        // Profi_NB_OUT
     bool endByTimeout = true; // transparent mode: a frame ends after endTimeMs of silence...
     int endTimeMs = 50;
     int endChar = 0x13; // ...or with this character
 };
 
-// `stopBits`: 1 or 2. Fails with the reader's or the editor's message when pargen.xml cannot be read
-// or the editor would refuse it, and, when `modbus`, for data bits other than 8 (Modbus RTU has 8).
-Result<BenchLine> LoadBenchLine(const QString& pargenPath, int stopBits, bool modbus);
+// `stopBits`: One or Two (anything else is One). Fails with the reader's or the editor's message when
+// pargen.xml cannot be read or the editor would refuse it, and, when `modbus`, for data bits other than 8
+// (Modbus RTU has 8).
+Result<BenchLine> LoadBenchLine(const QString& pargenPath, SerialStopBits stopBits, bool modbus);
+
+// The options of a serial line on `device` with the line's settings and reply time-out.
+SerialLineOptions BenchLineOptions(const BenchLine& line, const QString& device);
 
 // "115200 baud, 8 data bits, parity none, 1 stop bit, reply time-out 1000 ms"
 QString DescribeBenchLine(const BenchLine& line);

@@ -23,18 +23,6 @@ std::optional<qint64> fileNumber(const QString& text)
     return n;
 }
 
-int hexDigit(QChar c)
-{
-    const ushort u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 // A cell of a row as an integer within [low, high], or nothing.
 std::optional<int> cellIn(const MappingRow& row, int column, qint64 low, qint64 high)
 {
@@ -115,7 +103,7 @@ Result<QByteArray> ParseHexBytes(const QString& text, qint64 maxLength)
                     QStringLiteral("byte %1 has one hex digit only").arg(bytes.size() + 1));
             continue;
         }
-        const int digit = hexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             return Result<QByteArray>::failure(
                 QStringLiteral("\"%1\" at position %2 is not a hex digit").arg(c).arg(i + 1));
@@ -135,65 +123,83 @@ Result<QByteArray> ParseHexBytes(const QString& text, qint64 maxLength)
     return bytes;
 }
 
+namespace {
+
+// The numbers of a table row, or why the row is left out.
+struct RowNumbers
+{
+    int slave = 0;
+    int first = 0;
+    int count = 0;
+    qint64 byte = 0;
+    QString problem; // empty when the numbers hold
+};
+
+RowNumbers rowNumbers(const MappingRow& row, bool in)
+{
+    // Columns: slave, [type,] register, points, PROFIBUS byte.
+    const int registerColumn = in ? 2 : 1;
+    const auto slave = cellIn(row, 0, 1, 250);
+    const auto first = cellIn(row, registerColumn, 0, 65535);
+    const auto count = cellIn(row, registerColumn + 1, 1, 127);
+    const auto byte = cellIn(row, registerColumn + 2, 0, std::numeric_limits<qint32>::max());
+    RowNumbers n;
+    if (!slave)
+        n.problem = QStringLiteral("Slave ID is not a number from 1 to 250");
+    else if (!first)
+        n.problem = QStringLiteral("Address Register is not a number from 0 to 65535");
+    else if (!count)
+        n.problem = QStringLiteral("NPoint is not a number from 1 to 127");
+    else if (!byte)
+        n.problem = QStringLiteral("Address ProfiBUS is not a number from 0");
+    else if (*first + *count - 1 > 65535)
+        n.problem = QStringLiteral("registers %1..%2 run past 65535").arg(*first).arg(*first + *count - 1);
+    else if (const int most = in ? MaxReadRegisters : MaxWriteRegisters; *count > most)
+        n.problem =
+            QStringLiteral("%1 registers do not fit in one request (at most %2)").arg(*count).arg(most);
+    else
+        n = {*slave, *first, *count, *byte, QString()};
+    return n;
+}
+
+// The register kind an IN row's Type names, or nothing.
+std::optional<RegisterKind> registerKindOf(const QString& type)
+{
+    if (type.compare(QLatin1String("Holding Register"), Qt::CaseInsensitive) == 0)
+        return RegisterKind::Holding;
+    if (type.compare(QLatin1String("Input Register"), Qt::CaseInsensitive) == 0)
+        return RegisterKind::Input;
+    return std::nullopt;
+}
+
+} // namespace
+
 RequestPlan PlanRequests(const MappingTables& used)
 {
     RequestPlan plan;
     for (MappingSide side : {MappingSide::In, MappingSide::Out}) {
         const bool in = side == MappingSide::In;
-        // Columns: slave, [type,] register, points, PROFIBUS byte.
-        const int registerColumn = in ? 2 : 1;
         const QList<MappingRow>& rows = used.side(side);
         for (int i = 0; i < rows.size(); ++i) {
             const MappingRow& row = rows.at(i);
-            const auto problem = [&](const QString& why) { plan.problems.append({side, i + 1, why}); };
-            const auto slave = cellIn(row, 0, 1, 250);
-            const auto first = cellIn(row, registerColumn, 0, 65535);
-            const auto count = cellIn(row, registerColumn + 1, 1, 127);
-            const auto byte = cellIn(row, registerColumn + 2, 0, std::numeric_limits<qint32>::max());
-            if (!slave) {
-                problem(QStringLiteral("Slave ID is not a number from 1 to 250"));
-                continue;
-            }
-            if (!first) {
-                problem(QStringLiteral("Address Register is not a number from 0 to 65535"));
-                continue;
-            }
-            if (!count) {
-                problem(QStringLiteral("NPoint is not a number from 1 to 127"));
-                continue;
-            }
-            if (!byte) {
-                problem(QStringLiteral("Address ProfiBUS is not a number from 0"));
-                continue;
-            }
-            if (*first + *count - 1 > 65535) {
-                problem(
-                    QStringLiteral("registers %1..%2 run past 65535").arg(*first).arg(*first + *count - 1));
-                continue;
-            }
-            const int most = in ? MaxReadRegisters : MaxWriteRegisters;
-            if (*count > most) {
-                problem(QStringLiteral("%1 registers do not fit in one request (at most %2)")
-                            .arg(*count)
-                            .arg(most));
+            const RowNumbers n = rowNumbers(row, in);
+            if (!n.problem.isEmpty()) {
+                plan.problems.append({side, i + 1, n.problem});
                 continue;
             }
             if (!in) {
-                plan.writes.append({i + 1, *slave, *first, *count, *byte, {}});
+                plan.writes.append({i + 1, n.slave, n.first, n.count, n.byte, {}});
                 continue;
             }
             const QString type = row.value(1).trimmed();
-            RegisterKind kind;
-            if (type.compare(QLatin1String("Holding Register"), Qt::CaseInsensitive) == 0)
-                kind = RegisterKind::Holding;
-            else if (type.compare(QLatin1String("Input Register"), Qt::CaseInsensitive) == 0)
-                kind = RegisterKind::Input;
-            else {
-                problem(
-                    QStringLiteral("Type \"%1\" is neither Holding Register nor Input Register").arg(type));
+            const std::optional<RegisterKind> kind = registerKindOf(type);
+            if (!kind) {
+                plan.problems.append(
+                    {side, i + 1,
+                     QStringLiteral("Type \"%1\" is neither Holding Register nor Input Register").arg(type)});
                 continue;
             }
-            plan.reads.append({i + 1, *slave, kind, *first, *count, *byte});
+            plan.reads.append({i + 1, n.slave, *kind, n.first, n.count, n.byte});
         }
     }
     return plan;

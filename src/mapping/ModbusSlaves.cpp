@@ -120,82 +120,111 @@ VirtualSlaves::VirtualSlaves(QSet<int> slaves, RegisterValues registers, QSet<Re
     }
 }
 
-VirtualSlaves::Answer VirtualSlaves::respond(const QByteArray& frame)
+// A request with a good CRC, taken apart.
+struct VirtualSlaves::Request
 {
-    Answer answer;
-    const int slave = quint8(frame.at(0));
-    const int function = quint8(frame.at(1));
-    const QString head = QStringLiteral("slave %1 function %2").arg(slave).arg(function);
-    if (!m_slaves.contains(slave)) {
-        answer.line = head + QStringLiteral(": not one of the virtual slaves, no answer");
-        return answer;
+    explicit Request(const QByteArray& f)
+        : frame(f), slave(quint8(f.at(0))), function(quint8(f.at(1))), body(int(f.size()) - 2),
+          head(QStringLiteral("slave %1 function %2").arg(slave).arg(function))
+    {
     }
-    const auto exception = [&](int code, const QString& what) {
+    const QByteArray& frame;
+    int slave;
+    int function;
+    int body; // bytes without CRC
+    QString head;
+
+    // The exception reply with `code`; `what` follows the head in the line.
+    Answer exception(int code, const QString& what) const
+    {
         QByteArray reply;
         reply.append(char(slave));
         reply.append(char(function | 0x80));
         reply.append(char(code));
-        answer.reply = WithModbusCrc(reply);
-        answer.line =
-            head + what + QStringLiteral(": exception %1 (%2)").arg(code).arg(ModbusExceptionName(code));
-        return answer;
-    };
-    const int body = frame.size() - 2; // without CRC
-    if (function == 3 || function == 4) {
+        return {WithModbusCrc(reply),
+                head + what + QStringLiteral(": exception %1 (%2)").arg(code).arg(ModbusExceptionName(code))};
+    }
+};
+
+VirtualSlaves::Answer VirtualSlaves::respond(const QByteArray& frame)
+{
+    const Request request(frame);
+    if (!m_slaves.contains(request.slave))
+        return {QByteArray(), request.head + QStringLiteral(": not one of the virtual slaves, no answer")};
+    if (request.function == 3 || request.function == 4)
+        return readRegisters(request);
+    if (request.function == 6 || request.function == 16)
+        return writeRegisters(request);
+    return request.exception(1, QString());
+}
+
+// Functions 3 and 4.
+VirtualSlaves::Answer VirtualSlaves::readRegisters(const Request& request) const
+{
+    const QByteArray& frame = request.frame;
+    if (request.body != 6)
+        return request.exception(3, QString());
+    const int first = wordAt(frame, 2);
+    const int count = wordAt(frame, 4);
+    if (count < 1 || count > MaxReadRegisters)
+        return request.exception(3, QStringLiteral(" count %1").arg(count));
+    const RegisterKind kind = request.function == 3 ? RegisterKind::Holding : RegisterKind::Input;
+    QByteArray reply;
+    reply.append(char(request.slave));
+    reply.append(char(request.function));
+    reply.append(char(2 * count));
+    QVector<quint16> values;
+    for (int r = 0; r < count; ++r) {
+        const auto found = m_registers.constFind({request.slave, kind, first + r});
+        if (found == m_registers.constEnd() || first + r > 65535)
+            return request.exception(2, QLatin1Char(' ') + span(first, count));
+        values.append(*found);
+        appendWord(reply, *found);
+    }
+    return {WithModbusCrc(reply), request.head + QLatin1Char(' ') + span(first, count)
+                                      + QStringLiteral(" read: ") + RegisterValuesText(values)};
+}
+
+// The first register and the values a request of function 6 or 16 writes; nothing when it is malformed.
+std::optional<std::pair<int, QVector<quint16>>> VirtualSlaves::writtenValues(const Request& request)
+{
+    const QByteArray& frame = request.frame;
+    const int body = request.body;
+    QVector<quint16> values;
+    if (request.function == 6) {
         if (body != 6)
-            return exception(3, QString());
-        const int first = wordAt(frame, 2);
-        const int count = wordAt(frame, 4);
-        if (count < 1 || count > MaxReadRegisters)
-            return exception(3, QStringLiteral(" count %1").arg(count));
-        const RegisterKind kind = function == 3 ? RegisterKind::Holding : RegisterKind::Input;
-        QByteArray reply;
-        reply.append(char(slave));
-        reply.append(char(function));
-        reply.append(char(2 * count));
-        QVector<quint16> values;
-        for (int r = 0; r < count; ++r) {
-            const auto found = m_registers.constFind({slave, kind, first + r});
-            if (found == m_registers.constEnd() || first + r > 65535)
-                return exception(2, QLatin1Char(' ') + span(first, count));
-            values.append(*found);
-            appendWord(reply, *found);
-        }
-        answer.reply = WithModbusCrc(reply);
-        answer.line = head + QLatin1Char(' ') + span(first, count) + QStringLiteral(" read: ")
-                      + RegisterValuesText(values);
-        return answer;
+            return std::nullopt;
+        values.append(wordAt(frame, 4));
+        return std::make_pair(int(wordAt(frame, 2)), values);
     }
-    if (function == 6 || function == 16) {
-        int first = 0;
-        QVector<quint16> values;
-        if (function == 6) {
-            if (body != 6)
-                return exception(3, QString());
-            first = wordAt(frame, 2);
-            values.append(wordAt(frame, 4));
-        } else {
-            first = body >= 7 ? wordAt(frame, 2) : 0;
-            const int count = body >= 7 ? wordAt(frame, 4) : 0;
-            if (body < 7 || count < 1 || count > MaxWriteRegisters || quint8(frame.at(6)) != 2 * count
-                || body != 7 + 2 * count)
-                return exception(3, QString());
-            for (int r = 0; r < count; ++r)
-                values.append(wordAt(frame, 7 + 2 * r));
-        }
-        for (int r = 0; r < values.size(); ++r) {
-            if (!m_writable.contains({slave, RegisterKind::Holding, first + r}))
-                return exception(2, QLatin1Char(' ') + span(first, int(values.size())));
-        }
-        for (int r = 0; r < values.size(); ++r)
-            m_registers.insert({slave, RegisterKind::Holding, first + r}, values.at(r));
-        // Function 6 echoes the request; 16 answers address and count.
-        answer.reply = function == 6 ? frame : WithModbusCrc(frame.left(6));
-        answer.line = head + QLatin1Char(' ') + span(first, int(values.size())) + QStringLiteral(" written: ")
-                      + RegisterValuesText(values);
-        return answer;
+    const int first = body >= 7 ? wordAt(frame, 2) : 0;
+    const int count = body >= 7 ? wordAt(frame, 4) : 0;
+    if (body < 7 || count < 1 || count > MaxWriteRegisters || quint8(frame.at(6)) != 2 * count
+        || body != 7 + 2 * count)
+        return std::nullopt;
+    for (int r = 0; r < count; ++r)
+        values.append(wordAt(frame, 7 + 2 * r));
+    return std::make_pair(first, values);
+}
+
+// Functions 6 and 16.
+VirtualSlaves::Answer VirtualSlaves::writeRegisters(const Request& request)
+{
+    const std::optional<std::pair<int, QVector<quint16>>> written = writtenValues(request);
+    if (!written)
+        return request.exception(3, QString());
+    const auto& [first, values] = *written;
+    const int slave = request.slave;
+    for (int r = 0; r < values.size(); ++r) {
+        if (!m_writable.contains({slave, RegisterKind::Holding, first + r}))
+            return request.exception(2, QLatin1Char(' ') + span(first, int(values.size())));
     }
-    return exception(1, QString());
+    for (int r = 0; r < values.size(); ++r)
+        m_registers.insert({slave, RegisterKind::Holding, first + r}, values.at(r));
+    // Function 6 echoes the request; 16 answers address and count.
+    return {request.function == 6 ? request.frame : WithModbusCrc(request.frame.left(6)),
+            request.head + QLatin1Char(' ') + span(first, int(values.size())) + QStringLiteral(" written: ")
+                + RegisterValuesText(values)};
 }
 
 VirtualSlaves SlavesForPlan(const RequestPlan& plan, const RegisterValues& registers)

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace velmaro {
 
@@ -61,6 +62,10 @@ public:
     const RegisterValues& registers() const { return m_registers; }
 
 private:
+    struct Request;
+    Answer readRegisters(const Request& request) const;
+    Answer writeRegisters(const Request& request);
+    static std::optional<std::pair<int, QVector<quint16>>> writtenValues(const Request& request);
     QSet<int> m_slaves;
     RegisterValues m_registers;
     QSet<RegisterKey> m_writable;

@@ -77,7 +77,7 @@ QString describeChange(const MappingTables& before, const MappingTables& after)
 
 TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFSetVar").mid(1));
+    setObjectName(QStringLiteral("FSetVar"));
     setWindowTitle(QStringLiteral("Set SDO Access"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);

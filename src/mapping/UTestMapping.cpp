@@ -183,7 +183,7 @@ bool TFTestMapping::openLine()
 {
     if (m_master)
         return true;
-    const Result<BenchLine> line = LoadBenchLine(m_context.paths.PargenXmlPath, 1, true);
+    const Result<BenchLine> line = LoadBenchLine(m_context.paths.PargenXmlPath, SerialStopBits::One, true);
     if (!line.ok()) {
         LStatus->setText(QStringLiteral("pargen.xml: ") + line.error());
         return false;
@@ -195,15 +195,8 @@ bool TFTestMapping::openLine()
         LStatus->setText(probe.failure);
         return false;
     }
-    SerialLineOptions options;
-    options.device = probe.device;
-    options.baudRate = m_line.baudRate;
-    options.parity = m_line.parity;
-    options.dataBits = m_line.dataBits;
-    options.stopBits = m_line.stopBits;
-    options.timeoutMs = m_line.timeoutMs;
     std::unique_ptr<IModbusMaster> master = masterFactory();
-    const QString failure = master->open(options);
+    const QString failure = master->open(BenchLineOptions(m_line, probe.device));
     if (!failure.isEmpty()) {
         LStatus->setText(QStringLiteral("%1 (%2): %3").arg(port, probe.device, failure));
         return false;

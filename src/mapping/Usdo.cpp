@@ -4,7 +4,7 @@ namespace velmaro {
 
 TFsdo::TFsdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFsdo").mid(1));
+    setObjectName(QStringLiteral("Fsdo"));
     setWindowTitle(QStringLiteral("Set SDO Access"));
 }
 

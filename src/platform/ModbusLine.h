@@ -5,6 +5,8 @@
 // interfaces; CreateModbusMaster and CreateSerialByteLine give the implementations on Qt SerialBus
 // and Qt SerialPort (library velmaro_line).
 
+#include "platform/SerialTypes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -18,9 +20,9 @@ struct SerialLineOptions
 {
     QString device; // device path
     int baudRate = 115200;
-    int parity = 0; // 0 none, 1 odd, 2 even
-    int dataBits = 8;
-    int stopBits = 1;     // 1 or 2
+    SerialParity parity = SerialParity::None;
+    SerialDataBits dataBits = SerialDataBits::Eight;
+    SerialStopBits stopBits = SerialStopBits::One;
     int timeoutMs = 1000; // reply time-out of the master
 };
 

@@ -17,16 +17,26 @@ namespace velmaro {
 
 namespace {
 
-QSerialPort::Parity parityOf(int parity)
+QSerialPort::Parity parityOf(SerialParity parity)
 {
-    return parity == 1   ? QSerialPort::OddParity
-           : parity == 2 ? QSerialPort::EvenParity
-                         : QSerialPort::NoParity;
+    switch (parity) {
+    case SerialParity::None: break;
+    case SerialParity::Odd: return QSerialPort::OddParity;
+    case SerialParity::Even: return QSerialPort::EvenParity;
+    case SerialParity::Mark: return QSerialPort::MarkParity;
+    case SerialParity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
 }
 
-QSerialPort::StopBits stopBitsOf(int stopBits)
+QSerialPort::StopBits stopBitsOf(SerialStopBits stopBits)
 {
-    return stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
+    switch (stopBits) {
+    case SerialStopBits::One: break;
+    case SerialStopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case SerialStopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
 }
 
 ModbusOutcome outcomeOf(QModbusReply* reply)
@@ -68,7 +78,7 @@ public:
         m_client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, o.device);
         m_client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, o.baudRate);
         m_client->setConnectionParameter(QModbusDevice::SerialParityParameter, parityOf(o.parity));
-        m_client->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, o.dataBits);
+        m_client->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, int(o.dataBits));
         m_client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, stopBitsOf(o.stopBits));
         m_client->setTimeout(o.timeoutMs);
         m_client->setNumberOfRetries(0);
@@ -143,7 +153,7 @@ public:
         m_port->setPortName(o.device);
         m_port->setBaudRate(o.baudRate);
         m_port->setParity(parityOf(o.parity));
-        m_port->setDataBits(QSerialPort::DataBits(o.dataBits));
+        m_port->setDataBits(QSerialPort::DataBits(int(o.dataBits)));
         m_port->setStopBits(stopBitsOf(o.stopBits));
         m_port->setFlowControl(QSerialPort::NoFlowControl);
         if (!m_port->open(QIODevice::ReadWrite)) {

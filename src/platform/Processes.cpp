@@ -41,22 +41,36 @@ QStringList SplitParameters(const QString& parameters)
     return arguments;
 }
 
-ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& parameters, bool /*hidden*/,
-                                         int limitMs, const std::function<void(qint64)>& whileWaiting,
-                                         const QStringList& environment)
-{
-    ProcessOutcome outcome;
-    const QByteArray path = QFile::encodeName(program);
-    QList<QByteArray> encoded{path};
-    for (const QString& argument : SplitParameters(parameters))
-        encoded << argument.toLocal8Bit();
-    std::vector<char*> argv;
-    for (QByteArray& argument : encoded)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+namespace {
 
-    // The caller's environment, each variable that `environment` sets replaced by its new value.
-    QList<QByteArray> variables;
+// Byte strings and the null-terminated pointer array over them that posix_spawn takes.
+struct CStrings
+{
+    QList<QByteArray> strings;
+    std::vector<char*> pointers;
+    char** array()
+    {
+        pointers.clear();
+        for (QByteArray& s : strings)
+            pointers.push_back(s.data());
+        pointers.push_back(nullptr);
+        return pointers.data();
+    }
+};
+
+CStrings argumentsOf(const QByteArray& path, const QString& parameters)
+{
+    CStrings argv{{path}, {}};
+    for (const QString& argument : SplitParameters(parameters))
+        argv.strings << argument.toLocal8Bit();
+    return argv;
+}
+
+// The caller's environment, each variable that `environment` sets replaced by its new value.
+CStrings environmentWith(const QStringList& environment)
+{
+    CStrings envp;
+    QList<QByteArray>& variables = envp.strings;
     for (const QString& entry : environment)
         variables << entry.toLocal8Bit();
     for (char** e = environ; *e; ++e) {
@@ -69,22 +83,23 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
         if (!replaced)
             variables << existing;
     }
-    std::vector<char*> envp;
-    for (QByteArray& variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    return envp;
+}
 
-    pid_t pid = 0;
-    if (path.isEmpty()) {
-        outcome.error = ENOENT;
-        return outcome;
-    }
-    // A program that is missing or cannot be executed is reported here, not by a child that ends at once.
-    if (const int error = ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), envp.data())) {
-        outcome.error = error;
-        return outcome;
-    }
+// Left running; collected when it ends so that it leaves no zombie behind.
+void collectLater(pid_t pid)
+{
+    std::thread([pid] {
+        int ignored = 0;
+        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+}
 
+// Waits for the child up to `limitMs`, calling `whileWaiting` between looks.
+ProcessOutcome waitFor(pid_t pid, int limitMs, const std::function<void(qint64)>& whileWaiting)
+{
+    ProcessOutcome outcome;
     QElapsedTimer clock; // monotonic: no wrap to care about
     clock.start();
     for (;;) {
@@ -100,12 +115,7 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
             return outcome;
         }
         if (clock.elapsed() >= limitMs) {
-            // Left running; collected when it ends so that it leaves no zombie behind.
-            std::thread([pid] {
-                int ignored = 0;
-                while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-                }
-            }).detach();
+            collectLater(pid);
             outcome.kind = ProcessOutcome::StillRunning;
             return outcome;
         }
@@ -114,6 +124,30 @@ ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& 
         else
             QThread::msleep(10);
     }
+}
+
+} // namespace
+
+ProcessOutcome ProcessRunner::runAndWait(const QString& program, const QString& parameters, bool /*hidden*/,
+                                         int limitMs, const std::function<void(qint64)>& whileWaiting,
+                                         const QStringList& environment)
+{
+    ProcessOutcome outcome;
+    const QByteArray path = QFile::encodeName(program);
+    if (path.isEmpty()) {
+        outcome.error = ENOENT;
+        return outcome;
+    }
+    CStrings argv = argumentsOf(path, parameters);
+    CStrings envp = environmentWith(environment);
+    pid_t pid = 0;
+    // A program that is missing or cannot be executed is reported here, not by a child that ends at once.
+    if (const int error =
+            ::posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.array(), envp.array())) {
+        outcome.error = error;
+        return outcome;
+    }
+    return waitFor(pid, limitMs, whileWaiting);
 }
 
 } // namespace velmaro

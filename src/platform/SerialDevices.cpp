@@ -111,6 +111,17 @@ QString PortFailureReason(const QString& portName, const QString& device, int er
     return where + system;
 }
 
+QStringList PresentPorts(const ISerialPlatform& platform)
+{
+    QStringList present;
+    for (const QString& name : ComPortNames()) {
+        const QString path = platform.devicePath(name);
+        if (!path.isEmpty())
+            present << QStringLiteral("%1 = %2").arg(name, path);
+    }
+    return present;
+}
+
 PortProbe ProbeSerialPort(ISerialPlatform& platform, const QString& port)
 {
     const QString device = platform.devicePath(port);
@@ -122,14 +133,10 @@ PortProbe ProbeSerialPort(ISerialPlatform& platform, const QString& port)
         // Qt's serial port takes a name without a folder as one under /dev.
         return {QFileInfo(device).absoluteFilePath(), {}};
     }
-    QStringList present;
-    for (const QString& name : ComPortNames()) {
-        const QString path = platform.devicePath(name);
-        if (!path.isEmpty())
-            present << QStringLiteral("%1 = %2").arg(name, path);
-    }
     const QString component = notCharacterDevice ? QStringLiteral("it is not a serial device.") : QString();
-    return {{}, PortFailureReason(port, device, notCharacterDevice ? -1 : error, component, present)};
+    return {
+        {},
+        PortFailureReason(port, device, notCharacterDevice ? -1 : error, component, PresentPorts(platform))};
 }
 
 } // namespace velmaro

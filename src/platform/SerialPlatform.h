@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SerialTypes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,27 +18,18 @@ constexpr SerialHandle InvalidSerialHandle = -1;
 struct SerialLineSettings
 {
     int baudRate = 9600; // bits per second
-    int parity = 0;      // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    int stopBits = 0;    // 0 one, 1 one and a half, 2 two
-    int dataBits = 8;    // 4..8
+    SerialParity parity = SerialParity::None;
+    SerialStopBits stopBits = SerialStopBits::One;
+    SerialDataBits dataBits = SerialDataBits::Eight;
     char xonChar = 17;
     char xoffChar = 19;
     char errorChar = 0;
     char eofChar = 0;
     char evtChar = 0;
-    int xonLimit = 0;    // bytes
-    int xoffLimit = 0;   // bytes
-    int flowControl = 4; // 0 none, 1 CTS/RTS, 2 DSR/DTR, 3 XON/XOFF, 4 keep what the device has
-    int options = 0;     // SerialOption bits
-};
-
-enum SerialOption
-{
-    SerialParityCheck = 1,
-    SerialDsrSensitivity = 2,
-    SerialIgnoreXOff = 4,
-    SerialErrorChar = 8,
-    SerialNullStrip = 16,
+    int xonLimit = 0;  // bytes
+    int xoffLimit = 0; // bytes
+    SerialFlowControl flowControl = SerialFlowControl::Keep;
+    SerialOptions options;
 };
 
 // Modem lines and line-error counters as last seen by the monitor.
@@ -156,6 +149,9 @@ int ComPortNumber(const QString& portName);
 // names that have a device, each with its device.
 QString PortFailureReason(const QString& portName, const QString& device, int error,
                           const QString& componentText, const QStringList& present);
+
+// "COM2 = /dev/ttyUSB0" for every port name that has a device, in the order of ComPortNames.
+QStringList PresentPorts(const ISerialPlatform& platform);
 
 // Opens the device of `port` (COMn, a device path or a pseudo-terminal path) and closes it again: the
 // device's absolute path, or the PortFailureReason text when it is missing, busy, forbidden or not a

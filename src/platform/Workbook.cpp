@@ -38,6 +38,11 @@ Result<WorksheetRows> MemoryWorkbook::readRows(const QString& name) const
         }
         return result;
     }
+    return noWorksheet(name);
+}
+
+Result<WorksheetRows> Workbook::noWorksheet(const QString& name)
+{
     return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
 }
 

@@ -39,6 +39,10 @@ public:
     // The rows of the worksheet named exactly `name`, below the first used row (the headings), down to
     // the last used row; empty rows inside that range are kept. Fails when the sheet cannot be read.
     virtual Result<WorksheetRows> readRows(const QString& name) const = 0;
+
+protected:
+    // The failure of readRows for a name that no worksheet has.
+    static Result<WorksheetRows> noWorksheet(const QString& name);
 };
 
 // Opens the workbook at `path` (native or built with "\"), telling the format by its content: the

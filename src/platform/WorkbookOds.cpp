@@ -101,7 +101,7 @@ public:
     {
         const qsizetype index = m_names.indexOf(name);
         if (index < 0)
-            return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
+            return noWorksheet(name);
         SparseSheet sheet;
         int row = 0;
         qint64 expanded = 0;

@@ -79,7 +79,7 @@ public:
     {
         const qsizetype index = m_names.indexOf(name);
         if (index < 0)
-            return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
+            return noWorksheet(name);
         if (freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(index)) != FREEXL_OK)
             return Result<WorksheetRows>::failure(QStringLiteral("cannot select worksheet \"%1\"").arg(name));
         unsigned int rows = 0;
@@ -134,7 +134,7 @@ public:
     {
         const qsizetype index = names.indexOf(name);
         if (index < 0)
-            return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
+            return noWorksheet(name);
         return sheets.at(index);
     }
 };

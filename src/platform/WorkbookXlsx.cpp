@@ -145,7 +145,7 @@ public:
     {
         const qsizetype index = m_names.indexOf(name);
         if (index < 0)
-            return Result<WorksheetRows>::failure(QStringLiteral("no worksheet \"%1\"").arg(name));
+            return noWorksheet(name);
         if (!m_sharedStringsRead) {
             const Status s = readSharedStrings();
             if (!s.ok())

@@ -76,7 +76,7 @@ QString describeChange(const CommEditorValues& before, const CommEditorValues& a
 
 TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("TFpargen").mid(1));
+    setObjectName(QStringLiteral("Fpargen"));
     setWindowTitle(QStringLiteral("SET COMMUNICATION"));
 
     RB_Ser_232 = choice("RB_Ser_232", "RS232");

@@ -2,7 +2,7 @@
 #include "device/UBootSer.h"
 #include "device/UpdaterCommand.h"
 #include "platform/FileSystem.h"
-#include "support/PseudoTerminal.h"
+#include "support/MemorySerial.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
 #include "widgets/TransientNote.h"
@@ -23,30 +23,13 @@ Q_DECLARE_METATYPE(velmaro::ProcessOutcome)
 
 namespace {
 
-// Pseudo-terminals behind COM2 and COM5; every other name has no device. A pseudo-terminal has no
-// DTR line, so raising it is accepted here unless the test asks for a refusal.
-struct PtyPorts : ForwardingSerialPlatform
-{
-    PtyPorts() : ForwardingSerialPlatform(SystemSerialPlatform()) {}
-    QHash<QString, QString> devices;
-    bool refuseDtr = false;
-    int refuseOpen = 0; // the error number every open fails with, 0 for none
-    QString devicePath(const QString& portName) const override { return devices.value(portName.toUpper()); }
-    SerialHandle openDevice(const QString& path, int& error, bool& notCharacterDevice) override
-    {
-        if (!refuseOpen)
-            return ForwardingSerialPlatform::openDevice(path, error, notCharacterDevice);
-        error = refuseOpen;
-        notCharacterDevice = false;
-        return InvalidSerialHandle;
-    }
-    int setDtr(SerialHandle, bool) override { return refuseDtr ? EIO : 0; }
-};
+// In-memory devices behind COM2 and COM5; every other name has no device.
+using TestPorts = velmaro::test::MemorySerialPlatform;
 
 // Outlives every monitor thread of the ports opened through it.
-PtyPorts& ports()
+TestPorts& ports()
 {
-    static PtyPorts* p = new PtyPorts;
+    static TestPorts* p = new TestPorts;
     return *p;
 }
 
@@ -100,16 +83,12 @@ private Q_SLOTS:
     void keysOnPageTwoReachOnlyItsControls();
     void quoteInFolderRefused();
     void missingUpdaterNamedOnFirstPage();
-
-private:
-    velmaro::test::PseudoTerminal m_ptys[2];
 };
 
 void TestBootSer::initTestCase()
 {
-    ports().devices[QStringLiteral("COM2")] = m_ptys[0].slavePath;
-    ports().devices[QStringLiteral("COM5")] = m_ptys[1].slavePath;
-    QVERIFY(!ports().devices.value(QStringLiteral("COM2")).isEmpty());
+    ports().ports[QStringLiteral("COM2")] = QStringLiteral("/dev/ttyMEM2");
+    ports().ports[QStringLiteral("COM5")] = QStringLiteral("/dev/ttyMEM5");
 }
 
 void TestBootSer::init()
@@ -135,7 +114,7 @@ void TestBootSer::firstShowing()
     // Beside the list: the device behind the selected name, or that there is none.
     QCOMPARE(f.dialog.LComDevice->text(), QStringLiteral("(no device)"));
     f.choose(QStringLiteral("COM5"));
-    QCOMPARE(f.dialog.LComDevice->text(), ports().devices.value(QStringLiteral("COM5")));
+    QCOMPARE(f.dialog.LComDevice->text(), ports().ports.value(QStringLiteral("COM5")));
 }
 
 void TestBootSer::nextRefused_data()
@@ -181,8 +160,8 @@ void TestBootSer::connectRefused_data()
     QTest::addColumn<bool>("portHeldElsewhere");
     QTest::addColumn<int>("refuseOpen");
     QTest::addColumn<QStringList>("reason"); // what the second line must say
-    const QString com2 = ports().devices.value(QStringLiteral("COM2"));
-    const QString com5 = ports().devices.value(QStringLiteral("COM5"));
+    const QString com2 = ports().ports.value(QStringLiteral("COM2"));
+    const QString com5 = ports().ports.value(QStringLiteral("COM5"));
     QTest::newRow("no device") << QStringLiteral("COM10") << false << false << 0
                                << QStringList{"COM10 has no device", "COM2 = " + com2, "COM5 = " + com5};
     QTest::newRow("port held by another program")
@@ -292,7 +271,7 @@ void TestBootSer::executeParameters()
         QStringLiteral("COM2 ") + tokens
             + QStringLiteral(R"("/opt/velmaro/MASTER/simQ4712.sim" "/opt/velmaro/PROJECTS/plant one/bin/")"));
     QCOMPARE(call.environment, QStringList{QStringLiteral("VELMARO_PORT_DEVICE=")
-                                           + ports().devices.value(QStringLiteral("COM2"))});
+                                           + ports().ports.value(QStringLiteral("COM2"))});
     QVERIFY(!call.hidden);
     QCOMPARE(call.limitMs, 150000);
     QVERIFY(f.onPageTwo());

@@ -1,5 +1,6 @@
 #include "device/CommInt.h"
 #include "platform/posix/SerialTermios.h"
+#include "support/MemorySerial.h"
 #include "support/PseudoTerminal.h"
 
 #include <QFile>
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void propertiesWhileOpen();
     void termiosMapping_data();
     void termiosMapping();
+    void settingsInPlatformTerms_data();
+    void settingsInPlatformTerms();
     void reconfigure_data();
     void reconfigure();
     void settingsApplyAtNextOpen();
@@ -221,38 +224,38 @@ void TestComm::termiosMapping_data()
     QTest::newRow("defaults keep the device's flow control")
         << SerialLineSettings() << tcflag_t(CSIZE | parity | CSTOPB | CRTSCTS) << tcflag_t(CS8 | CRTSCTS)
         << tcflag_t(flow | INPCK) << tcflag_t(IXON);
-    QTest::newRow("odd parity") << with([](auto& s) { s.parity = 1; }) << parity << tcflag_t(PARENB | PARODD)
-                                << tcflag_t(0) << tcflag_t(0);
-    QTest::newRow("even parity") << with([](auto& s) { s.parity = 2; }) << parity << tcflag_t(PARENB)
+    QTest::newRow("odd parity") << with([](auto& s) { s.parity = SerialParity::Odd; }) << parity
+                                << tcflag_t(PARENB | PARODD) << tcflag_t(0) << tcflag_t(0);
+    QTest::newRow("even parity") << with([](auto& s) { s.parity = SerialParity::Even; }) << parity
+                                 << tcflag_t(PARENB) << tcflag_t(0) << tcflag_t(0);
+    QTest::newRow("mark parity") << with([](auto& s) { s.parity = SerialParity::Mark; }) << parity << parity
                                  << tcflag_t(0) << tcflag_t(0);
-    QTest::newRow("mark parity") << with([](auto& s) { s.parity = 3; }) << parity << parity << tcflag_t(0)
-                                 << tcflag_t(0);
-    QTest::newRow("space parity") << with([](auto& s) { s.parity = 4; }) << parity
+    QTest::newRow("space parity") << with([](auto& s) { s.parity = SerialParity::Space; }) << parity
                                   << tcflag_t(PARENB | CMSPAR) << tcflag_t(0) << tcflag_t(0);
     QTest::newRow("five data bits, one and a half stop bits") << with([](auto& s) {
-        s.dataBits = 5;
-        s.stopBits = 1;
+        s.dataBits = SerialDataBits::Five;
+        s.stopBits = SerialStopBits::OneAndHalf;
     }) << tcflag_t(CSIZE | CSTOPB) << tcflag_t(CS5 | CSTOPB) << tcflag_t(0)
                                                               << tcflag_t(0);
     QTest::newRow("six data bits, two stop bits") << with([](auto& s) {
-        s.dataBits = 6;
-        s.stopBits = 2;
+        s.dataBits = SerialDataBits::Six;
+        s.stopBits = SerialStopBits::Two;
     }) << tcflag_t(CSIZE | CSTOPB) << tcflag_t(CS6 | CSTOPB)
                                                   << tcflag_t(0) << tcflag_t(0);
     QTest::newRow("no flow control clears every handshake")
-        << with([](auto& s) { s.flowControl = 0; }) << tcflag_t(CRTSCTS) << tcflag_t(0)
+        << with([](auto& s) { s.flowControl = SerialFlowControl::None; }) << tcflag_t(CRTSCTS) << tcflag_t(0)
         << tcflag_t(flow | INPCK | IGNPAR) << tcflag_t(0);
     QTest::newRow("no flow control with parity checking") << with([](auto& s) {
-        s.flowControl = 0;
+        s.flowControl = SerialFlowControl::None;
         s.options = SerialParityCheck;
     }) << tcflag_t(CRTSCTS) << tcflag_t(0) << tcflag_t(flow | INPCK)
                                                           << tcflag_t(INPCK);
     QTest::newRow("CTS flow keeps XON/XOFF as read")
-        << with([](auto& s) { s.flowControl = 1; }) << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS) << flow
-        << tcflag_t(IXON);
+        << with([](auto& s) { s.flowControl = SerialFlowControl::RtsCts; }) << tcflag_t(CRTSCTS)
+        << tcflag_t(CRTSCTS) << flow << tcflag_t(IXON);
     QTest::newRow("software flow keeps CTS as read")
-        << with([](auto& s) { s.flowControl = 3; }) << tcflag_t(CRTSCTS) << tcflag_t(CRTSCTS)
-        << tcflag_t(IXON | IXOFF) << tcflag_t(IXON | IXOFF);
+        << with([](auto& s) { s.flowControl = SerialFlowControl::XonXoff; }) << tcflag_t(CRTSCTS)
+        << tcflag_t(CRTSCTS) << tcflag_t(IXON | IXOFF) << tcflag_t(IXON | IXOFF);
 }
 
 void TestComm::termiosMapping()
@@ -273,6 +276,56 @@ void TestComm::termiosMapping()
     QCOMPARE(t.c_iflag & iflagMask, iflag);
     QVERIFY(!(t.c_lflag & (ICANON | ECHO)) && !(t.c_oflag & OPOST) && !(t.c_iflag & ICRNL));
     QVERIFY(t.c_cflag & CREAD);
+}
+
+// What the component hands to the platform, for the values a pseudo-terminal cannot show.
+void TestComm::settingsInPlatformTerms_data()
+{
+    QTest::addColumn<std::function<void(TComm&)>>("change");
+    QTest::addColumn<SerialLineSettings>("expected");
+    using C = std::function<void(TComm&)>;
+    auto with = [](auto change) {
+        SerialLineSettings s;
+        change(s);
+        return s;
+    };
+    QTest::newRow("defaults") << C([](TComm&) {}) << SerialLineSettings();
+    QTest::newRow("mark parity") << C([](TComm& c) { c.SetParity(paMark); })
+                                 << with([](auto& s) { s.parity = SerialParity::Mark; });
+    QTest::newRow("space parity") << C([](TComm& c) { c.SetParity(paSpace); })
+                                  << with([](auto& s) { s.parity = SerialParity::Space; });
+    QTest::newRow("one and a half stop bits, five data bits") << C([](TComm& c) {
+        c.SetStopbits(sb15);
+        c.SetDatabits(da5);
+    }) << with([](auto& s) {
+        s.stopBits = SerialStopBits::OneAndHalf;
+        s.dataBits = SerialDataBits::Five;
+    });
+    QTest::newRow("seven data bits") << C([](TComm& c) { c.SetDatabits(da7); })
+                                     << with([](auto& s) { s.dataBits = SerialDataBits::Seven; });
+    QTest::newRow("DSR/DTR flow") << C([](TComm& c) { c.SetFlowControl(fcDTR); })
+                                  << with([](auto& s) { s.flowControl = SerialFlowControl::DtrDsr; });
+    QTest::newRow("options") << C([](TComm& c) {
+        c.SetOptions({coIgnoreXOff, coNullStrip});
+    }) << with([](auto& s) { s.options = SerialIgnoreXOff | SerialNullStrip; });
+}
+
+void TestComm::settingsInPlatformTerms()
+{
+    QFETCH(std::function<void(TComm&)>, change);
+    QFETCH(SerialLineSettings, expected);
+    static test::MemorySerialPlatform* ports = new test::MemorySerialPlatform; // outlives monitor threads
+    ports->devices.insert(QStringLiteral("/dev/ttyMEM0"));
+    TComm comm(nullptr, *ports);
+    comm.SetDeviceName(QStringLiteral("/dev/ttyMEM0"));
+    comm.Open();
+    change(comm);
+    const SerialLineSettings s = ports->lastSettings();
+    QCOMPARE(int(s.parity), int(expected.parity));
+    QCOMPARE(int(s.stopBits), int(expected.stopBits));
+    QCOMPARE(int(s.dataBits), int(expected.dataBits));
+    QCOMPARE(int(s.flowControl), int(expected.flowControl));
+    QCOMPARE(s.options, expected.options);
 }
 
 void TestComm::reconfigure_data()

@@ -1,6 +1,6 @@
 #include "mapping/ByteMapView.h"
 #include "mapping/UTestMapping.h"
-#include "support/PseudoTerminal.h"
+#include "support/MemorySerial.h"
 #include "support/WindowFixture.h"
 
 #include <QComboBox>
@@ -68,7 +68,10 @@ class TestTestMapping : public QObject
     Q_OBJECT
 private:
     test::WindowFixture m_f;
-    test::PseudoTerminal m_port;
+    test::MemorySerialPlatform m_serial; // only its device is ever opened
+    AppContext m_context{m_f.r.paths, m_f.r.messages, m_f.r.dialogs,  m_f.r.modal,
+                         m_f.r.shell, m_serial,       m_f.r.processes};
+    const QString m_port = QStringLiteral("/dev/ttyMEM0");
     QStringList m_log;
 
     // Slave 1 holding 10..11 into bytes 0..3, slave 2 input 5 into bytes 2..3 (overwrites), OUT slave 1
@@ -76,7 +79,7 @@ private:
     std::unique_ptr<TFTestMapping> window(const QMap<int, ModbusOutcome>& outcomes, int delayMs)
     {
         test::UseProjectDir(m_f.r.paths, m_f.dir.path());
-        auto w = std::make_unique<TFTestMapping>(m_f.r.context);
+        auto w = std::make_unique<TFTestMapping>(m_context);
         w->masterFactory = [this, outcomes, delayMs] {
             auto master = std::make_unique<ScriptedMaster>();
             master->outcomes = outcomes;
@@ -89,12 +92,13 @@ private:
              << MappingRow{"2", "Input Register", "5", "1", "2", ""};
         t.out << MappingRow{"1", "100", "1", "1", ""};
         w->SetTables(t, MappingLimits{6, 4});
-        w->CB_Port->setEditText(m_port.slavePath);
+        w->CB_Port->setEditText(m_port);
         m_log.clear();
         return w;
     }
 
 private Q_SLOTS:
+    void initTestCase() { m_serial.devices.insert(m_port); }
     void rounds_data()
     {
         QTest::addColumn<ModbusOutcome>("second"); // slave 2's answer

@@ -62,81 +62,120 @@ int ReadOutputBitRate(int)
 }
 #endif
 
-int ConfigureTermios(termios& t, const SerialLineSettings& s)
+namespace {
+
+// A port component moves bytes unchanged: no line editing, echo or output processing.
+void makeRaw(termios& t)
 {
-    // A port component moves bytes unchanged: no line editing, echo or output processing.
     t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
     t.c_oflag &= ~tcflag_t(OPOST);
     t.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag |= CREAD | CLOCAL;
+}
 
+// A rate without termios constant is left to SetOtherBitRate.
+void setSpeed(termios& t, int baudRate)
+{
     speed_t speed;
-    if (speedFor(s.baudRate, speed)) {
+    if (speedFor(baudRate, speed)) {
         ::cfsetispeed(&t, speed);
         ::cfsetospeed(&t, speed);
     }
+}
 
+int setParity(termios& t, SerialParity parity)
+{
     t.c_cflag &= ~tcflag_t(PARENB | PARODD | CMSPAR);
-    switch (s.parity) {
-    case 0: break;
-    case 1: t.c_cflag |= PARENB | PARODD; break;
-    case 2: t.c_cflag |= PARENB; break;
-    case 3: t.c_cflag |= PARENB | PARODD | CMSPAR; break;
-    case 4: t.c_cflag |= PARENB | CMSPAR; break;
-    default: return EINVAL;
+    switch (parity) {
+    case SerialParity::None: return 0;
+    case SerialParity::Odd: t.c_cflag |= PARENB | PARODD; return 0;
+    case SerialParity::Even: t.c_cflag |= PARENB; return 0;
+    case SerialParity::Mark: t.c_cflag |= PARENB | PARODD | CMSPAR; return 0;
+    case SerialParity::Space: t.c_cflag |= PARENB | CMSPAR; return 0;
     }
+    return EINVAL;
+}
 
+int setDataBits(termios& t, SerialDataBits dataBits)
+{
     t.c_cflag &= ~tcflag_t(CSIZE);
-    switch (s.dataBits) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    case 8: t.c_cflag |= CS8; break;
-    default: return EINVAL; // 4 data bits do not exist on a terminal
+    switch (dataBits) {
+    case SerialDataBits::Five: t.c_cflag |= CS5; return 0;
+    case SerialDataBits::Six: t.c_cflag |= CS6; return 0;
+    case SerialDataBits::Seven: t.c_cflag |= CS7; return 0;
+    case SerialDataBits::Eight: t.c_cflag |= CS8; return 0;
+    case SerialDataBits::Four: break; // 4 data bits do not exist on a terminal
     }
+    return EINVAL;
+}
 
-    // Two stop bits with five data bits is one and a half on a UART; nothing else expresses it.
-    if (s.stopBits == 0)
+// Two stop bits with five data bits is one and a half on a UART; nothing else expresses it.
+int setStopBits(termios& t, SerialStopBits stopBits, SerialDataBits dataBits)
+{
+    if (stopBits == SerialStopBits::One)
         t.c_cflag &= ~tcflag_t(CSTOPB);
-    else if (s.stopBits == 2 || (s.stopBits == 1 && s.dataBits == 5))
+    else if (stopBits == SerialStopBits::Two
+             || (stopBits == SerialStopBits::OneAndHalf && dataBits == SerialDataBits::Five))
         t.c_cflag |= CSTOPB;
     else
         return EINVAL;
+    return 0;
+}
 
+int setFlowControl(termios& t, SerialFlowControl flowControl)
+{
+    switch (flowControl) {
+    case SerialFlowControl::None:
+        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+        t.c_cflag &= ~tcflag_t(CRTSCTS);
+        return 0;
+    case SerialFlowControl::RtsCts: t.c_cflag |= CRTSCTS; return 0;
+    case SerialFlowControl::DtrDsr: break; // no DTR/DSR handshake on a terminal
+    case SerialFlowControl::XonXoff: t.c_iflag |= IXON | IXOFF; return 0;
+    case SerialFlowControl::Keep: return 0;
+    }
+    return EINVAL;
+}
+
+int setOptions(termios& t, SerialOptions options, char errorChar)
+{
+    if (options.testFlag(SerialParityCheck))
+        t.c_iflag |= INPCK;
+    else
+        t.c_iflag &= ~tcflag_t(INPCK);
+    if (options.testFlag(SerialDsrSensitivity))
+        return EINVAL;
+    // Transmitting goes on after the driver has sent XOFF whatever the option says.
+    if (options.testFlag(SerialErrorChar)) {
+        // A byte received with an error reads as NUL when it is neither ignored nor marked.
+        if (errorChar != 0)
+            return EINVAL;
+        t.c_iflag &= ~tcflag_t(IGNPAR | PARMRK);
+    }
+    if (options.testFlag(SerialNullStrip))
+        return EINVAL;
+    return 0;
+}
+
+} // namespace
+
+int ConfigureTermios(termios& t, const SerialLineSettings& s)
+{
+    makeRaw(t);
+    setSpeed(t, s.baudRate);
+    if (const int error = setParity(t, s.parity))
+        return error;
+    if (const int error = setDataBits(t, s.dataBits))
+        return error;
+    if (const int error = setStopBits(t, s.stopBits, s.dataBits))
+        return error;
     // The error, end-of-file and event characters and the XON/XOFF limits have no terminal
     // setting; the component keeps them.
     t.c_cc[VSTART] = cc_t(s.xonChar);
     t.c_cc[VSTOP] = cc_t(s.xoffChar);
-
-    switch (s.flowControl) {
-    case 0:
-        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK | IGNPAR);
-        t.c_cflag &= ~tcflag_t(CRTSCTS);
-        break;
-    case 1: t.c_cflag |= CRTSCTS; break;
-    case 2: return EINVAL; // no DTR/DSR handshake on a terminal
-    case 3: t.c_iflag |= IXON | IXOFF; break;
-    case 4: break;
-    default: return EINVAL;
-    }
-
-    if (s.options & SerialParityCheck)
-        t.c_iflag |= INPCK;
-    else
-        t.c_iflag &= ~tcflag_t(INPCK);
-    if (s.options & SerialDsrSensitivity)
-        return EINVAL;
-    // Transmitting goes on after the driver has sent XOFF whatever the option says.
-    if (s.options & SerialErrorChar) {
-        // A byte received with an error reads as NUL when it is neither ignored nor marked.
-        if (s.errorChar != 0)
-            return EINVAL;
-        t.c_iflag &= ~tcflag_t(IGNPAR | PARMRK);
-    }
-    if (s.options & SerialNullStrip)
-        return EINVAL;
-
-    return 0;
+    if (const int error = setFlowControl(t, s.flowControl))
+        return error;
+    return setOptions(t, s.options, s.errorChar);
 }
 
 namespace {
