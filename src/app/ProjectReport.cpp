@@ -127,10 +127,10 @@ QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
         return CanopenDocument{QLatin1String(title), DocumentName(path), path, definition};
     };
     return {
-        place("PDO translation", paths.RpdoDefXmlPath, RpdoDefTable()),
-        place("Stored PDO", paths.SdoPdoXmlPath, SdoPdoTable()),
-        place("EMCY translation", paths.EmcyDefXmlPath, EmcyDefTable()),
-        place("EMCY word", paths.EmcyWordXmlPath, EmcyWordTableDefinition()),
+        place("PDO translation", paths.RpdoDefXmlPath, PdoDocument::definition()),
+        place("Stored PDO", paths.SdoPdoXmlPath, StoredPdoDocument::definition()),
+        place("EMCY translation", paths.EmcyDefXmlPath, EmcyDocument::definition()),
+        place("EMCY word", paths.EmcyWordXmlPath, EmcyWordDocument::definition()),
     };
 }
 
@@ -140,15 +140,14 @@ Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinit
     for (const QString& name : definition.AttributeNames)
         names << name.toUtf8();
     QList<QStringList> rows;
-    const TableLoadResult result =
-        LoadTableDocument(path, QStringLiteral("File XML not found"),
-                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
-                              Result<QStringList> values = row.attributes(names);
-                              if (!values.ok())
-                                  return values.status();
-                              rows << std::move(values.value());
-                              return Status();
-                          });
+    const TableLoadResult result = LoadTableDocument(path, TableNotFoundMessage, TableReadErrorMessage,
+                                                     [&](const TableRow& row) -> Status {
+                                                         Result<QStringList> values = row.attributes(names);
+                                                         if (!values.ok())
+                                                             return values.status();
+                                                         rows << std::move(values.value());
+                                                         return Status();
+                                                     });
     if (result.ok())
         return rows;
     return Result<QList<QStringList>>::failure(

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canopen/StoredPdoDocument.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -84,12 +84,14 @@ private:
     TClSdo typedEntry(TabControls& c) const;
     void showOutcome(const EditOutcome& outcome);
     void fillPdoList(Side tab);
+    // The import's empty step: the entry lists and entry controls emptied, no PDO selected.
+    void clearEntriesForImport();
 
     AppContext& m_context;
     StoredPdoTable m_table;
-    bool m_readWhole = true;         // this showing read sdopdo.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // sdopdo.xml before this showing read it
-    StoredPdoCopyBuffer m_copyA;     // kept across showings
+    // The showing's load, OK, Import and Export of sdopdo.xml.
+    TableEditorActions<StoredPdoDocument> m_actions{m_context, m_table};
+    StoredPdoCopyBuffer m_copyA; // kept across showings
     StoredPdoCopyBuffer m_copyB;
     TabControls m_tabA;
     TabControls m_tabB;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canopen/EmcyTable.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/EmcyDocument.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -84,14 +84,16 @@ private:
     void showMessages(const QStringList& messages);
     EmcyControls readControls(Side side) const;
     void showFirstLines();
+    // The lists after a load or an import: the first lines selected when it read everything.
+    void showLists(bool readWhole);
     // New and Modify: the page's controls applied to its table by `edit`, its messages shown.
     using EmcyEdit = bool (*)(EmcyTable&, Side, const EmcyControls&, QStringList&);
     void applyControls(Side side, EmcyEdit edit);
 
     AppContext& m_context;
     EmcyTable m_table;
-    bool m_readWhole = true;         // this showing read emcydef.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // emcydef.xml before this showing read it
+    // The showing's load, OK, Import and Export of emcydef.xml.
+    TableEditorActions<EmcyDocument> m_actions{m_context, m_table};
     std::array<Page, EmcySideCount> m_pages;
 };
 
