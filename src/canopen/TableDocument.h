@@ -2,8 +2,8 @@
 
 // The steps every table document has (path, definition, load, save, import, export), written once.
 // A kind derives from TableDocument<Kind, Table> and supplies its format through one hook,
-// `static const TableFormat<Table>& format()`. A kind whose load reads more
-// than its own document defines its own load.
+// `static const TableFormat<Table>& format()`, a TableFormat it defines in its .cpp. A kind whose load
+// reads more than its own document defines its own load.
 
 #include "canopen/TableMechanisms.h"
 
@@ -33,7 +33,7 @@ struct RecordReading
 // The rows a save writes: side A, then side B.
 using SideRows = std::array<TableSideRows, 2>;
 
-// What a kind knows of its document, worksheet and CSV file. Each kind defines one in its .cpp.
+// What a kind knows of its document, worksheet and CSV file.
 template <class Table>
 class TableFormat
 {

@@ -13,6 +13,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 namespace velmaro {
 

@@ -1,7 +1,5 @@
 #include "canopen/UInfoPdo.h"
 
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>

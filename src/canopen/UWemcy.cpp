@@ -1,8 +1,6 @@
 #include "canopen/UWemcy.h"
 
 #include "canopen/EmcyWordDocument.h"
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QBitmap>

@@ -1,8 +1,6 @@
 #include "canopen/Uemcy.h"
 
 #include "canopen/EmcyDocument.h"
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCheckBox>

@@ -1,8 +1,6 @@
 #include "canopen/Updo.h"
 
-#include "platform/FileSystem.h"
 #include "widgets/GridKeys.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 #include "base/Version.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/StoredPdoDocument.h"
 #include "device/ParameterImage.h"
 #include "support/TestFiles.h"
