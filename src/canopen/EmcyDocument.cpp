@@ -62,16 +62,15 @@ TableDefinition describe()
             }};
 }
 
-OrderRule saveOrder()
-{
-    return {QStringLiteral("999999"), TieRule::LaterWins};
-}
-
 // The format of the document, worksheet and CSV file, for TableDocument.
 class EmcyFormat final : public TableFormat<EmcyTable>
 {
 public:
-    EmcyFormat() : TableFormat(&ProjectPaths::EmcyDefXmlPath, describe(), saveOrder()) {}
+    EmcyFormat()
+        : TableFormat(&ProjectPaths::EmcyDefXmlPath, describe(),
+                      OrderRule{QStringLiteral("999999"), TieRule::LaterWins})
+    {
+    }
 
     void empty(EmcyTable& table) const override { ClearEmcyTable(table); }
 

@@ -70,16 +70,15 @@ TableDefinition describe()
     return {QStringLiteral("emcyword"), names};
 }
 
-OrderRule saveOrder()
-{
-    return {QStringLiteral("999999"), TieRule::LaterWins};
-}
-
 // The format of the document, worksheet and CSV file, for TableDocument.
 class EmcyWordFormat final : public TableFormat<EmcyWordTable>
 {
 public:
-    EmcyWordFormat() : TableFormat(&ProjectPaths::EmcyWordXmlPath, describe(), saveOrder()) {}
+    EmcyWordFormat()
+        : TableFormat(&ProjectPaths::EmcyWordXmlPath, describe(),
+                      OrderRule{QStringLiteral("999999"), TieRule::LaterWins})
+    {
+    }
 
     void empty(EmcyWordTable& table) const override { table.clear(); }
 

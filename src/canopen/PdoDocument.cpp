@@ -157,16 +157,15 @@ TableDefinition describe()
              QStringLiteral("posind"), QStringLiteral("n_tpdo")}};
 }
 
-OrderRule saveOrder()
-{
-    return {QStringLiteral("0x999999"), TieRule::LaterWins};
-}
-
 // The format of the document, worksheet and CSV file, for TableDocument.
 class PdoFormat final : public TableFormat<PdoTable>
 {
 public:
-    PdoFormat() : TableFormat(&ProjectPaths::RpdoDefXmlPath, describe(), saveOrder()) {}
+    PdoFormat()
+        : TableFormat(&ProjectPaths::RpdoDefXmlPath, describe(),
+                      OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins})
+    {
+    }
 
     void empty(PdoTable& table) const override { table.clear(); }
 

@@ -200,11 +200,6 @@ TableDefinition describe()
              QStringLiteral("poscomp")}};
 }
 
-OrderRule saveOrder()
-{
-    return {QStringLiteral("0x999999"), TieRule::SmallerTuple};
-}
-
 // The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
 // "index", "subindex", "nrpdo", "poscomp"; refuses, naming the tab and the PDO, an entry of a PDO
 // beyond the 127th of its tab.
@@ -212,7 +207,11 @@ OrderRule saveOrder()
 class StoredPdoFormat final : public TableFormat<StoredPdoTable>
 {
 public:
-    StoredPdoFormat() : TableFormat(&ProjectPaths::SdoPdoXmlPath, describe(), saveOrder()) {}
+    StoredPdoFormat()
+        : TableFormat(&ProjectPaths::SdoPdoXmlPath, describe(),
+                      OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple})
+    {
+    }
 
     Result<SideRows> sideRows(const StoredPdoTable& table) const override
     {
