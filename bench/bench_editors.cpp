@@ -3,7 +3,7 @@
 
 #include "../tests/support/Recorders.h"
 #include "canopen/EmcyDocument.h"
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/Uemcy.h"
 #include "canopen/Updo.h"
 #include "mapping/MappingDocument.h"
@@ -70,13 +70,13 @@ struct FullTableProject
             pdo << QStringList{QStringLiteral("0x%1").arg(0x180 + i, 0, 16), QString::number(i % 127 + 1),
                                flag, QString::number(i % 8), QStringLiteral("1")};
             QStringList row{QString::number(i + 1)};
-            for (int k = 1; k < EmcyDefTable().AttributeNames.size() - 1; ++k)
+            for (int k = 1; k < EmcyDocument::definition().AttributeNames.size() - 1; ++k)
                 row << QString::number(k);
             row << (i < kTableRecords / 2 ? QStringLiteral("37") : QStringLiteral("17"));
             emcy << row;
         }
-        WriteTableDocument(RpdoDefTable(), r.paths.RpdoDefXmlPath, pdo);
-        WriteTableDocument(EmcyDefTable(), r.paths.EmcyDefXmlPath, emcy);
+        WriteTableDocument(PdoDocument::definition(), r.paths.RpdoDefXmlPath, pdo);
+        WriteTableDocument(EmcyDocument::definition(), r.paths.EmcyDefXmlPath, emcy);
     }
 };
 

@@ -55,7 +55,8 @@ struct Fixture
             "<office:spreadsheet><table:table table:name=\"rpdodef\"><table:table-row>"
             "<table:table-cell office:value-type=\"string\"><text:p>cobid</text:p></table:table-cell>"
             "</table:table-row>";
-        MemoryWorkbook::Sheet memorySheet{QStringLiteral("rpdodef"), {RpdoDefTable().AttributeNames}};
+        MemoryWorkbook::Sheet memorySheet{QStringLiteral("rpdodef"),
+                                          {PdoDocument::definition().AttributeNames}};
         for (int i = 0; i < kRecords; ++i) {
             const QByteArray id = cobid(i).toUtf8();
             const QByteArray n = QByteArray::number(i);
@@ -200,7 +201,7 @@ void BM_ExportCsv(benchmark::State& state)
     QList<QStringList> lines;
     for (const auto& row : f.memory.sheets.first().rows)
         lines.append(row);
-    const TableDefinition table{QStringLiteral("bench"), RpdoDefTable().AttributeNames};
+    const TableDefinition table{QStringLiteral("bench"), PdoDocument::definition().AttributeNames};
     for (auto _ : state) {
         if (!ExportCsv(f.dir.path(), table, lines).ok())
             state.SkipWithError("export failed");

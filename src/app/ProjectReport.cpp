@@ -119,10 +119,10 @@ void LoadCanopen(const ProjectPaths& paths, ProjectReportData& data)
 QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
 {
     return {
-        {QStringLiteral("PDO translation"), RpdoDefXmlName, paths.RpdoDefXmlPath, RpdoDefTable()},
-        {QStringLiteral("Stored PDO"), SdoPdoXmlName, paths.SdoPdoXmlPath, SdoPdoTable()},
-        {QStringLiteral("EMCY translation"), EmcyDefXmlName, paths.EmcyDefXmlPath, EmcyDefTable()},
-        {QStringLiteral("EMCY word"), EmcyWordXmlName, paths.EmcyWordXmlPath, EmcyWordTableDefinition()},
+        {QStringLiteral("PDO translation"), RpdoDefXmlName, paths.RpdoDefXmlPath, PdoDocument::definition()},
+        {QStringLiteral("Stored PDO"), SdoPdoXmlName, paths.SdoPdoXmlPath, StoredPdoDocument::definition()},
+        {QStringLiteral("EMCY translation"), EmcyDefXmlName, paths.EmcyDefXmlPath, EmcyDocument::definition()},
+        {QStringLiteral("EMCY word"), EmcyWordXmlName, paths.EmcyWordXmlPath, EmcyWordDocument::definition()},
     };
 }
 
@@ -132,15 +132,14 @@ Result<QList<QStringList>> ReadTableRows(const QString& path, const TableDefinit
     for (const QString& name : definition.AttributeNames)
         names << name.toUtf8();
     QList<QStringList> rows;
-    const TableLoadResult result =
-        LoadTableDocument(path, QStringLiteral("File XML not found"),
-                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
-                              Result<QStringList> values = row.attributes(names);
-                              if (!values.ok())
-                                  return values.status();
-                              rows << std::move(values.value());
-                              return Status();
-                          });
+    const TableLoadResult result = LoadTableDocument(path, TableNotFoundMessage, TableReadErrorMessage,
+                                                     [&](const TableRow& row) -> Status {
+                                                         Result<QStringList> values = row.attributes(names);
+                                                         if (!values.ok())
+                                                             return values.status();
+                                                         rows << std::move(values.value());
+                                                         return Status();
+                                                     });
     if (result.ok())
         return rows;
     return Result<QList<QStringList>>::failure(

@@ -3,9 +3,9 @@
 #include "app/ProjectDiff.h"
 #include "base/IntegerText.h"
 #include "base/ProjectPaths.h"
-#include "canopen/EmcyTable.h"
-#include "canopen/EmcyWordTable.h"
-#include "canopen/PdoTable.h"
+#include "canopen/EmcyDocument.h"
+#include "canopen/EmcyWordDocument.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/StoredPdoDocument.h"
 #include "mapping/ByteMap.h"
 #include "mapping/MappingRules.h"
@@ -283,7 +283,8 @@ QString emcySide(const QString& text)
 {
     const Result<qint32> packed = ParseIntegerText(text);
     TClEmcy unused;
-    return packed.ok() ? sideName(UnpackBypassSet(*packed, unused)) : strayValue("bypass_set", text);
+    return packed.ok() ? sideName(EmcyDocument::UnpackBypassSet(*packed, unused))
+                       : strayValue("bypass_set", text);
 }
 
 QString wordSide(const QString& text)
@@ -316,13 +317,13 @@ const QStringList& attributeNames(const QString& table)
 {
     static const QStringList none;
     if (table == QLatin1String("rpdodef"))
-        return RpdoDefTable().AttributeNames;
+        return PdoDocument::definition().AttributeNames;
     if (table == QLatin1String("sdopdo"))
-        return SdoPdoTable().AttributeNames;
+        return StoredPdoDocument::definition().AttributeNames;
     if (table == QLatin1String("emcydef"))
-        return EmcyAttributeNames();
+        return EmcyDocument::definition().AttributeNames;
     if (table == QLatin1String("emcyword"))
-        return emcyword::AttributeNames();
+        return EmcyWordDocument::definition().AttributeNames;
     return none;
 }
 

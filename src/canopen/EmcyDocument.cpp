@@ -6,114 +6,34 @@ namespace velmaro {
 
 namespace {
 
-TableRowReader rowReader(EmcyTable& table)
+const QStringList& names()
 {
-    return [&table](const TableRow& row) -> Status {
-        TClEmcy entry;
-        for (int i = 0; i < EmcyTextFieldCount; ++i) {
-            const Result<QString> text = row.attribute(EmcyAttributeNames().at(i));
-            if (!text.ok())
-                return text.status();
-            entry.*EmcyTextFields()[size_t(i)] = text->isEmpty() ? QStringLiteral("0") : *text;
-        }
-        const Result<qint32> packed = row.integerAttribute(EmcyAttributeNames().at(EmcyTextFieldCount));
-        if (!packed.ok())
-            return packed.status();
-        const Side side = UnpackBypassSet(*packed, entry);
-        AppendEmcy(table, side, entry, entry.id_dev);
-        return Status();
-    };
-}
-
-WorksheetRecordReader recordReader(EmcyTable& table, ImportRule rule)
-{
-    return [&table, rule](const QStringList& fields) -> Status {
-        TClEmcy entry;
-        for (int i = 0; i < EmcyTextFieldCount; ++i)
-            entry.*EmcyTextFields()[size_t(i)] = fields.value(i);
-        const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
-        if (!packed.ok())
-            return packed.status();
-        if (rule == ImportRule::EveryRecordKept) {
-            // The entry's key, as the save orders it.
-            const Status key = CheckImportKeys({EmcyAttributeNames().value(0)}, {entry.id_dev});
-            if (!key.ok())
-                return key;
-        }
-        const Side side = UnpackBypassSet(*packed, entry);
-        AppendEmcy(table, side, entry, entry.id_dev);
-        return Status();
-    };
-}
-
-TableSideRows sideRows(const EmcyTable& table, Side side)
-{
-    const EmcySide& s = table.side(side);
-    TableSideRows rows;
-    for (int i = 0; i < s.entries.size(); ++i)
-        rows.append(QStringList{s.labels.at(i)}, EmcyRowValues(s.entries.at(i), side));
-    return rows;
-}
-
-template <typename Source>
-ImportOutcome importFrom(const Source& source, EmcyTable& table, ImportRule rule,
-                         const std::function<void()>& emptyStep)
-{
-    return ImportWorksheet(
-        EmcyDefTable(), source,
-        [&] {
-            ClearEmcyTable(table);
-            if (emptyStep)
-                emptyStep();
-        },
-        recordReader(table, rule));
+    return EmcyDocument::definition().AttributeNames;
 }
 
 } // namespace
 
-const TableDefinition& EmcyDefTable()
+qint32 EmcyDocument::PackBypassSet(const TClEmcy& entry, Side side)
 {
-    static const TableDefinition table{EmcyTableName(), EmcyAttributeNames()};
-    return table;
+    // alias_use holds 0..15 after a read; keep it inside its four bits so the side bit stays true.
+    return ((entry.alias_use & 0xF) << 1) | (entry.enable ? 1 : 0) | (side == Side::B ? 32 : 0);
 }
 
-const OrderRule& EmcyOrderRule()
+Side EmcyDocument::UnpackBypassSet(qint32 value, TClEmcy& entry)
 {
-    static const OrderRule rule{QStringLiteral("999999"), TieRule::LaterWins};
-    return rule;
+    entry.enable = (value & 1) != 0;
+    entry.alias_use = (value >> 1) & 0xF;
+    return (value & 32) != 0 ? Side::B : Side::A;
 }
 
-QList<QStringList> EmcyCsvLines(const EmcyTable& table)
+QStringList EmcyDocument::RowValues(const TClEmcy& entry, Side side)
 {
-    QList<QStringList> lines;
-    for (Side side : {Side::A, Side::B}) {
-        for (const TClEmcy& entry : table.side(side).entries)
-            lines << EmcyRowValues(entry, side);
-    }
-    return lines;
-}
-
-const TableDefinition& EmcyDocument::definition()
-{
-    return EmcyDefTable();
-}
-
-QString EmcyDocument::path(const ProjectPaths& paths)
-{
-    return paths.EmcyDefXmlPath;
-}
-
-DocumentLoad EmcyDocument::load(const ProjectPaths& paths, Table& table)
-{
-    ClearEmcyTable(table);
-    return DocumentLoad::of(
-        LoadTableDocument(path(paths), EmcyNotFoundMessage, EmcyReadErrorMessage, rowReader(table)));
-}
-
-Result<bool> EmcyDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
-{
-    return SaveTableDocument(EmcyDefTable(), path(paths), sideRows(table, Side::A), sideRows(table, Side::B),
-                             EmcyOrderRule(), consent);
+    QStringList values;
+    values.reserve(EmcyTextFieldCount + 1);
+    for (QString TClEmcy::*field : EmcyTextFields())
+        values << entry.*field;
+    values << QString::number(PackBypassSet(entry, side));
+    return values;
 }
 
 int EmcyDocument::savedRows(const Table& table)
@@ -121,21 +41,111 @@ int EmcyDocument::savedRows(const Table& table)
     return table.size();
 }
 
-ImportOutcome EmcyDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                           const std::function<void()>& emptyStep)
+namespace {
+
+TableDefinition describe()
 {
-    return importFrom(workbookPath, table, rule, emptyStep);
+    return {QStringLiteral("emcydef"),
+            {
+                QStringLiteral("id_dev"),
+                QStringLiteral("mask_eq_ec"),
+                QStringLiteral("mask_eq_er"),
+                QStringLiteral("mask_eq_m1"),
+                QStringLiteral("mask_eq_m2"),
+                QStringLiteral("mask_eq_m3"),
+                QStringLiteral("enmask_eq_ec"),
+                QStringLiteral("enmask_eq_er"),
+                QStringLiteral("enmask_eq_m1"),
+                QStringLiteral("enmask_eq_m2"),
+                QStringLiteral("enmask_eq_m3"),
+                QStringLiteral("bypass_set"),
+            }};
 }
 
-ImportOutcome EmcyDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                           const std::function<void()>& emptyStep)
+// The format of the document, worksheet and CSV file, for TableDocument.
+class EmcyFormat final : public TableFormat<EmcyTable>
 {
-    return importFrom(workbook, table, rule, emptyStep);
-}
+public:
+    EmcyFormat()
+        : TableFormat(&ProjectPaths::EmcyDefXmlPath, describe(),
+                      OrderRule{QStringLiteral("999999"), TieRule::LaterWins})
+    {
+    }
 
-Status EmcyDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+    void empty(EmcyTable& table) const override { ClearEmcyTable(table); }
+
+    RowReading rowReading(EmcyTable& table) const override
+    {
+        return {[&table](const TableRow& row) -> Status {
+                    TClEmcy entry;
+                    for (int i = 0; i < EmcyTextFieldCount; ++i) {
+                        const Result<QString> text = row.attribute(names().at(i));
+                        if (!text.ok())
+                            return text.status();
+                        entry.*EmcyTextFields()[size_t(i)] = text->isEmpty() ? QStringLiteral("0") : *text;
+                    }
+                    const Result<qint32> packed = row.integerAttribute(names().at(EmcyTextFieldCount));
+                    if (!packed.ok())
+                        return packed.status();
+                    const Side side = EmcyDocument::UnpackBypassSet(*packed, entry);
+                    AppendEmcy(table, side, entry, entry.id_dev);
+                    return Status();
+                },
+                {}};
+    }
+
+    Result<SideRows> sideRows(const EmcyTable& table) const override
+    {
+        SideRows rows;
+        for (Side side : {Side::A, Side::B}) {
+            const EmcySide& s = table.side(side);
+            for (int i = 0; i < s.entries.size(); ++i)
+                rows[size_t(side)].append(QStringList{s.labels.at(i)},
+                                          EmcyDocument::RowValues(s.entries.at(i), side));
+        }
+        return rows;
+    }
+
+    RecordReading recordReading(EmcyTable& table, ImportRule rule) const override
+    {
+        return {[&table] { ClearEmcyTable(table); },
+                [&table, rule](const QStringList& fields) -> Status {
+                    TClEmcy entry;
+                    for (int i = 0; i < EmcyTextFieldCount; ++i)
+                        entry.*EmcyTextFields()[size_t(i)] = fields.value(i);
+                    const Result<qint32> packed = ParseIntegerText(fields.value(EmcyTextFieldCount));
+                    if (!packed.ok())
+                        return packed.status();
+                    if (rule == ImportRule::EveryRecordKept) {
+                        // The entry's key, as the save orders it.
+                        const Status key = CheckImportKeys({names().value(0)}, {entry.id_dev});
+                        if (!key.ok())
+                            return key;
+                    }
+                    const Side side = EmcyDocument::UnpackBypassSet(*packed, entry);
+                    AppendEmcy(table, side, entry, entry.id_dev);
+                    return Status();
+                },
+                {}};
+    }
+
+    QList<QStringList> csvLines(const EmcyTable& table) const override
+    {
+        QList<QStringList> lines;
+        for (Side side : {Side::A, Side::B}) {
+            for (const TClEmcy& entry : table.side(side).entries)
+                lines << EmcyDocument::RowValues(entry, side);
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+const TableFormat<EmcyTable>& EmcyDocument::format()
 {
-    return ExportCsv(paths.ProjectDir, EmcyDefTable(), EmcyCsvLines(table));
+    static const EmcyFormat format;
+    return format;
 }
 
 } // namespace velmaro

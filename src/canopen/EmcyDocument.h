@@ -1,47 +1,31 @@
 #pragma once
 
-// emcydef.xml, the emcydef worksheet and emcydef.csv for the EMCY translation table, on the shared
-// table mechanisms. The window and velmaro-cli call these same functions.
+// emcydef.xml, the emcydef worksheet and emcydef.csv of the EMCY translation editor: the only place that
+// knows their format. The steps themselves are TableDocument's; used by the window and by velmaro-cli.
 
 #include "canopen/EmcyTable.h"
-#include "canopen/TableMechanisms.h"
+#include "canopen/TableDocument.h"
 
 namespace velmaro {
 
-// "emcydef" and its twelve attribute names.
-const TableDefinition& EmcyDefTable();
-// Sides are ordered by their labels against "999999", later entries winning ties.
-const OrderRule& EmcyOrderRule();
-
-inline const QString EmcyNotFoundMessage = QStringLiteral("File XML not found");
-inline const QString EmcyReadErrorMessage = QStringLiteral("Error in reading file XML");
-
-// The CSV lines: side A then side B, each in list order, "bypass_set" packed as the save packs it.
-QList<QStringList> EmcyCsvLines(const EmcyTable& table);
-
-// The same steps in the shape every table kind has (see PdoDocument.h). Nothing of an emcydef
-// document or worksheet is dropped by the editor, so the import rule changes nothing here.
-struct EmcyDocument
+// Load: an empty text field reads as "0"; "bypass_set" gives enable, alias_use and the side.
+// OK: each side in label order against "999999", later entries winning ties; a label that is not an
+// integer refuses the save and nothing is written.
+// Import: texts as they are (an empty cell stays empty), column twelve unpacked like "bypass_set",
+// labelled by id_dev. Nothing of a document or worksheet is dropped, so the import rule only adds the
+// key check of velmaro-cli.
+// Export: side A then side B, each in list order, "bypass_set" packed as the save packs it.
+struct EmcyDocument : TableDocument<EmcyDocument, EmcyTable>
 {
-    using Table = EmcyTable;
-
-    static const TableDefinition& definition();
-    static QString path(const ProjectPaths& paths);
-    // Empties `table` and reads the document: an empty text field reads as "0"; "bypass_set" gives
-    // enable, alias_use and the side. Rows read before a failure stay.
-    static DocumentLoad load(const ProjectPaths& paths, Table& table);
-    // Writes the table, each side in label order; a label that is not an integer refuses the save with
-    // the conversion message and nothing is written.
-    static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
+    // "bypass_set": bit 0 enable, bits 1..4 alias_use, bit 5 side (set for side B).
+    static qint32 PackBypassSet(const TClEmcy& entry, Side side);
+    // Sets enable and alias_use (0..15) from a packed value and gives the side.
+    static Side UnpackBypassSet(qint32 value, TClEmcy& entry);
+    // The twelve values of an entry in attribute order, "bypass_set" packed with the side.
+    static QStringList RowValues(const TClEmcy& entry, Side side);
     static int savedRows(const Table& table);
-    // Empties `table`, runs `emptyStep`, then appends the worksheet's records: texts as they are (an
-    // empty cell stays empty), column twelve unpacked like "bypass_set", labelled by id_dev.
-    static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                        const std::function<void()>& emptyStep = {});
-    // The same over a workbook already open.
-    static ImportOutcome importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                        const std::function<void()>& emptyStep = {});
-    static Status exportCsv(const ProjectPaths& paths, const Table& table);
+    // The format, for TableDocument.
+    static const TableFormat<EmcyTable>& format();
 };
 
 } // namespace velmaro

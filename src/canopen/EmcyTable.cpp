@@ -2,22 +2,6 @@
 
 namespace velmaro {
 
-QString EmcyTableName()
-{
-    return QStringLiteral("emcydef");
-}
-
-const QStringList& EmcyAttributeNames()
-{
-    static const QStringList names = {
-        QStringLiteral("id_dev"),       QStringLiteral("mask_eq_ec"),   QStringLiteral("mask_eq_er"),
-        QStringLiteral("mask_eq_m1"),   QStringLiteral("mask_eq_m2"),   QStringLiteral("mask_eq_m3"),
-        QStringLiteral("enmask_eq_ec"), QStringLiteral("enmask_eq_er"), QStringLiteral("enmask_eq_m1"),
-        QStringLiteral("enmask_eq_m2"), QStringLiteral("enmask_eq_m3"), QStringLiteral("bypass_set"),
-    };
-    return names;
-}
-
 const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields()
 {
     static const std::array<QString TClEmcy::*, EmcyTextFieldCount> fields = {
@@ -26,19 +10,6 @@ const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields()
         &TClEmcy::enmask_eq_m1, &TClEmcy::enmask_eq_m2, &TClEmcy::enmask_eq_m3,
     };
     return fields;
-}
-
-qint32 PackBypassSet(const TClEmcy& entry, Side side)
-{
-    // alias_use holds 0..15 after a read; keep it inside its four bits so the side bit stays true.
-    return ((entry.alias_use & 0xF) << 1) | (entry.enable ? 1 : 0) | (side == Side::B ? 32 : 0);
-}
-
-Side UnpackBypassSet(qint32 value, TClEmcy& entry)
-{
-    entry.enable = (value & 1) != 0;
-    entry.alias_use = (value >> 1) & 0xF;
-    return (value & 32) != 0 ? Side::B : Side::A;
 }
 
 EmcyControls ControlsOfEntry(const TClEmcy& entry)
@@ -138,16 +109,6 @@ void SelectFirstLines(EmcyTable& table)
         if (!s.labels.isEmpty())
             s.selected = 0;
     }
-}
-
-QStringList EmcyRowValues(const TClEmcy& entry, Side side)
-{
-    QStringList values;
-    values.reserve(EmcyTextFieldCount + 1);
-    for (QString TClEmcy::*field : EmcyTextFields())
-        values << entry.*field;
-    values << QString::number(PackBypassSet(entry, side));
-    return values;
 }
 
 } // namespace velmaro

@@ -35,17 +35,8 @@ struct TClEmcy
 
 constexpr int EmcyTextFieldCount = 11;
 
-// The root element, worksheet and CSV base name.
-QString EmcyTableName();
-// The twelve attribute names in document, worksheet and CSV order; the last is "bypass_set".
-const QStringList& EmcyAttributeNames();
-// The eleven text fields in attribute order.
+// The eleven text fields in the order of the document's attributes (see EmcyDocument).
 const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields();
-
-// "bypass_set": bit 0 enable, bits 1..4 alias_use, bit 5 side (set for side B).
-qint32 PackBypassSet(const TClEmcy& entry, Side side);
-// Sets enable and alias_use (0..15) from a packed value and gives the side.
-Side UnpackBypassSet(qint32 value, TClEmcy& entry);
 
 // One page: its entries and the list box lines (labels) beside them, always of equal length, and
 // the selected line (-1 for none).
@@ -108,8 +99,5 @@ EditOutcome DeleteEmcy(EmcyTable& table, Side side);
 void AppendEmcy(EmcyTable& table, Side side, const TClEmcy& entry, const QString& label);
 // Selects the first line of each side that has lines.
 void SelectFirstLines(EmcyTable& table);
-
-// The twelve values of an entry in attribute order, "bypass_set" packed with the side.
-QStringList EmcyRowValues(const TClEmcy& entry, Side side);
 
 } // namespace velmaro

@@ -1,120 +1,53 @@
 #include "canopen/EmcyWordDocument.h"
 
+#include "base/IntegerText.h"
+
+#include <memory>
+
 namespace velmaro {
 
-const TableDefinition& EmcyWordTableDefinition()
+Result<emcyword::SidedWord> EmcyWordDocument::WordFromRecord(const QStringList& r)
 {
-    static const TableDefinition table{emcyword::TableName, emcyword::AttributeNames()};
-    return table;
-}
-
-OrderRule EmcyWordOrder()
-{
-    return {QStringLiteral("999999"), TieRule::LaterWins};
-}
-
-namespace {
-
-TableLoadResult loadWords(const QString& path, EmcyWordTable& table)
-{
-    table.clear();
-    const QStringList& names = emcyword::AttributeNames();
-    QString dropped; // the first row the editor drops
-    TableLoadResult result =
-        LoadTableDocument(path, QStringLiteral("File XML not found"),
-                          QStringLiteral("Error in reading file XML"), [&](const TableRow& row) -> Status {
-                              QStringList record;
-                              record.reserve(names.size());
-                              for (const QString& name : names) {
-                                  const auto value = row.attribute(name);
-                                  if (!value.ok())
-                                      return value.status();
-                                  record << value.value();
-                              }
-                              const auto word = emcyword::WordFromRecord(record);
-                              if (!word.ok())
-                                  return word.status();
-                              if (dropped.isEmpty() && !emcyword::IsSideMarker(word->side))
-                                  dropped = QStringLiteral("row %1 has \"extdata\" %2, not 0 (side A) or 1 "
-                                                           "(side B); the editor drops it")
-                                                .arg(row.index() + 1)
-                                                .arg(word->side);
-                              table.addRecord(word.value());
-                              return {};
-                          });
-    result.rowsLost = dropped;
-    return result;
-}
-
-Result<bool> saveWords(const QString& path, const EmcyWordTable& table, const WriteConsent& consent)
-{
-    TableSideRows sides[2];
-    for (Side side : {Side::A, Side::B}) {
-        for (const TClWEmcy& word : table.side(side).words)
-            sides[size_t(side)].append(emcyword::SaveKey(word), emcyword::RowValues(word, side));
+    const qsizetype needed = definition().AttributeNames.size();
+    if (r.size() < needed)
+        return Result<emcyword::SidedWord>::failure(
+            QStringLiteral("A record needs %1 values, this one has %2").arg(needed).arg(r.size()));
+    emcyword::SidedWord out;
+    out.word.index_addrm = r.at(0);
+    out.word.subindex = r.at(1);
+    out.word.devid = r.at(3);
+    for (int bit = 0; bit < 16; ++bit) {
+        ClEbm& b = out.word.bits[size_t(bit)];
+        b.b0 = r.at(4 + 3 * bit);
+        b.b1 = r.at(5 + 3 * bit);
+        b.poscomp = r.at(6 + 3 * bit);
     }
-    return SaveTableDocument(EmcyWordTableDefinition(), path, sides[0], sides[1], EmcyWordOrder(), consent);
+    const auto side = ParseIntegerText(r.at(2));
+    if (!side.ok())
+        return side.status();
+    out.side = side.value();
+    return out;
 }
 
-template <typename Source>
-ImportOutcome importFrom(const Source& source, EmcyWordTable& table, ImportRule rule,
-                         const std::function<void()>& emptyStep)
+QStringList EmcyWordDocument::RowValues(const TClWEmcy& w, Side side)
 {
-    const auto empty = [&] {
-        table.clear();
-        if (emptyStep)
-            emptyStep();
-    };
-    return ImportWorksheet(EmcyWordTableDefinition(), source, empty, [&](const QStringList& fields) {
-        const auto word = emcyword::WordFromRecord(fields);
-        if (!word.ok())
-            return word.status();
-        if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
-            return Status::failure(
-                QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)").arg(word->side));
-        if (rule == ImportRule::EveryRecordKept) {
-            const QStringList key = emcyword::SaveKey(word->word);
-            const Status keys = CheckImportKeys(
-                {QStringLiteral("devid"), QStringLiteral("index_addrm"), QStringLiteral("subindex")}, key);
-            if (!keys.ok())
-                return keys;
-        }
-        table.addRecord(word.value());
-        return Status();
-    });
+    QStringList v{w.index_addrm, w.subindex, QString::number(emcyword::SideMarker(side)), w.devid};
+    for (const ClEbm& b : w.bits)
+        v << b.b0 << b.b1 << b.poscomp;
+    return v;
 }
 
-} // namespace
-
-QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table)
+QStringList EmcyWordDocument::CsvValues(const TClWEmcy& w)
 {
-    QList<QStringList> lines;
-    for (Side side : {Side::A, Side::B}) {
-        for (const TClWEmcy& word : table.side(side).words)
-            lines << emcyword::CsvValues(word);
-    }
-    return lines;
+    QStringList v{w.index_addrm, w.subindex, w.devid, QStringLiteral("0")};
+    for (const ClEbm& b : w.bits)
+        v << b.b0 << b.b1 << b.poscomp;
+    return v;
 }
 
-const TableDefinition& EmcyWordDocument::definition()
+QStringList EmcyWordDocument::SaveKey(const TClWEmcy& word)
 {
-    return EmcyWordTableDefinition();
-}
-
-QString EmcyWordDocument::path(const ProjectPaths& paths)
-{
-    return paths.EmcyWordXmlPath;
-}
-
-DocumentLoad EmcyWordDocument::load(const ProjectPaths& paths, Table& table)
-{
-    return DocumentLoad::of(loadWords(path(paths), table));
-}
-
-Result<bool> EmcyWordDocument::save(const ProjectPaths& paths, const Table& table,
-                                    const WriteConsent& consent)
-{
-    return saveWords(path(paths), table, consent);
+    return {word.devid, word.index_addrm, word.subindex};
 }
 
 int EmcyWordDocument::savedRows(const Table& table)
@@ -122,21 +55,112 @@ int EmcyWordDocument::savedRows(const Table& table)
     return int(table.side(Side::A).words.size() + table.side(Side::B).words.size());
 }
 
-ImportOutcome EmcyWordDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                               const std::function<void()>& emptyStep)
+namespace {
+
+TableDefinition describe()
 {
-    return importFrom(workbookPath, table, rule, emptyStep);
+    // "index_addrm", "subindex", "extdata", "devid", then bitN_b0, bitN_b1, bitN_poscomp for N = 0..15.
+    QStringList names{QStringLiteral("index_addrm"), QStringLiteral("subindex"), QStringLiteral("extdata"),
+                      QStringLiteral("devid")};
+    for (int bit = 0; bit < 16; ++bit) {
+        const QString prefix = QStringLiteral("bit") + QString::number(bit);
+        names << prefix + QStringLiteral("_b0") << prefix + QStringLiteral("_b1")
+              << prefix + QStringLiteral("_poscomp");
+    }
+    return {QStringLiteral("emcyword"), names};
 }
 
-ImportOutcome EmcyWordDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                               const std::function<void()>& emptyStep)
+// The format of the document, worksheet and CSV file, for TableDocument.
+class EmcyWordFormat final : public TableFormat<EmcyWordTable>
 {
-    return importFrom(workbook, table, rule, emptyStep);
-}
+public:
+    EmcyWordFormat()
+        : TableFormat(&ProjectPaths::EmcyWordXmlPath, describe(),
+                      OrderRule{QStringLiteral("999999"), TieRule::LaterWins})
+    {
+    }
 
-Status EmcyWordDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+    void empty(EmcyWordTable& table) const override { table.clear(); }
+
+    RowReading rowReading(EmcyWordTable& table) const override
+    {
+        const auto dropped = std::make_shared<QString>(); // the first row the editor drops
+        return {[&table, dropped](const TableRow& row) -> Status {
+                    QStringList record;
+                    record.reserve(EmcyWordDocument::definition().AttributeNames.size());
+                    for (const QString& name : EmcyWordDocument::definition().AttributeNames) {
+                        const auto value = row.attribute(name);
+                        if (!value.ok())
+                            return value.status();
+                        record << value.value();
+                    }
+                    const auto word = EmcyWordDocument::WordFromRecord(record);
+                    if (!word.ok())
+                        return word.status();
+                    if (dropped->isEmpty() && !emcyword::IsSideMarker(word->side))
+                        *dropped = QStringLiteral("row %1 has \"extdata\" %2, not 0 (side A) or 1 "
+                                                  "(side B); the editor drops it")
+                                       .arg(row.index() + 1)
+                                       .arg(word->side);
+                    table.addRecord(word.value());
+                    return Status();
+                },
+                [dropped](TableLoadResult& result) { result.rowsLost = *dropped; }};
+    }
+
+    Result<SideRows> sideRows(const EmcyWordTable& table) const override
+    {
+        SideRows sides;
+        for (Side side : {Side::A, Side::B}) {
+            for (const TClWEmcy& word : table.side(side).words)
+                sides[size_t(side)].append(EmcyWordDocument::SaveKey(word),
+                                           EmcyWordDocument::RowValues(word, side));
+        }
+        return sides;
+    }
+
+    RecordReading recordReading(EmcyWordTable& table, ImportRule rule) const override
+    {
+        return {[&table] { table.clear(); },
+                [&table, rule](const QStringList& fields) -> Status {
+                    const auto word = EmcyWordDocument::WordFromRecord(fields);
+                    if (!word.ok())
+                        return word.status();
+                    if (rule == ImportRule::EveryRecordKept && !emcyword::IsSideMarker(word->side))
+                        return Status::failure(
+                            QStringLiteral("its \"extdata\" is %1, not 0 (side A) or 1 (side B)")
+                                .arg(word->side));
+                    if (rule == ImportRule::EveryRecordKept) {
+                        const Status keys =
+                            CheckImportKeys({QStringLiteral("devid"), QStringLiteral("index_addrm"),
+                                             QStringLiteral("subindex")},
+                                            EmcyWordDocument::SaveKey(word->word));
+                        if (!keys.ok())
+                            return keys;
+                    }
+                    table.addRecord(word.value());
+                    return Status();
+                },
+                {}};
+    }
+
+    QList<QStringList> csvLines(const EmcyWordTable& table) const override
+    {
+        QList<QStringList> lines;
+        for (Side side : {Side::A, Side::B}) {
+            for (const TClWEmcy& word : table.side(side).words)
+                lines << EmcyWordDocument::CsvValues(word);
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+const TableFormat<EmcyWordTable>& EmcyWordDocument::format()
 {
-    return ExportCsv(paths.ProjectDir, EmcyWordTableDefinition(), EmcyWordCsvLines(table));
+    static const EmcyWordFormat format;
+    return format;
 }
 
 } // namespace velmaro

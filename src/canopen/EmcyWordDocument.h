@@ -1,47 +1,35 @@
 #pragma once
 
-// The load, save, import and export steps of the EMCY word editor, shared by the window and
-// velmaro-cli, on the table mechanisms every editor uses.
+// emcyword.xml, the emcyword worksheet and emcyword.csv of the EMCY word editor: the only place that
+// knows their format. The steps themselves are TableDocument's; used by the window and by velmaro-cli.
 
 #include "canopen/EmcyWordTable.h"
-#include "canopen/TableMechanisms.h"
-
-#include <functional>
+#include "canopen/TableDocument.h"
 
 namespace velmaro {
 
-// "emcyword" with its 52 attribute names.
-const TableDefinition& EmcyWordTableDefinition();
-
-// Save order of each side: (devid, index_addrm, subindex) against "999999"; an equal tuple also
-// replaces the best, so equal tuples come out later-listed first.
-OrderRule EmcyWordOrder();
-
-// The CSV lines: side A then side B in list order, 52 values each with "0" as the fourth.
-QList<QStringList> EmcyWordCsvLines(const EmcyWordTable& table);
-
-// The same steps in the shape every table kind has (see PdoDocument.h).
-struct EmcyWordDocument
+// Load: rows whose "extdata" is neither 0 nor 1 are dropped (not read whole).
+// OK: each side ordered by (devid, index_addrm, subindex) against "999999"; an equal tuple also
+// replaces the best, so equal tuples come out later-listed first. A key text that is not an integer
+// refuses the save.
+// Import: 52 columns in attribute order; a side marker that is not an integer ends the import at that
+// record. A marker other than 0 and 1 drops the record, or with ImportRule::EveryRecordKept ends the
+// import there.
+// Export: side A then side B in list order, 52 values each with "0" as the fourth.
+struct EmcyWordDocument : TableDocument<EmcyWordDocument, EmcyWordTable>
 {
-    using Table = EmcyWordTable;
-
-    static const TableDefinition& definition();
-    static QString path(const ProjectPaths& paths);
-    // Empties `table` and reads the document ("File XML not found", "Error in reading file XML"). Words
-    // read before a failure stay; rows whose "extdata" is neither 0 nor 1 are dropped (not read whole).
-    static DocumentLoad load(const ProjectPaths& paths, Table& table);
-    // Writes both sides in their save order. Fails without writing when a key text is not an integer.
-    static Result<bool> save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent = {});
+    // A record of 52 texts in attribute order (from a document row or a worksheet line) as a word and
+    // its side marker; fails when the marker is not an integer or values are missing.
+    static Result<emcyword::SidedWord> WordFromRecord(const QStringList& record);
+    // The 52 attribute values of a saved row.
+    static QStringList RowValues(const TClWEmcy& word, Side side);
+    // The 52 values of an exported line: index, subindex, devid, "0", then the bits.
+    static QStringList CsvValues(const TClWEmcy& word);
+    // The save key of a word: (devid, index_addrm, subindex), compared in that order.
+    static QStringList SaveKey(const TClWEmcy& word);
     static int savedRows(const Table& table);
-    // Empties `table`, runs `emptyStep`, then reads worksheet "emcyword", 52 columns in attribute
-    // order; a side marker that is not an integer ends the import at that record. A marker other than
-    // 0 and 1 drops the record, or with ImportRule::EveryRecordKept ends the import there.
-    static ImportOutcome importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                        const std::function<void()>& emptyStep = {});
-    // The same over a workbook already open.
-    static ImportOutcome importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                        const std::function<void()>& emptyStep = {});
-    static Status exportCsv(const ProjectPaths& paths, const Table& table);
+    // The format, for TableDocument.
+    static const TableFormat<EmcyWordTable>& format();
 };
 
 } // namespace velmaro

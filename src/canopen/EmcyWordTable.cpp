@@ -6,21 +6,6 @@ namespace velmaro {
 
 namespace emcyword {
 
-const QStringList& AttributeNames()
-{
-    static const QStringList names = [] {
-        QStringList n{QStringLiteral("index_addrm"), QStringLiteral("subindex"), QStringLiteral("extdata"),
-                      QStringLiteral("devid")};
-        for (int bit = 0; bit < 16; ++bit) {
-            const QString prefix = QStringLiteral("bit") + QString::number(bit);
-            n << prefix + QStringLiteral("_b0") << prefix + QStringLiteral("_b1")
-              << prefix + QStringLiteral("_poscomp");
-        }
-        return n;
-    }();
-    return names;
-}
-
 Result<QString> PackPositions(const QString& first, const QString& second)
 {
     const auto a = ParseIntegerText(first);
@@ -40,50 +25,6 @@ Result<std::pair<QString, QString>> UnpackPositions(const QString& poscomp)
         return v.status();
     const quint32 low = quint32(v.value()) & 0xFFFFu;
     return std::make_pair(QString::number(low >> 4), QString::number(low % 16));
-}
-
-Result<SidedWord> WordFromRecord(const QStringList& r)
-{
-    if (r.size() < AttributeNames().size())
-        return Result<SidedWord>::failure(QStringLiteral("A record needs %1 values, this one has %2")
-                                              .arg(AttributeNames().size())
-                                              .arg(r.size()));
-    SidedWord out;
-    out.word.index_addrm = r.at(0);
-    out.word.subindex = r.at(1);
-    out.word.devid = r.at(3);
-    for (int bit = 0; bit < 16; ++bit) {
-        ClEbm& b = out.word.bits[size_t(bit)];
-        b.b0 = r.at(4 + 3 * bit);
-        b.b1 = r.at(5 + 3 * bit);
-        b.poscomp = r.at(6 + 3 * bit);
-    }
-    const auto side = ParseIntegerText(r.at(2));
-    if (!side.ok())
-        return side.status();
-    out.side = side.value();
-    return out;
-}
-
-QStringList RowValues(const TClWEmcy& w, Side side)
-{
-    QStringList v{w.index_addrm, w.subindex, QString::number(SideMarker(side)), w.devid};
-    for (const ClEbm& b : w.bits)
-        v << b.b0 << b.b1 << b.poscomp;
-    return v;
-}
-
-QStringList CsvValues(const TClWEmcy& w)
-{
-    QStringList v{w.index_addrm, w.subindex, w.devid, QStringLiteral("0")};
-    for (const ClEbm& b : w.bits)
-        v << b.b0 << b.b1 << b.poscomp;
-    return v;
-}
-
-QStringList SaveKey(const TClWEmcy& word)
-{
-    return {word.devid, word.index_addrm, word.subindex};
 }
 
 } // namespace emcyword

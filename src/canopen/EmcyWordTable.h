@@ -1,7 +1,7 @@
 #pragma once
 
-// The EMCY word editor's table: the words of both sides with their 52 values, and the conversions
-// between a word and its document row, worksheet record and CSV line.
+// The EMCY word editor's table: the words of both sides with their 52 values and the editing rules
+// (the format of its document, worksheet and CSV file is EmcyWordDocument's).
 
 #include "base/Result.h"
 #include "canopen/TableMechanisms.h"
@@ -35,10 +35,6 @@ struct TClWEmcy
 
 namespace emcyword {
 
-inline const QString TableName = QStringLiteral("emcyword");
-// "index_addrm", "subindex", "extdata", "devid", then bitN_b0, bitN_b1, bitN_poscomp for N = 0..15.
-const QStringList& AttributeNames();
-
 constexpr int NodesPerWord = 17; // the word node, then Bit0..Bit15
 // The "extdata" value that marks a word's side: 0 for side A, 1 for side B.
 constexpr qint32 SideMarker(Side side)
@@ -56,22 +52,12 @@ Result<QString> PackPositions(const QString& first, const QString& second);
 // Unpacks a stored poscomp into its two positions (decimal texts).
 Result<std::pair<QString, QString>> UnpackPositions(const QString& poscomp);
 
-// A record of 52 texts in AttributeNames order (from a document row or a worksheet line) as a word
-// and its side marker; nothing when the marker is not an integer.
+// A word and the "extdata" side marker it was read with (see EmcyWordDocument::WordFromRecord).
 struct SidedWord
 {
     TClWEmcy word;
     qint32 side = 0; // the "extdata" value: 0 side A, 1 side B, anything else is dropped
 };
-Result<SidedWord> WordFromRecord(const QStringList& record);
-
-// The 52 attribute values of a saved row.
-QStringList RowValues(const TClWEmcy& word, Side side);
-// The 52 values of an exported line: index, subindex, devid, "0", then the bits.
-QStringList CsvValues(const TClWEmcy& word);
-
-// The save key of a word: (devid, index_addrm, subindex), compared in that order.
-QStringList SaveKey(const TClWEmcy& word);
 
 // Modes of CheckWordKey.
 enum KeyMode

@@ -2,6 +2,8 @@
 
 #include "base/IntegerText.h"
 
+#include <memory>
+
 namespace velmaro {
 
 namespace {
@@ -14,24 +16,26 @@ QStringList& nextRow(QList<QStringList>& side, int& used)
     return side[used++];
 }
 
-const OrderRule kPdoOrder{QStringLiteral("0x999999"), TieRule::LaterWins};
-
 QString sideName(Side side)
 {
     return side == Side::A ? QStringLiteral("A") : QStringLiteral("B");
 }
 
-// Empties `table` and reads the document: rows read before a failure stay, the failing row with the
-// cells filled before the missing value. rowsLost names the first row of a side that its records do not
-// reach (a row with an empty "cobid": it and whatever follows it on its side); notShown the sides with
-// more records than their grids show, which are kept and saved all the same.
-TableLoadResult loadPdo(const QString& path, PdoTable& table)
+// Reads document rows: rows read before a failure stay, the failing row with the cells filled before
+// the missing value. finish() names in rowsLost the first row of a side that its records do not reach
+// (a row with an empty "cobid": it and whatever follows it on its side), in notShown the sides with more
+// records than their grids show, which are kept and saved all the same.
+struct PdoRowReader
 {
-    table.clear();
+    explicit PdoRowReader(PdoTable& t) : table(t) {}
+
+    PdoTable& table;
     int used[2] = {0, 0};
     QList<int> documentRows[2]; // per side row, the 1-based row of the document it came from
-    const QStringList& names = RpdoDefTable().AttributeNames;
-    auto reader = [&](const TableRow& row) -> Status {
+
+    Status read(const TableRow& row)
+    {
+        const QStringList& names = PdoDocument::definition().AttributeNames;
         const Result<qint32> flag = row.integerAttribute(names.at(PdoEnTraslate));
         if (!flag.ok())
             return flag.status();
@@ -45,42 +49,30 @@ TableLoadResult loadPdo(const QString& path, PdoTable& table)
             cells[k] = k == PdoEnTraslate ? QString::number(*flag & 1) : *text;
         }
         return {};
-    };
-    TableLoadResult result = LoadTableDocument(path, QStringLiteral("File XML not found"),
-                                               QStringLiteral("Error in reading file XML"), reader);
-    QStringList lost;
-    QStringList notShown;
-    for (Side side : {Side::A, Side::B}) {
-        const int records = int(PdoRecords(table.side(side)).size());
-        if (records < used[size_t(side)])
-            lost << QStringLiteral(
-                        "row %1 has an empty \"cobid\"; the editor keeps no record of side %2 from "
-                        "this one on")
-                        .arg(documentRows[size_t(side)].value(records))
-                        .arg(sideName(side));
-        if (records > PdoShownRows)
-            notShown << QStringLiteral("holds %1 records on side %2; the editor shows and exports %3")
-                            .arg(records)
-                            .arg(sideName(side))
-                            .arg(PdoShownRows);
     }
-    result.rowsLost = lost.join(QStringLiteral("; "));
-    result.notShown = notShown.join(QStringLiteral("; "));
-    return result;
-}
 
-Result<bool> savePdo(const QString& path, const PdoTable& table, const WriteConsent& consent)
-{
-    TableSideRows rows[2];
-    for (Side side : {Side::A, Side::B}) {
-        for (const QStringList& record : PdoRecords(table.side(side))) {
-            QStringList values = record;
-            values[PdoEnTraslate] = PackDocumentFlag(side, record.at(PdoEnTraslate));
-            rows[size_t(side)].append({record.at(PdoCobId)}, values);
+    void finish(TableLoadResult& result) const
+    {
+        QStringList lost;
+        QStringList notShown;
+        for (Side side : {Side::A, Side::B}) {
+            const int records = int(PdoRecords(table.side(side)).size());
+            if (records < used[size_t(side)])
+                lost << QStringLiteral(
+                            "row %1 has an empty \"cobid\"; the editor keeps no record of side %2 from "
+                            "this one on")
+                            .arg(documentRows[size_t(side)].value(records))
+                            .arg(sideName(side));
+            if (records > PdoShownRows)
+                notShown << QStringLiteral("holds %1 records on side %2; the editor shows and exports %3")
+                                .arg(records)
+                                .arg(sideName(side))
+                                .arg(PdoShownRows);
         }
+        result.rowsLost = lost.join(QStringLiteral("; "));
+        result.notShown = notShown.join(QStringLiteral("; "));
     }
-    return SaveTableDocument(RpdoDefTable(), path, rows[0], rows[1], kPdoOrder, consent);
-}
+};
 
 // Places worksheet records: the flag column's bit 1 chooses side B, bit 0 the "en_traslate" cell.
 // With ImportRule::EveryRecordKept a record stops the import unless the OK saves it and the Export
@@ -90,7 +82,8 @@ struct PdoImportReader
     PdoTable& table;
     ImportRule rule = ImportRule::Editor;
     int used[2] = {0, 0};
-    Status operator()(const QStringList& fields)
+
+    Status read(const QStringList& fields)
     {
         const Result<qint32> flag = ParseIntegerText(fields.at(PdoEnTraslate));
         if (!flag.ok())
@@ -101,8 +94,8 @@ struct PdoImportReader
                 return Status::failure(
                     QStringLiteral("its \"cobid\" is empty; the editor keeps no record of its side "
                                    "from this one on"));
-            const Status key =
-                CheckImportKeys({RpdoDefTable().AttributeNames.at(PdoCobId)}, {fields.at(PdoCobId)});
+            const Status key = CheckImportKeys({PdoDocument::definition().AttributeNames.at(PdoCobId)},
+                                               {fields.at(PdoCobId)});
             if (!key.ok())
                 return key;
             if (used[size_t(side)] >= PdoShownRows)
@@ -136,44 +129,18 @@ QString notShownAfterImport(const PdoTable& table)
         .arg(PdoShownRows);
 }
 
-// Empties the table, runs the window's step, then places the worksheet's records.
-template <typename Source>
-ImportOutcome importFrom(const Source& source, PdoTable& table, ImportRule rule,
-                         const std::function<void()>& emptyStep)
-{
-    PdoImportReader reader{table, rule};
-    ImportOutcome outcome = ImportWorksheet(
-        RpdoDefTable(), source,
-        [&] {
-            table.clear();
-            if (emptyStep)
-                emptyStep();
-        },
-        std::ref(reader));
-    outcome.notShown = notShownAfterImport(table);
-    return outcome;
-}
-
 } // namespace
 
-const TableDefinition& PdoDocument::definition()
+QString PdoDocument::PackDocumentFlag(Side side, const QString& enTraslate)
 {
-    return RpdoDefTable();
+    const int value = (side == Side::A ? 2 : 0) + (enTraslate == QLatin1String("1") ? 1 : 0);
+    return QString::number(value);
 }
 
-QString PdoDocument::path(const ProjectPaths& paths)
+QString PdoDocument::PackCsvFlag(Side side, const QString& enTraslate)
 {
-    return paths.RpdoDefXmlPath;
-}
-
-DocumentLoad PdoDocument::load(const ProjectPaths& paths, Table& table)
-{
-    return DocumentLoad::of(loadPdo(path(paths), table));
-}
-
-Result<bool> PdoDocument::save(const ProjectPaths& paths, const Table& table, const WriteConsent& consent)
-{
-    return savePdo(path(paths), table, consent);
+    return QLatin1String(side == Side::A ? "0" : "1")
+           + QLatin1String(enTraslate == QLatin1String("1") ? "1" : "0");
 }
 
 int PdoDocument::savedRows(const Table& table)
@@ -181,21 +148,78 @@ int PdoDocument::savedRows(const Table& table)
     return int(PdoRecords(table.side(Side::A)).size() + PdoRecords(table.side(Side::B)).size());
 }
 
-ImportOutcome PdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                          const std::function<void()>& emptyStep)
+namespace {
+
+TableDefinition describe()
 {
-    return importFrom(workbookPath, table, rule, emptyStep);
+    return {QStringLiteral("rpdodef"),
+            {QStringLiteral("cobid"), QStringLiteral("id_dev_orig"), QStringLiteral("en_bypass"),
+             QStringLiteral("posind"), QStringLiteral("n_tpdo")}};
 }
 
-ImportOutcome PdoDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                          const std::function<void()>& emptyStep)
+// The format of the document, worksheet and CSV file, for TableDocument.
+class PdoFormat final : public TableFormat<PdoTable>
 {
-    return importFrom(workbook, table, rule, emptyStep);
-}
+public:
+    PdoFormat()
+        : TableFormat(&ProjectPaths::RpdoDefXmlPath, describe(),
+                      OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins})
+    {
+    }
 
-Status PdoDocument::exportCsv(const ProjectPaths& paths, const Table& table)
+    void empty(PdoTable& table) const override { table.clear(); }
+
+    RowReading rowReading(PdoTable& table) const override
+    {
+        const auto reader = std::make_shared<PdoRowReader>(table);
+        return {[reader](const TableRow& row) { return reader->read(row); },
+                [reader](TableLoadResult& result) { reader->finish(result); }};
+    }
+
+    Result<SideRows> sideRows(const PdoTable& table) const override
+    {
+        SideRows rows;
+        for (Side side : {Side::A, Side::B}) {
+            for (const QStringList& record : PdoRecords(table.side(side))) {
+                QStringList values = record;
+                values[PdoEnTraslate] = PdoDocument::PackDocumentFlag(side, record.at(PdoEnTraslate));
+                rows[size_t(side)].append({record.at(PdoCobId)}, values);
+            }
+        }
+        return rows;
+    }
+
+    RecordReading recordReading(PdoTable& table, ImportRule rule) const override
+    {
+        const auto reader = std::make_shared<PdoImportReader>(PdoImportReader{table, rule});
+        return {[&table] { table.clear(); },
+                [reader](const QStringList& fields) { return reader->read(fields); },
+                [&table](ImportOutcome& outcome) { outcome.notShown = notShownAfterImport(table); }};
+    }
+
+    QList<QStringList> csvLines(const PdoTable& table) const override
+    {
+        QList<QStringList> lines;
+        for (Side side : {Side::A, Side::B}) {
+            // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
+            QList<QStringList> gridRows{PdoDocument::definition().AttributeNames};
+            gridRows.append(table.side(side).mid(0, PdoShownRows));
+            for (const QStringList& row : gridRows) {
+                QStringList values = row;
+                values[PdoEnTraslate] = PdoDocument::PackCsvFlag(side, row.at(PdoEnTraslate));
+                lines.append(values);
+            }
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+const TableFormat<PdoTable>& PdoDocument::format()
 {
-    return ExportCsv(paths.ProjectDir, RpdoDefTable(), PdoCsvLines(table));
+    static const PdoFormat format;
+    return format;
 }
 
 } // namespace velmaro

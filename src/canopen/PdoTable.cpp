@@ -18,15 +18,6 @@ QList<QStringList> emptySide()
 
 } // namespace
 
-const TableDefinition& RpdoDefTable()
-{
-    static const TableDefinition table{QStringLiteral("rpdodef"),
-                                       {QStringLiteral("cobid"), QStringLiteral("id_dev_orig"),
-                                        QStringLiteral("en_bypass"), QStringLiteral("posind"),
-                                        QStringLiteral("n_tpdo")}};
-    return table;
-}
-
 PdoTable::PdoTable()
 {
     clear();
@@ -47,34 +38,6 @@ QList<QStringList> PdoRecords(const QList<QStringList>& side)
         records.append(row);
     }
     return records;
-}
-
-QString PackDocumentFlag(Side side, const QString& enTraslate)
-{
-    const int value = (side == Side::A ? 2 : 0) + (enTraslate == QLatin1String("1") ? 1 : 0);
-    return QString::number(value);
-}
-
-QString PackCsvFlag(Side side, const QString& enTraslate)
-{
-    return QLatin1String(side == Side::A ? "0" : "1")
-           + QLatin1String(enTraslate == QLatin1String("1") ? "1" : "0");
-}
-
-QList<QStringList> PdoCsvLines(const PdoTable& table)
-{
-    QList<QStringList> lines;
-    for (Side side : {Side::A, Side::B}) {
-        // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
-        QList<QStringList> gridRows{RpdoDefTable().AttributeNames};
-        gridRows.append(table.side(side).mid(0, PdoShownRows));
-        for (const QStringList& row : gridRows) {
-            QStringList values = row;
-            values[PdoEnTraslate] = PackCsvFlag(side, row.at(PdoEnTraslate));
-            lines.append(values);
-        }
-    }
-    return lines;
 }
 
 int SharedColumnWidth(int width, int columns)

@@ -1,7 +1,7 @@
 #pragma once
 
-// The PDO translation table ("rpdodef"): its names, its two sides as the grids hold them, and the flag
-// packings of the document and of the worksheet/CSV.
+// The PDO translation table: its two sides as the grids hold them (the format of its document,
+// worksheet and CSV file is PdoDocument's).
 
 #include "canopen/TableMechanisms.h"
 
@@ -9,9 +9,6 @@
 #include <QStringList>
 
 namespace velmaro {
-
-// "rpdodef" with "cobid", "id_dev_orig", "en_bypass", "posind", "n_tpdo".
-const TableDefinition& RpdoDefTable();
 
 // Columns of a grid row (grid columns 1 to 5).
 enum PdoColumn
@@ -46,15 +43,6 @@ private:
 
 // The records of one side: its rows up to the first empty "cobid".
 QList<QStringList> PdoRecords(const QList<QStringList>& side);
-
-// The document's "en_bypass" for a record of `side`: bit 1 = side A, bit 0 = enabled, where
-// enabled means the "en_traslate" cell is exactly "1".
-QString PackDocumentFlag(Side side, const QString& enTraslate);
-// The worksheet/CSV flag text: "00", "01" (side A), "10", "11" (side B).
-QString PackCsvFlag(Side side, const QString& enTraslate);
-
-// The 22 CSV lines of the Export: per side the heading row and grid rows 1 to 10.
-QList<QStringList> PdoCsvLines(const PdoTable& table);
 
 // The column width that shares a grid's width among its columns: width / columns rounded to the
 // nearest integer (a half to the even neighbour), minus 5 pixels.

@@ -2,19 +2,11 @@
 
 #include "base/IntegerText.h"
 
-#include <array>
+#include <memory>
 
 namespace velmaro {
 
 using namespace storedpdo;
-
-const TableDefinition& SdoPdoTable()
-{
-    static const TableDefinition table{QStringLiteral("sdopdo"),
-                                       {QStringLiteral("index"), QStringLiteral("subindex"),
-                                        QStringLiteral("nrpdo"), QStringLiteral("poscomp")}};
-    return table;
-}
 
 namespace {
 
@@ -116,39 +108,6 @@ TableLoadResult readStoredEntries(const QString& path, StoredPdoTable& table,
     return result;
 }
 
-// The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
-// "index", "subindex", "nrpdo", "poscomp"; refuses, naming the tab and the PDO, an entry of a PDO
-// beyond the 127th of its tab.
-Result<std::array<TableSideRows, 2>> saveRows(const StoredPdoTable& table)
-{
-    std::array<TableSideRows, 2> sides;
-    for (Side tab : {Side::A, Side::B}) {
-        TableSideRows& side = sides[size_t(tab)];
-        for (const TClPdo& pdo : table.pdos(tab)) {
-            if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
-                return Result<std::array<TableSideRows, 2>>::failure(
-                    QStringLiteral("Cannot save: PDO %1 (COB-ID %2) of tab \"%3\" has stored SDO entries, "
-                                   "but only the first %4 PDOs of a tab can hold them. Nothing was written.")
-                        .arg(pdo.Number)
-                        .arg(pdo.CobId, TabName(tab))
-                        .arg(kMaxPdoNumber));
-            const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
-            for (const TClSdo& sdo : pdo.Sdos)
-                side.append({sdo.Index, sdo.Subindex}, {sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
-        }
-    }
-    return sides;
-}
-
-Result<bool> saveStored(const StoredPdoTable& table, const QString& path, const WriteConsent& consent)
-{
-    const Result<std::array<TableSideRows, 2>> sides = saveRows(table);
-    if (!sides.ok())
-        return sides.status();
-    return SaveTableDocument(SdoPdoTable(), path, sides->at(0), sides->at(1),
-                             OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple}, consent);
-}
-
 // The import's record reader, and the drop of every stored entry that happens once the worksheet is
 // found: before the first record, or after the import when the worksheet had none.
 struct StoredPdoImport
@@ -202,36 +161,15 @@ struct StoredPdoImport
         return Status();
     }
 
-    ImportOutcome finish(ImportOutcome outcome)
+    void finish(const ImportOutcome& outcome)
     {
         using O = ImportOutcome::Outcome;
         if (outcome.outcome == O::Imported || outcome.outcome == O::StoppedAtRecord)
             drop();
-        return outcome;
     }
 };
 
-template <typename Source>
-ImportOutcome importFrom(const Source& source, StoredPdoTable& table, ImportRule rule,
-                         const std::function<void()>& emptyStep)
-{
-    StoredPdoImport import{table, rule == ImportRule::EveryRecordKept};
-    return import.finish(
-        ImportWorksheet(SdoPdoTable(), source, emptyStep,
-                        [&import](const QStringList& fields) { return import.read(fields); }));
-}
-
 } // namespace
-
-const TableDefinition& StoredPdoDocument::definition()
-{
-    return SdoPdoTable();
-}
-
-QString StoredPdoDocument::path(const ProjectPaths& paths)
-{
-    return paths.SdoPdoXmlPath;
-}
 
 DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
 {
@@ -244,12 +182,6 @@ DocumentLoad StoredPdoDocument::load(const ProjectPaths& paths, Table& table)
     return load;
 }
 
-Result<bool> StoredPdoDocument::save(const ProjectPaths& paths, const Table& table,
-                                     const WriteConsent& consent)
-{
-    return saveStored(table, path(paths), consent);
-}
-
 int StoredPdoDocument::savedRows(const Table& table)
 {
     int rows = 0;
@@ -259,29 +191,79 @@ int StoredPdoDocument::savedRows(const Table& table)
     return rows;
 }
 
-ImportOutcome StoredPdoDocument::importWorkbook(const QString& workbookPath, Table& table, ImportRule rule,
-                                                const std::function<void()>& emptyStep)
+namespace {
+
+TableDefinition describe()
 {
-    return importFrom(workbookPath, table, rule, emptyStep);
+    return {QStringLiteral("sdopdo"),
+            {QStringLiteral("index"), QStringLiteral("subindex"), QStringLiteral("nrpdo"),
+             QStringLiteral("poscomp")}};
 }
 
-ImportOutcome StoredPdoDocument::importWorkbook(const Workbook& workbook, Table& table, ImportRule rule,
-                                                const std::function<void()>& emptyStep)
+// The records of both tabs as the save takes them, in list order: key (Index, Subindex) and the row
+// "index", "subindex", "nrpdo", "poscomp"; refuses, naming the tab and the PDO, an entry of a PDO
+// beyond the 127th of its tab.
+// The format of the document, worksheet and CSV file, for TableDocument.
+class StoredPdoFormat final : public TableFormat<StoredPdoTable>
 {
-    return importFrom(workbook, table, rule, emptyStep);
-}
-
-Status StoredPdoDocument::exportCsv(const ProjectPaths& paths, const Table& table)
-{
-    QList<QStringList> lines;
-    for (Side tab : {Side::A, Side::B}) {
-        for (const TClPdo& pdo : table.pdos(tab)) {
-            const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
-            for (const TClSdo& sdo : pdo.Sdos)
-                lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
-        }
+public:
+    StoredPdoFormat()
+        : TableFormat(&ProjectPaths::SdoPdoXmlPath, describe(),
+                      OrderRule{QStringLiteral("0x999999"), TieRule::SmallerTuple})
+    {
     }
-    return ExportCsv(paths.ProjectDir, SdoPdoTable(), lines);
+
+    Result<SideRows> sideRows(const StoredPdoTable& table) const override
+    {
+        SideRows sides;
+        for (Side tab : {Side::A, Side::B}) {
+            TableSideRows& side = sides[size_t(tab)];
+            for (const TClPdo& pdo : table.pdos(tab)) {
+                if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
+                    return Result<SideRows>::failure(
+                        QStringLiteral(
+                            "Cannot save: PDO %1 (COB-ID %2) of tab \"%3\" has stored SDO entries, "
+                            "but only the first %4 PDOs of a tab can hold them. Nothing was written.")
+                            .arg(pdo.Number)
+                            .arg(pdo.CobId, TabName(tab))
+                            .arg(kMaxPdoNumber));
+                const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
+                for (const TClSdo& sdo : pdo.Sdos)
+                    side.append({sdo.Index, sdo.Subindex}, {sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
+            }
+        }
+        return sides;
+    }
+
+    RecordReading recordReading(StoredPdoTable& table, ImportRule rule) const override
+    {
+        const auto import =
+            std::make_shared<StoredPdoImport>(StoredPdoImport{table, rule == ImportRule::EveryRecordKept});
+        return {{},
+                [import](const QStringList& fields) { return import->read(fields); },
+                [import](ImportOutcome& outcome) { import->finish(outcome); }};
+    }
+
+    QList<QStringList> csvLines(const StoredPdoTable& table) const override
+    {
+        QList<QStringList> lines;
+        for (Side tab : {Side::A, Side::B}) {
+            for (const TClPdo& pdo : table.pdos(tab)) {
+                const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
+                for (const TClSdo& sdo : pdo.Sdos)
+                    lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
+            }
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+const TableFormat<StoredPdoTable>& StoredPdoDocument::format()
+{
+    static const StoredPdoFormat format;
+    return format;
 }
 
 } // namespace velmaro

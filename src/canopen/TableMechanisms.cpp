@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -320,26 +321,49 @@ QString ImportOutcome::editorNote(const QString& workbookPath, const QString& ta
     return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+// The name of the worksheet named `name` in any letter case; none when there is none.
+std::optional<QString> findWorksheet(const Workbook& workbook, const QString& name)
+{
+    for (const QString& sheet : workbook.worksheetNames()) {
+        if (sheet.compare(name, Qt::CaseInsensitive) == 0)
+            return sheet;
+    }
+    return {};
+}
+
+// Why a record cannot be stored: a value the document could not keep (XML holds no control character
+// but the tab) or that would split a CSV line. Empty when every value can be stored.
+QString unstorableValue(const TableDefinition& table, const QStringList& fields)
+{
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        for (const QChar c : fields.at(k)) {
+            const char16_t u = c.unicode();
+            if ((u < 0x20 && u != u'\t') || u == 0xFFFE || u == 0xFFFF || c.isSurrogate()) {
+                return QStringLiteral("the value of \"%1\" holds the character %2, which a table "
+                                      "document cannot keep")
+                    .arg(table.AttributeNames.at(k), TerminalText(QString(c)));
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& workbook,
                               const std::function<void()>& emptyStep, const WorksheetRecordReader& reader)
 {
     if (emptyStep)
         emptyStep();
     ImportOutcome result;
-    QString sheet;
-    bool found = false;
-    for (const QString& name : workbook.worksheetNames()) {
-        if (name.compare(table.TableName, Qt::CaseInsensitive) == 0) {
-            sheet = name;
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
+    const std::optional<QString> sheet = findWorksheet(workbook, table.TableName);
+    if (!sheet) {
         result.outcome = ImportOutcome::Outcome::NoWorksheet;
         return result;
     }
-    const Result<WorksheetRows> rows = workbook.readRows(sheet);
+    const Result<WorksheetRows> rows = workbook.readRows(*sheet);
     if (!rows.ok()) {
         result.outcome = ImportOutcome::Outcome::Unreadable;
         result.reason = rows.error();
@@ -363,19 +387,10 @@ ImportOutcome ImportWorksheet(const TableDefinition& table, const Workbook& work
         fields.reserve(fieldCount);
         for (int k = 0; k < fieldCount; ++k)
             fields.append(k < row.cells.size() ? row.cells.at(k) : QString());
-        // A value the document could not keep (XML holds no control character but the tab) or that would
-        // split a CSV line stops the import here, before the record reaches the table.
-        for (int k = 0; k < fieldCount; ++k) {
-            const QString& value = fields.at(k);
-            for (const QChar c : value) {
-                const char16_t u = c.unicode();
-                if ((u < 0x20 && u != u'\t') || u == 0xFFFE || u == 0xFFFF || c.isSurrogate()) {
-                    return stop(QStringLiteral("the value of \"%1\" holds the character %2, which a table "
-                                               "document cannot keep")
-                                    .arg(table.AttributeNames.at(k), TerminalText(QString(c))));
-                }
-            }
-        }
+        // Stopped here, before the record reaches the table.
+        const QString unstorable = unstorableValue(table, fields);
+        if (!unstorable.isEmpty())
+            return stop(unstorable);
         const Status status = reader(fields);
         if (!status.ok())
             return stop(status.error());

@@ -30,7 +30,7 @@ namespace velmaro {
 
 class Workbook;
 
-// The names of one table. Each editor defines one instance (see RpdoDefTable() in PdoTable.h).
+// The names of one table. Each document kind defines one instance (see TableDocument.h).
 struct TableDefinition
 {
     QString TableName;          // "rpdodef", "sdopdo", "emcydef", "emcyword"
@@ -39,6 +39,11 @@ struct TableDefinition
 
 // ---------------------------------------------------------------------------------------------------
 // Loading a table document
+
+// What a window shows when a table document is missing or cannot be read (every kind's own document
+// but the stored-PDO editor's, whose messages name the document).
+inline const QString TableNotFoundMessage = QStringLiteral("File XML not found");
+inline const QString TableReadErrorMessage = QStringLiteral("Error in reading file XML");
 
 // One row element of a table document, handed to the caller's row reader. Valid only during the call.
 class TableRow

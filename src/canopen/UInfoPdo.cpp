@@ -1,7 +1,5 @@
 #include "canopen/UInfoPdo.h"
 
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -266,9 +264,7 @@ void TFInfopdo::FormShow()
         c.LSdoCan->clear();
         clearEntryControls(c);
     }
-    m_fileAtShowing = TakeFileFingerprint(StoredPdoDocument::path(m_context.paths));
-    const DocumentLoad loaded = StoredPdoDocument::load(m_context.paths, m_table);
-    m_readWhole = loaded.readWhole;
+    const DocumentLoad loaded = m_actions.load();
     const QStringList messages = loaded.shownMessages();
     fillPdoList(Side::A);
     fillPdoList(Side::B);
@@ -379,48 +375,31 @@ void TFInfopdo::PasteAClick(Side tab)
 
 void TFInfopdo::BitBtn1Click()
 {
-    const Result<bool> saved = StoredPdoDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, StoredPdoDocument::path(m_context.paths), m_readWhole,
-                                  m_fileAtShowing);
-    });
-    if (!saved.ok()) {
-        m_context.messages.showError(saved.error());
-        return;
-    }
-    if (*saved)
-        accept();
+    m_actions.ok(*this);
 }
 
 void TFInfopdo::Button1Click()
 {
-    const Status exported = StoredPdoDocument::exportCsv(m_context.paths, m_table);
-    if (!exported.ok())
-        m_context.messages.showError(exported.error());
+    m_actions.exportCsv();
 }
 
 void TFInfopdo::BitBtn4Click()
 {
-    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
-    if (!workbook)
-        return;
-    // Whatever it placed stays; a worksheet not read whole is reported afterwards.
-    const ImportOutcome imported =
-        StoredPdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] {
-            for (Side tab : {Side::A, Side::B}) {
-                Page& c = page(tab);
-                const QSignalBlocker blockPdo(c.LPdoCan);
-                const QSignalBlocker blockSdo(c.LSdoCan);
-                c.LSdoCan->clear();
-                clearEntryControls(c);
-                // The entry list is empty now; without a selected PDO, New waits for a PDO click, which
-                // lists the PDO's entries again so that list positions and entries stay in step.
-                deselect(c.LPdoCan);
-            }
-        });
-    const QString note =
-        imported.editorNote(NativePath(*workbook), StoredPdoDocument::definition().TableName);
-    if (!note.isEmpty())
-        m_context.messages.showMessage(note);
+    m_actions.importWorkbook([this] { clearEntriesForImport(); }, {});
+}
+
+void TFInfopdo::clearEntriesForImport()
+{
+    for (Side tab : BothSides) {
+        Page& c = page(tab);
+        const QSignalBlocker blockPdo(c.LPdoCan);
+        const QSignalBlocker blockSdo(c.LSdoCan);
+        c.LSdoCan->clear();
+        clearEntryControls(c);
+        // The entry list is empty now; without a selected PDO, New waits for a PDO click, which lists
+        // the PDO's entries again so that list positions and entries stay in step.
+        deselect(c.LPdoCan);
+    }
 }
 
 } // namespace velmaro

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canopen/StoredPdoDocument.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -86,11 +86,13 @@ private:
     // integer is reported and leaves the groups as they were.
     void showEntry(Page& c, const TClSdo& entry);
     void fillPdoList(Side tab);
+    // The import's empty step: the entry lists and entry controls emptied, no PDO selected.
+    void clearEntriesForImport();
 
     AppContext& m_context;
     StoredPdoTable m_table;
-    bool m_readWhole = true;                  // this showing read sdopdo.xml whole (or found none)
-    FileFingerprint m_fileAtShowing;          // sdopdo.xml before this showing read it
+    // The showing's load, OK, Import and Export of sdopdo.xml.
+    TableEditorActions<StoredPdoDocument> m_actions{m_context, m_table};
     Sides<StoredPdoCopyBuffer> m_copyBuffers; // kept across showings
     Sides<Page> m_pages;
     QTabWidget* m_notebook = nullptr;

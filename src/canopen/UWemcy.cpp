@@ -1,8 +1,6 @@
 #include "canopen/UWemcy.h"
 
 #include "canopen/EmcyWordDocument.h"
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QBitmap>
@@ -185,9 +183,7 @@ void TFWemcy::showEvent(QShowEvent* event)
 void TFWemcy::FormShow()
 {
     ClearWordEditor();
-    m_fileAtShowing = TakeFileFingerprint(EmcyWordDocument::path(m_context.paths));
-    const DocumentLoad loaded = EmcyWordDocument::load(m_context.paths, m_table);
-    m_readWhole = loaded.readWhole;
+    const DocumentLoad loaded = m_actions.load();
     for (const QString& message : loaded.shownMessages())
         m_context.messages.showMessage(message);
     rebuildTrees();
@@ -340,37 +336,17 @@ void TFWemcy::TWCanAChange(Side side)
 
 void TFWemcy::BitBtn1Click()
 {
-    const Result<bool> saved = EmcyWordDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, EmcyWordDocument::path(m_context.paths), m_readWhole,
-                                  m_fileAtShowing);
-    });
-    if (!saved.ok()) {
-        m_context.messages.showError(saved.error());
-        return;
-    }
-    if (*saved)
-        accept();
+    m_actions.ok(*this);
 }
 
 void TFWemcy::BitBtn4Click()
 {
-    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
-    if (!workbook)
-        return;
-    // Whatever was read before a failure stays; a worksheet not read whole is reported afterwards.
-    const ImportOutcome imported = EmcyWordDocument::importWorkbook(*workbook, m_table, ImportRule::Editor,
-                                                                    [this] { ClearWordEditor(); });
-    rebuildTrees();
-    const QString note = imported.editorNote(NativePath(*workbook), EmcyWordDocument::definition().TableName);
-    if (!note.isEmpty())
-        m_context.messages.showMessage(note);
+    m_actions.importWorkbook([this] { ClearWordEditor(); }, [this](const ImportOutcome&) { rebuildTrees(); });
 }
 
 void TFWemcy::Button1Click()
 {
-    const Status exported = EmcyWordDocument::exportCsv(m_context.paths, m_table);
-    if (!exported.ok())
-        m_context.messages.showError(exported.error());
+    m_actions.exportCsv();
 }
 
 } // namespace velmaro

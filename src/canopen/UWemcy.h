@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canopen/EmcyWordTable.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/EmcyWordDocument.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -79,8 +79,8 @@ private:
 
     AppContext& m_context;
     EmcyWordTable m_table;
-    bool m_readWhole = true;         // this showing read emcyword.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // emcyword.xml before this showing read it
+    // The showing's load, OK, Import and Export of emcyword.xml.
+    TableEditorActions<EmcyWordDocument> m_actions{m_context, m_table};
     bool m_filling = false;
     Sides<Page> m_pages;
 };

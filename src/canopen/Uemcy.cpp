@@ -1,8 +1,6 @@
 #include "canopen/Uemcy.h"
 
 #include "canopen/EmcyDocument.h"
-#include "platform/FileSystem.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
@@ -131,7 +129,7 @@ QWidget* TFemcy::buildPage(Side side)
     const int widths[3] = {40, 60, 90};
     for (int row = 0; row < EmcyTextFieldCount; ++row) {
         const EditRow& r = editRows[row];
-        const QString attribute = EmcyAttributeNames().at(r.field);
+        const QString attribute = EmcyDocument::definition().AttributeNames.at(r.field);
         auto* edit = new QLineEdit(page);
         edit->setObjectName(QStringLiteral("E") + attribute + suffix);
         edit->setFixedWidth(widths[r.width]);
@@ -299,16 +297,9 @@ void TFemcy::ClearEmcyEditor()
 void TFemcy::FormShow()
 {
     ClearEmcyEditor();
-    m_fileAtShowing = TakeFileFingerprint(EmcyDocument::path(m_context.paths));
-    const DocumentLoad loaded = EmcyDocument::load(m_context.paths, m_table);
-    m_readWhole = loaded.readWhole;
+    const DocumentLoad loaded = m_actions.load();
     showMessages(loaded.shownMessages());
-    if (loaded.failures.isEmpty()) {
-        showFirstLines();
-    } else {
-        for (Side side : BothSides)
-            refreshList(side);
-    }
+    showLists(loaded.failures.isEmpty());
 }
 
 void TFemcy::LBCanAClick(Side side)
@@ -343,43 +334,29 @@ void TFemcy::showEdit(Side side, const EditOutcome& outcome)
 
 void TFemcy::BitBtn1Click()
 {
-    const Result<bool> saved = EmcyDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, EmcyDocument::path(m_context.paths), m_readWhole,
-                                  m_fileAtShowing);
-    });
-    if (!saved.ok()) {
-        m_context.messages.showError(saved.error());
-        return;
-    }
-    if (*saved)
-        accept();
+    m_actions.ok(*this);
 }
 
 void TFemcy::BitBtn4Click()
 {
-    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
-    if (!workbook)
-        return;
-    // Whatever was placed before a failure stays, and nothing is selected then; a worksheet not read
-    // whole is reported afterwards.
-    const ImportOutcome imported =
-        EmcyDocument::importWorkbook(*workbook, m_table, ImportRule::Editor, [this] { ClearEmcyEditor(); });
-    if (imported.ok()) {
+    m_actions.importWorkbook([this] { ClearEmcyEditor(); },
+                             [this](const ImportOutcome& imported) { showLists(imported.ok()); });
+}
+
+void TFemcy::Button1Click()
+{
+    m_actions.exportCsv();
+}
+
+void TFemcy::showLists(bool readWhole)
+{
+    // After a failure whatever was placed stays, and nothing is selected.
+    if (readWhole) {
         showFirstLines();
     } else {
         for (Side side : {Side::A, Side::B})
             refreshList(side);
     }
-    const QString note = imported.editorNote(NativePath(*workbook), EmcyDocument::definition().TableName);
-    if (!note.isEmpty())
-        m_context.messages.showMessage(note);
-}
-
-void TFemcy::Button1Click()
-{
-    const Status exported = EmcyDocument::exportCsv(m_context.paths, m_table);
-    if (!exported.ok())
-        m_context.messages.showError(exported.error());
 }
 
 } // namespace velmaro

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canopen/EmcyTable.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/EmcyDocument.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -86,11 +86,13 @@ private:
     void showFirstLines();
     // After New, Modify or Delete on a page: what the table said, then the page's list as it is now.
     void showEdit(Side side, const EditOutcome& outcome);
+    // The lists after a load or an import: the first lines selected when it read everything.
+    void showLists(bool readWhole);
 
     AppContext& m_context;
     EmcyTable m_table;
-    bool m_readWhole = true;         // this showing read emcydef.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // emcydef.xml before this showing read it
+    // The showing's load, OK, Import and Export of emcydef.xml.
+    TableEditorActions<EmcyDocument> m_actions{m_context, m_table};
     Sides<Page> m_pages;
 };
 

@@ -1,8 +1,6 @@
 #include "canopen/Updo.h"
 
-#include "platform/FileSystem.h"
 #include "widgets/GridKeys.h"
-#include "widgets/IncompleteLoad.h"
 #include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
@@ -53,7 +51,7 @@ void PdoGrid::prepare()
                                    QStringLiteral("id_dev_orig"), QStringLiteral("en_traslate"),
                                    QStringLiteral("posid"),       QStringLiteral("n_tPDO")};
     setHorizontalHeaderLabels(shown);
-    const QStringList cells = QStringList{QStringLiteral("N")} + RpdoDefTable().AttributeNames;
+    const QStringList cells = QStringList{QStringLiteral("N")} + PdoDocument::definition().AttributeNames;
     for (int c = 0; c < kColumns; ++c)
         setItem(0, c, fixedItem(cells.at(c)));
     setRowHidden(0, true);
@@ -177,9 +175,7 @@ void TFpdo::FormShow()
 {
     sga->prepare();
     sgb->prepare();
-    m_fileAtShowing = TakeFileFingerprint(PdoDocument::path(m_context.paths));
-    const DocumentLoad load = PdoDocument::load(m_context.paths, m_table);
-    m_readWhole = load.readWhole;
+    const DocumentLoad load = m_actions.load();
     showGrids(); // rows read before a failure are shown
     for (const QString& message : load.shownMessages())
         m_context.messages.showMessage(message);
@@ -203,38 +199,17 @@ void TFpdo::FormResize()
 
 void TFpdo::BitBtn1Click()
 {
-    readGrids();
-    const Result<bool> saved = PdoDocument::save(m_context.paths, m_table, [this] {
-        return MayReplaceDocument(m_context.messages, PdoDocument::path(m_context.paths), m_readWhole,
-                                  m_fileAtShowing);
-    });
-    if (!saved.ok()) {
-        m_context.messages.showError(saved.error());
-        return;
-    }
-    if (*saved)
-        accept();
+    m_actions.ok(*this, [this] { readGrids(); });
 }
 
 void TFpdo::BitBtn4Click()
 {
-    const std::optional<QString> workbook = m_context.dialogs.openFile(OpenExcelRequest(m_context.paths));
-    if (!workbook)
-        return;
-    // Whatever was placed before a failure stays; a worksheet not read whole is reported afterwards.
-    const ImportOutcome imported = PdoDocument::importWorkbook(*workbook, m_table, ImportRule::Editor);
-    showGrids();
-    const QString note = imported.editorNote(NativePath(*workbook), PdoDocument::definition().TableName);
-    if (!note.isEmpty())
-        m_context.messages.showMessage(note);
+    m_actions.importWorkbook({}, [this](const ImportOutcome&) { showGrids(); });
 }
 
 void TFpdo::Button1Click()
 {
-    readGrids();
-    const Status written = PdoDocument::exportCsv(m_context.paths, m_table);
-    if (!written.ok())
-        m_context.messages.showError(written.error());
+    m_actions.exportCsv([this] { readGrids(); });
 }
 
 void TFpdo::readGrids()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canopen/PdoDocument.h"
-#include "platform/FileFingerprint.h"
+#include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 
 #include <QDialog>
@@ -77,9 +77,9 @@ private:
 
     AppContext& m_context;
     PdoTable m_table;
-    int m_sharedFromWidth = -1;      // the grid width the column widths were last shared from
-    bool m_readWhole = true;         // this showing read rpdodef.xml whole (or found none)
-    FileFingerprint m_fileAtShowing; // rpdodef.xml before this showing read it
+    int m_sharedFromWidth = -1; // the grid width the column widths were last shared from
+    // The showing's load, OK, Import and Export of rpdodef.xml.
+    TableEditorActions<PdoDocument> m_actions{m_context, m_table};
     Sides<Page> m_pages;
 };
 

@@ -2,7 +2,7 @@
 #include "base/Version.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/StoredPdoDocument.h"
 #include "device/ParameterImage.h"
 #include "support/TestFiles.h"
@@ -109,8 +109,8 @@ private Q_SLOTS:
                            "0x82,0x33,0x00,0x08"}
             << QStringList() << QStringList() << 4;
         QTest::newRow("CANopen table only")
-            << "" << Files{{"emcydef.xml", TableXml(EmcyDefTable(), 2, QStringLiteral("3"))}} << false
-            << QStringList() << QStringList{"emcydef.xml), 2 rows"} << QStringList() << 5;
+            << "" << Files{{"emcydef.xml", TableXml(EmcyDocument::definition(), 2, QStringLiteral("3"))}}
+            << false << QStringList() << QStringList{"emcydef.xml), 2 rows"} << QStringList() << 5;
         QTest::newRow("every document")
             << ""
             << Files{{"sdo.xml",
@@ -120,10 +120,10 @@ private Q_SLOTS:
                       "<row Slave_ID=\"2\" Type=\"Input Register\" Address_Mod=\"0\" NPoint=\"1\" "
                       "Address_Profi=\"2\" Mnemonic=\"b\"/>"
                       "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>"},
-                     {"rpdodef.xml", TableXml(RpdoDefTable(), 3, QStringLiteral("1"))},
-                     {"sdopdo.xml", TableXml(SdoPdoTable(), 1, QStringLiteral("2"))},
-                     {"emcydef.xml", TableXml(EmcyDefTable(), 2, QStringLiteral("3"))},
-                     {"emcyword.xml", TableXml(EmcyWordTableDefinition(), 9, QStringLiteral("4"))}}
+                     {"rpdodef.xml", TableXml(PdoDocument::definition(), 3, QStringLiteral("1"))},
+                     {"sdopdo.xml", TableXml(StoredPdoDocument::definition(), 1, QStringLiteral("2"))},
+                     {"emcydef.xml", TableXml(EmcyDocument::definition(), 2, QStringLiteral("3"))},
+                     {"emcyword.xml", TableXml(EmcyWordDocument::definition(), 9, QStringLiteral("4"))}}
             << true
             << QStringList{"bank.bin matches what pargen.xml builds now",
                            "04 00 00 00 01 00 00 00 C8 00 0D 14 00 03 01 05 0A 0A 04 03 88 13 00 00",
@@ -154,7 +154,7 @@ private Q_SLOTS:
                                  "<row Slave_ID=\"1\" Type=\"&lt;b&gt;\" Address_Mod=\"0\" NPoint=\"1\" "
                                  "Address_Profi=\"0\" Mnemonic=\"&lt;/td&gt;&lt;script&gt;x&amp;&quot;\"/>"
                                  "</ProfiBUS_IN><ProfiBUS_OUT/></Serial_to_ProfiBus>"},
-                     {"rpdodef.xml", TableXml(RpdoDefTable(), 1, QStringLiteral("<img src=x>"))}}
+                     {"rpdodef.xml", TableXml(PdoDocument::definition(), 1, QStringLiteral("<img src=x>"))}}
             << false << QStringList{"Project report: <script>&amp;\"x", "</td><script>x&\"", "<img src=x>"}
             << QStringList{"Read (244 bytes)", "OUT (244 bytes)", "rpdodef.xml), 1 rows"}
             << QStringList{"rpdodef.xml"} << 6; // its flag is not an integer: the editor stops there

@@ -1,7 +1,5 @@
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/EmcyWordTable.h"
-#include "cli/Cli.h"
-#include "support/CliRunner.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -10,7 +8,6 @@
 
 using namespace velmaro;
 using namespace velmaro::emcyword;
-using velmaro::test::runVerb;
 using velmaro::test::writeFile;
 
 namespace {
@@ -26,8 +23,8 @@ TClWEmcy word(const QString& devid, const QString& index, const QString& subinde
 
 QStringList record(const QString& extdata)
 {
-    QStringList r =
-        RowValues(word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), Side::A);
+    QStringList r = EmcyWordDocument::RowValues(
+        word(QStringLiteral("5"), QStringLiteral("0x2000"), QStringLiteral("1")), Side::A);
     r[2] = extdata;
     return r;
 }
@@ -41,12 +38,14 @@ QString dataFile(const char* name)
 QByteArray rowXml(const char* name, const QString& index, const QString& extdata, const QString& poscomp,
                   const char* extra = "")
 {
-    QStringList values = RowValues(word(QStringLiteral("1"), index, QStringLiteral("0")), Side::A);
+    QStringList values =
+        EmcyWordDocument::RowValues(word(QStringLiteral("1"), index, QStringLiteral("0")), Side::A);
     values[2] = extdata;
     values[6] = poscomp;
     QString xml = QStringLiteral("<") + QLatin1String(name);
     for (int i = 0; i < values.size(); ++i)
-        xml += QStringLiteral(" %1=\"%2\"").arg(AttributeNames().at(i), values.at(i));
+        xml += QStringLiteral(" %1=\"%2\"")
+                   .arg(EmcyWordDocument::definition().AttributeNames.at(i), values.at(i));
     xml += QLatin1String(extra) + QStringLiteral("/>");
     return xml.toUtf8();
 }
@@ -59,7 +58,7 @@ class TestEmcyWord : public QObject
 private Q_SLOTS:
     void attributeNames()
     {
-        const QStringList& names = AttributeNames();
+        const QStringList& names = EmcyWordDocument::definition().AttributeNames;
         QCOMPARE(names.size(), 52);
         QCOMPARE(names.mid(0, 7), (QStringList{"index_addrm", "subindex", "extdata", "devid", "bit0_b0",
                                                "bit0_b1", "bit0_poscomp"}));
@@ -146,7 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, extdata);
         QFETCH(int, wordsA);
         QFETCH(int, wordsB);
-        const auto r = WordFromRecord(record(extdata));
+        const auto r = EmcyWordDocument::WordFromRecord(record(extdata));
         QVERIFY(r.ok());
         EmcyWordTable table;
         table.addRecord(r.value());
@@ -156,9 +155,9 @@ private Q_SLOTS:
 
     void recordFailures()
     {
-        QVERIFY(!WordFromRecord(record(QString())).ok());
-        QVERIFY(!WordFromRecord(record(QStringLiteral("one"))).ok());
-        QVERIFY(!WordFromRecord(record(QStringLiteral("0")).mid(0, 51)).ok());
+        QVERIFY(!EmcyWordDocument::WordFromRecord(record(QString())).ok());
+        QVERIFY(!EmcyWordDocument::WordFromRecord(record(QStringLiteral("one"))).ok());
+        QVERIFY(!EmcyWordDocument::WordFromRecord(record(QStringLiteral("0")).mid(0, 51)).ok());
     }
 
     void loadedLabels()
@@ -166,7 +165,7 @@ private Q_SLOTS:
         // Two side-A rows and one side-B row give W0, W1 on A and W0 on B.
         EmcyWordTable table;
         for (const char* side : {"0", "1", "0"})
-            table.addRecord(WordFromRecord(record(QLatin1String(side))).value());
+            table.addRecord(EmcyWordDocument::WordFromRecord(record(QLatin1String(side))).value());
         QCOMPARE(table.side(Side::A).labels, (QStringList{"W0", "W1"}));
         QCOMPARE(table.side(Side::B).labels, QStringList{"W0"});
     }
@@ -175,10 +174,10 @@ private Q_SLOTS:
     {
         TClWEmcy w = word(QStringLiteral("7"), QStringLiteral("0x2000"), QStringLiteral("3"));
         w.bits[15].poscomp = QStringLiteral("33");
-        const QStringList row = RowValues(w, Side::B);
+        const QStringList row = EmcyWordDocument::RowValues(w, Side::B);
         QCOMPARE(row.mid(0, 4), (QStringList{"0x2000", "3", "1", "7"}));
         QCOMPARE(row.last(), QStringLiteral("33"));
-        const QStringList csv = CsvValues(w);
+        const QStringList csv = EmcyWordDocument::CsvValues(w);
         QCOMPARE(csv.size(), 52);
         QCOMPARE(csv.mid(0, 4), (QStringList{"0x2000", "3", "7", "0"}));
     }
@@ -210,24 +209,10 @@ private Q_SLOTS:
         }
         QList<QStringList> keys;
         for (const TClWEmcy& w : words)
-            keys << SaveKey(w);
-        const auto r = OrderByKey(keys, EmcyWordOrder());
+            keys << EmcyWordDocument::SaveKey(w);
+        const auto r = OrderByKey(keys, EmcyWordDocument::format().order);
         QVERIFY(r.ok());
         QCOMPARE(r.value(), order);
-    }
-
-    void saveOrderRefusesNonInteger()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.path() + QStringLiteral("\\emcyword.xml");
-        EmcyWordTable table;
-        QVERIFY(table.newWord(Side::A, "1", "1", "1").accepted());
-        QVERIFY(table.newWord(Side::A, "1", "x", "1").accepted());
-        ProjectPaths paths;
-        paths.EmcyWordXmlPath = path;
-        const Result<bool> s = EmcyWordDocument::save(paths, table);
-        QCOMPARE(s.error(), QStringLiteral("'x' is not a valid integer value"));
-        QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
     }
 
     void checkWordKey_data()
@@ -436,23 +421,6 @@ private Q_SLOTS:
         QCOMPARE(w.bits[0].poscomp, QStringLiteral("37"));
         QCOMPARE(w.bits[1].b1, QString()); // an empty cell stays empty
         QCOMPARE(table.side(Side::B).words.at(0).index_addrm, QStringLiteral("8192"));
-    }
-
-    void cliExportAndImport()
-    {
-        QTemporaryDir dir;
-        QString out, err;
-        QCOMPARE(runVerb("import", {"emcyword", dir.path(), dataFile("emcyword_kept.xlsx")}, out, err), 0);
-        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
-        QCOMPARE(runVerb("export", {"emcyword", dir.path()}, out, err), 0);
-        QFile f(dir.path() + QStringLiteral("/emcyword.csv"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = f.readAll().split('\n');
-        QCOMPARE(lines.size(), 4); // three words, then nothing after the last CR LF
-        // Side A in save order (devid 5, then 7), then side B; the fourth value is always "0".
-        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,16,0xFF,1,17,"));
-        QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
-        QVERIFY(lines.at(2).endsWith(",\r"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "canopen/EmcyWordDocument.h"
 #include "canopen/UWemcy.h"
 #include "support/WindowFixture.h"
 
@@ -16,7 +17,7 @@ namespace {
 QString rowXml(const QString& index, const char* extdata, const QString& bit3poscomp)
 {
     QString xml = QStringLiteral("<row");
-    for (const QString& name : AttributeNames()) {
+    for (const QString& name : EmcyWordDocument::definition().AttributeNames) {
         QString value = QStringLiteral("1");
         if (name == QLatin1String("index_addrm"))
             value = index;

@@ -9,6 +9,7 @@
 #include "platform/Workbook.h"
 #include "support/CliRunner.h"
 #include "support/TestFiles.h"
+#include "tst_storedpdo_support.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,6 +19,7 @@
 using namespace velmaro;
 using velmaro::test::readFile;
 using velmaro::test::runVerb;
+using velmaro::test::StoredPdoProject;
 using velmaro::test::VerbRun;
 using velmaro::test::writeFile;
 
@@ -411,7 +413,7 @@ private Q_SLOTS:
     // The editor's Import says when it placed records that the grid does not show.
     void editorImportNamesRecordsNotShown()
     {
-        QList<QStringList> rows{RpdoDefTable().AttributeNames};
+        QList<QStringList> rows{PdoDocument::definition().AttributeNames};
         for (int i = 1; i <= 12; ++i)
             rows << QStringList{QString::number(i), "", "1", "", ""};
         MemoryWorkbook book;
@@ -426,6 +428,50 @@ private Q_SLOTS:
         rows.removeLast();
         book.sheets[0].rows = rows;
         QCOMPARE(PdoDocument::importWorkbook(book, table, ImportRule::Editor).editorNote({}, {}), QString());
+    }
+
+    // The stored-PDO export refuses a document its editor would not show whole; another document's
+    // read error does not stop it.
+    void storedPdoExportReadsAsTheEditorShows()
+    {
+        StoredPdoProject project;
+        project.write(QStringLiteral("sdo.xml"), test::kMappingDocument);
+        project.writePdos({"0x201:0", "0x181:3"});
+        // An entry of a PDO the tab does not list would be left out of the CSV: refused, nothing written.
+        project.writeStored({"0x2000:1:1:33", "0x1000:1:1:0", "7:7:129:16", "9:9:2:0"});
+        QString out, err;
+        QCOMPARE(runVerb("export", {"sdopdo", project.dir.path()}, out, err), 1);
+        QVERIFY2(err.contains(QLatin1String("could not be read completely")), qPrintable(err));
+        QVERIFY(!QFile::exists(project.dir.filePath(QStringLiteral("sdopdo.csv"))));
+        // The SDO table's message does not stop the export: the stored entries do not depend on it.
+        project.writeStored({"0x2000:1:1:33", "0x1000:1:1:0", "7:7:129:16"});
+        err.clear();
+        QCOMPARE(runVerb("export", {"sdopdo", project.dir.path()}, out, err), 0);
+        QVERIFY2(err.startsWith(QLatin1String("Error in reading file SDO XML")), qPrintable(err));
+        QCOMPARE(err.count(QLatin1Char('\n')), 1);
+        QCOMPARE(project.read(QStringLiteral("sdopdo.csv")),
+                 QByteArray("0x2000,1,1,33,\r\n0x1000,1,1,0,\r\n7,7,129,16,\r\n"));
+    }
+
+    // An EMCY word workbook imported, then exported: side A in save order, then side B.
+    void emcyWordImportThenExport()
+    {
+        QTemporaryDir dir;
+        QString out, err;
+        QCOMPARE(runVerb("import",
+                         {"emcyword", dir.path(), data(QStringLiteral("emcyword/emcyword_kept.xlsx"))}, out,
+                         err),
+                 0);
+        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/emcyword.xml")));
+        QCOMPARE(runVerb("export", {"emcyword", dir.path()}, out, err), 0);
+        QFile f(dir.path() + QStringLiteral("/emcyword.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // three words, then nothing after the last CR LF
+        // Side A in save order (devid 5, then 7), then side B; the fourth value is always "0".
+        QVERIFY(lines.at(0).startsWith("0x2000,1,5,0,0xFF,1,16,0xFF,1,17,"));
+        QVERIFY(lines.at(2).startsWith("8192,2,6,0,"));
+        QVERIFY(lines.at(2).endsWith(",\r"));
     }
 };
 

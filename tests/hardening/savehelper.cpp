@@ -2,7 +2,7 @@
 //   velmaro-savehelper reference DIR  writes version A of everything to DIR/a and version B to DIR/b
 //   velmaro-savehelper loop DIR       alternates B, A, B, ... in DIR (which holds version A) until killed
 
-#include "canopen/PdoTable.h"
+#include "canopen/PdoDocument.h"
 #include "canopen/TableMechanisms.h"
 #include "device/GsdFile.h"
 #include "device/ParameterImage.h"
@@ -70,7 +70,7 @@ void writeAll(const QString& dir, const QString& sources, int version)
     TableSideRows sideA, sideB;
     for (const QStringList& row : records(version))
         (row.at(3).toInt() % 2 ? sideB : sideA).append({row.at(0)}, row);
-    check(SaveTableDocument(RpdoDefTable(), dir + QStringLiteral("/rpdodef.xml"), sideA, sideB,
+    check(SaveTableDocument(PdoDocument::definition(), dir + QStringLiteral("/rpdodef.xml"), sideA, sideB,
                             OrderRule{QStringLiteral("0x999999"), TieRule::LaterWins}));
     starting("bin/bank.bin");
     QByteArray image(24, char(version ? 0xB5 : 0x5A));
@@ -87,7 +87,7 @@ void writeAll(const QString& dir, const QString& sources, int version)
     else
         check(Status());
     starting("rpdodef.csv");
-    check(ExportCsv(dir, RpdoDefTable(), records(version)));
+    check(ExportCsv(dir, PdoDocument::definition(), records(version)));
 }
 
 } // namespace
