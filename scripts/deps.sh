@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages a job needs, only when one is missing.
 # Usage: scripts/deps.sh [run|test]
 #   run   building and running the program, and building its package (the default)
-#   test  also the test and fuzz tools: clang with libFuzzer, Google Benchmark, clang-format, and
+#   test  also the test and fuzz tools: clang with libFuzzer, Google Benchmark, clang-format, clang-tidy, and
 #         desktop-file-utils and appstream for the install test, lintian for scripts/package.sh
 set -euo pipefail
 
@@ -13,7 +13,7 @@ RUN_PACKAGES=(
 )
 TEST_PACKAGES=(
     libbenchmark-dev
-    clang-14 libclang-rt-14-dev clang-format
+    clang-14 libclang-rt-14-dev clang-format clang-tidy
     desktop-file-utils appstream lintian
     socat mbpoll python3-pymodbus python3-serial python3-serial-asyncio
 )
