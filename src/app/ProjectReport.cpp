@@ -121,7 +121,8 @@ QList<CanopenDocument> CanopenDocuments(const ProjectPaths& paths)
     return {
         {QStringLiteral("PDO translation"), RpdoDefXmlName, paths.RpdoDefXmlPath, PdoDocument::definition()},
         {QStringLiteral("Stored PDO"), SdoPdoXmlName, paths.SdoPdoXmlPath, StoredPdoDocument::definition()},
-        {QStringLiteral("EMCY translation"), EmcyDefXmlName, paths.EmcyDefXmlPath, EmcyDocument::definition()},
+        {QStringLiteral("EMCY translation"), EmcyDefXmlName, paths.EmcyDefXmlPath,
+         EmcyDocument::definition()},
         {QStringLiteral("EMCY word"), EmcyWordXmlName, paths.EmcyWordXmlPath, EmcyWordDocument::definition()},
     };
 }
