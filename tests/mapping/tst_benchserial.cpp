@@ -213,6 +213,26 @@ private Q_SLOTS:
         QCOMPARE(run.code, 1);
     }
 
+    void pollReportsDamagedReplies()
+    {
+        project(true);
+        if (!startLine())
+            QSKIP("socat is not installed (scripts/deps.sh test installs it)");
+        m_peer.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(VELMARO_SUPPORT "/damaged_slave.py"), m_a});
+        QTRY_VERIFY_WITH_TIMEOUT(peerSaid("ready"), 10000);
+        const VerbRun run = runVerb(QStringLiteral("poll"), {m_dir.path(), QStringLiteral("--port"), m_b});
+        QCOMPARE(run.out,
+                 QStringLiteral(
+                     "IN row 1: slave 1 holding registers 10..11 -> bytes 0..3: damaged reply (its CRC "
+                     "is wrong)\n"
+                     "IN row 2: slave 2 input registers 32..32 -> bytes 4..5: ok 0x0001\n"
+                     "IN row 3: slave 3 holding registers 0..0 -> bytes 6..7: damaged reply (it answers "
+                     "another slave address or function)\n"
+                     "Input data (8 bytes):\n  0: 00 00 00 00 00 01 00 00\n"));
+        QCOMPARE(run.code, 1);
+    }
+
     void simulate_data()
     {
         QTest::addColumn<QStringList>("options");
