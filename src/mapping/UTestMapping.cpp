@@ -3,7 +3,6 @@
 #include "mapping/ByteMapView.h"
 #include "widgets/WindowStyle.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -288,10 +287,11 @@ void TFTestMapping::Write()
         startRound();
 }
 
-void TFTestMapping::closeEvent(QCloseEvent* event)
+void TFTestMapping::done(int result)
 {
+    // Escape, the close button and OK/Cancel all end here: no round may run on behind a hidden window.
     Stop();
-    QDialog::closeEvent(event);
+    QDialog::done(result);
 }
 
 } // namespace velmaro

@@ -55,7 +55,7 @@ public:
     void Write();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
 
 private:
     bool openLine();

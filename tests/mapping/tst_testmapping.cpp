@@ -137,13 +137,28 @@ private Q_SLOTS:
         QCOMPARE(m_log.last(), QStringLiteral("write 1 100 = 0xABCD"));
     }
 
-    void pollEveryRepeatsUntilStop()
+    void pollEveryRepeatsUntilStopped_data()
     {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Stop") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("the window closed") << 2;
+    }
+    void pollEveryRepeatsUntilStopped()
+    {
+        QFETCH(int, how);
+        m_log.clear();
         auto w = window({{1, ok({1, 2})}, {2, ok({3})}}, 0);
+        w->show();
         w->SE_Interval->setValue(10);
         w->PollEvery();
         QTRY_VERIFY(m_log.size() >= 6);
-        w->Stop();
+        if (how == 0)
+            w->Stop();
+        else if (how == 1)
+            QTest::keyClick(w.get(), Qt::Key_Escape);
+        else
+            w->close();
         const int seen = int(m_log.size());
         QTest::qWait(60);
         QCOMPARE(m_log.size(), seen);
