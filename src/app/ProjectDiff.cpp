@@ -323,8 +323,18 @@ Result<DiffSource> ClassifyDiffSource(const QString& argument)
     QString path = argument;
     while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
         path.chop(1);
-    if (DirectoryExists(path))
-        return DiffSource{DiffKind::Project, path};
+    if (DirectoryExists(path)) {
+        // A folder without any of the documents is no project: comparing two such folders would say
+        // "no difference" about whatever they hold.
+        for (const KindName& k : kKinds) {
+            if (FileExists(pathInProject(path, k.kind)))
+                return DiffSource{DiffKind::Project, path};
+        }
+        return Result<DiffSource>::failure(
+            QStringLiteral("\"%1\" is not a project folder: none of pargen.xml, sdo.xml, rpdodef.xml, "
+                           "sdopdo.xml, emcydef.xml, emcyword.xml or bin/bank.bin is in it.")
+                .arg(argument));
+    }
     if (!FileExists(path))
         return Result<DiffSource>::failure(QStringLiteral("\"%1\" does not exist.").arg(argument));
     const QString name = QFileInfo(NativePath(path)).fileName().toLower();
@@ -342,6 +352,40 @@ Result<DiffSource> ClassifyDiffSource(const QString& argument)
                        "rpdodef.xml, sdopdo.xml, emcydef.xml, emcyword.xml or *.bin, and its root element "
                        "none of theirs.")
             .arg(argument));
+}
+
+Result<std::pair<DiffSource, DiffSource>> ClassifyDiffPair(const QString& a, const QString& b)
+{
+    const QString nullDevice = QStringLiteral("/dev/null");
+    if (a == nullDevice && b == nullDevice)
+        return Result<std::pair<DiffSource, DiffSource>>::failure(
+            QStringLiteral("Both sides are /dev/null: there is nothing to compare."));
+    Result<DiffSource> sa = a == nullDevice ? Result<DiffSource>::failure(QString()) : ClassifyDiffSource(a);
+    Result<DiffSource> sb = b == nullDevice ? Result<DiffSource>::failure(QString()) : ClassifyDiffSource(b);
+    // What stands beside a known document takes its kind: /dev/null, which git passes for a document
+    // that one side lacks, is that document absent; a file of no known kind is read as that kind, so
+    // that why it cannot be read is named.
+    const auto besides = [](const QString& argument, const Result<DiffSource>& other) -> Result<DiffSource> {
+        if (!other.ok() || other->kind == DiffKind::Project)
+            return Result<DiffSource>::failure(QString());
+        if (argument == QLatin1String("/dev/null"))
+            return DiffSource{other->kind, QString()};
+        if (FileExists(argument) && !DirectoryExists(argument))
+            return DiffSource{other->kind, argument};
+        return Result<DiffSource>::failure(QString());
+    };
+    if (!sa.ok() && besides(a, sb).ok())
+        sa = besides(a, sb);
+    else if (!sb.ok() && besides(b, sa).ok())
+        sb = besides(b, sa);
+    for (const auto& [argument, source] : {std::pair{a, sa}, std::pair{b, sb}}) {
+        if (!source.ok())
+            return Result<std::pair<DiffSource, DiffSource>>::failure(
+                source.error().isEmpty()
+                    ? QStringLiteral("/dev/null stands for a missing document: the other side must be one.")
+                    : source.error());
+    }
+    return std::pair{*sa, *sb};
 }
 
 Result<DiffResult> CompareSources(const DiffSource& a, const DiffSource& b, const DiffOptions& options)
@@ -393,14 +437,26 @@ Result<DiffResult> CompareSources(const DiffSource& a, const DiffSource& b, cons
     return result;
 }
 
+namespace {
+
+// An empty value, or one with blanks at either end, in quotes: otherwise the line hides it.
+QString shownValue(const QString& text)
+{
+    if (!text.isEmpty() && text.trimmed().size() == text.size())
+        return text;
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
 QString DiffLine(const DiffEntry& e)
 {
     const QString head =
         e.document + QStringLiteral(": ") + (e.place.isEmpty() ? QString() : e.place + QStringLiteral(": "));
     switch (e.kind) {
     case Kind::Changed:
-        return head + e.field + (e.place.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" ")) + e.oldValue
-               + QStringLiteral(" -> ") + e.newValue;
+        return head + e.field + (e.place.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" "))
+               + shownValue(e.oldValue) + QStringLiteral(" -> ") + shownValue(e.newValue);
     case Kind::Added: return head + QStringLiteral("added ") + e.field + QStringLiteral(": ") + e.newValue;
     case Kind::Removed:
         return head + QStringLiteral("removed ") + e.field + QStringLiteral(": ") + e.oldValue;

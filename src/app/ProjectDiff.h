@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace velmaro {
 
 struct DiffOptions
@@ -69,6 +71,9 @@ struct DiffSource
 // also as the end of a longer name such as a temporary copy "x1_pargen.xml"; "*.bin" is an image), else
 // by its root element. Fails when nothing is there or the kind cannot be told.
 Result<DiffSource> ClassifyDiffSource(const QString& argument);
+// Both arguments of a comparison. Beside a known document, /dev/null (what git passes for a document
+// one side lacks) is that document absent, and a file of no known kind is read as that kind.
+Result<std::pair<DiffSource, DiffSource>> ClassifyDiffPair(const QString& a, const QString& b);
 
 // Compares A (old) with B (new). Sources of the same kind, a project with a document (its document of
 // that kind) and a project or a pargen.xml with a bank.bin (the image pargen.xml builds, field by field)

@@ -473,7 +473,7 @@ QList<DiffEntry> DiffTableRows(const QString& tableName, const QList<QStringList
             continue;
         }
         matched.insert(rb.match, true);
-        const QList<DiffEntry> changes = changedCells(document, placeOf(*keying, rb), names,
+        const QList<DiffEntry> changes = changedCells(document, placeOf(*keying, keyedA.at(*found)), names,
                                                       a.at(keyedA.at(*found).index), b.at(rb.index), options);
         if (!changes.isEmpty())
             outcomes.append({rb, changes});

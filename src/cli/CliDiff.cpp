@@ -15,18 +15,14 @@ enum DiffExit
 
 int RunDiff(const VerbArgs& args, Io& io)
 {
-    DiffSource sources[2];
-    for (int i = 0; i < 2; ++i) {
-        const Result<DiffSource> source = ClassifyDiffSource(args.path(i));
-        if (!source.ok()) {
-            io.err << source.error() << "\n";
-            return Trouble;
-        }
-        sources[i] = *source;
+    const Result<std::pair<DiffSource, DiffSource>> sources = ClassifyDiffPair(args.path(0), args.path(1));
+    if (!sources.ok()) {
+        io.err << sources.error() << "\n";
+        return Trouble;
     }
     DiffOptions options;
     options.text = args.isSet(QStringLiteral("text"));
-    const Result<DiffResult> result = CompareSources(sources[0], sources[1], options);
+    const Result<DiffResult> result = CompareSources(sources->first, sources->second, options);
     if (!result.ok()) {
         io.err << result.error() << "\n";
         return Trouble;
@@ -71,7 +67,7 @@ Verb DiffVerb()
             "  sdo.xml: ProfiBus IN row 4: added row: Slave ID 2, Type ...\n"
             "  sdo.xml: added finding: ProfiBus IN --> Serial Read: collision on bytes 10..13: ...\n"
             "  rpdodef.xml: CanA cobid 0x181: posind 0 -> 1\n"
-            "  bank.bin: offset 12: Baudrate (Ser_Baud) 07 (Baudrate 115200) -> 03 (Baudrate 9600)\n"
+            "  bank.bin: offset 13: Baudrate (Ser_Baud) 07 (Baudrate 115200) -> 03 (Baudrate 9600)\n"
             "  emcydef.xml: only in B\n"
             "pargen.xml fields are named by the editor's label and element and shown as the editor shows\n"
             "them; texts that read as the same integer (0x13 and 19) are equal unless --text is given.\n"

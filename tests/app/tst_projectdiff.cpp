@@ -1,4 +1,5 @@
 #include "app/ProjectDiff.h"
+#include "base/TabSeparated.h"
 #include "canopen/EmcyDocument.h"
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/PdoDocument.h"
@@ -137,6 +138,29 @@ private Q_SLOTS:
                                                        << "b/sdo.xml" << QStringList() << QString() << 2;
         QTest::newRow("argument that does not exist")
             << "one_cell" << a << "c" << QStringList() << QString() << 2;
+        // Literal expectations start with "=".
+        QTest::newRow("git's /dev/null for a removed document")
+            << "one_cell"
+            << "a/sdo.xml"
+            << "/dev/null" << QStringList() << "=sdo.xml: only in A\n"
+            << 1;
+        QTest::newRow("git's /dev/null for an added document")
+            << "one_cell"
+            << "/dev/null"
+            << "b/pargen.xml" << QStringList() << "=pargen.xml: only in B\n"
+            << 1;
+        QTest::newRow("/dev/null against a project") << "one_cell"
+                                                     << "/dev/null" << b << QStringList() << QString() << 2;
+        QTest::newRow("folders holding no document") << "one_cell"
+                                                     << ".."
+                                                     << "../one_cell/.." << QStringList() << QString() << 2;
+        QTest::newRow("a file of no known kind beside a pargen.xml is read as one")
+            << "one_cell"
+            << "a/pargen.txt"
+            << "b/pargen.xml" << QStringList()
+            << "=pargen.xml: cannot be read in A: $A/pargen.txt: Start-end tags mismatch (line 1, column "
+               "20)\n"
+            << 2;
     }
     void compare()
     {
@@ -148,12 +172,15 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
 
         const QString dir = kCases + folder + QLatin1Char('/');
-        const test::VerbRun run =
-            test::runVerb(QStringLiteral("diff"), QStringList{dir + a, dir + b} + options);
+        const auto at = [&](const QString& p) { return p.startsWith(QLatin1Char('/')) ? p : dir + p; };
+        const test::VerbRun run = test::runVerb(QStringLiteral("diff"), QStringList{at(a), at(b)} + options);
         QString out = run.out;
         out.replace(dir + QStringLiteral("b"), QStringLiteral("$B"));
-        const QString wanted =
-            expected.isEmpty() ? QString() : QString::fromUtf8(test::readFile(dir + expected, "(missing)"));
+        out.replace(dir + QStringLiteral("a"), QStringLiteral("$A"));
+        const QString wanted = expected.isEmpty() ? QString()
+                               : expected.startsWith(QLatin1Char('='))
+                                   ? expected.mid(1)
+                                   : QString::fromUtf8(test::readFile(dir + expected, "(missing)"));
         QCOMPARE(out, wanted);
         QCOMPARE(run.code, exitCode);
         QCOMPARE(run.err.isEmpty(), exitCode < 2);
@@ -180,10 +207,45 @@ private Q_SLOTS:
                 cells << xml.readElementText();
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        const QStringList firstRow{QStringLiteral("rpdodef.xml"), QStringLiteral("CanA cobid 385"),
+        const QStringList firstRow{QStringLiteral("rpdodef.xml"), QStringLiteral("CanA cobid 0x181"),
                                    QStringLiteral("posind"), QStringLiteral("0"), QStringLiteral("2")};
         QCOMPARE(cells.mid(0, 5), firstRow);
         QCOMPARE(cells.size(), 5 * 5);
+    }
+
+    // A value the line would hide (empty, blanks at an end) is quoted; CSV keeps it as it is.
+    void linesShowHiddenValues_data()
+    {
+        QTest::addColumn<QString>("oldValue");
+        QTest::addColumn<QString>("newValue");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("plain") << "0"
+                               << "2"
+                               << "t.xml: CanA cobid 1: posind 0 -> 2";
+        QTest::newRow("emptied") << "0"
+                                 << ""
+                                 << "t.xml: CanA cobid 1: posind 0 -> \"\"";
+        QTest::newRow("a blank") << " "
+                                 << "1"
+                                 << "t.xml: CanA cobid 1: posind \" \" -> 1";
+        QTest::newRow("trailing blank") << "1 "
+                                        << "1"
+                                        << "t.xml: CanA cobid 1: posind \"1 \" -> 1";
+    }
+    void linesShowHiddenValues()
+    {
+        QFETCH(QString, oldValue);
+        QFETCH(QString, newValue);
+        QFETCH(QString, line);
+        const DiffEntry e{DiffEntry::Kind::Changed,
+                          QStringLiteral("t.xml"),
+                          QStringLiteral("CanA cobid 1"),
+                          QStringLiteral("posind"),
+                          oldValue,
+                          newValue};
+        QCOMPARE(DiffLine(e), line);
+        QVERIFY(DiffCsv({e}).endsWith(CsvField(oldValue) + QLatin1Char(',') + CsvField(newValue)
+                                      + QLatin1Char('\n')));
     }
 
     // Saving what was loaded gives the same bytes; one changed cell changes one line.

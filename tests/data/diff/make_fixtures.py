@@ -149,7 +149,7 @@ def main():
     emcy[1][11] = "1"      # the entry of id 6 moves from CanB to CanA
     b["emcydef.xml"] = table("emcydef", EMCY_NAMES, emcy)
     case("table_rows", base(), b, [
-        "rpdodef.xml: CanA cobid 385: posind 0 -> 2",
+        "rpdodef.xml: CanA cobid 0x181: posind 0 -> 2",
         "rpdodef.xml: CanA cobid 0x182: removed row: cobid 0x182, id_dev_orig 2, en_bypass 2, posind 1, n_tpdo 1",
         "rpdodef.xml: CanB cobid 0x301: added row: cobid 0x301, id_dev_orig 4, en_bypass 0, posind 0, n_tpdo 3",
         "emcydef.xml: CanA id_dev 6: added row: id_dev 6, mask_eq_ec 0x2000, mask_eq_er 2, mask_eq_m1 0, "
@@ -160,7 +160,7 @@ def main():
         "enmask_eq_m3 0, bypass_set 33"])
     extra("table_rows", "expected.csv", [
         "document,place,field,old,new",
-        "rpdodef.xml,CanA cobid 385,posind,0,2",
+        "rpdodef.xml,CanA cobid 0x181,posind,0,2",
         'rpdodef.xml,CanA cobid 0x182,row,"cobid 0x182, id_dev_orig 2, en_bypass 2, posind 1, n_tpdo 1",',
         'rpdodef.xml,CanB cobid 0x301,row,,"cobid 0x301, id_dev_orig 4, en_bypass 0, posind 0, n_tpdo 3"',
         'emcydef.xml,CanA id_dev 6,row,,"id_dev 6, mask_eq_ec 0x2000, mask_eq_er 2, mask_eq_m1 0, mask_eq_m2 0, '
