@@ -12,6 +12,15 @@ const std::array<QString TClEmcy::*, EmcyTextFieldCount>& EmcyTextFields()
     return fields;
 }
 
+bool TClEmcy::operator==(const TClEmcy& o) const
+{
+    for (QString TClEmcy::*field : EmcyTextFields()) {
+        if (this->*field != o.*field)
+            return false;
+    }
+    return enable == o.enable && alias_use == o.alias_use;
+}
+
 EmcyControls ControlsOfEntry(const TClEmcy& entry)
 {
     EmcyControls c;

@@ -31,6 +31,8 @@ struct TClEmcy
     QString enmask_eq_m3;
     bool enable = false;
     int alias_use = 0;
+
+    bool operator==(const TClEmcy& o) const;
 };
 
 constexpr int EmcyTextFieldCount = 11;
@@ -45,6 +47,9 @@ struct EmcySide
     QList<TClEmcy> entries;
     QStringList labels;
     int selected = -1;
+
+    // The same entries and lines; the selection is where the window stands, no content.
+    bool operator==(const EmcySide& o) const { return entries == o.entries && labels == o.labels; }
 };
 
 // The editor's in-memory table.
@@ -56,6 +61,7 @@ struct EmcyTable
     const EmcySide& side(Side s) const { return sides[s]; }
 
     int size() const { return int(sides[Side::A].entries.size() + sides[Side::B].entries.size()); }
+    bool operator==(const EmcyTable& o) const { return sides == o.sides; }
 };
 
 // What a page's controls hold: the eleven edits in attribute order, the check box, and the code of

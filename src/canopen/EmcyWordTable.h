@@ -22,6 +22,8 @@ struct ClEbm
     QString b0;
     QString b1;
     QString poscomp; // first position x 16 + second position, modulo 65536, decimal
+
+    bool operator==(const ClEbm& o) const { return b0 == o.b0 && b1 == o.b1 && poscomp == o.poscomp; }
 };
 
 // One EMCY word: the 16-bit object on the other bus, the producer's node id and its sixteen bits.
@@ -31,6 +33,11 @@ struct TClWEmcy
     QString subindex;
     QString devid;
     std::array<ClEbm, 16> bits;
+
+    bool operator==(const TClWEmcy& o) const
+    {
+        return index_addrm == o.index_addrm && subindex == o.subindex && devid == o.devid && bits == o.bits;
+    }
 };
 
 namespace emcyword {
@@ -80,7 +87,10 @@ public:
     {
         QList<TClWEmcy> words;
         QStringList labels; // "W" + number, given when added, never renumbered
+
+        bool operator==(const WordSide& o) const { return words == o.words && labels == o.labels; }
     };
+    bool operator==(const EmcyWordTable& o) const { return m_sides == o.m_sides; }
 
     void clear();
     const WordSide& side(Side s) const { return m_sides[s]; }

@@ -36,6 +36,7 @@ struct PdoTable
     // Side A: "PDO From CanA to CanB", grid sga; side B: "PDO From CanB to CanA", grid sgb.
     QList<QStringList>& side(Side s) { return m_sides[s]; }
     const QList<QStringList>& side(Side s) const { return m_sides[s]; }
+    bool operator==(const PdoTable& o) const { return m_sides == o.m_sides; }
 
 private:
     Sides<QList<QStringList>> m_sides;

@@ -21,6 +21,11 @@ struct TClSdo
     QString Index;
     QString Subindex;
     QString Poscomp;
+
+    bool operator==(const TClSdo& o) const
+    {
+        return Index == o.Index && Subindex == o.Subindex && Poscomp == o.Poscomp;
+    }
 };
 
 // One PDO of a tab: its COB-ID as listed, its 1-based position in the tab's list (the number stored
@@ -30,6 +35,11 @@ struct TClPdo
     QString CobId;
     int Number = 0;
     QList<TClSdo> Sdos;
+
+    bool operator==(const TClPdo& o) const
+    {
+        return CobId == o.CobId && Number == o.Number && Sdos == o.Sdos;
+    }
 };
 
 // Tab "CanA" shows side A, tab "CanB" side B.
@@ -55,6 +65,10 @@ struct StoredPdoTable
     const QList<TClSdo>& SdoRefListA() const { return refLists[Side::A]; }
     const QList<TClSdo>& SdoRefListB() const { return refLists[Side::B]; }
     void clear();
+    bool operator==(const StoredPdoTable& o) const
+    {
+        return pdoLists == o.pdoLists && refLists == o.refLists;
+    }
 };
 
 // The Copy/Paste buffer of one tab: index, subindex and position composition texts. Empty until the

@@ -32,6 +32,7 @@ struct Sides
 
     T& operator[](Side s) { return items[std::size_t(s)]; }
     const T& operator[](Side s) const { return items[std::size_t(s)]; }
+    bool operator==(const Sides& o) const { return items == o.items; }
     auto begin() { return items.begin(); }
     auto end() { return items.end(); }
     auto begin() const { return items.begin(); }

@@ -1,5 +1,6 @@
 #include "canopen/UInfoPdo.h"
 
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
 #include <QButtonGroup>
@@ -256,6 +257,10 @@ void TFInfopdo::fillPdoList(Side tab)
 
 void TFInfopdo::FormShow()
 {
+    if (!m_history) {
+        m_history = new SnapshotHistory<StoredPdoTable>(
+            this, [this] { return m_table; }, [this](const StoredPdoTable& t) { showTable(t); });
+    }
     for (Side tab : BothSides) {
         Page& c = page(tab);
         const QSignalBlocker blockPdo(c.LPdoCan);
@@ -266,10 +271,26 @@ void TFInfopdo::FormShow()
     }
     const DocumentLoad loaded = m_actions.load();
     const QStringList messages = loaded.shownMessages();
-    fillPdoList(Side::A);
-    fillPdoList(Side::B);
+    m_history->load(m_table);
     for (const QString& m : messages)
         m_context.messages.showMessage(m);
+}
+
+void TFInfopdo::showTable(const StoredPdoTable& table)
+{
+    Sides<int> inView;
+    for (Side tab : BothSides)
+        inView[tab] = selectedRow(page(tab).LPdoCan);
+    m_table = table;
+    for (Side tab : BothSides) {
+        fillPdoList(tab);
+        QListWidget* list = page(tab).LPdoCan;
+        if (m_history->restoring() && inView[tab] >= 0 && inView[tab] < list->count()) {
+            const QSignalBlocker block(list);
+            list->setCurrentRow(inView[tab]);
+        }
+        selectPdo(tab); // lists the PDO's entries again, none selected
+    }
 }
 
 void TFInfopdo::LPdoCanAClick(Side tab)
@@ -339,6 +360,7 @@ void TFInfopdo::NewAClick(Side tab)
     const QSignalBlocker block(c.LSdoCan);
     c.LSdoCan->addItem(QStringLiteral("Sdo") + QString::number(c.LSdoCan->count()));
     c.LSdoCan->setCurrentRow(c.LSdoCan->count() - 1);
+    m_history->record(QStringLiteral("New"));
 }
 
 void TFInfopdo::ModifyAClick(Side tab)
@@ -346,6 +368,7 @@ void TFInfopdo::ModifyAClick(Side tab)
     Page& c = page(tab);
     const EntryPosition at{selectedRow(c.LPdoCan), selectedRow(c.LSdoCan)};
     ShowEditOutcome(m_context.messages, ModifySdoEntry(m_table, tab, at, typedEntry(c)));
+    m_history->record(QStringLiteral("Modify"));
 }
 
 void TFInfopdo::DeleteAClick(Side tab)
@@ -359,6 +382,7 @@ void TFInfopdo::DeleteAClick(Side tab)
     const QSignalBlocker block(c.LSdoCan);
     delete c.LSdoCan->takeItem(at.sdo);
     deselect(c.LSdoCan);
+    m_history->record(QStringLiteral("Delete"));
 }
 
 void TFInfopdo::CopyAClick(Side tab)
@@ -386,6 +410,7 @@ void TFInfopdo::Button1Click()
 void TFInfopdo::BitBtn4Click()
 {
     m_actions.importWorkbook([this] { clearEntriesForImport(); }, {});
+    m_history->record(QStringLiteral("Import"));
 }
 
 void TFInfopdo::clearEntriesForImport()

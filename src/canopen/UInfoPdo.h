@@ -18,6 +18,9 @@ class QTabWidget;
 
 namespace velmaro {
 
+template <typename State>
+class SnapshotHistory;
+
 // A titled group of exclusive choices, "none" and "B1" to "B8"; the item index is the choice's
 // position (0 to 8).
 class PoscompRadioGroup : public QGroupBox
@@ -88,6 +91,8 @@ private:
     void fillPdoList(Side tab);
     // The import's empty step: the entry lists and entry controls emptied, no PDO selected.
     void clearEntriesForImport();
+    // Shows a table as a load does; an undo or redo keeps the PDO in view when its list still has it.
+    void showTable(const StoredPdoTable& table);
 
     AppContext& m_context;
     StoredPdoTable m_table;
@@ -98,6 +103,8 @@ private:
     QTabWidget* m_notebook = nullptr;
     bool m_mouseDown = false;
     std::function<void()> m_pendingSelection; // of a press whose click is still to come
+    // Made at the first showing.
+    SnapshotHistory<StoredPdoTable>* m_history = nullptr;
 };
 
 } // namespace velmaro

@@ -1,6 +1,7 @@
 #include "canopen/UWemcy.h"
 
 #include "canopen/EmcyWordDocument.h"
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
 #include <QBitmap>
@@ -182,11 +183,20 @@ void TFWemcy::showEvent(QShowEvent* event)
 
 void TFWemcy::FormShow()
 {
+    if (!m_history) {
+        // Undo and redo show a former table as a load does: trees rebuilt, nothing selected.
+        m_history = new SnapshotHistory<EmcyWordTable>(
+            this, [this] { return m_table; },
+            [this](const EmcyWordTable& t) {
+                m_table = t;
+                rebuildTrees();
+            });
+    }
     ClearWordEditor();
     const DocumentLoad loaded = m_actions.load();
     for (const QString& message : loaded.shownMessages())
         m_context.messages.showMessage(message);
-    rebuildTrees();
+    m_history->load(m_table);
 }
 
 void TFWemcy::ClearWordEditor()
@@ -299,6 +309,7 @@ void TFWemcy::modifyBClick(Side side)
     const int position = SelectedNodeIndex(side);
     if (position != -1)
         ModifyWordNode(position, side);
+    m_history->record(QStringLiteral("Modify")); // a refused bit may still have changed its masks
 }
 
 void TFWemcy::newBClick(Side side)
@@ -311,6 +322,7 @@ void TFWemcy::newBClick(Side side)
     m_filling = true;
     AddWordNodes(side, m_table.side(side).labels.constLast().mid(1));
     m_filling = false;
+    m_history->record(QStringLiteral("New"));
 }
 
 void TFWemcy::deleteBClick(Side side)
@@ -323,6 +335,7 @@ void TFWemcy::deleteBClick(Side side)
     delete tree->takeTopLevelItem(position / emcyword::NodesPerWord);
     tree->clearSelection();
     m_filling = false;
+    m_history->record(QStringLiteral("Delete"));
 }
 
 void TFWemcy::TWCanAChange(Side side)
@@ -342,6 +355,7 @@ void TFWemcy::BitBtn1Click()
 void TFWemcy::BitBtn4Click()
 {
     m_actions.importWorkbook([this] { ClearWordEditor(); }, [this](const ImportOutcome&) { rebuildTrees(); });
+    m_history->record(QStringLiteral("Import"));
 }
 
 void TFWemcy::Button1Click()

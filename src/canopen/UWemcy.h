@@ -18,6 +18,9 @@ class QTreeWidgetItem;
 
 namespace velmaro {
 
+template <typename State>
+class SnapshotHistory;
+
 // "Define EMCY Word": the EMCY words of both buses as two trees of word and bit nodes.
 class TFWemcy : public QDialog
 {
@@ -83,6 +86,7 @@ private:
     TableEditorActions<EmcyWordDocument> m_actions{m_context, m_table};
     bool m_filling = false;
     Sides<Page> m_pages;
+    SnapshotHistory<EmcyWordTable>* m_history = nullptr; // made at the first showing
 };
 
 } // namespace velmaro

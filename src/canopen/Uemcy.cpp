@@ -1,6 +1,7 @@
 #include "canopen/Uemcy.h"
 
 #include "canopen/EmcyDocument.h"
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
 #include <QCheckBox>
@@ -296,10 +297,25 @@ void TFemcy::ClearEmcyEditor()
 
 void TFemcy::FormShow()
 {
+    if (!m_history) {
+        m_history = new SnapshotHistory<EmcyTable>(
+            this, [this] { return m_table; }, [this](const EmcyTable& t) { showTable(t); });
+    }
     ClearEmcyEditor();
     const DocumentLoad loaded = m_actions.load();
     showMessages(loaded.shownMessages());
     showLists(loaded.failures.isEmpty());
+    m_history->load(m_table);
+}
+
+void TFemcy::showTable(const EmcyTable& table)
+{
+    m_table = table;
+    for (Side side : BothSides) {
+        if (m_history->restoring())
+            m_table.side(side).selected = -1;
+        refreshList(side);
+    }
 }
 
 void TFemcy::LBCanAClick(Side side)
@@ -312,18 +328,21 @@ void TFemcy::NewAClick(Side side)
 {
     takeSelection(side);
     showEdit(side, NewEmcy(m_table, side, readControls(side)));
+    m_history->record(QStringLiteral("New EMCY"));
 }
 
 void TFemcy::ModifyAClick(Side side)
 {
     takeSelection(side);
     showEdit(side, ModifyEmcy(m_table, side, readControls(side)));
+    m_history->record(QStringLiteral("Modify EMCY"));
 }
 
 void TFemcy::DeleteAClick(Side side)
 {
     takeSelection(side);
     showEdit(side, DeleteEmcy(m_table, side));
+    m_history->record(QStringLiteral("Delete EMCY"));
 }
 
 void TFemcy::showEdit(Side side, const EditOutcome& outcome)
@@ -341,6 +360,7 @@ void TFemcy::BitBtn4Click()
 {
     m_actions.importWorkbook([this] { ClearEmcyEditor(); },
                              [this](const ImportOutcome& imported) { showLists(imported.ok()); });
+    m_history->record(QStringLiteral("Import"));
 }
 
 void TFemcy::Button1Click()

@@ -20,6 +20,9 @@ class QWidget;
 
 namespace velmaro {
 
+template <typename State>
+class SnapshotHistory;
+
 // "Set Traslate EMCY": the EMCY translation table of the project, one page per CAN side. Both pages
 // share their handlers; each page's list and buttons pass their side when connected.
 class TFemcy : public QDialog
@@ -88,12 +91,15 @@ private:
     void showEdit(Side side, const EditOutcome& outcome);
     // The lists after a load or an import: the first lines selected when it read everything.
     void showLists(bool readWhole);
+    // Shows a table as a load does; an undo or redo leaves nothing selected.
+    void showTable(const EmcyTable& table);
 
     AppContext& m_context;
     EmcyTable m_table;
     // The showing's load, OK, Import and Export of emcydef.xml.
     TableEditorActions<EmcyDocument> m_actions{m_context, m_table};
     Sides<Page> m_pages;
+    SnapshotHistory<EmcyTable>* m_history = nullptr; // made at the first showing
 };
 
 } // namespace velmaro

@@ -1,6 +1,7 @@
 #include "canopen/Updo.h"
 
 #include "widgets/GridKeys.h"
+#include "widgets/UndoHistory.h"
 #include "widgets/WindowStyle.h"
 
 #include <QHBoxLayout>
@@ -173,10 +174,25 @@ void TFpdo::resizeEvent(QResizeEvent* event)
 
 void TFpdo::FormShow()
 {
+    if (!m_history) {
+        m_history = new SnapshotHistory<PdoTable>(
+            this, [this] { return shownTable(); },
+            [this](const PdoTable& t) {
+                m_table = t;
+                showGrids();
+            });
+        m_history->setCommitEditors([this] {
+            sga->commitOpenEditor();
+            sgb->commitOpenEditor();
+        });
+        // A committed cell, and all cells one key changed (a paste, a Delete), make one step.
+        for (PdoGrid* grid : {sga, sgb})
+            connect(grid, &QTableWidget::itemChanged, m_history, [this] { m_history->recordLater(); });
+    }
     sga->prepare();
     sgb->prepare();
     const DocumentLoad load = m_actions.load();
-    showGrids(); // rows read before a failure are shown
+    m_history->load(m_table); // rows read before a failure are shown
     for (const QString& message : load.shownMessages())
         m_context.messages.showMessage(message);
 }
@@ -204,7 +220,11 @@ void TFpdo::BitBtn1Click()
 
 void TFpdo::BitBtn4Click()
 {
-    m_actions.importWorkbook({}, [this](const ImportOutcome&) { showGrids(); });
+    m_history->record(); // cells typed before the Import are a step of their own
+    m_actions.importWorkbook({}, [this](const ImportOutcome&) {
+        showGrids();
+        m_history->record(QStringLiteral("Import")); // before the import's note is shown
+    });
 }
 
 void TFpdo::Button1Click()
@@ -218,6 +238,14 @@ void TFpdo::readGrids()
         page(side).grid->commitOpenEditor();
     for (Side side : BothSides)
         page(side).grid->readRows(m_table.side(side));
+}
+
+PdoTable TFpdo::shownTable() const
+{
+    PdoTable shown = m_table;
+    for (Side side : BothSides)
+        m_pages[side].grid->readRows(shown.side(side));
+    return shown;
 }
 
 void TFpdo::showGrids()

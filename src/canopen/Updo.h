@@ -12,6 +12,9 @@ class QTabWidget;
 
 namespace velmaro {
 
+template <typename State>
+class SnapshotHistory;
+
 // One side's grid: 6 columns (1 fixed), 11 rows, row 0 the heading row whose cells hold the
 // attribute names while the headings shown are the header above them.
 class PdoGrid : public QTableWidget
@@ -74,6 +77,8 @@ private:
 
     void readGrids();
     void showGrids();
+    // The table with the grids' cells over its first rows, as OK would save it.
+    PdoTable shownTable() const;
 
     AppContext& m_context;
     PdoTable m_table;
@@ -81,6 +86,7 @@ private:
     // The showing's load, OK, Import and Export of rpdodef.xml.
     TableEditorActions<PdoDocument> m_actions{m_context, m_table};
     Sides<Page> m_pages;
+    SnapshotHistory<PdoTable>* m_history = nullptr; // made at the first showing
 };
 
 } // namespace velmaro

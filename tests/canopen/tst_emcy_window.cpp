@@ -1,5 +1,6 @@
 #include "canopen/Uemcy.h"
 #include "support/TestFiles.h"
+#include "support/UndoKeys.h"
 #include "support/WindowFixture.h"
 
 #include <QCheckBox>
@@ -439,6 +440,43 @@ private Q_SLOTS:
         QCOMPARE(lines(w.LBCanA), QStringList{"1"});
         QCOMPARE(p.r.dialogs.fileRequests.size(), 1);
         QCOMPARE(p.r.dialogs.fileRequests.at(0).initialDir, p.r.paths.ProjectDir);
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedTable_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
+        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
+        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
+        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
+    }
+    void undoAndRedoReachTheLoadedAndTheEditedTable()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, redone);
+        const auto saved = [](const QString& pressed, bool edit) {
+            Project p;
+            p.write(document(row("1", "0") + row("2", "33")));
+            TFemcy w(p.r.context);
+            w.show();
+            if (edit) {
+                p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("emcydef.xlsx")));
+                w.bitbtn4->click();
+                setId(w, "A", QStringLiteral("99"));
+                w.NewA->click(); // the new line is selected
+                child<QLineEdit>(w, "Emask_eq_ecA")->setText(QStringLiteral("0xFF"));
+                w.ModifyA->click();
+                w.LBCanA->setCurrentRow(0);
+                w.DeleteA->click();
+            }
+            test::pressUndoKeys(w.LBCanB, pressed);
+            w.LbButton1->click();
+            return p.read(p.xmlPath());
+        };
+        const QByteArray loaded = saved(QString(), false);
+        const QByteArray edited = saved(QString(), true);
+        QVERIFY(edited != loaded);
+        QCOMPARE(saved(keys, true), redone ? edited : loaded);
     }
 };
 

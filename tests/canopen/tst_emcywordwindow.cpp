@@ -1,5 +1,7 @@
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/UWemcy.h"
+#include "support/TestFiles.h"
+#include "support/UndoKeys.h"
 #include "support/WindowFixture.h"
 
 #include <QFile>
@@ -260,6 +262,47 @@ private Q_SLOTS:
         QCOMPARE(m_window->Large.at(0).size(), QSize(16, 16));
         // Olive corners are transparent.
         QCOMPARE(m_window->Large.at(2).toImage().pixelColor(0, 0).alpha(), 0);
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedWords_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
+        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
+        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
+        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
+    }
+    void undoAndRedoReachTheLoadedAndTheEditedWords()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, redone);
+        const auto saved = [this](const QString& pressed, bool edit) {
+            writeDocument(rowXml("1", "0", "0") + rowXml("2", "1", "37"));
+            TFWemcy w(m_f.r.context);
+            w.show();
+            const Page a = pageOf(w, Side::A);
+            if (edit) {
+                m_f.r.dialogs.fileAnswers.push_back(
+                    QStringLiteral(VELMARO_TEST_DATA "/canopen/emcyword/emcyword.xlsx"));
+                w.bitbtn4->click();
+                a.index->setText(QStringLiteral("0x3000"));
+                a.subindex->setText(QStringLiteral("1"));
+                a.devid->setText(QStringLiteral("9"));
+                a.newButton->click();
+                select(a.tree, 0);
+                a.devid->setText(QStringLiteral("8"));
+                a.modifyButton->click();
+                select(a.tree, 1);
+                a.deleteButton->click();
+            }
+            test::pressUndoKeys(a.tree, pressed);
+            w.bitbtn1->click();
+            return test::readFile(m_f.file(QStringLiteral("emcyword.xml")));
+        };
+        const QByteArray loaded = saved(QString(), false);
+        const QByteArray edited = saved(QString(), true);
+        QVERIFY(edited != loaded);
+        QCOMPARE(saved(keys, true), redone ? edited : loaded);
     }
 };
 

@@ -1,8 +1,11 @@
 #include "canopen/Updo.h"
 #include "platform/FileSystem.h"
 #include "support/TestFiles.h"
+#include "support/UndoKeys.h"
 #include "support/WindowFixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -296,6 +299,50 @@ private Q_SLOTS:
         QFETCH(int, width);
         QFETCH(int, expected);
         QCOMPARE(SharedColumnWidth(width, 6), expected);
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedGrids_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
+        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
+        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
+        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
+    }
+    void undoAndRedoReachTheLoadedAndTheEditedGrids()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, redone);
+        const auto saved = [this](const QString& pressed, bool edit) {
+            init(); // a new window over a new document
+            writeFile(docFile(), "<rpdodef>" + row(1, 2) + row(2, 3) + "</rpdodef>");
+            m_f.r.dialogs.fileAnswers = {QStringLiteral(VELMARO_TEST_DATA "/canopen/pdo_openpyxl.xlsx")};
+            open([&] {
+                if (edit) {
+                    m_w->bitbtn4->click();
+                    m_w->sga->setCurrentCell(2, 2);
+                    m_w->sga->editItem(m_w->sga->item(2, 2));
+                    QWidget* editor = m_w->sga->indexWidget(m_w->sga->model()->index(2, 2));
+                    QTest::keyClicks(editor, QStringLiteral("typed"));
+                    QTest::keyClick(editor, Qt::Key_Return);
+                    QCoreApplication::processEvents();
+                    QApplication::clipboard()->setText(QStringLiteral("7\t8\n9\t10"));
+                    m_w->sgb->setCurrentCell(1, 1);
+                    QTest::keyClick(m_w->sgb, Qt::Key_V, Qt::ControlModifier);
+                    QCoreApplication::processEvents();
+                    m_w->sga->setCurrentCell(1, 3);
+                    QTest::keyClick(m_w->sga, Qt::Key_Delete);
+                    QCoreApplication::processEvents();
+                }
+                test::pressUndoKeys(m_w->sga, pressed);
+                m_w->bitbtn1->click();
+            });
+            return readFile(docFile());
+        };
+        const QByteArray loaded = saved(QString(), false);
+        const QByteArray edited = saved(QString(), true);
+        QVERIFY(edited != loaded);
+        QCOMPARE(saved(keys, true), redone ? edited : loaded);
     }
 };
 

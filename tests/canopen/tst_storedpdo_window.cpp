@@ -1,4 +1,6 @@
 #include "canopen/UInfoPdo.h"
+#include "support/TestFiles.h"
+#include "support/UndoKeys.h"
 #include "support/WindowFixture.h"
 #include "tst_storedpdo_support.h"
 
@@ -417,6 +419,44 @@ private Q_SLOTS:
             QVERIFY(f.list(QStringLiteral("LPdoCanA"))->selectedItems().isEmpty());
             QCOMPARE(f.items(QStringLiteral("LPdoCanA")).size(), 2);
         }
+    }
+
+    void undoAndRedoReachTheLoadedAndTheEditedEntries_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
+        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
+        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
+        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
+    }
+    void undoAndRedoReachTheLoadedAndTheEditedEntries()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, redone);
+        const auto saved = [](const QString& pressed, bool edit) {
+            Fixture f;
+            f.project.writeStored({"0x2000:1:1:0", "0x2000:2:1:0", "3:1:129:0"});
+            f.show();
+            if (edit) {
+                f.r.dialogs.fileAnswers.push_back(
+                    QStringLiteral(VELMARO_TEST_DATA "/canopen/storedpdo/sdopdo.xlsx"));
+                f.press(QStringLiteral("bitbtn4"));
+                f.click(QStringLiteral("LPdoCanA"), 0);
+                f.type(QStringLiteral("A"), QStringLiteral("0x1000"), QStringLiteral("5"), 1, 2);
+                f.press(QStringLiteral("NewA")); // the new entry is selected
+                f.type(QStringLiteral("A"), QStringLiteral("0x1000"), QStringLiteral("6"), 3, 4);
+                f.press(QStringLiteral("ModifyA"));
+                f.click(QStringLiteral("LSdoCanA"), 0);
+                f.press(QStringLiteral("DELETEa"));
+            }
+            test::pressUndoKeys(f.list(QStringLiteral("LPdoCanA")), pressed);
+            f.press(QStringLiteral("LbButton1"));
+            return test::readFile(f.project.file(QStringLiteral("sdopdo.xml")));
+        };
+        const QByteArray loaded = saved(QString(), false);
+        const QByteArray edited = saved(QString(), true);
+        QVERIFY(edited != loaded);
+        QCOMPARE(saved(keys, true), redone ? edited : loaded);
     }
 };
 
