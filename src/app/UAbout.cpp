@@ -53,16 +53,7 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
         l->setTextFormat(Qt::PlainText); // trailing blanks and "&" stay as they are
 
     label(Label4, "Label4", MakerWebAddress());
-    Label4->setTextFormat(Qt::PlainText);
-    QFont link = Label4->font();
-    link.setUnderline(true);
-    Label4->setFont(link);
-    QPalette palette = Label4->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    Label4->setPalette(palette);
-    Label4->setCursor(Qt::PointingHandCursor);
-    Label4->installEventFilter(this);
-    MakeKeyboardLink(Label4);
+    MakeWebLink(Label4, this);
 
     LbButton1 = new QPushButton(QStringLiteral("OK"), this);
     LbButton1->setObjectName(QStringLiteral("LbButton1"));
@@ -90,13 +81,9 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
     body->addSpacing(12);
     body->addLayout(lines, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(Label4);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
-    layout->addLayout(bottom);
+    layout->addLayout(ButtonRow({}, {Label4}));
 
     MakeFixedToolWindow(this);
 }

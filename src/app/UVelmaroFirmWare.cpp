@@ -100,25 +100,12 @@ void TFVelmaroFirmWare::buildControls()
 
     Label1 = new QLabel(MakerWebAddress(), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    QFont linkFont = Label1->font();
-    linkFont.setUnderline(true);
-    Label1->setFont(linkFont);
-    QPalette linkPalette = Label1->palette();
-    linkPalette.setColor(QPalette::WindowText, Qt::blue);
-    Label1->setPalette(linkPalette);
-    Label1->setCursor(Qt::PointingHandCursor);
-    Label1->installEventFilter(this);
-    MakeKeyboardLink(Label1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(Label1);
-
+    MakeWebLink(Label1, this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(steps);
     layout->addLayout(hidden);
-    layout->addLayout(bottom);
+    layout->addLayout(ButtonRow({}, {Label1}));
 
     connect(New, &QPushButton::clicked, this, &TFVelmaroFirmWare::NewaClick);
     connect(open, &QPushButton::clicked, this, &TFVelmaroFirmWare::OpenaClick);

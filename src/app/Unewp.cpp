@@ -28,14 +28,10 @@ TFsaveproj::TFsaveproj(AppContext& context, QWidget* parent) : QDialog(parent), 
     bitbtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     bitbtn2->setObjectName(QStringLiteral("bitbtn2"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitbtn1);
-    buttons->addWidget(bitbtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(Edit1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({}, {bitbtn1, bitbtn2}));
 
     // A button's result is applied after its handler ran, and only when closing is allowed then.
     connect(bitbtn1, &QPushButton::clicked, this, [this] {

@@ -129,13 +129,11 @@ public:
                 {}};
     }
 
-    QList<QStringList> csvLines(const EmcyTable& table) const override
+    QList<QStringList> csvLines(const EmcyTable& table, Side side) const override
     {
         QList<QStringList> lines;
-        for (Side side : {Side::A, Side::B}) {
-            for (const TClEmcy& entry : table.side(side).entries)
-                lines << EmcyDocument::RowValues(entry, side);
-        }
+        for (const TClEmcy& entry : table.side(side).entries)
+            lines << EmcyDocument::RowValues(entry, side);
         return lines;
     }
 };

@@ -144,13 +144,11 @@ public:
                 {}};
     }
 
-    QList<QStringList> csvLines(const EmcyWordTable& table) const override
+    QList<QStringList> csvLines(const EmcyWordTable& table, Side side) const override
     {
         QList<QStringList> lines;
-        for (Side side : {Side::A, Side::B}) {
-            for (const TClWEmcy& word : table.side(side).words)
-                lines << EmcyWordDocument::CsvValues(word);
-        }
+        for (const TClWEmcy& word : table.side(side).words)
+            lines << EmcyWordDocument::CsvValues(word);
         return lines;
     }
 };

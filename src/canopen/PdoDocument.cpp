@@ -197,19 +197,13 @@ public:
                 [&table](ImportOutcome& outcome) { outcome.notShown = notShownAfterImport(table); }};
     }
 
-    QList<QStringList> csvLines(const PdoTable& table) const override
+    QList<QStringList> csvLines(const PdoTable& table, Side side) const override
     {
-        QList<QStringList> lines;
-        for (Side side : {Side::A, Side::B}) {
-            // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
-            QList<QStringList> gridRows{PdoDocument::definition().AttributeNames};
-            gridRows.append(table.side(side).mid(0, PdoShownRows));
-            for (const QStringList& row : gridRows) {
-                QStringList values = row;
-                values[PdoEnTraslate] = PdoDocument::PackCsvFlag(side, row.at(PdoEnTraslate));
-                lines.append(values);
-            }
-        }
+        // Grid row 0 holds the attribute names; its flag cell is not "1", so it exports as "00"/"10".
+        QList<QStringList> lines{PdoDocument::definition().AttributeNames};
+        lines.append(table.side(side).mid(0, PdoShownRows));
+        for (QStringList& values : lines)
+            values[PdoEnTraslate] = PdoDocument::PackCsvFlag(side, values.at(PdoEnTraslate));
         return lines;
     }
 };

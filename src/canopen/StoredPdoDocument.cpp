@@ -244,15 +244,13 @@ public:
                 [import](ImportOutcome& outcome) { import->finish(outcome); }};
     }
 
-    QList<QStringList> csvLines(const StoredPdoTable& table) const override
+    QList<QStringList> csvLines(const StoredPdoTable& table, Side tab) const override
     {
         QList<QStringList> lines;
-        for (Side tab : {Side::A, Side::B}) {
-            for (const TClPdo& pdo : table.pdos(tab)) {
-                const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
-                for (const TClSdo& sdo : pdo.Sdos)
-                    lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
-            }
+        for (const TClPdo& pdo : table.pdos(tab)) {
+            const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
+            for (const TClSdo& sdo : pdo.Sdos)
+                lines.append({sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});
         }
         return lines;
     }

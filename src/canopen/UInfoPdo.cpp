@@ -87,20 +87,11 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_
     m_notebook->addTab(buildTab(Side::B), QStringLiteral("CanB"));
     layout->addWidget(m_notebook, 1);
 
-    auto* bar = new QHBoxLayout;
-    auto* ok = MakeButton(QStringLiteral("LbButton1"), QStringLiteral("OK"), this);
-    auto* cancel = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
-    auto* exportButton = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), this);
-    auto* importButton = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
-    bar->addStretch(1);
-    bar->addWidget(ok);
-    bar->addWidget(cancel);
-    bar->addWidget(exportButton);
-    bar->addWidget(importButton);
-    layout->addLayout(bar);
+    QPushButton *ok = nullptr, *cancel = nullptr, *exportButton = nullptr, *importButton = nullptr;
+    MakeEditorButtons(this, this, QStringLiteral("LbButton1"), {&ok, &cancel, &exportButton, &importButton});
+    layout->addLayout(ButtonRow({}, {ok, cancel, exportButton, importButton}));
 
     connect(ok, &QPushButton::clicked, this, &TFInfopdo::BitBtn1Click);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(exportButton, &QPushButton::clicked, this, &TFInfopdo::Button1Click);
     connect(importButton, &QPushButton::clicked, this, &TFInfopdo::BitBtn4Click);
     connectTab(Side::A);

@@ -63,20 +63,10 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
     TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("CanA"));
     TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("CanB"));
 
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("PanelBColor1"));
-    bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), panel);
-    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), panel);
-    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), panel);
-    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), panel);
-    panel->setLayout(ButtonRow({bitbtn1, bitbtn2}, {button1, bitbtn4}));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(TabbedNotebook1);
-    layout->addWidget(panel);
+    LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("bitbtn1"),
+                      {&bitbtn1, &bitbtn2, &button1, &bitbtn4});
 
     connect(bitbtn1, &QPushButton::clicked, this, &TFWemcy::BitBtn1Click);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(button1, &QPushButton::clicked, this, &TFWemcy::Button1Click);
     connect(bitbtn4, &QPushButton::clicked, this, &TFWemcy::BitBtn4Click);
 

@@ -91,20 +91,10 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     NewB = page(Side::B).newButton;
     ModifyB = page(Side::B).modifyButton;
 
-    PanelBColor1 = new QWidget(this);
-    PanelBColor1->setObjectName(QStringLiteral("PanelBColor1"));
-    LbButton1 = MakeButton(QStringLiteral("LbButton1"), QStringLiteral("OK"), PanelBColor1);
-    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), PanelBColor1);
-    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), PanelBColor1);
-    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), PanelBColor1);
-    PanelBColor1->setLayout(ButtonRow({LbButton1, bitbtn2}, {button1, bitbtn4}));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(TabbedNotebook1);
-    layout->addWidget(PanelBColor1);
+    LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("LbButton1"),
+                      {&LbButton1, &bitbtn2, &button1, &bitbtn4});
 
     connect(LbButton1, &QPushButton::clicked, this, &TFemcy::BitBtn1Click);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(button1, &QPushButton::clicked, this, &TFemcy::Button1Click);
     connect(bitbtn4, &QPushButton::clicked, this, &TFemcy::BitBtn4Click);
 

@@ -44,7 +44,6 @@ public:
     QPushButton* DeleteB = nullptr;
     QPushButton* NewB = nullptr;
     QPushButton* ModifyB = nullptr;
-    QWidget* PanelBColor1 = nullptr;
     QPushButton* LbButton1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
     QPushButton* button1 = nullptr;

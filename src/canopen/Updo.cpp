@@ -106,11 +106,7 @@ QString PdoGrid::cellText(int row, int column) const
 
 TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("Fpdo"));
-    setWindowTitle(QStringLiteral("Define Traslate PDO"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
+    MakeSizableDialog(this, QStringLiteral("Fpdo"), QStringLiteral("Define Traslate PDO"));
 
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
@@ -127,10 +123,7 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
         new GridKeys(grid, m_context.messages);
 
     // Enter typed in a grid must not press a button.
-    bitbtn1 = MakeButton(QStringLiteral("bitbtn1"), QStringLiteral("OK"), this);
-    bitbtn2 = MakeButton(QStringLiteral("bitbtn2"), QStringLiteral("Cancel"), this);
-    button1 = MakeButton(QStringLiteral("button1"), QStringLiteral("Export"), this);
-    bitbtn4 = MakeButton(QStringLiteral("bitbtn4"), QStringLiteral("Import"), this);
+    MakeEditorButtons(this, this, QStringLiteral("bitbtn1"), {&bitbtn1, &bitbtn2, &button1, &bitbtn4});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabbedNotebook1);
@@ -154,7 +147,6 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
         });
     }
     connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
-    connect(bitbtn2, &QPushButton::clicked, this, &TFpdo::reject);
     connect(button1, &QPushButton::clicked, this, &TFpdo::Button1Click);
     connect(bitbtn4, &QPushButton::clicked, this, &TFpdo::BitBtn4Click);
 }

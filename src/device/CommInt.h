@@ -229,31 +229,31 @@ public:
     void HandleCommEvent(unsigned mask);
 
     const QString& DeviceName() const { return m_deviceName; }
-    void SetDeviceName(const QString& value);
+    void SetDeviceName(const QString& value) { setClosedLineProperty(m_deviceName, value); }
     int ReadTimeout() const { return m_readTimeout; }
     void SetReadTimeout(int value) { m_readTimeout = value; }
     int WriteTimeout() const { return m_writeTimeout; }
     void SetWriteTimeout(int value) { m_writeTimeout = value; }
     int ReadBufSize() const { return m_readBufSize; }
-    void SetReadBufSize(int value);
+    void SetReadBufSize(int value) { setClosedLineProperty(m_readBufSize, value); }
     int WriteBufSize() const { return m_writeBufSize; }
-    void SetWriteBufSize(int value);
+    void SetWriteBufSize(int value) { setClosedLineProperty(m_writeBufSize, value); }
     TCommEventTypes MonitorEvents() const { return m_monitorEvents; }
-    void SetMonitorEvents(TCommEventTypes value);
+    void SetMonitorEvents(TCommEventTypes value) { setClosedLineProperty(m_monitorEvents, value); }
     TBaudrate BaudRate() const { return m_baudRate; }
-    void SetBaudRate(TBaudrate value);
+    void SetBaudRate(TBaudrate value) { setLineProperty(m_baudRate, value); }
     TParity Parity() const { return m_parity; }
-    void SetParity(TParity value);
+    void SetParity(TParity value) { setLineProperty(m_parity, value); }
     TStopbits Stopbits() const { return m_stopbits; }
-    void SetStopbits(TStopbits value);
+    void SetStopbits(TStopbits value) { setLineProperty(m_stopbits, value); }
     TDatabits Databits() const { return m_databits; }
-    void SetDatabits(TDatabits value);
+    void SetDatabits(TDatabits value) { setLineProperty(m_databits, value); }
     TCommEventChars& EventChars() { return m_eventChars; }
     const TCommEventChars& EventChars() const { return m_eventChars; }
     TCommOptions Options() const { return m_options; }
-    void SetOptions(TCommOptions value);
+    void SetOptions(TCommOptions value) { setLineProperty(m_options, value); }
     TFlowControl FlowControl() const { return m_flowControl; }
-    void SetFlowControl(TFlowControl value);
+    void SetFlowControl(TFlowControl value) { setLineProperty(m_flowControl, value); }
     // The device the port name stands for (empty when none).
     QString DevicePath() const { return m_platform.devicePath(m_deviceName); }
     ISerialPlatform& Platform() const { return m_platform; }
@@ -271,8 +271,24 @@ protected:
 private:
     friend class TCommEventChars;
     void refuseWhenOpen();
+    // Sets a setting that only a closed line may change (ECommError while open, unless unchanged).
     template <typename T>
-    void setLineProperty(T& field, T value);
+    void setClosedLineProperty(T& field, const T& value)
+    {
+        if (value == field)
+            return;
+        refuseWhenOpen();
+        field = value;
+    }
+    // Sets one line setting; an open line takes the new settings at once.
+    template <typename T>
+    void setLineProperty(T& field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        ApplyLineSettings();
+    }
 
     ISerialPlatform& m_platform;
     std::shared_ptr<CommMonitorLink> m_link;

@@ -63,10 +63,12 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     Comm1->SetMonitorEvents(AllCommEvents());
     Comm1->SetOptions({});
 
-    auto place = [this](QWidget* w, int x, int y, int width, int height) {
-        w->setParent(this);
-        w->setGeometry(x, y, width, height);
-        return w;
+    // Puts each control on `parent` at its place, in this order (the Tab order).
+    const auto place = [](QWidget* parent, std::initializer_list<std::pair<QWidget*, QRect>> places) {
+        for (const auto& [control, geometry] : places) {
+            control->setParent(parent);
+            control->setGeometry(geometry);
+        }
     };
     Label1 =
         named(new QLabel(QStringLiteral("Follow these steps to update the GQ4712 from RS232:")), "Label1");
@@ -84,29 +86,27 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     Label6 = named(new QLabel(QStringLiteral("5 - Check the BOOT led. It must blink quickly")), "Label6");
     LbButton3 = named(new QPushButton(QStringLiteral("Cancel")), "LbButton3");
     LbButton2 = named(new QPushButton(QStringLiteral("Next")), "LbButton2");
-    place(Label1, 16, 12, 408, 22);
-    place(Label2, 32, 44, 392, 22);
-    place(Label3, 32, 72, 392, 22);
-    place(Label4, 32, 100, 392, 22);
-    place(CB_Com, 48, 130, 100, 26);
-    place(LComDevice, 156, 126, 156, 38);
-    place(LbButton1, 316, 128, 100, 30);
-    place(Label5, 32, 170, 392, 22);
-    place(Label6, 32, 198, 392, 22);
     LUpdater = named(new QLabel, "LUpdater");
     LUpdater->setWordWrap(true);
     LUpdater->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    place(LUpdater, 16, 226, 408, 50);
-    place(LbButton3, 200, 280, 100, 32);
-    place(LbButton2, 316, 280, 100, 32);
+    place(this, {
+                    {Label1, {16, 12, 408, 22}},
+                    {Label2, {32, 44, 392, 22}},
+                    {Label3, {32, 72, 392, 22}},
+                    {Label4, {32, 100, 392, 22}},
+                    {CB_Com, {48, 130, 100, 26}},
+                    {LComDevice, {156, 126, 156, 38}},
+                    {LbButton1, {316, 128, 100, 30}},
+                    {Label5, {32, 170, 392, 22}},
+                    {Label6, {32, 198, 392, 22}},
+                    {LUpdater, {16, 226, 408, 50}},
+                    {LbButton3, {200, 280, 100, 32}},
+                    {LbButton2, {316, 280, 100, 32}},
+                });
 
     Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setAutoFillBackground(true);
     Panel1->setFrameShape(QFrame::StyledPanel);
-    auto placeOnPanel = [this](QWidget* w, int x, int y, int width, int height) {
-        w->setParent(Panel1);
-        w->setGeometry(x, y, width, height);
-    };
     Label7 = named(new QLabel(QStringLiteral("Update Device Options")), "Label7");
     CB_Firm = named(new QCheckBox(QStringLiteral("Firmware")), "CB_Firm");
     CB_RFirm = named(new QCheckBox(QStringLiteral("Read Firmware when finish")), "CB_RFirm");
@@ -115,12 +115,14 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     LbButton4 = named(new QPushButton(QStringLiteral("Execute update firmware")), "LbButton4");
     for (QCheckBox* box : {CB_Firm, CB_RFirm, CB_Proj, CB_RProj})
         box->setChecked(true);
-    placeOnPanel(Label7, 16, 12, 300, 22);
-    placeOnPanel(CB_Firm, 32, 48, 300, 24);
-    placeOnPanel(CB_RFirm, 32, 80, 300, 24);
-    placeOnPanel(CB_Proj, 32, 112, 300, 24);
-    placeOnPanel(CB_RProj, 32, 144, 300, 24);
-    placeOnPanel(LbButton4, 32, 200, 220, 34);
+    place(Panel1, {
+                      {Label7, {16, 12, 300, 22}},
+                      {CB_Firm, {32, 48, 300, 24}},
+                      {CB_RFirm, {32, 80, 300, 24}},
+                      {CB_Proj, {32, 112, 300, 24}},
+                      {CB_RProj, {32, 144, 300, 24}},
+                      {LbButton4, {32, 200, 220, 34}},
+                  });
     Panel1->hide();
 
     connect(CB_Com, &QComboBox::currentIndexChanged, this, &TFBootSer::CB_ComChange);

@@ -8,14 +8,23 @@
 
 namespace velmaro {
 
+namespace {
+
+// Side Out has the columns of side In but the second, Type.
+QStringList withoutType(QStringList columns)
+{
+    columns.removeAt(1);
+    return columns;
+}
+
+} // namespace
+
 const QStringList& MappingAttributes(MappingSide side)
 {
     static const QStringList in = {QStringLiteral("Slave_ID"),      QStringLiteral("Type"),
                                    QStringLiteral("Address_Mod"),   QStringLiteral("NPoint"),
                                    QStringLiteral("Address_Profi"), QStringLiteral("Mnemonic")};
-    static const QStringList out = {QStringLiteral("Slave_ID"), QStringLiteral("Address_Mod"),
-                                    QStringLiteral("NPoint"), QStringLiteral("Address_Profi"),
-                                    QStringLiteral("Mnemonic")};
+    static const QStringList out = withoutType(in);
     return side == MappingSide::In ? in : out;
 }
 
@@ -24,9 +33,7 @@ const QStringList& MappingColumnCaptions(MappingSide side)
     static const QStringList in = {QStringLiteral("Slave ID"),         QStringLiteral("Type"),
                                    QStringLiteral("Address Register"), QStringLiteral("NPoint"),
                                    QStringLiteral("Address ProfiBUS"), QStringLiteral("Mnemonic")};
-    static const QStringList out = {QStringLiteral("Slave ID"), QStringLiteral("Address Register"),
-                                    QStringLiteral("NPoint"), QStringLiteral("Address ProfiBUS"),
-                                    QStringLiteral("Mnemonic")};
+    static const QStringList out = withoutType(in);
     return side == MappingSide::In ? in : out;
 }
 

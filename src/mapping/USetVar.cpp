@@ -77,11 +77,7 @@ QString describeChange(const MappingTables& before, const MappingTables& after)
 
 TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("FSetVar"));
-    setWindowTitle(QStringLiteral("Set SDO Access"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
+    MakeSizableDialog(this, QStringLiteral("FSetVar"), QStringLiteral("Set SDO Access"));
     resize(920, 720);
 
     const QString number = QStringLiteral("N\u00B0");

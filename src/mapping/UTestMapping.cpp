@@ -34,11 +34,7 @@ enum Column
 
 TFTestMapping::TFTestMapping(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("FTestMapping"));
-    setWindowTitle(QStringLiteral("Test Mapping"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
+    MakeSizableDialog(this, QStringLiteral("FTestMapping"), QStringLiteral("Test Mapping"));
     resize(900, 680);
     masterFactory = [] { return CreateModbusMaster(); };
 

@@ -92,16 +92,11 @@ QString cellText(const pugi::xml_node& cell)
     return paragraphs(cell);
 }
 
-class OdsWorkbook : public Workbook
+class OdsWorkbook : public IndexedWorkbook
 {
 public:
-    QStringList worksheetNames() const override { return m_names; }
-
-    Result<WorksheetRows> readRows(const QString& name) const override
+    Result<WorksheetRows> readSheet(qsizetype index, const QString& name) const override
     {
-        const qsizetype index = m_names.indexOf(name);
-        if (index < 0)
-            return noWorksheet(name);
         SparseSheet sheet;
         int row = 0;
         qint64 expanded = 0;
@@ -111,7 +106,6 @@ public:
     }
 
     std::shared_ptr<pugi::xml_document> m_doc;
-    QStringList m_names;
     QList<pugi::xml_node> m_tables;
 
 private:

@@ -26,6 +26,26 @@ private:
     std::map<int, std::vector<std::pair<int, QString>>> m_rows;
 };
 
+// A workbook whose worksheets are found by their place in a list of names, as the three formats keep them.
+class IndexedWorkbook : public Workbook
+{
+public:
+    QStringList worksheetNames() const override { return m_names; }
+    Result<WorksheetRows> readRows(const QString& name) const override
+    {
+        const qsizetype index = m_names.indexOf(name);
+        if (index < 0)
+            return noWorksheet(name);
+        return readSheet(index, name);
+    }
+
+    QStringList m_names; // in workbook order
+
+protected:
+    // The rows of the worksheet at `index` of the names, called `name`.
+    virtual Result<WorksheetRows> readSheet(qsizetype index, const QString& name) const = 0;
+};
+
 // A zip package opened read-only; entries are read whole, up to a size limit.
 class ZipPackage
 {

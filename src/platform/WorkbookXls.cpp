@@ -41,7 +41,7 @@ int openWithStackHeadroom(const char* path, const void** handle)
 
 // A .xls workbook read through FreeXL. Formula cells come back empty: FreeXL does not give their
 // cached results.
-class XlsWorkbook : public Workbook
+class XlsWorkbook : public IndexedWorkbook
 {
 public:
     ~XlsWorkbook() override
@@ -73,13 +73,8 @@ public:
         return std::shared_ptr<Workbook>(book);
     }
 
-    QStringList worksheetNames() const override { return m_names; }
-
-    Result<WorksheetRows> readRows(const QString& name) const override
+    Result<WorksheetRows> readSheet(qsizetype index, const QString& name) const override
     {
-        const qsizetype index = m_names.indexOf(name);
-        if (index < 0)
-            return noWorksheet(name);
         if (freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(index)) != FREEXL_OK)
             return Result<WorksheetRows>::failure(QStringLiteral("cannot select worksheet \"%1\"").arg(name));
         unsigned int rows = 0;
@@ -119,22 +114,16 @@ private:
     }
 
     const void* m_handle = nullptr;
-    QStringList m_names;
 };
 
 // The worksheets read in the child process, as the parent holds them.
-class ReadXlsWorkbook : public Workbook
+class ReadXlsWorkbook : public IndexedWorkbook
 {
 public:
-    QStringList names;
-    QList<Result<WorksheetRows>> sheets;
+    QList<Result<WorksheetRows>> sheets; // one per name
 
-    QStringList worksheetNames() const override { return names; }
-    Result<WorksheetRows> readRows(const QString& name) const override
+    Result<WorksheetRows> readSheet(qsizetype index, const QString&) const override
     {
-        const qsizetype index = names.indexOf(name);
-        if (index < 0)
-            return noWorksheet(name);
         return sheets.at(index);
     }
 };
@@ -180,8 +169,8 @@ Result<std::shared_ptr<Workbook>> deserialise(const QByteArray& bytes)
                                                                : QStringLiteral("the file is damaged"));
     }
     auto book = std::make_shared<ReadXlsWorkbook>();
-    in >> book->names;
-    for (qsizetype i = 0; i < book->names.size() && in.status() == QDataStream::Ok; ++i) {
+    in >> book->m_names;
+    for (qsizetype i = 0; i < book->m_names.size() && in.status() == QDataStream::Ok; ++i) {
         bool sheetOk = false;
         in >> sheetOk;
         if (!sheetOk) {

@@ -136,16 +136,11 @@ Result<QList<Relationship>> readRelationships(const ZipPackage& package, const Q
     return list;
 }
 
-class XlsxWorkbook : public Workbook
+class XlsxWorkbook : public IndexedWorkbook
 {
 public:
-    QStringList worksheetNames() const override { return m_names; }
-
-    Result<WorksheetRows> readRows(const QString& name) const override
+    Result<WorksheetRows> readSheet(qsizetype index, const QString&) const override
     {
-        const qsizetype index = m_names.indexOf(name);
-        if (index < 0)
-            return noWorksheet(name);
         if (!m_sharedStringsRead) {
             const Status s = readSharedStrings();
             if (!s.ok())
@@ -186,7 +181,6 @@ public:
     }
 
     std::shared_ptr<ZipPackage> m_package;
-    QStringList m_names;
     QStringList m_parts;
     QString m_sharedStringsPart;
 

@@ -144,15 +144,10 @@ TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     p->addWidget(label("N Byte OUT", E_PRo_Out), 3, 0);
     p->addWidget(E_PRo_Out, 3, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitbtn1);
-    buttons->addWidget(bitbtn2);
-
     auto* top = new QVBoxLayout(this);
     top->addWidget(serial);
     top->addWidget(profibus);
-    top->addLayout(buttons);
+    top->addLayout(ButtonRow({}, {bitbtn1, bitbtn2}));
 
     connect(RB_Ser_232, &QRadioButton::toggled, this, &TFpargen::RB_Ser_232Click);
     connect(RB_Ser_485, &QRadioButton::toggled, this, &TFpargen::RB_Ser_232Click);

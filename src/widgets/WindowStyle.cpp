@@ -1,5 +1,6 @@
 #include "widgets/WindowStyle.h"
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -7,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace velmaro {
@@ -16,6 +18,15 @@ void MakeFixedToolWindow(QWidget* window)
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     window->adjustSize();
     window->setFixedSize(window->sizeHint().expandedTo(window->minimumSize()));
+}
+
+void MakeSizableDialog(QDialog* dialog, const QString& name, const QString& title)
+{
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    dialog->setSizeGripEnabled(true);
 }
 
 void CentreOnScreen(QWidget* window)
@@ -61,6 +72,30 @@ QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* pa
     return button;
 }
 
+void MakeEditorButtons(QDialog* dialog, QWidget* parent, const QString& okName,
+                       const std::array<QPushButton**, 4>& buttons)
+{
+    const QString names[] = {okName, QStringLiteral("bitbtn2"), QStringLiteral("button1"),
+                             QStringLiteral("bitbtn4")};
+    const QString captions[] = {QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("Export"),
+                                QStringLiteral("Import")};
+    for (size_t i = 0; i < buttons.size(); ++i)
+        *buttons[i] = MakeButton(names[i], captions[i], parent);
+    QObject::connect(*buttons[1], &QPushButton::clicked, dialog, &QDialog::reject);
+}
+
+void LayOutTableEditor(QDialog* dialog, QWidget* pages, const QString& okName,
+                       const std::array<QPushButton**, 4>& buttons)
+{
+    auto* panel = new QWidget(dialog);
+    panel->setObjectName(QStringLiteral("PanelBColor1"));
+    MakeEditorButtons(dialog, panel, okName, buttons);
+    panel->setLayout(ButtonRow({*buttons[0], *buttons[1]}, {*buttons[2], *buttons[3]}));
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(pages);
+    layout->addWidget(panel);
+}
+
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right)
 {
     auto* row = new QHBoxLayout;
@@ -70,6 +105,20 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_li
     for (QWidget* w : right)
         row->addWidget(w);
     return row;
+}
+
+void MakeWebLink(QLabel* label, QObject* watcher)
+{
+    label->setTextFormat(Qt::PlainText);
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(palette);
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(watcher);
+    MakeKeyboardLink(label);
 }
 
 void MakeKeyboardLink(QLabel* label)

@@ -2,11 +2,14 @@
 
 #include <QLatin1String>
 
+#include <array>
 #include <initializer_list>
 
+class QDialog;
 class QEvent;
 class QHBoxLayout;
 class QLabel;
+class QObject;
 class QPushButton;
 class QString;
 class QWidget;
@@ -23,14 +26,28 @@ W* named(W* widget, const char* name)
 
 // A fixed-size tool window without title-bar buttons.
 void MakeFixedToolWindow(QWidget* window);
+// Names and titles a dialog the user may resize and maximise: title bar with system menu, maximise and
+// close buttons, and a size grip.
+void MakeSizableDialog(QDialog* dialog, const QString& name, const QString& title);
 // Moves the window to the centre of the screen it is on.
 void CentreOnScreen(QWidget* window);
 // A push button named `name` that Enter typed elsewhere in the window does not press; Enter or Return
 // presses it while it has the focus.
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
+// The buttons under a table editor, made on `parent` into `buttons` in this order (also the Tab order): OK
+// named `okName`, Cancel "bitbtn2", Export "button1" and Import "bitbtn4". Cancel rejects `dialog`.
+void MakeEditorButtons(QDialog* dialog, QWidget* parent, const QString& okName,
+                       const std::array<QPushButton**, 4>& buttons);
+// Lays out a table editor: `pages` above, and under them a panel "PanelBColor1" with the editor's buttons
+// (MakeEditorButtons), OK and Cancel at its left, Export and Import at its right.
+void LayOutTableEditor(QDialog* dialog, QWidget* pages, const QString& okName,
+                       const std::array<QPushButton**, 4>& buttons);
 // A row of buttons: `left` at its start, `right` at its end, a stretch between.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 
+// Shows `label` as a web link: plain text, underlined and blue under a hand cursor, in the Tab order (as
+// MakeKeyboardLink); `watcher` filters its events to open it (see IsLinkActivation).
+void MakeWebLink(QLabel* label, QObject* watcher);
 // Puts a label that acts as a web link in the Tab order, with a dotted frame while it has the focus.
 void MakeKeyboardLink(QLabel* label);
 // Whether `event`, seen by such a label's event filter, opens the link: a left click, or Enter, Return
