@@ -55,8 +55,16 @@ public:
     // The rows the OK writes, per side, or the kind's refusal of the table.
     virtual Result<SideRows> sideRows(const Table& table) const = 0;
     virtual RecordReading recordReading(Table& table, ImportRule rule) const = 0;
-    // The lines the Export writes for one side (side A's come first in the file).
+    // The lines the Export writes for one side.
     virtual QList<QStringList> csvLines(const Table& table, Side side) const = 0;
+    // The lines the Export writes: side A's, then side B's.
+    QList<QStringList> csvLines(const Table& table) const
+    {
+        QList<QStringList> lines;
+        for (Side side : {Side::A, Side::B})
+            lines << csvLines(table, side);
+        return lines;
+    }
 };
 
 template <class Kind, class TableType>
@@ -111,10 +119,7 @@ struct TableDocument
     // Export: ProjectDir/<table name>.csv, the kind's lines of side A, then of side B.
     static Status exportCsv(const ProjectPaths& paths, const Table& table)
     {
-        QList<QStringList> lines;
-        for (Side side : {Side::A, Side::B})
-            lines << Kind::format().csvLines(table, side);
-        return ExportCsv(paths.ProjectDir, definition(), lines);
+        return ExportCsv(paths.ProjectDir, definition(), Kind::format().csvLines(table));
     }
 
 private:
