@@ -83,8 +83,6 @@ void ReadControlsIntoEntry(const EmcyControls& controls, TClEmcy& entry);
 // The editor's empty step: both pages emptied, nothing selected.
 void ClearEmcyTable(EmcyTable& table);
 
-inline const QString IndexNotValidMessage = QStringLiteral("Index Not Valid");
-
 // True when `newText` is refused as an identifier on `side`. An unchanged identifier of a modified
 // entry is not tested; an empty text and a text equal to a line of the side's list box (exact,
 // case-sensitive) are refused, each reason adding its message to `messages`.

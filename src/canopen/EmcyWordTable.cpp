@@ -83,7 +83,7 @@ EditOutcome EmcyWordTable::newWord(Side side, const QString& index, const QStrin
                                    const QString& devid)
 {
     if (!CheckWordKey(index, subindex, devid, side == Side::A ? emcyword::NewOnA : emcyword::NewOnB, -1))
-        return EditOutcome::refused({emcyword::IndexNotValid});
+        return EditOutcome::refused({IndexNotValidMessage});
     TClWEmcy word;
     word.index_addrm = index;
     word.subindex = subindex;
@@ -128,7 +128,7 @@ EditOutcome EmcyWordTable::modifyWord(Side side, int position, const QString& in
         return EditOutcome::done();
     const int mode = side == Side::A ? emcyword::ModifyOnA : emcyword::ModifyOnB;
     if (!CheckWordKey(index, subindex, devid, mode, w))
-        return EditOutcome::refused({emcyword::IndexNotValid});
+        return EditOutcome::refused({IndexNotValidMessage});
     TClWEmcy& word = m_sides[side].words[w];
     word.index_addrm = index;
     word.subindex = subindex;

@@ -74,7 +74,6 @@ enum KeyMode
     ModifyOnA = 2,
     ModifyOnB = 3
 };
-inline const QString IndexNotValid = QStringLiteral("Index Not Valid");
 
 } // namespace emcyword
 

@@ -28,7 +28,7 @@ TClPdo* pdoNumbered(StoredPdoTable& table, Side tab, int number)
 // Reads the SDO reference lists from the SDO table at `path`.
 void readSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
-    report(LoadTableDocument(path, kSdoNotFound, kSdoReadError,
+    report(LoadTableDocument(path, SdoNotFoundMessage, SdoReadErrorMessage,
                              [&table](const TableRow& row) -> Status {
                                  const Result<QString> index = row.attribute(QStringLiteral("IndexA"));
                                  if (!index.ok())
@@ -49,7 +49,7 @@ void readSdoTable(const QString& path, StoredPdoTable& table, QList<TableLoadRes
 // Reads the PDOs of both tabs from the PDO translation document at `path`.
 void readPdoTranslation(const QString& path, StoredPdoTable& table, QList<TableLoadResult>& failures)
 {
-    report(LoadTableDocument(path, kPdoNotFound, kPdoReadError,
+    report(LoadTableDocument(path, PdoNotFoundMessage, PdoReadErrorMessage,
                              [&table](const TableRow& row) -> Status {
                                  const Result<qint32> flags =
                                      row.integerAttribute(QStringLiteral("en_bypass"));
@@ -72,7 +72,8 @@ TableLoadResult readStoredEntries(const QString& path, StoredPdoTable& table,
 {
     QString dropped; // the first row the editor drops
     TableLoadResult result = LoadTableDocument(
-        path, kStoredNotFound, kStoredReadError, [&table, &dropped](const TableRow& row) -> Status {
+        path, StoredNotFoundMessage, StoredReadErrorMessage,
+        [&table, &dropped](const TableRow& row) -> Status {
             const Result<qint32> nrpdo = row.integerAttribute(QStringLiteral("nrpdo"));
             if (!nrpdo.ok())
                 return nrpdo.status();
@@ -149,13 +150,13 @@ struct StoredPdoImport
                                                 {fields.value(0), fields.value(1)});
             if (!keys.ok())
                 return keys;
-            if (number > kMaxPdoNumber)
+            if (number > MaxPdoNumber)
                 return Status::failure(
                     QStringLiteral("it names PDO %1 of tab \"%2\"; only the first %3 PDOs of a "
                                    "tab can hold stored entries")
                         .arg(number)
                         .arg(TabName(tab))
-                        .arg(kMaxPdoNumber));
+                        .arg(MaxPdoNumber));
         }
         pdo->Sdos.append(TClSdo{fields.value(0), fields.value(1), fields.value(3)});
         return Status();
@@ -219,14 +220,14 @@ public:
         for (Side tab : {Side::A, Side::B}) {
             TableSideRows& side = sides[size_t(tab)];
             for (const TClPdo& pdo : table.pdos(tab)) {
-                if (!pdo.Sdos.isEmpty() && pdo.Number > kMaxPdoNumber)
+                if (!pdo.Sdos.isEmpty() && pdo.Number > MaxPdoNumber)
                     return Result<SideRows>::failure(
                         QStringLiteral(
                             "Cannot save: PDO %1 (COB-ID %2) of tab \"%3\" has stored SDO entries, "
                             "but only the first %4 PDOs of a tab can hold them. Nothing was written.")
                             .arg(pdo.Number)
                             .arg(pdo.CobId, TabName(tab))
-                            .arg(kMaxPdoNumber));
+                            .arg(MaxPdoNumber));
                 const QString nrpdo = QString::number(PackNrpdo(pdo.Number, tab));
                 for (const TClSdo& sdo : pdo.Sdos)
                     side.append({sdo.Index, sdo.Subindex}, {sdo.Index, sdo.Subindex, nrpdo, sdo.Poscomp});

@@ -19,13 +19,13 @@ QString TabName(Side tab)
 
 int PackNrpdo(int number, Side tab)
 {
-    return tab == Side::B ? number + kCanBFlag : number;
+    return tab == Side::B ? number + CanBFlag : number;
 }
 
 std::pair<Side, int> UnpackNrpdo(qint32 nrpdo)
 {
-    const Side tab = (nrpdo & kCanBFlag) != 0 ? Side::B : Side::A;
-    return {tab, int(nrpdo & kMaxPdoNumber)};
+    const Side tab = (nrpdo & CanBFlag) != 0 ? Side::B : Side::A;
+    return {tab, int(nrpdo & MaxPdoNumber)};
 }
 
 QString ComposePoscomp(int highItem, int lowItem)
@@ -38,8 +38,8 @@ Result<std::pair<int, int>> SplitPoscomp(const QString& poscomp)
     const Result<qint32> v = ParseIntegerText(poscomp);
     if (!v.ok())
         return v.status();
-    const int high = std::min(int((*v >> 4) & 15), kLastByteItem);
-    const int low = std::min(int(*v & 15), kLastByteItem);
+    const int high = std::min(int((*v >> 4) & 15), LastByteItem);
+    const int low = std::min(int(*v & 15), LastByteItem);
     return std::make_pair(high, low);
 }
 
@@ -97,7 +97,7 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
         if (!same.ok())
             return EditOutcome::failed(same.error());
         if (*same)
-            return EditOutcome::refused({kInSdoTable});
+            return EditOutcome::refused({InSdoTableMessage});
     }
     for (int p = 0; p < pdos.size(); ++p) {
         const QList<TClSdo>& sdos = pdos.at(p).Sdos;
@@ -106,7 +106,7 @@ EditOutcome CheckSdoEntry(const QString& index, const QString& subindex,
             if (!same.ok())
                 return EditOutcome::failed(same.error());
             if (*same && !(except && except->pdo == p && except->sdo == s))
-                return EditOutcome::refused({kAlreadyStored});
+                return EditOutcome::refused({AlreadyStoredMessage});
         }
     }
     return EditOutcome::done();

@@ -82,18 +82,18 @@ struct StoredPdoCopyBuffer
 
 namespace storedpdo {
 
-inline constexpr int kMaxPdoNumber = 127; // seven bits of "nrpdo"
-inline constexpr int kCanBFlag = 128;     // bit 7 of "nrpdo"
-inline constexpr int kLastByteItem = 8;   // "B8"
+inline constexpr int MaxPdoNumber = 127; // seven bits of "nrpdo"
+inline constexpr int CanBFlag = 128;     // bit 7 of "nrpdo"
+inline constexpr int LastByteItem = 8;   // "B8"
 
-inline const QString kSdoNotFound = QStringLiteral("File SDO XML not found");
-inline const QString kSdoReadError = QStringLiteral("Error in reading file SDO XML");
-inline const QString kPdoNotFound = QStringLiteral("File PDO XML not found");
-inline const QString kPdoReadError = QStringLiteral("Error in reading file PDO XML");
-inline const QString kStoredNotFound = QStringLiteral("File SDOPDO XML not found");
-inline const QString kStoredReadError = QStringLiteral("Error in reading file SDOPDO XML");
-inline const QString kInSdoTable = QStringLiteral("Index or Subindex Not Valid,Sdo Already Exists");
-inline const QString kAlreadyStored = QStringLiteral("Index or Subindex Not Valid");
+inline const QString SdoNotFoundMessage = QStringLiteral("File SDO XML not found");
+inline const QString SdoReadErrorMessage = QStringLiteral("Error in reading file SDO XML");
+inline const QString PdoNotFoundMessage = QStringLiteral("File PDO XML not found");
+inline const QString PdoReadErrorMessage = QStringLiteral("Error in reading file PDO XML");
+inline const QString StoredNotFoundMessage = QStringLiteral("File SDOPDO XML not found");
+inline const QString StoredReadErrorMessage = QStringLiteral("Error in reading file SDOPDO XML");
+inline const QString InSdoTableMessage = QStringLiteral("Index or Subindex Not Valid,Sdo Already Exists");
+inline const QString AlreadyStoredMessage = QStringLiteral("Index or Subindex Not Valid");
 
 } // namespace storedpdo
 

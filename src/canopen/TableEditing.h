@@ -39,6 +39,9 @@ struct Sides
     auto end() const { return items.end(); }
 };
 
+// The refusal of an identifier or index that a side already lists, or that is empty (EMCY entries and words).
+inline const QString IndexNotValidMessage = QStringLiteral("Index Not Valid");
+
 // What a New, Modify or Delete of a table did. The messages are the table's own texts; a window shows
 // them as they are (ShowEditOutcome) and says nothing of its own.
 struct EditOutcome

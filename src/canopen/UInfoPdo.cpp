@@ -53,7 +53,7 @@ PoscompRadioGroup::PoscompRadioGroup(const QString& name, QWidget* parent)
 {
     setObjectName(name);
     auto* grid = new QGridLayout(this);
-    for (int i = 0; i <= storedpdo::kLastByteItem; ++i) {
+    for (int i = 0; i <= storedpdo::LastByteItem; ++i) {
         const QString text = i == 0 ? QStringLiteral("none") : QStringLiteral("B%1").arg(i);
         auto* radio = new QRadioButton(text, this);
         radio->setObjectName(name + QLatin1Char('_') + text);

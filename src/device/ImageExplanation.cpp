@@ -15,7 +15,7 @@ QList<ExplainedField> ExplainParameterImage(const DecodedImage& image)
     QList<ExplainedField> fields;
     ExplainedField header;
     header.name = QStringLiteral("header");
-    header.raw = image.bytes.left(kImageHeaderSize);
+    header.raw = image.bytes.left(ImageHeaderSize);
     header.value = kImageHeaderValue;
     header.number = kImageHeaderValue;
     header.meaning = image.hasSettings() ? QStringLiteral("parameter image with settings")

@@ -33,13 +33,13 @@ constexpr std::array<ImageField, 15> kImageFields = {{
 // The fields follow each other without gaps from the header to the end of the image.
 constexpr bool FieldsAreContiguous()
 {
-    int next = kImageHeaderSize;
+    int next = ImageHeaderSize;
     for (const ImageField& f : kImageFields) {
         if (f.offset != next)
             return false;
         next += f.width;
     }
-    return next == kImageSize;
+    return next == ImageSize;
 }
 static_assert(FieldsAreContiguous(), "the image fields must tile offsets 4..23");
 
@@ -64,8 +64,8 @@ Status LengthRefusal(qint64 size)
     return Status::failure(
         QStringLiteral("The image is %1 long; a parameter image has %2 bytes, or %3 without settings.")
             .arg(ByteCount(size))
-            .arg(kImageSize)
-            .arg(kImageHeaderSize));
+            .arg(ImageSize)
+            .arg(ImageHeaderSize));
 }
 
 } // namespace
@@ -83,8 +83,8 @@ Result<ParameterImage> BuildParameterImage(const ProjectPaths& paths)
 Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
 {
     ParameterImage image;
-    image.bytes = QByteArray(kImageHeaderSize, '\0');
-    StoreLittleEndian(image.bytes, 0, kImageHeaderValue, kImageHeaderSize);
+    image.bytes = QByteArray(ImageHeaderSize, '\0');
+    StoreLittleEndian(image.bytes, 0, kImageHeaderValue, ImageHeaderSize);
 
     const auto loaded = LoadCommSettings(pargenPath);
     if (!loaded.ok())
@@ -93,7 +93,7 @@ Result<ParameterImage> BuildParameterImage(const QString& pargenPath)
         return image;
     const CommSettings& settings = *loaded.value();
 
-    QByteArray bytes = image.bytes.leftJustified(kImageSize, '\0');
+    QByteArray bytes = image.bytes.leftJustified(ImageSize, '\0');
     // Every field is tried, so that one refusal lists every bad field, in image order.
     QStringList failures;
     QStringList named; // the same failures, each naming its element
@@ -135,19 +135,19 @@ Status WriteParameterImage(const ParameterImage& image, const QString& binPath)
 
 Result<DecodedImage> DecodeParameterImage(const QByteArray& bytes)
 {
-    if (bytes.size() != kImageSize && bytes.size() != kImageHeaderSize)
+    if (bytes.size() != ImageSize && bytes.size() != ImageHeaderSize)
         return LengthRefusal(bytes.size());
-    const quint32 header = ReadLittleEndian(bytes, 0, kImageHeaderSize);
+    const quint32 header = ReadLittleEndian(bytes, 0, ImageHeaderSize);
     if (header != kImageHeaderValue) {
         return Result<DecodedImage>::failure(
             QStringLiteral("The image's header is %1 (%2); a parameter image starts with %3 (04 00 00 00).")
                 .arg(header)
-                .arg(QString::fromLatin1(bytes.left(kImageHeaderSize).toHex(' ').toUpper()))
+                .arg(QString::fromLatin1(bytes.left(ImageHeaderSize).toHex(' ').toUpper()))
                 .arg(kImageHeaderValue));
     }
     DecodedImage image;
     image.bytes = bytes;
-    if (bytes.size() == kImageSize) {
+    if (bytes.size() == ImageSize) {
         for (const ImageField& f : kImageFields)
             image.values << ReadLittleEndian(bytes, f.offset, f.width);
     }
@@ -170,8 +170,8 @@ Result<DecodedImage> ReadParameterImage(const QString& binPath)
         return Result<DecodedImage>::failure(QStringLiteral("cannot be read. %1").arg(file.errorString()));
     }
     // One byte more than an image holds is enough to tell a longer file; its true size names it.
-    const QByteArray bytes = file.read(kImageSize + 1);
-    if (bytes.size() > kImageSize)
+    const QByteArray bytes = file.read(ImageSize + 1);
+    if (bytes.size() > ImageSize)
         return LengthRefusal(info.size());
     return DecodeParameterImage(bytes);
 }

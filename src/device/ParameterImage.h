@@ -21,8 +21,8 @@ struct ParameterImage
 };
 
 constexpr quint32 kImageHeaderValue = 4;
-constexpr int kImageHeaderSize = 4;
-constexpr int kImageSize = 24;
+constexpr int ImageHeaderSize = 4;
+constexpr int ImageSize = 24;
 
 // One field of the image: its pargen.xml element, its place in the image and its width in bytes.
 // The image order differs from the document's: Ser_DataBits follows the PROFIBUS fields and

@@ -112,7 +112,7 @@ private:
     // Walks rows, also inside row groups and header rows; false when the expansion grows too large.
     static bool readRowsOf(const pugi::xml_node& parent, SparseSheet& sheet, int& row, qint64& expanded)
     {
-        for (pugi::xml_node r = parent.first_child(); r && row < kMaxRows; r = r.next_sibling()) {
+        for (pugi::xml_node r = parent.first_child(); r && row < MaxWorksheetRows; r = r.next_sibling()) {
             if (is(r, "table-row-group") || is(r, "table-header-rows") || is(r, "table-rows")) {
                 if (!readRowsOf(r, sheet, row, expanded))
                     return false;
@@ -120,7 +120,7 @@ private:
             }
             if (!is(r, "table-row"))
                 continue;
-            const int rowRepeat = std::min(repeat(r, "number-rows-repeated"), kMaxRows - row);
+            const int rowRepeat = std::min(repeat(r, "number-rows-repeated"), MaxWorksheetRows - row);
             // Cells of one row, as (first column, count, text) for the non-empty ones.
             struct Run
             {
@@ -129,10 +129,12 @@ private:
             };
             QList<Run> runs;
             int column = 0;
-            for (pugi::xml_node c = r.first_child(); c && column < kMaxColumns; c = c.next_sibling()) {
+            for (pugi::xml_node c = r.first_child(); c && column < MaxWorksheetColumns;
+                 c = c.next_sibling()) {
                 if (!is(c, "table-cell") && !is(c, "covered-table-cell"))
                     continue;
-                const int count = std::min(repeat(c, "number-columns-repeated"), kMaxColumns - column);
+                const int count =
+                    std::min(repeat(c, "number-columns-repeated"), MaxWorksheetColumns - column);
                 QString text = cellText(c);
                 if (!text.isEmpty())
                     runs.append({column, count, std::move(text)});

@@ -89,7 +89,7 @@ WorksheetRows SparseSheet::usedRange() const
     WorksheetRows result;
     if (m_rows.empty())
         return result;
-    int firstColumn = kMaxColumns;
+    int firstColumn = MaxWorksheetColumns;
     int lastColumn = -1;
     for (const auto& [row, cells] : m_rows) {
         for (const auto& cell : cells) {

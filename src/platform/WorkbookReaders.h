@@ -77,7 +77,7 @@ Result<std::shared_ptr<Workbook>> OpenXlsx(std::shared_ptr<ZipPackage> package, 
 Result<std::shared_ptr<Workbook>> OpenOds(std::shared_ptr<ZipPackage> package, const QString& path);
 
 // Largest row and column index a reader accepts (the limits of current spreadsheet programs).
-constexpr int kMaxRows = 1048576;
-constexpr int kMaxColumns = 16384;
+constexpr int MaxWorksheetRows = 1048576;
+constexpr int MaxWorksheetColumns = 16384;
 
 } // namespace velmaro::workbook

@@ -82,7 +82,7 @@ public:
         if (freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK)
             return Result<WorksheetRows>::failure(QStringLiteral("cannot read worksheet \"%1\"").arg(name));
         SparseSheet sheet;
-        for (unsigned int r = 0; r < rows && r < unsigned(kMaxRows); ++r) {
+        for (unsigned int r = 0; r < rows && r < unsigned(MaxWorksheetRows); ++r) {
             for (unsigned short c = 0; c < columns; ++c) {
                 FreeXL_CellValue value;
                 const int rc = freexl_get_cell_value(m_handle, r, c, &value);

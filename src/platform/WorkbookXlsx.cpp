@@ -157,7 +157,7 @@ public:
                 continue;
             const int number = r.attribute("r").as_int(0);
             row = number > 0 ? number - 1 : row + 1;
-            if (row >= kMaxRows)
+            if (row >= MaxWorksheetRows)
                 break;
             int column = -1;
             for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
@@ -169,7 +169,7 @@ public:
                     column = refColumn;
                 else
                     ++column;
-                if (column >= kMaxColumns)
+                if (column >= MaxWorksheetColumns)
                     break;
                 const Result<QString> text = cellText(c);
                 if (!text.ok())

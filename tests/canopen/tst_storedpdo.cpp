@@ -80,7 +80,7 @@ private Q_SLOTS:
         project.writePdos(pdos);
         StoredPdoTable table;
         const QStringList messages = StoredPdoDocument::load(project.paths, table).messages();
-        QCOMPARE(messages, (QStringList{storedpdo::kSdoNotFound, storedpdo::kStoredNotFound}));
+        QCOMPARE(messages, (QStringList{storedpdo::SdoNotFoundMessage, storedpdo::StoredNotFoundMessage}));
         QTEST(cobIds(table, Side::A), "canA");
         QTEST(cobIds(table, Side::B), "canB");
     }
@@ -92,7 +92,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("canB");
         QTest::addColumn<QStringList>("messages");
         const QStringList none;
-        const QStringList readError{storedpdo::kStoredReadError};
+        const QStringList readError{storedpdo::StoredReadErrorMessage};
         QTest::newRow("2 is the second PDO of CanA, 130 the second of CanB")
             << QStringList{"0x2000:1:2:33", "0x3000:2:130:16"} << QStringList{"2:0x2000:1:33"}
             << QStringList{"2:0x3000:2:16"} << none;
@@ -134,27 +134,28 @@ private Q_SLOTS:
         const QByteArray pdos = "<rpdodef><row cobid='0x201' en_bypass='0'/></rpdodef>";
         QTest::newRow("all three missing")
             << QByteArray() << QByteArray() << QByteArray()
-            << QStringList{storedpdo::kSdoNotFound, storedpdo::kPdoNotFound, storedpdo::kStoredNotFound} << 0
-            << 0 << 0;
+            << QStringList{storedpdo::SdoNotFoundMessage, storedpdo::PdoNotFoundMessage,
+                           storedpdo::StoredNotFoundMessage}
+            << 0 << 0 << 0;
         QTest::newRow("mapping document in place of the SDO table")
-            << test::kMappingDocument << pdos << stored << QStringList{storedpdo::kSdoReadError} << 0 << 1
-            << 1;
+            << test::kMappingDocument << pdos << stored << QStringList{storedpdo::SdoReadErrorMessage} << 0
+            << 1 << 1;
         QTest::newRow("SDO rows before a bad one stay")
             << QByteArray("<sdo><row conf='0' IndexA='1' SubindexA='2'/><row conf='0' IndexA='3'/></sdo>")
-            << pdos << stored << QStringList{storedpdo::kSdoReadError} << 1 << 1 << 1;
+            << pdos << stored << QStringList{storedpdo::SdoReadErrorMessage} << 1 << 1 << 1;
         QTest::newRow("PDO document not well-formed, stored rows then have no PDO")
             << QByteArray("<sdo/>") << QByteArray("<rpdodef><row") << stored
-            << QStringList{storedpdo::kPdoReadError} << 0 << 0 << 0;
+            << QStringList{storedpdo::PdoReadErrorMessage} << 0 << 0 << 0;
         QTest::newRow("PDO rows need only cobid and en_bypass, under any element name")
             << QByteArray("<sdo/>") << QByteArray("<rpdodef><pdo en_bypass='0' cobid='1' x='y'/></rpdodef>")
             << stored << QStringList{} << 0 << 1 << 1;
         QTest::newRow("stored document not well-formed")
             << QByteArray("<sdo/>") << pdos << QByteArray("<sdopdo>")
-            << QStringList{storedpdo::kStoredReadError} << 0 << 1 << 0;
+            << QStringList{storedpdo::StoredReadErrorMessage} << 0 << 1 << 0;
         QTest::newRow("stored row without poscomp")
             << QByteArray("<sdo/>") << pdos
             << QByteArray("<sdopdo><row index='1' subindex='1' nrpdo='1'/></sdopdo>")
-            << QStringList{storedpdo::kStoredReadError} << 0 << 1 << 0;
+            << QStringList{storedpdo::StoredReadErrorMessage} << 0 << 1 << 0;
     }
     void readsAreIndependentAndInOrder()
     {
@@ -202,20 +203,20 @@ private Q_SLOTS:
         // Stored: PDO 0 holds 8192/1, PDO 1 holds 0x3000/2; the SDO table holds 0x1000/5.
         QTest::newRow("0x2000/1 against 8192/1 of another PDO")
             << "0x2000"
-            << "1" << -1 << -1 << true << rejected << storedpdo::kAlreadyStored;
+            << "1" << -1 << -1 << true << rejected << storedpdo::AlreadyStoredMessage;
         QTest::newRow("pair of the SDO table")
             << "4096"
-            << "0x5" << -1 << -1 << true << rejected << storedpdo::kInSdoTable;
+            << "0x5" << -1 << -1 << true << rejected << storedpdo::InSdoTableMessage;
         QTest::newRow("same index, other subindex") << "0x2000"
                                                     << "2" << -1 << -1 << true << ok << QString();
         QTest::newRow("modify keeps its own pair") << "8192"
                                                    << "1" << 0 << 0 << true << ok << QString();
         QTest::newRow("modify onto another entry's pair")
             << "0x3000"
-            << "2" << 0 << 0 << true << rejected << storedpdo::kAlreadyStored;
+            << "2" << 0 << 0 << true << rejected << storedpdo::AlreadyStoredMessage;
         QTest::newRow("exception on the same PDO, another entry")
             << "0x3000"
-            << "2" << 1 << 1 << true << rejected << storedpdo::kAlreadyStored;
+            << "2" << 1 << 1 << true << rejected << storedpdo::AlreadyStoredMessage;
         QTest::newRow("index not an integer")
             << "abc"
             << "1" << -1 << -1 << true << failed << QStringLiteral("'abc' is not a valid integer value");

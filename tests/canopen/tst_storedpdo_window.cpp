@@ -172,7 +172,7 @@ private Q_SLOTS:
         // Cancel wrote nothing; the next showing starts from the documents, with its messages.
         QFile::remove(f.project.file(QStringLiteral("sdo.xml")));
         f.show();
-        QCOMPARE(f.r.messages.messages, QStringList{storedpdo::kSdoNotFound});
+        QCOMPARE(f.r.messages.messages, QStringList{storedpdo::SdoNotFoundMessage});
         QVERIFY(f.items(QStringLiteral("LSdoCanA")).isEmpty());
         QCOMPARE(f.edit(QStringLiteral("EindexA"))->text(), QString());
         QCOMPARE(f.group(QStringLiteral("PoscompMsbA"))->itemIndex(), 0);
@@ -258,11 +258,11 @@ private Q_SLOTS:
         QTest::newRow("new: pair of another PDO")
             << "NewA"
             << "0x2000"
-            << "1" << QStringList{storedpdo::kAlreadyStored} << none << QStringList{"0x1000:1:0"};
+            << "1" << QStringList{storedpdo::AlreadyStoredMessage} << none << QStringList{"0x1000:1:0"};
         QTest::newRow("new: pair of the SDO table")
             << "NewA"
             << "4096"
-            << "5" << QStringList{storedpdo::kInSdoTable} << none << QStringList{"0x1000:1:0"};
+            << "5" << QStringList{storedpdo::InSdoTableMessage} << none << QStringList{"0x1000:1:0"};
         QTest::newRow("new: pair only in the other tab's SDO table")
             << "NewA"
             << "4096"
@@ -277,7 +277,7 @@ private Q_SLOTS:
         QTest::newRow("modify: pair of another PDO")
             << "ModifyA"
             << "8192"
-            << "1" << QStringList{storedpdo::kAlreadyStored} << none << QStringList{"0x1000:1:0"};
+            << "1" << QStringList{storedpdo::AlreadyStoredMessage} << none << QStringList{"0x1000:1:0"};
     }
     void newAndModifyCheckThePair()
     {
