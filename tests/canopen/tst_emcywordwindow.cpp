@@ -264,18 +264,9 @@ private Q_SLOTS:
         QCOMPARE(m_window->Large.at(2).toImage().pixelColor(0, 0).alpha(), 0);
     }
 
-    void undoAndRedoReachTheLoadedAndTheEditedWords_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
-        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
-        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
-        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
-    }
+    void undoAndRedoReachTheLoadedAndTheEditedWords_data() { test::addUndoRows(); }
     void undoAndRedoReachTheLoadedAndTheEditedWords()
     {
-        QFETCH(QString, keys);
-        QFETCH(bool, redone);
         const auto saved = [this](const QString& pressed, bool edit) {
             writeDocument(rowXml("1", "0", "0") + rowXml("2", "1", "37"));
             TFWemcy w(m_f.r.context);
@@ -299,10 +290,7 @@ private Q_SLOTS:
             w.bitbtn1->click();
             return test::readFile(m_f.file(QStringLiteral("emcyword.xml")));
         };
-        const QByteArray loaded = saved(QString(), false);
-        const QByteArray edited = saved(QString(), true);
-        QVERIFY(edited != loaded);
-        QCOMPARE(saved(keys, true), redone ? edited : loaded);
+        test::checkUndoRow(saved);
     }
 };
 

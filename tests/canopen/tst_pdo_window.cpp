@@ -301,18 +301,9 @@ private Q_SLOTS:
         QCOMPARE(SharedColumnWidth(width, 6), expected);
     }
 
-    void undoAndRedoReachTheLoadedAndTheEditedGrids_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
-        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
-        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
-        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
-    }
+    void undoAndRedoReachTheLoadedAndTheEditedGrids_data() { test::addUndoRows(); }
     void undoAndRedoReachTheLoadedAndTheEditedGrids()
     {
-        QFETCH(QString, keys);
-        QFETCH(bool, redone);
         const auto saved = [this](const QString& pressed, bool edit) {
             init(); // a new window over a new document
             writeFile(docFile(), "<rpdodef>" + row(1, 2) + row(2, 3) + "</rpdodef>");
@@ -339,10 +330,7 @@ private Q_SLOTS:
             });
             return readFile(docFile());
         };
-        const QByteArray loaded = saved(QString(), false);
-        const QByteArray edited = saved(QString(), true);
-        QVERIFY(edited != loaded);
-        QCOMPARE(saved(keys, true), redone ? edited : loaded);
+        test::checkUndoRow(saved);
     }
 };
 

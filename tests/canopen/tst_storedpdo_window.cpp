@@ -421,18 +421,9 @@ private Q_SLOTS:
         }
     }
 
-    void undoAndRedoReachTheLoadedAndTheEditedEntries_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("redone"); // OK saves the edited document, else the loaded one
-        QTest::newRow("Ctrl+Z past every step: the loaded document") << "zzzzzz" << false;
-        QTest::newRow("Ctrl+Shift+Z redoes every step") << "zzzzzzZZZZZ" << true;
-        QTest::newRow("Ctrl+Y redoes every step") << "zzzzzzyyyyy" << true;
-    }
+    void undoAndRedoReachTheLoadedAndTheEditedEntries_data() { test::addUndoRows(); }
     void undoAndRedoReachTheLoadedAndTheEditedEntries()
     {
-        QFETCH(QString, keys);
-        QFETCH(bool, redone);
         const auto saved = [](const QString& pressed, bool edit) {
             Fixture f;
             f.project.writeStored({"0x2000:1:1:0", "0x2000:2:1:0", "3:1:129:0"});
@@ -453,10 +444,7 @@ private Q_SLOTS:
             f.press(QStringLiteral("LbButton1"));
             return test::readFile(f.project.file(QStringLiteral("sdopdo.xml")));
         };
-        const QByteArray loaded = saved(QString(), false);
-        const QByteArray edited = saved(QString(), true);
-        QVERIFY(edited != loaded);
-        QCOMPARE(saved(keys, true), redone ? edited : loaded);
+        test::checkUndoRow(saved);
     }
 };
 
