@@ -20,7 +20,8 @@ constexpr int LogoSide = 81;
 
 } // namespace
 
-TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFAbout::TFAbout(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::Centred, parent), m_context(context)
 {
     setObjectName(QStringLiteral("FAbout"));
     setWindowTitle(QStringLiteral("About..."));
@@ -91,12 +92,6 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
 void TFAbout::Label4Click()
 {
     m_context.shell.openAddress(MakerHomePage());
-}
-
-void TFAbout::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    CentreOnScreen(this);
 }
 
 bool TFAbout::eventFilter(QObject* watched, QEvent* event)

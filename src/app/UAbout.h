@@ -1,8 +1,8 @@
 #pragma once
 
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 class QLabel;
 class QPushButton;
@@ -10,7 +10,7 @@ class QPushButton;
 namespace velmaro {
 
 // The product data, the maker's logo and the link to the maker's web site.
-class TFAbout : public QDialog
+class TFAbout : public FormDialog
 {
     Q_OBJECT
 public:
@@ -31,7 +31,6 @@ public:
     void Label4Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

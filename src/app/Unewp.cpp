@@ -12,7 +12,8 @@
 
 namespace velmaro {
 
-TFsaveproj::TFsaveproj(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFsaveproj::TFsaveproj(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::Centred, parent), m_context(context)
 {
     setObjectName(QStringLiteral("Fsaveproj"));
     setWindowTitle(QStringLiteral("New project"));
@@ -65,13 +66,6 @@ void TFsaveproj::FormShow()
         Label1->hide();
     }
     Edit1->setFocus();
-}
-
-void TFsaveproj::showEvent(QShowEvent* event)
-{
-    FormShow();
-    QDialog::showEvent(event);
-    CentreOnScreen(this);
 }
 
 void TFsaveproj::BitBtn1Click()

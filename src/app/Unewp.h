@@ -1,8 +1,8 @@
 #pragma once
 
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 class QLabel;
 class QLineEdit;
@@ -11,7 +11,7 @@ class QPushButton;
 namespace velmaro {
 
 // The new-project dialog; in mode 1 a plain one-line text prompt "Edit XML".
-class TFsaveproj : public QDialog
+class TFsaveproj : public FormDialog
 {
     Q_OBJECT
 public:
@@ -34,12 +34,11 @@ public:
     void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
 
     AppContext& m_context;
 };

@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
@@ -74,7 +73,8 @@ void PoscompRadioGroup::setItemIndex(int index)
         b->setChecked(true);
 }
 
-TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::AsPlaced, parent), m_context(context)
 {
     setObjectName(QStringLiteral("FInfopdo"));
     setWindowTitle(QStringLiteral("Define Store PDO"));
@@ -219,13 +219,6 @@ bool TFInfopdo::eventFilter(QObject* watched, QEvent* event)
         });
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void TFInfopdo::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
 }
 
 void TFInfopdo::clearEntryControls(Page& c)

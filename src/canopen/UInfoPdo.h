@@ -3,8 +3,8 @@
 #include "canopen/StoredPdoDocument.h"
 #include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 #include <QGroupBox>
 
 #include <functional>
@@ -36,7 +36,7 @@ private:
 };
 
 // Attaches stored SDO entries to the PDOs of the PDO translation table, one tab per CAN side.
-class TFInfopdo : public QDialog
+class TFInfopdo : public FormDialog
 {
     Q_OBJECT
 public:
@@ -45,7 +45,7 @@ public:
     const StoredPdoTable& table() const { return m_table; }
 
     // Handlers; each serves both tabs and acts on the side its control was connected with.
-    void FormShow();
+    void FormShow() override;
     void LPdoCanAClick(Side tab);
     void LSdoCanAClick(Side tab);
     void NewAClick(Side tab);
@@ -58,7 +58,6 @@ public:
     void BitBtn4Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -52,7 +51,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text)
 } // namespace
 
 TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
+    : FormDialog(Placement::Centred, parent,
+                 Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       m_context(context)
 {
     setObjectName(QStringLiteral("FWemcy"));
@@ -159,16 +159,6 @@ void TFWemcy::FormCreate()
         image.setMask(image.createMaskFromColor(QColor(128, 128, 0)));
         Large << image;
     }
-}
-
-void TFWemcy::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // A restore after minimising is no new showing: it keeps the unsaved edits and the position.
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(this);
-    FormShow();
 }
 
 void TFWemcy::FormShow()

@@ -3,8 +3,8 @@
 #include "canopen/EmcyWordDocument.h"
 #include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 #include <QList>
 #include <QPixmap>
 
@@ -22,7 +22,7 @@ template <typename State>
 class SnapshotHistory;
 
 // "Define EMCY Word": the EMCY words of both buses as two trees of word and bit nodes.
-class TFWemcy : public QDialog
+class TFWemcy : public FormDialog
 {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ public:
 
     const EmcyWordTable& table() const { return m_table; }
 
-    void FormShow();
+    void FormShow() override;
     void ClearWordEditor();
     int SelectedNodeIndex(Side side) const;
     void ShowWordNode(int position, Side side);
@@ -50,9 +50,6 @@ public:
     void BitBtn1Click();
     void BitBtn4Click();
     void Button1Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     // The controls of one page: page "CanA" shows side A, page "CanB" side B.

@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -69,7 +68,8 @@ QString optionCaption(int code, Side side)
 
 } // namespace
 
-TFemcy::TFemcy(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFemcy::TFemcy(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::Centred, parent), m_context(context)
 {
     setObjectName(QStringLiteral("Femcy"));
     setWindowTitle(QStringLiteral("Set Traslate EMCY"));
@@ -189,15 +189,6 @@ QWidget* TFemcy::buildPage(Side side)
     connect(p.modifyButton, &QPushButton::clicked, this, [this, side] { ModifyAClick(side); });
     connect(p.deleteButton, &QPushButton::clicked, this, [this, side] { DeleteAClick(side); });
     return page;
-}
-
-void TFemcy::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        CentreOnScreen(this);
-        FormShow();
-    }
 }
 
 void TFemcy::takeSelection(Side side)

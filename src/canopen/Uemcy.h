@@ -3,8 +3,8 @@
 #include "canopen/EmcyDocument.h"
 #include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 #include <array>
 
@@ -25,7 +25,7 @@ class SnapshotHistory;
 
 // "Set Traslate EMCY": the EMCY translation table of the project, one page per CAN side. Both pages
 // share their handlers; each page's list and buttons pass their side when connected.
-class TFemcy : public QDialog
+class TFemcy : public FormDialog
 {
     Q_OBJECT
 public:
@@ -49,7 +49,7 @@ public:
     QPushButton* button1 = nullptr;
     QPushButton* bitbtn4 = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void ClearEmcyEditor();
     void LBCanAClick(Side side);
     void NewAClick(Side side);
@@ -58,9 +58,6 @@ public:
     void BitBtn1Click();
     void BitBtn4Click();
     void Button1Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     // The controls of one page, edits and labels in attribute order, option buttons by code.

@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -104,7 +103,8 @@ QString PdoGrid::cellText(int row, int column) const
     return cell ? cell->text() : QString();
 }
 
-TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFpdo::TFpdo(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::AsPlaced, parent), m_context(context)
 {
     MakeSizableDialog(this, QStringLiteral("Fpdo"), QStringLiteral("Define Traslate PDO"));
 
@@ -149,13 +149,6 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(
     connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
     connect(button1, &QPushButton::clicked, this, &TFpdo::Button1Click);
     connect(bitbtn4, &QPushButton::clicked, this, &TFpdo::BitBtn4Click);
-}
-
-void TFpdo::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
 }
 
 void TFpdo::resizeEvent(QResizeEvent* event)

@@ -3,8 +3,8 @@
 #include "canopen/PdoDocument.h"
 #include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 #include <QTableWidget>
 
 class QPushButton;
@@ -40,7 +40,7 @@ protected:
 };
 
 // Editor of the PDO translation table (rpdodef.xml): one tab per direction.
-class TFpdo : public QDialog
+class TFpdo : public FormDialog
 {
     Q_OBJECT
 public:
@@ -54,7 +54,7 @@ public:
     QPushButton* button1 = nullptr; // Export
     QPushButton* bitbtn4 = nullptr; // Import
 
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void BitBtn1Click();
     void BitBtn4Click();
@@ -64,7 +64,6 @@ public:
     const PdoTable& table() const { return m_table; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

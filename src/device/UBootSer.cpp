@@ -11,12 +11,9 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -50,7 +47,8 @@ void TBusyIndicator::closeEvent(QCloseEvent* event)
     event->ignore();
 }
 
-TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFBootSer::TFBootSer(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::Centred, parent), m_context(context)
 {
     setObjectName(QStringLiteral("FBootSer"));
     setWindowTitle(QStringLiteral("Update Firmware from Serial (RS232)"));
@@ -130,21 +128,6 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent) : QDialog(parent), m_
     connect(LbButton2, &QPushButton::clicked, this, &TFBootSer::LbButton2Click);
     connect(LbButton3, &QPushButton::clicked, this, &QDialog::reject);
     connect(LbButton4, &QPushButton::clicked, this, &TFBootSer::LbButton4Click);
-}
-
-void TFBootSer::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-        // The same place at every opening: the window's inside centred on the screen. Placed by its
-        // inside, not its frame, whose size the first showing does not know yet.
-        if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-            QRect area(QPoint(), size());
-            area.moveCenter(screen->availableGeometry().center());
-            setGeometry(area);
-        }
-    }
 }
 
 void TFBootSer::hideEvent(QHideEvent* event)

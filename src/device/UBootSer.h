@@ -1,8 +1,8 @@
 #pragma once
 
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
@@ -30,7 +30,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 };
 
-class TFBootSer : public QDialog
+class TFBootSer : public FormDialog
 {
     Q_OBJECT
 public:
@@ -62,14 +62,13 @@ public:
     // The busy indicator while the updater runs (null otherwise).
     TBusyIndicator* BusyIndicator() const { return m_busy; }
 
-    void FormShow();
+    void FormShow() override;
     void FormClose();
     void LbButton1Click();
     void LbButton2Click();
     void LbButton4Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -75,7 +74,8 @@ QString describeChange(const MappingTables& before, const MappingTables& after)
 
 } // namespace
 
-TFSetVar::TFSetVar(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFSetVar::TFSetVar(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::AsPlaced, parent), m_context(context)
 {
     MakeSizableDialog(this, QStringLiteral("FSetVar"), QStringLiteral("Set SDO Access"));
     resize(920, 720);
@@ -176,13 +176,6 @@ QWidget* TFSetVar::makePage(MappingSide side, MappingGridView* grid)
     connect(map, &ByteMapView::rowClicked, this, [this, side](int row) { selectRow(side, row); });
     connect(pack, &QPushButton::clicked, this, [this, side] { btnPackClick(side); });
     return page;
-}
-
-void TFSetVar::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
 }
 
 void TFSetVar::FormShow()

@@ -3,8 +3,8 @@
 #include "mapping/MappingDocument.h"
 #include "platform/FileFingerprint.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 class QLabel;
 class QPushButton;
@@ -21,7 +21,7 @@ template <typename State>
 class SnapshotHistory;
 
 // Editor of the two serial / PROFIBUS mapping tables kept in sdo.xml.
-class TFSetVar : public QDialog
+class TFSetVar : public FormDialog
 {
     Q_OBJECT
 public:
@@ -47,16 +47,13 @@ public:
     qint32 InLimit = 244;
     qint32 OutLimit = 244;
 
-    void FormShow();
+    void FormShow() override;
     void bitbtn1Click();
     void btnTestClick();
     // Recomputes both byte maps from the grids; runs after every cell edit and reload.
     void RefreshByteMaps();
     // Asks, then rewrites Address ProfiBUS of the table's rows in use to follow each other from 0.
     void btnPackClick(MappingSide side);
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* makePage(MappingSide side, MappingGridView* grid);

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace velmaro {
@@ -74,7 +73,8 @@ QString describeChange(const CommEditorValues& before, const CommEditorValues& a
 
 } // namespace
 
-TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+TFpargen::TFpargen(AppContext& context, QWidget* parent)
+    : FormDialog(Placement::Centred, parent), m_context(context)
 {
     setObjectName(QStringLiteral("Fpargen"));
     setWindowTitle(QStringLiteral("SET COMMUNICATION"));
@@ -170,15 +170,6 @@ TFpargen::TFpargen(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     for (QLineEdit* e : findChildren<QLineEdit*>())
         connect(e, &QLineEdit::editingFinished, m_history, [this] { m_history->record(); });
     MakeFixedToolWindow(this);
-}
-
-void TFpargen::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(this);
-    FormShow();
 }
 
 void TFpargen::FormShow()

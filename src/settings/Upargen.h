@@ -3,8 +3,8 @@
 #include "platform/FileFingerprint.h"
 #include "settings/CommEditorRules.h"
 #include "widgets/AppContext.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 
 class QButtonGroup;
 class QComboBox;
@@ -19,7 +19,7 @@ class SnapshotHistory;
 
 // "SET COMMUNICATION": edits the project's pargen.xml. Loads on every showing, OK validates and saves,
 // Cancel writes nothing.
-class TFpargen : public QDialog
+class TFpargen : public FormDialog
 {
     Q_OBJECT
 public:
@@ -47,11 +47,8 @@ public:
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    void FormShow();
+    void FormShow() override;
     void RB_Ser_232Click();
     void BitBtn1Click();
     void setControlValues(const CommEditorValues& values);
