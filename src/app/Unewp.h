@@ -3,7 +3,6 @@
 #include "widgets/AppContext.h"
 #include "widgets/FormDialog.h"
 
-
 class QLabel;
 class QLineEdit;
 class QPushButton;

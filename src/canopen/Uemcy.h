@@ -5,7 +5,6 @@
 #include "widgets/AppContext.h"
 #include "widgets/FormDialog.h"
 
-
 #include <array>
 
 class QCheckBox;

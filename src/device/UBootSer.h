@@ -3,7 +3,6 @@
 #include "widgets/AppContext.h"
 #include "widgets/FormDialog.h"
 
-
 class QCheckBox;
 class QComboBox;
 class QFrame;

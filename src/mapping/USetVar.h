@@ -5,7 +5,6 @@
 #include "widgets/AppContext.h"
 #include "widgets/FormDialog.h"
 
-
 class QLabel;
 class QPushButton;
 class QScrollArea;
