@@ -38,20 +38,36 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent)
     Image2->setCursor(Qt::PointingHandCursor);
     Image2->installEventFilter(this);
 
-    label(Label1, "Label1", QStringLiteral("Software Velmaro "));
-    QFont title = Label1->font();
+    // The product lines: a title over two lines, then captions (column 0) beside their values.
+    struct Line
+    {
+        const char* name;
+        QString text;
+        int row, column, span;
+    };
+    const Line lines[] = {{"Label1", QStringLiteral("Software Velmaro "), 0, 0, 2},
+                          {"Label2", QStringLiteral("PROFIBUS / Serial - Converter"), 1, 0, 2},
+                          {"Label6", QStringLiteral("Software Code : "), 2, 0, 1},
+                          {"Label9", QStringLiteral("TQ4712"), 2, 1, 1},
+                          {"Label3", QStringLiteral("Version :"), 3, 0, 1},
+                          {"Label10", QStringLiteral(VELMARO_VERSION), 3, 1, 1},
+                          {"Label8", QStringLiteral("Document Code :"), 4, 0, 1},
+                          {"Label12", ManualDocumentCode, 4, 1, 1}};
+    auto* grid = new QGridLayout;
+    QLabel* titleLabel = nullptr; // the first line
+    for (const Line& line : lines) {
+        QLabel* l = nullptr;
+        label(l, line.name, line.text);
+        l->setTextFormat(Qt::PlainText); // trailing blanks and "&" stay as they are
+        grid->addWidget(l, line.row, line.column, 1, line.span);
+        if (!titleLabel)
+            titleLabel = l;
+    }
+    grid->setColumnStretch(1, 1);
+    QFont title = titleLabel->font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.4);
-    Label1->setFont(title);
-    label(Label2, "Label2", QStringLiteral("PROFIBUS / Serial - Converter"));
-    label(Label6, "Label6", QStringLiteral("Software Code : "));
-    label(Label9, "Label9", QStringLiteral("TQ4712"));
-    label(Label3, "Label3", QStringLiteral("Version :"));
-    label(Label10, "Label10", QStringLiteral(VELMARO_VERSION));
-    label(Label8, "Label8", QStringLiteral("Document Code :"));
-    label(Label12, "Label12", ManualDocumentCode);
-    for (QLabel* l : {Label1, Label2, Label6, Label9, Label3, Label10, Label8, Label12})
-        l->setTextFormat(Qt::PlainText); // trailing blanks and "&" stay as they are
+    titleLabel->setFont(title);
 
     label(Label4, "Label4", MakerWebAddress());
     MakeWebLink(Label4, this);
@@ -61,17 +77,6 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent)
     LbButton1->setDefault(true);
     connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* lines = new QGridLayout;
-    lines->addWidget(Label1, 0, 0, 1, 2);
-    lines->addWidget(Label2, 1, 0, 1, 2);
-    lines->addWidget(Label6, 2, 0);
-    lines->addWidget(Label9, 2, 1);
-    lines->addWidget(Label3, 3, 0);
-    lines->addWidget(Label10, 3, 1);
-    lines->addWidget(Label8, 4, 0);
-    lines->addWidget(Label12, 4, 1);
-    lines->setColumnStretch(1, 1);
-
     auto* left = new QVBoxLayout;
     left->addWidget(Image2);
     left->addStretch();
@@ -80,7 +85,7 @@ TFAbout::TFAbout(AppContext& context, QWidget* parent)
     auto* body = new QHBoxLayout;
     body->addLayout(left);
     body->addSpacing(12);
-    body->addLayout(lines, 1);
+    body->addLayout(grid, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);

@@ -16,14 +16,6 @@ public:
     explicit TFAbout(AppContext& context, QWidget* parent = nullptr);
 
     QLabel* Image2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label12 = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* LbButton1 = nullptr;
 

@@ -28,7 +28,7 @@ QTableWidgetItem* fixedItem(const QString& text)
 
 } // namespace
 
-PdoGrid::PdoGrid(QWidget* parent) : QTableWidget(parent)
+PdoGrid::PdoGrid(QWidget* parent) : CommittingGrid(parent)
 {
     // The headings shown are the grid's header, which stays in view while the rows scroll and whose
     // section edges the user drags to resize the columns; row 0 below it keeps the attribute names
@@ -78,16 +78,6 @@ void PdoGrid::readRows(QList<QStringList>& side)
     for (int r = 1; r < kRows; ++r) {
         for (int c = 1; c < kColumns; ++c)
             side[r - 1][c - 1] = cellText(r, c);
-    }
-}
-
-void PdoGrid::commitOpenEditor()
-{
-    if (state() != QAbstractItemView::EditingState)
-        return;
-    if (QWidget* editor = indexWidget(currentIndex())) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "canopen/TableEditorActions.h"
 #include "widgets/AppContext.h"
 #include "widgets/FormDialog.h"
+#include "widgets/GridKeys.h"
 
 #include <QTableWidget>
 
@@ -17,7 +18,7 @@ class SnapshotHistory;
 
 // One side's grid: 6 columns (1 fixed), 11 rows, row 0 the heading row whose cells hold the
 // attribute names while the headings shown are the header above them.
-class PdoGrid : public QTableWidget
+class PdoGrid : public CommittingGrid<QTableWidget>
 {
     Q_OBJECT
 public:
@@ -28,8 +29,6 @@ public:
     void showRows(const QList<QStringList>& side);
     // Copies the cells of rows 1 to 10 into the side's first ten rows (rows beyond stay).
     void readRows(QList<QStringList>& side);
-    // Ends an edit in progress so that the typed text counts.
-    void commitOpenEditor();
     QString cellText(int row, int column) const;
 
 Q_SIGNALS:

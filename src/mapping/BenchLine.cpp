@@ -49,14 +49,9 @@ QString DescribeBenchLine(const BenchLine& line)
 
 SerialLineOptions BenchLineOptions(const BenchLine& line, const QString& device)
 {
-    SerialLineOptions o;
-    o.device = device;
-    o.baudRate = line.baudRate;
-    o.parity = line.parity;
-    o.dataBits = line.dataBits;
-    o.stopBits = line.stopBits;
-    o.timeoutMs = line.timeoutMs;
-    return o;
+    SerialLineOptions options = line;
+    options.device = device;
+    return options;
 }
 
 } // namespace velmaro

@@ -10,15 +10,12 @@
 
 namespace velmaro {
 
-struct BenchLine
+// The line's settings without a device: stop bits One or Two, the reply time-out Ser_TimeOut (1000 ms when
+// it is 0); then the data lengths and the transparent mode's frame end.
+struct BenchLine : SerialLineOptions
 {
-    int baudRate = 115200;
-    SerialParity parity = SerialParity::None;
-    SerialDataBits dataBits = SerialDataBits::Eight;
-    SerialStopBits stopBits = SerialStopBits::One; // One or Two
-    int timeoutMs = 1000;                          // reply time-out: Ser_TimeOut, 1000 when it is 0
-    qint64 inLength = 244;                         // Profi_NB_IN
-    qint64 outLength = 244;                        // Profi_NB_OUT
+    qint64 inLength = 244;    // Profi_NB_IN
+    qint64 outLength = 244;   // Profi_NB_OUT
     bool endByTimeout = true; // transparent mode: a frame ends after endTimeMs of silence...
     int endTimeMs = 50;
     int endChar = 0x13; // ...or with this character

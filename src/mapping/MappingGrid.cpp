@@ -148,14 +148,4 @@ void RegisterTypeDelegate::setModelData(QWidget* editor, QAbstractItemModel* mod
         model->setData(index, combo->currentText(), Qt::EditRole);
 }
 
-void MappingGridView::commitOpenEditor()
-{
-    if (state() != QAbstractItemView::EditingState)
-        return;
-    if (QWidget* editor = indexWidget(currentIndex())) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-}
-
 } // namespace velmaro

@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "mapping/MappingDocument.h"
+#include "widgets/GridKeys.h"
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
@@ -50,13 +51,12 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 };
 
-// A grid view that can hand an open cell editor's text to the model before the grid is read.
-class MappingGridView : public QTableView
+// The view of one mapping table.
+class MappingGridView : public CommittingGrid<QTableView>
 {
     Q_OBJECT
 public:
-    using QTableView::QTableView;
-    void commitOpenEditor();
+    using CommittingGrid::CommittingGrid;
 };
 
 } // namespace velmaro

@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 
+#include <QAbstractItemView>
 #include <QObject>
 #include <QString>
 
@@ -14,6 +15,23 @@ class QWidget;
 namespace velmaro {
 
 class IMessageBoxes;
+
+// A grid that can end an edit in progress, so that the typed text counts before the grid is read.
+template <class View>
+class CommittingGrid : public View
+{
+public:
+    using View::View;
+    void commitOpenEditor()
+    {
+        if (this->state() != QAbstractItemView::EditingState)
+            return;
+        if (QWidget* editor = this->indexWidget(this->currentIndex())) {
+            this->commitData(editor);
+            this->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+};
 
 // What a grid stores for a text given to one cell by a paste or a Delete: the text to store, or the
 // reason the cell refuses it. The same rule the cell's own editor applies to a typed value.

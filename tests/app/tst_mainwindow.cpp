@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 #include "support/Recorders.h"
 #include "support/TestFiles.h"
+#include "support/WindowFixture.h"
 #include "widgets/TransientNote.h"
 
 #include <QApplication>
@@ -627,11 +628,12 @@ private Q_SLOTS:
         QCOMPARE(r.modal.opened, QStringList{QStringLiteral("FAbout")});
         const TFAbout& a = *windows.FAbout;
         QCOMPARE(a.windowTitle(), QStringLiteral("About..."));
-        const QStringList texts{a.Label1->text(), a.Label2->text(), a.Label6->text() + a.Label9->text(),
-                                a.Label3->text() + a.Label10->text(), a.Label8->text()};
+        auto text = [&a](const char* name) { return test::Control<QLabel>(a, QLatin1String(name))->text(); };
+        const QStringList texts{text("Label1"), text("Label2"), text("Label6") + text("Label9"),
+                                text("Label3") + text("Label10"), text("Label8")};
         QCOMPARE(texts, (QStringList{"Software Velmaro ", "PROFIBUS / Serial - Converter",
                                      "Software Code : TQ4712", "Version :1.201", "Document Code :"}));
-        QVERIFY(!a.Label12->text().isEmpty());
+        QVERIFY(!text("Label12").isEmpty());
         QVERIFY(!a.Image2->pixmap().isNull());
         const QImage logo = a.Image2->pixmap().toImage(); // the logo is drawn, not left blank
         QCOMPARE(qAlpha(logo.pixel(logo.width() / 2, logo.height() / 2)), 255);
