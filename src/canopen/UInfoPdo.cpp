@@ -91,9 +91,7 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent)
     MakeEditorButtons(this, this, QStringLiteral("LbButton1"), {&ok, &cancel, &exportButton, &importButton});
     layout->addLayout(ButtonRow({}, {ok, cancel, exportButton, importButton}));
 
-    connect(ok, &QPushButton::clicked, this, &TFInfopdo::BitBtn1Click);
-    connect(exportButton, &QPushButton::clicked, this, &TFInfopdo::Button1Click);
-    connect(importButton, &QPushButton::clicked, this, &TFInfopdo::BitBtn4Click);
+    ConnectEditorButtons(this, ok, exportButton, importButton);
     connectTab(Side::A);
     connectTab(Side::B);
     resize(760, 460);

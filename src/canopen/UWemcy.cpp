@@ -66,9 +66,7 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
     LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("bitbtn1"),
                       {&bitbtn1, &bitbtn2, &button1, &bitbtn4});
 
-    connect(bitbtn1, &QPushButton::clicked, this, &TFWemcy::BitBtn1Click);
-    connect(button1, &QPushButton::clicked, this, &TFWemcy::Button1Click);
-    connect(bitbtn4, &QPushButton::clicked, this, &TFWemcy::BitBtn4Click);
+    ConnectEditorButtons(this, bitbtn1, button1, bitbtn4);
 
     FormCreate();
     adjustSize();

@@ -94,9 +94,7 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent)
     LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("LbButton1"),
                       {&LbButton1, &bitbtn2, &button1, &bitbtn4});
 
-    connect(LbButton1, &QPushButton::clicked, this, &TFemcy::BitBtn1Click);
-    connect(button1, &QPushButton::clicked, this, &TFemcy::Button1Click);
-    connect(bitbtn4, &QPushButton::clicked, this, &TFemcy::BitBtn4Click);
+    ConnectEditorButtons(this, LbButton1, button1, bitbtn4);
 
     adjustSize();
     setFixedSize(sizeHint());

@@ -136,9 +136,7 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent)
                 FormResize();
         });
     }
-    connect(bitbtn1, &QPushButton::clicked, this, &TFpdo::BitBtn1Click);
-    connect(button1, &QPushButton::clicked, this, &TFpdo::Button1Click);
-    connect(bitbtn4, &QPushButton::clicked, this, &TFpdo::BitBtn4Click);
+    ConnectEditorButtons(this, bitbtn1, button1, bitbtn4);
 }
 
 void TFpdo::resizeEvent(QResizeEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QPushButton>
 
 #include <array>
 #include <initializer_list>
@@ -10,7 +11,6 @@ class QEvent;
 class QHBoxLayout;
 class QLabel;
 class QObject;
-class QPushButton;
 class QString;
 class QWidget;
 
@@ -42,6 +42,15 @@ void MakeEditorButtons(QDialog* dialog, QWidget* parent, const QString& okName,
 // (MakeEditorButtons), OK and Cancel at its left, Export and Import at its right.
 void LayOutTableEditor(QDialog* dialog, QWidget* pages, const QString& okName,
                        const std::array<QPushButton**, 4>& buttons);
+// Connects a table editor's OK, Export and Import buttons to its BitBtn1Click, Button1Click and BitBtn4Click.
+template <class Editor>
+void ConnectEditorButtons(Editor* editor, QPushButton* ok, QPushButton* exportButton,
+                          QPushButton* importButton)
+{
+    QObject::connect(ok, &QPushButton::clicked, editor, &Editor::BitBtn1Click);
+    QObject::connect(exportButton, &QPushButton::clicked, editor, &Editor::Button1Click);
+    QObject::connect(importButton, &QPushButton::clicked, editor, &Editor::BitBtn4Click);
+}
 // A row of buttons: `left` at its start, `right` at its end, a stretch between.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 
