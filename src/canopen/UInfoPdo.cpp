@@ -81,10 +81,8 @@ TFInfopdo::TFInfopdo(AppContext& context, QWidget* parent)
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
 
     auto* layout = new QVBoxLayout(this);
-    m_notebook = new QTabWidget(this);
-    m_notebook->setObjectName(QStringLiteral("TabbedNotebook1"));
-    m_notebook->addTab(buildTab(Side::A), QStringLiteral("CanA"));
-    m_notebook->addTab(buildTab(Side::B), QStringLiteral("CanB"));
+    m_notebook = MakeSideNotebook(this, buildTab(Side::A), QStringLiteral("CanA"), buildTab(Side::B),
+                                  QStringLiteral("CanB"));
     layout->addWidget(m_notebook, 1);
 
     QPushButton *ok = nullptr, *cancel = nullptr, *exportButton = nullptr, *importButton = nullptr;

@@ -58,10 +58,8 @@ TFWemcy::TFWemcy(AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("FWemcy"));
     setWindowTitle(QStringLiteral("Define EMCY Word"));
 
-    TabbedNotebook1 = new QTabWidget(this);
-    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-    TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("CanA"));
-    TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("CanB"));
+    TabbedNotebook1 = MakeSideNotebook(this, buildPage(Side::A), QStringLiteral("CanA"), buildPage(Side::B),
+                                       QStringLiteral("CanB"));
 
     LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("bitbtn1"),
                       {&bitbtn1, &bitbtn2, &button1, &bitbtn4});

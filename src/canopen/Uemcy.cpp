@@ -76,20 +76,8 @@ TFemcy::TFemcy(AppContext& context, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::WindowMaximizeButtonHint);
 
-    TabbedNotebook1 = new QTabWidget(this);
-    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-    TabbedNotebook1->addTab(buildPage(Side::A), QStringLiteral("From CAN A"));
-    TabbedNotebook1->addTab(buildPage(Side::B), QStringLiteral("From CAN B"));
-    LBCanA = page(Side::A).list;
-    LBCanB = page(Side::B).list;
-    enablea = page(Side::A).enable;
-    enableb = page(Side::B).enable;
-    DeleteA = page(Side::A).deleteButton;
-    NewA = page(Side::A).newButton;
-    ModifyA = page(Side::A).modifyButton;
-    DeleteB = page(Side::B).deleteButton;
-    NewB = page(Side::B).newButton;
-    ModifyB = page(Side::B).modifyButton;
+    TabbedNotebook1 = MakeSideNotebook(this, buildPage(Side::A), QStringLiteral("From CAN A"),
+                                       buildPage(Side::B), QStringLiteral("From CAN B"));
 
     LayOutTableEditor(this, TabbedNotebook1, QStringLiteral("LbButton1"),
                       {&LbButton1, &bitbtn2, &button1, &bitbtn4});

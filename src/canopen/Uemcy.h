@@ -33,16 +33,6 @@ public:
     const EmcyTable& table() const { return m_table; }
 
     QTabWidget* TabbedNotebook1 = nullptr;
-    QListWidget* LBCanA = nullptr;
-    QListWidget* LBCanB = nullptr;
-    QCheckBox* enablea = nullptr;
-    QCheckBox* enableb = nullptr;
-    QPushButton* DeleteA = nullptr;
-    QPushButton* NewA = nullptr;
-    QPushButton* ModifyA = nullptr;
-    QPushButton* DeleteB = nullptr;
-    QPushButton* NewB = nullptr;
-    QPushButton* ModifyB = nullptr;
     QPushButton* LbButton1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
     QPushButton* button1 = nullptr;

@@ -98,16 +98,14 @@ TFpdo::TFpdo(AppContext& context, QWidget* parent)
 {
     MakeSizableDialog(this, QStringLiteral("Fpdo"), QStringLiteral("Define Traslate PDO"));
 
-    TabbedNotebook1 = new QTabWidget(this);
-    TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-    sga = new PdoGrid(TabbedNotebook1);
+    sga = new PdoGrid; // made before the notebook, placed in it after its tab bar
     sga->setObjectName(QStringLiteral("sga"));
-    sgb = new PdoGrid(TabbedNotebook1);
+    sgb = new PdoGrid;
     sgb->setObjectName(QStringLiteral("sgb"));
     page(Side::A).grid = sga;
     page(Side::B).grid = sgb;
-    TabbedNotebook1->addTab(sga, QStringLiteral("PDO From CanA to CanB"));
-    TabbedNotebook1->addTab(sgb, QStringLiteral("PDO From CanB to CanA"));
+    TabbedNotebook1 = MakeSideNotebook(this, sga, QStringLiteral("PDO From CanA to CanB"), sgb,
+                                       QStringLiteral("PDO From CanB to CanA"));
     // Keys and clipboard of a spreadsheet; the cells take any text, as typed.
     for (PdoGrid* grid : {sga, sgb})
         new GridKeys(grid, m_context.messages);

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -94,6 +95,16 @@ void LayOutTableEditor(QDialog* dialog, QWidget* pages, const QString& okName,
     auto* layout = new QVBoxLayout(dialog);
     layout->addWidget(pages);
     layout->addWidget(panel);
+}
+
+QTabWidget* MakeSideNotebook(QWidget* parent, QWidget* pageA, const QString& captionA, QWidget* pageB,
+                             const QString& captionB)
+{
+    auto* notebook = new QTabWidget(parent);
+    notebook->setObjectName(QStringLiteral("TabbedNotebook1"));
+    notebook->addTab(pageA, captionA);
+    notebook->addTab(pageB, captionB);
+    return notebook;
 }
 
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right)

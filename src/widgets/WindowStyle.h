@@ -12,6 +12,7 @@ class QHBoxLayout;
 class QLabel;
 class QObject;
 class QString;
+class QTabWidget;
 class QWidget;
 
 namespace velmaro {
@@ -42,6 +43,9 @@ void MakeEditorButtons(QDialog* dialog, QWidget* parent, const QString& okName,
 // (MakeEditorButtons), OK and Cancel at its left, Export and Import at its right.
 void LayOutTableEditor(QDialog* dialog, QWidget* pages, const QString& okName,
                        const std::array<QPushButton**, 4>& buttons);
+// The notebook "TabbedNotebook1" of a table editor, on `parent`: side A's page first, then side B's.
+QTabWidget* MakeSideNotebook(QWidget* parent, QWidget* pageA, const QString& captionA, QWidget* pageB,
+                             const QString& captionB);
 // Connects a table editor's OK, Export and Import buttons to its BitBtn1Click, Button1Click and BitBtn4Click.
 template <class Editor>
 void ConnectEditorButtons(Editor* editor, QPushButton* ok, QPushButton* exportButton,
