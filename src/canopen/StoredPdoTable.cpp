@@ -55,30 +55,28 @@ public:
     // true/false, or the conversion error.
     Result<bool> equals(const TClSdo& other)
     {
-        if (!m_indexValue) {
-            const Result<qint32> v = ParseIntegerText(m_index);
-            if (!v.ok())
-                return v.status();
-            m_indexValue = *v;
-        }
-        const Result<qint32> otherIndex = ParseIntegerText(other.Index);
-        if (!otherIndex.ok())
-            return otherIndex.status();
-        if (*otherIndex != *m_indexValue)
-            return false;
-        if (!m_subindexValue) {
-            const Result<qint32> v = ParseIntegerText(m_subindex);
-            if (!v.ok())
-                return v.status();
-            m_subindexValue = *v;
-        }
-        const Result<qint32> otherSubindex = ParseIntegerText(other.Subindex);
-        if (!otherSubindex.ok())
-            return otherSubindex.status();
-        return *otherSubindex == *m_subindexValue;
+        const Result<bool> sameIndex = same(m_indexValue, m_index, other.Index);
+        if (!sameIndex.ok() || !*sameIndex)
+            return sameIndex;
+        return same(m_subindexValue, m_subindex, other.Subindex);
     }
 
 private:
+    // Whether `listed` is the number `typed` is; `typed` is converted into `value` once.
+    static Result<bool> same(std::optional<qint32>& value, const QString& typed, const QString& listed)
+    {
+        if (!value) {
+            const Result<qint32> v = ParseIntegerText(typed);
+            if (!v.ok())
+                return v.status();
+            value = *v;
+        }
+        const Result<qint32> other = ParseIntegerText(listed);
+        if (!other.ok())
+            return other.status();
+        return *other == *value;
+    }
+
     QString m_index;
     QString m_subindex;
     std::optional<qint32> m_indexValue;
