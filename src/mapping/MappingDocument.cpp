@@ -10,30 +10,43 @@ namespace velmaro {
 
 namespace {
 
-// Side Out has the columns of side In but the second, Type.
-QStringList withoutType(QStringList columns)
+// A column of side In: its attribute in the document and its caption in the editor. Side Out has the same
+// columns but the second, Type.
+struct Column
 {
-    columns.removeAt(1);
-    return columns;
+    const char* attribute;
+    const char* caption;
+};
+constexpr Column kColumns[] = {{"Slave_ID", "Slave ID"},
+                               {"Type", "Type"},
+                               {"Address_Mod", "Address Register"},
+                               {"NPoint", "NPoint"},
+                               {"Address_Profi", "Address ProfiBUS"},
+                               {"Mnemonic", "Mnemonic"}};
+
+QStringList columnTexts(MappingSide side, const char* Column::*text)
+{
+    QStringList texts;
+    for (const Column& column : kColumns)
+        texts << QLatin1String(column.*text);
+    if (side == MappingSide::Out)
+        texts.removeAt(1);
+    return texts;
 }
 
 } // namespace
 
 const QStringList& MappingAttributes(MappingSide side)
 {
-    static const QStringList in = {QStringLiteral("Slave_ID"),      QStringLiteral("Type"),
-                                   QStringLiteral("Address_Mod"),   QStringLiteral("NPoint"),
-                                   QStringLiteral("Address_Profi"), QStringLiteral("Mnemonic")};
-    static const QStringList out = withoutType(in);
+    static const QStringList in = columnTexts(MappingSide::In, &Column::attribute);
+    static const QStringList out = columnTexts(MappingSide::Out, &Column::attribute);
     return side == MappingSide::In ? in : out;
 }
 
 const QStringList& MappingColumnCaptions(MappingSide side)
 {
-    static const QStringList in = {QStringLiteral("Slave ID"),         QStringLiteral("Type"),
-                                   QStringLiteral("Address Register"), QStringLiteral("NPoint"),
-                                   QStringLiteral("Address ProfiBUS"), QStringLiteral("Mnemonic")};
-    static const QStringList out = withoutType(in);
+    static const QStringList in = columnTexts(MappingSide::In, &Column::caption);
+    static const QStringList out = columnTexts(MappingSide::Out, &Column::caption);
     return side == MappingSide::In ? in : out;
 }
 
