@@ -43,8 +43,6 @@ private Q_SLOTS:
             << QByteArray() << frame("018320") << int(ModbusOutcome::Damaged) << 0;
         QTest::newRow("more registers than asked")
             << QByteArray() << frame("01030412340001") << int(ModbusOutcome::Damaged) << 0;
-        QTest::newRow("another function")
-            << QByteArray() << frame("0104021234") << int(ModbusOutcome::Damaged) << 0;
         QTest::newRow("truncated") << QByteArray() << frame("0103021234").left(4)
                                    << int(ModbusOutcome::NoReply) << 0;
     }
