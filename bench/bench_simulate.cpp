@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
@@ -105,6 +106,8 @@ void BM_PollRoundOverPseudoTerminal(benchmark::State& state)
     }
     BenchRound round(*master, plan.reads, 244);
     bool all = true;
+    QElapsedTimer elapsed;
+    elapsed.start();
     for (auto _ : state) {
         QEventLoop loop;
         round.start({}, {}, [&](const QByteArray&, bool answered) {
@@ -113,6 +116,15 @@ void BM_PollRoundOverPseudoTerminal(benchmark::State& state)
         });
         loop.exec();
     }
+    // Request 8 bytes, reply 5 + 2 per register, 11 bits a byte.
+    qint64 bytes = 0;
+    for (const ReadRequest& read : plan.reads)
+        bytes += 8 + 5 + 2 * read.count;
+    const double roundMs = double(elapsed.nsecsElapsed()) / 1e6 / double(state.iterations());
+    const double lineMs = double(bytes) * 11 * 1000 / options.baudRate;
+    state.counters["round_ms"] = roundMs;
+    state.counters["line_ms"] = lineMs;
+    state.counters["ratio"] = roundMs / lineMs;
     if (!all)
         state.SkipWithError("a row did not answer");
     master->close();

@@ -8,8 +8,8 @@ set -euo pipefail
 
 RUN_PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache dpkg-dev file
-    qt6-base-dev qt6-svg-dev libgl-dev qt6-serialbus-dev qt6-serialport-dev
-    libpugixml-dev libfreexl-dev libzip-dev
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-serialport-dev
+    libpugixml-dev libfreexl-dev libzip-dev libmodbus-dev
 )
 TEST_PACKAGES=(
     libbenchmark-dev

@@ -1,8 +1,8 @@
 #pragma once
 
-// The serial line of the bench: a Modbus RTU master (framing, CRC and timing by Qt SerialBus) and a
+// The serial line of the bench: a Modbus RTU master (framing, CRC and timing by libmodbus) and a
 // plain byte line for the virtual slaves and the monitor. Tests and the window see only these
-// interfaces; CreateModbusMaster and CreateSerialByteLine give the implementations on Qt SerialBus
+// interfaces; CreateModbusMaster and CreateSerialByteLine give the implementations on libmodbus
 // and Qt SerialPort (library velmaro_line).
 
 #include "platform/SerialTypes.h"
@@ -49,7 +49,8 @@ public:
     // Opens the port; an empty text, or why it could not be opened.
     virtual QString open(const SerialLineOptions& options) = 0;
     virtual void close() = 0;
-    // One request at a time: `done` runs once, on the caller's thread, from its event loop.
+    // Requests run in the order given: `done` runs once, on the thread that made the master, from its
+    // event loop, and never after close() or the master's end (a request on the line then is dropped).
     // `function`: 3 holding registers, 4 input registers.
     virtual void read(int slave, int function, int first, int count,
                       std::function<void(const ModbusOutcome&)> done) = 0;

@@ -101,14 +101,19 @@ QString PortFailureReason(const QString& portName, const QString& device, int er
     const QString where = QStringLiteral("%1 (%2): ").arg(portName, device);
     if (error < 0)
         return where + componentText.trimmed();
+    return where + PortErrorText(error);
+}
+
+QString PortErrorText(int error)
+{
     const QString system = qt_error_string(error) + QLatin1Char('.');
     if (error == EACCES || error == EPERM)
-        return where + system
+        return system
                + QStringLiteral(" On Linux, the user must be in the group that owns the device (usually "
                                 "dialout) and then log in again.");
     if (error == EBUSY || error == EWOULDBLOCK)
-        return where + system + QStringLiteral(" Another program holds the port.");
-    return where + system;
+        return system + QStringLiteral(" Another program holds the port.");
+    return system;
 }
 
 QStringList PresentPorts(const ISerialPlatform& platform)

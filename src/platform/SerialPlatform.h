@@ -149,6 +149,8 @@ int ComPortNumber(const QString& portName);
 // names that have a device, each with its device.
 QString PortFailureReason(const QString& portName, const QString& device, int error,
                           const QString& componentText, const QStringList& present);
+// The system's text for `error` with what a refused permission or a busy port means, without the port.
+QString PortErrorText(int error);
 
 // "COM2 = /dev/ttyUSB0" for every port name that has a device, in the order of ComPortNames.
 QStringList PresentPorts(const ISerialPlatform& platform);
