@@ -28,3 +28,7 @@ build-bench/bench/bench_startup "${1:-15}"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_editors 2> >(grep -v propagateSizeHints >&2)
 [ -x build-bench/bench/bench_tables ] && build-bench/bench/bench_tables || true
 [ -x build-bench/bench/bench_bytemap ] && build-bench/bench/bench_bytemap || true
+[ -x build-bench/bench/bench_diff ] && build-bench/bench/bench_diff || true
+# simulate of two full tables; a poll round of 244 rows over a pseudo-terminal pair (needs socat) against the
+# line time its frames take at 115200 baud
+[ -x build-bench/bench/bench_simulate ] && build-bench/bench/bench_simulate || true

@@ -22,9 +22,9 @@ run_asan() {
 }
 
 run_tsan() {
-    # The tests of the serial port and its worker thread: tests/device/tst_comm*.cpp.
+    # The tests of the serial port and its worker thread, and of the bench's Modbus master and its worker.
     local targets=() f
-    for f in tests/device/tst_comm*.cpp; do
+    for f in tests/device/tst_comm*.cpp tests/platform/tst_modbusmaster.cpp; do
         [ -e "$f" ] && targets+=("$(basename "$f" .cpp)")
     done
     if [ ${#targets[@]} -eq 0 ]; then
