@@ -107,6 +107,7 @@ TFTestMapping::TFTestMapping(AppContext& context, QWidget* parent) : QDialog(par
     connect(BtnPollEvery, &QPushButton::clicked, this, &TFTestMapping::PollEvery);
     connect(BtnStop, &QPushButton::clicked, this, &TFTestMapping::Stop);
     connect(BtnWrite, &QPushButton::clicked, this, &TFTestMapping::Write);
+    connect(EOutput, &QLineEdit::returnPressed, this, &TFTestMapping::Write); // Enter writes, as Write does
 }
 
 TFTestMapping::~TFTestMapping()

@@ -128,11 +128,18 @@ private Q_SLOTS:
         QCOMPARE(m_log, (QStringList{"read 1 f3 10+2", "read 2 f4 5+1"}));
     }
 
+    void writeSendsTheOutputData_data()
+    {
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("Write") << false;
+        QTest::newRow("Enter in the output data") << true;
+    }
     void writeSendsTheOutputData()
     {
+        QFETCH(bool, enter);
         auto w = window({{1, ok({1, 2})}, {2, ok({3})}}, 0);
         w->EOutput->setText(QStringLiteral("00 AB CD"));
-        w->Write();
+        enter ? QTest::keyClick(w->EOutput, Qt::Key_Return) : w->Write();
         QTRY_COMPARE(w->GridRows->item(2, 4)->text(), QStringLiteral("ok"));
         QCOMPARE(m_log.last(), QStringLiteral("write 1 100 = 0xABCD"));
     }
