@@ -73,7 +73,7 @@ QString ModbusExceptionName(int code)
     case 8: return QStringLiteral("memory parity error");
     case 10: return QStringLiteral("gateway path unavailable");
     case 11: return QStringLiteral("gateway target device failed to respond");
-    default: return QStringLiteral("exception %1").arg(code);
+    default: return QStringLiteral("unknown code");
     }
 }
 

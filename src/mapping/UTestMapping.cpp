@@ -19,6 +19,8 @@ namespace velmaro {
 
 namespace {
 
+const QString kLastAnswer = QStringLiteral("last answer: ");
+
 enum Column
 {
     ColRow,
@@ -179,6 +181,10 @@ bool TFTestMapping::openLine()
 {
     if (m_master)
         return true;
+    // What the rows show came from the line before: a new line starts from nothing.
+    for (int row = 0; row < GridRows->rowCount(); ++row)
+        setStatus(row, QString(), QString());
+    showImage(InputImage(m_plan.reads, {}, m_limits.in));
     const Result<BenchLine> line = LoadBenchLine(m_context.paths.PargenXmlPath, SerialStopBits::One, true);
     if (!line.ok()) {
         LStatus->setText(QStringLiteral("pargen.xml: ") + line.error());
@@ -226,10 +232,13 @@ void TFTestMapping::startRound()
                 }
             }
             const bool ok = outcome.kind == ModbusOutcome::Ok;
+            // A read that failed keeps its last answer in the input data, as the gateway does; say so.
+            QString values = GridRows->item(tableRow, ColValues)->text();
+            if (!values.isEmpty() && !values.startsWith(kLastAnswer))
+                values.prepend(kLastAnswer);
             setStatus(tableRow, ok ? QStringLiteral("ok") : DescribeOutcome(outcome, m_line.timeoutMs),
                       write ? RegisterValuesText(writes.at(index).values)
-                            : (ok ? RegisterValuesText(outcome.values)
-                                  : GridRows->item(tableRow, ColValues)->text()));
+                            : (ok ? RegisterValuesText(outcome.values) : values));
         },
         [this](const QByteArray& image, bool) {
             showImage(image);

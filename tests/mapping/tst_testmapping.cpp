@@ -128,6 +128,29 @@ private Q_SLOTS:
         QCOMPARE(m_log, (QStringList{"read 1 f3 10+2", "read 2 f4 5+1"}));
     }
 
+    // A read that fails after answering keeps its last answer, marked as such; a new line starts empty.
+    void failedReadShowsItsLastAnswer()
+    {
+        auto w = window({{1, ok({0x1234, 0x5678})}, {2, ok({1})}}, 0);
+        ScriptedMaster* live = nullptr;
+        auto make = w->masterFactory;
+        w->masterFactory = [&live, make] {
+            auto master = make();
+            live = static_cast<ScriptedMaster*>(master.get());
+            return master;
+        };
+        w->PollOnce();
+        QTRY_COMPARE(w->GridRows->item(1, 4)->text(), QStringLiteral("ok"));
+        live->outcomes[1] = failing(ModbusOutcome::NoReply);
+        w->PollOnce();
+        QTRY_COMPARE(w->GridRows->item(0, 4)->text(), QStringLiteral("no reply within 1000 ms"));
+        QCOMPARE(w->GridRows->item(0, 5)->text(), QStringLiteral("last answer: 0x1234 0x5678"));
+        w->Stop();
+        w->CB_Port->setEditText(QStringLiteral("/dev/ttyGONE"));
+        w->PollOnce();
+        QCOMPARE(w->GridRows->item(0, 4)->text() + w->GridRows->item(0, 5)->text(), QString());
+    }
+
     void writeSendsTheOutputData_data()
     {
         QTest::addColumn<bool>("enter");

@@ -40,11 +40,18 @@ private Q_SLOTS:
             << frame("0103020001") << frame("0103021234") << int(ModbusOutcome::Ok) << 0;
         QTest::newRow("exception") << QByteArray() << frame("018303") << int(ModbusOutcome::Exception) << 3;
         QTest::newRow("exception code outside the standard ones")
-            << QByteArray() << frame("018320") << int(ModbusOutcome::Damaged) << 0;
+            << QByteArray() << frame("018320") << int(ModbusOutcome::Exception) << 0x20;
+        QTest::newRow("another slave's late frame, then the reply")
+            << QByteArray() << frame("0203020001") + frame("0103021234") << int(ModbusOutcome::Ok) << 0;
+        QTest::newRow("a late answer to another function, then the reply")
+            << QByteArray() << frame("0104020001") + frame("0103021234") << int(ModbusOutcome::Ok) << 0;
+        QTest::newRow("bytes after the reply")
+            << QByteArray() << frame("0103021234") + QByteArray::fromHex("55AA01")
+            << int(ModbusOutcome::Damaged) << 0;
         QTest::newRow("more registers than asked")
             << QByteArray() << frame("01030412340001") << int(ModbusOutcome::Damaged) << 0;
         QTest::newRow("truncated") << QByteArray() << frame("0103021234").left(4)
-                                   << int(ModbusOutcome::NoReply) << 0;
+                                   << int(ModbusOutcome::Damaged) << 0;
     }
     void replies()
     {

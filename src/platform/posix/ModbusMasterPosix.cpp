@@ -6,6 +6,7 @@
 #include "platform/ModbusLine.h"
 #include "platform/SerialPlatform.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 
@@ -17,6 +18,8 @@
 #include <fcntl.h>
 #include <modbus.h>
 #include <mutex>
+#include <optional>
+#include <poll.h>
 #include <pthread.h>
 #include <termios.h>
 #include <thread>
@@ -146,7 +149,9 @@ public:
         // settings it never read.
         modbus_set_socket(m_ctx, m_lineFd);
         modbus_set_error_recovery(m_ctx, MODBUS_ERROR_RECOVERY_NONE);
-        setTimeout(m_ctx, &modbus_set_response_timeout, std::max(o.timeoutMs, 1));
+        m_timeoutMs = std::max(o.timeoutMs, 1);
+        m_baudRate = o.baudRate;
+        setTimeout(m_ctx, &modbus_set_response_timeout, m_timeoutMs);
         setTimeout(m_ctx, &modbus_set_byte_timeout, byteTimeoutMs(o.baudRate, std::max(o.timeoutMs, 1)));
         m_stopping = false;
         m_worker = std::thread(&LibModbusMaster::work, this, m_generation);
@@ -255,33 +260,114 @@ private:
         }
     }
 
+    // The request as sent, without its CRC (the library adds it); empty when too many registers.
+    static QByteArray requestFrame(const Job& job)
+    {
+        const int count = job.function == 16 ? int(job.values.size()) : job.count;
+        const int most = job.function == 16 ? MODBUS_MAX_WRITE_REGISTERS : MODBUS_MAX_READ_REGISTERS;
+        if (count < 1 || count > most)
+            return {};
+        QByteArray frame;
+        for (int byte : {job.slave, job.function, job.first >> 8, job.first & 0xFF, count >> 8, count & 0xFF})
+            frame.append(char(byte));
+        if (job.function == 16) {
+            frame.append(char(2 * count));
+            for (quint16 value : job.values)
+                frame.append(char(value >> 8)).append(char(value & 0xFF));
+        }
+        return frame;
+    }
+
+    // What a complete frame from the job's slave says; nullopt for an answer to another function (a late
+    // answer to an earlier request), which the master passes over.
+    static std::optional<ModbusOutcome> outcomeOfFrame(const Job& job, const uint8_t* frame, int length)
+    {
+        ModbusOutcome outcome;
+        if (frame[1] == (job.function | 0x80)) {
+            outcome.kind = ModbusOutcome::Exception;
+            outcome.exceptionCode = frame[2];
+            return outcome;
+        }
+        if (frame[1] != job.function)
+            return std::nullopt;
+        const bool fits = job.function == 16 ? frame[2] == (job.first >> 8) && frame[3] == (job.first & 0xFF)
+                                                   && frame[4] == 0 && frame[5] == job.values.size()
+                                             : frame[2] == 2 * job.count && length == 5 + 2 * job.count;
+        if (!fits)
+            return damaged(QStringLiteral("its function, length or register count does not fit the request"));
+        outcome.kind = ModbusOutcome::Ok;
+        for (int i = 0; job.function != 16 && i < job.count; ++i)
+            outcome.values.append(quint16(frame[3 + 2 * i] << 8 | frame[4 + 2 * i]));
+        return outcome;
+    }
+
+    static ModbusOutcome damaged(const QString& why)
+    {
+        ModbusOutcome outcome;
+        outcome.kind = ModbusOutcome::Damaged;
+        outcome.text = why;
+        return outcome;
+    }
+
+    // Whether a byte follows the frame within 1.5 character times, the most a frame's bytes may be apart.
+    bool frameGoesOn() const
+    {
+        const timespec wait{0, long(1.5 * 11 * 1e9 / std::max(m_baudRate, 1))};
+        pollfd line{m_lineFd, POLLIN, 0};
+        return ::ppoll(&line, 1, &wait, nullptr) > 0 && (line.revents & POLLIN);
+    }
+
     ModbusOutcome perform(const Job& job)
     {
         // Whatever arrived since the last reply (a late answer to a request that timed out) answers
         // nothing that follows.
         ::tcflush(m_lineFd, TCIFLUSH);
-        if (modbus_set_slave(m_ctx, job.slave) != 0)
+        const QByteArray request = requestFrame(job);
+        if (request.isEmpty())
+            return outcomeOfError(EMBMDATA);
+        if (modbus_set_slave(m_ctx, job.slave) != 0
+            || modbus_send_raw_request(m_ctx, reinterpret_cast<const uint8_t*>(request.constData()),
+                                       int(request.size()))
+                   < 0)
             return outcomeOfError(errno);
-        uint16_t registers[MODBUS_MAX_READ_REGISTERS];
-        int result = 0;
-        if (job.function == 16) {
-            result = modbus_write_registers(m_ctx, job.first, int(job.values.size()), job.values.constData());
-        } else if (job.count < 0 || job.count > MODBUS_MAX_READ_REGISTERS) {
-            errno = EMBMDATA;
-            result = -1;
-        } else {
-            result = job.function == 4 ? modbus_read_input_registers(m_ctx, job.first, job.count, registers)
-                                       : modbus_read_registers(m_ctx, job.first, job.count, registers);
+        // Frames of other slaves, or answers to other functions, are passed over until the time-out.
+        QElapsedTimer clock;
+        clock.start();
+        bool passedOver = false;
+        for (;;) {
+            const qint64 left = m_timeoutMs - clock.elapsed();
+            if (left <= 0)
+                break;
+            setTimeout(m_ctx, &modbus_set_response_timeout, int(left));
+            uint8_t frame[MODBUS_RTU_MAX_ADU_LENGTH];
+            const qint64 waitStart = clock.elapsed();
+            const int length = modbus_receive_confirmation(m_ctx, frame);
+            if (length < 0) {
+                // A time-out well before the reply time-out ran out is the byte time-out: a reply stopped.
+                if (errno == ETIMEDOUT && clock.elapsed() - waitStart + 1 < left)
+                    return damaged(QStringLiteral("it is incomplete"));
+                if (errno == ETIMEDOUT)
+                    break;
+                return outcomeOfError(errno);
+            }
+            if (length == 0 || frame[0] != job.slave) {
+                passedOver = true;
+                continue;
+            }
+            std::optional<ModbusOutcome> outcome = outcomeOfFrame(job, frame, length);
+            if (!outcome) {
+                passedOver = true;
+                continue;
+            }
+            if (frameGoesOn())
+                return damaged(QStringLiteral("it is longer than its request allows"));
+            return *outcome;
         }
-        if (result < 0)
-            return outcomeOfError(errno);
-        ModbusOutcome outcome;
-        outcome.kind = ModbusOutcome::Ok;
-        if (job.function != 16) {
-            for (int i = 0; i < result; ++i)
-                outcome.values.append(registers[i]);
-        }
-        return outcome;
+        if (passedOver)
+            return damaged(QStringLiteral("it answers another slave address or function"));
+        ModbusOutcome none;
+        none.kind = ModbusOutcome::NoReply;
+        return none;
     }
 
     // Frees what open() set up; the worker has ended.
@@ -308,6 +394,8 @@ private:
     int m_lineFd = -1;
     int m_nullFd = -1;
     modbus_t* m_ctx = nullptr;
+    int m_timeoutMs = 1000;
+    int m_baudRate = 115200;
 
     std::thread m_worker;
     std::mutex m_mutex;
