@@ -132,7 +132,7 @@ TFBootSer::TFBootSer(AppContext& context, QWidget* parent)
 
 void TFBootSer::hideEvent(QHideEvent* event)
 {
-    QDialog::hideEvent(event);
+    FormDialog::hideEvent(event);
     if (!event->spontaneous())
         FormClose();
 }

@@ -1,6 +1,7 @@
 #include "widgets/FormDialog.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -17,14 +18,25 @@ void FormDialog::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     FormShow();
-    if (m_placement != Placement::Centred)
+    if (m_placement == Placement::AsPlaced) {
+        // Shown again, the window system would place the inside where the frame was.
+        if (m_leftAt)
+            move(*m_leftAt);
         return;
+    }
     // Placed by its inside, not its frame, whose size the first showing does not know yet.
     if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
         QRect area(QPoint(), size());
         area.moveCenter(screen->availableGeometry().center());
         setGeometry(area);
     }
+}
+
+void FormDialog::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        m_leftAt = frameGeometry().topLeft();
 }
 
 } // namespace velmaro

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 
+#include <optional>
+
+class QHideEvent;
 class QShowEvent;
 
 namespace velmaro {
@@ -14,7 +18,7 @@ class FormDialog : public QDialog
 public:
     enum class Placement
     {
-        AsPlaced, // where the window system puts it
+        AsPlaced, // where the window system puts it first, then where it was left
         Centred   // its inside centred on the screen, the same place at every opening
     };
 
@@ -22,9 +26,11 @@ protected:
     FormDialog(Placement placement, QWidget* parent, Qt::WindowFlags flags = {});
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     Placement m_placement;
+    std::optional<QPoint> m_leftAt; // the frame's corner when last closed
 };
 
 } // namespace velmaro
