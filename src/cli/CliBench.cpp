@@ -187,7 +187,8 @@ int RunBenchLine(ISerialByteLine& line, const BenchPort& port, QEventLoop& loop,
     io.err.flush();
     if (!send.isEmpty())
         line.write(send);
-    loop.exec();
+    if (loop.exec() != 0) // a line the verb could not print; main reports the output's failure
+        code = Refused;
     HandleTerminationSignals({});
     line.close();
     line.failed = nullptr; // it names what ends with this call

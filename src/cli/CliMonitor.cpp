@@ -39,7 +39,7 @@ class FrameMonitor
 {
 public:
     FrameMonitor(const BenchLine& bench, QEventLoop& loop, Io& io)
-        : m_cutter(bench.endByTimeout, bench.endChar), m_io(io)
+        : m_cutter(bench.endByTimeout, bench.endChar), m_loop(loop), m_io(io)
     {
         m_clock.start();
         m_quiet.setSingleShot(true);
@@ -67,11 +67,14 @@ private:
     {
         m_io.out << MonitorLine(m_clock.elapsed(), frame) << "\n";
         m_io.out.flush();
+        if (m_io.out.failed()) // a frame that cannot be shown ends the monitor
+            m_loop.exit(Refused);
     }
 
     ReceiveCutter m_cutter;
     QElapsedTimer m_clock;
     QTimer m_quiet;
+    QEventLoop& m_loop;
     Io& m_io;
 };
 

@@ -83,7 +83,7 @@ class SlaveServer
 {
 public:
     SlaveServer(const BenchProject& project, ISerialByteLine& line, QEventLoop& loop, Io& io)
-        : m_slaves(SlavesForPlan(project.plan, project.registers)), m_line(line), m_io(io)
+        : m_slaves(SlavesForPlan(project.plan, project.registers)), m_line(line), m_loop(loop), m_io(io)
     {
         m_gap.setSingleShot(true);
         m_gap.setInterval(frameGapMs(project.line.baudRate));
@@ -109,20 +109,28 @@ private:
         if (!a.reply.isEmpty())
             m_line.write(a.reply);
         m_io.out << a.line << "\n";
-        m_io.out.flush();
+        flush();
     }
     void reportDropped()
     {
         if (const int dropped = m_cutter.takeDropped()) {
             m_io.out << "dropped " << dropped << " byte(s) that are no request\n";
-            m_io.out.flush();
+            flush();
         }
+    }
+    // A log that cannot be written ends the run: answering on, unseen, would hide it.
+    void flush()
+    {
+        m_io.out.flush();
+        if (m_io.out.failed())
+            m_loop.exit(Refused);
     }
 
     VirtualSlaves m_slaves;
     RequestCutter m_cutter;
     QTimer m_gap;
     ISerialByteLine& m_line;
+    QEventLoop& m_loop;
     Io& m_io;
 };
 

@@ -1,87 +1,160 @@
-// The bench's byte line on Qt SerialPort (the virtual slaves and the monitor), and the termination
-// signals turned into event-loop calls.
+// The bench's byte line (the virtual slaves and the monitor) on the system serial layer, as the Modbus
+// master: the same open, lock and reasons, so every bench program sees the others holding a port. Reading
+// and writing run from the event loop through socket notifiers. Also the termination signals turned into
+// event-loop calls.
 #include "platform/ModbusLine.h"
+#include "platform/SerialPlatform.h"
 
-#include <QSerialPort>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace velmaro {
 
 namespace {
 
-QSerialPort::Parity parityOf(SerialParity parity)
+// What a failed read or write of an open port means: the device went away (a USB adapter unplugged, the
+// other side of a pseudo-terminal closed) or failed otherwise.
+QString lineLostText(int error)
 {
-    switch (parity) {
-    case SerialParity::None: break;
-    case SerialParity::Odd: return QSerialPort::OddParity;
-    case SerialParity::Even: return QSerialPort::EvenParity;
-    case SerialParity::Mark: return QSerialPort::MarkParity;
-    case SerialParity::Space: return QSerialPort::SpaceParity;
-    }
-    return QSerialPort::NoParity;
+    return QStringLiteral("the port was closed or removed (%1).")
+        .arg(error ? qt_error_string(error) : QStringLiteral("the device hung up"));
 }
 
-QSerialPort::StopBits stopBitsOf(SerialStopBits stopBits)
-{
-    switch (stopBits) {
-    case SerialStopBits::One: break;
-    case SerialStopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
-    case SerialStopBits::Two: return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
-}
-
-class QtSerialByteLine : public ISerialByteLine
+class PosixSerialByteLine : public ISerialByteLine
 {
 public:
+    ~PosixSerialByteLine() override { close(); }
+
     QString open(const SerialLineOptions& o) override
     {
         close();
-        m_port = new QSerialPort;
-        m_port->setPortName(o.device);
-        m_port->setBaudRate(o.baudRate);
-        m_port->setParity(parityOf(o.parity));
-        m_port->setDataBits(QSerialPort::DataBits(int(o.dataBits)));
-        m_port->setStopBits(stopBitsOf(o.stopBits));
-        m_port->setFlowControl(QSerialPort::NoFlowControl);
-        if (!m_port->open(QIODevice::ReadWrite)) {
-            const QString why = m_port->errorString();
+        ISerialPlatform& platform = SystemSerialPlatform();
+        int error = 0;
+        bool notCharacterDevice = false;
+        m_port = platform.openDevice(o.device, error, notCharacterDevice);
+        if (m_port == InvalidSerialHandle)
+            return notCharacterDevice ? QStringLiteral("it is not a serial device.") : PortErrorText(error);
+        SerialLineSettings settings;
+        settings.baudRate = o.baudRate;
+        settings.parity = o.parity;
+        settings.dataBits = o.dataBits;
+        settings.stopBits = o.stopBits;
+        settings.flowControl = SerialFlowControl::None;
+        error = platform.applyLineSettings(m_port, settings);
+        if (!error)
+            error = waitForOneByte();
+        if (error) {
             close();
-            return why;
+            return QStringLiteral("the line settings cannot be set: ") + PortErrorText(error);
         }
-        QObject::connect(m_port, &QSerialPort::readyRead, m_port, [this] {
-            const QByteArray bytes = m_port->readAll();
-            if (received && !bytes.isEmpty())
-                received(bytes);
-        });
-        QObject::connect(m_port, &QSerialPort::errorOccurred, m_port, [this](QSerialPort::SerialPortError e) {
-            if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError && failed)
-                failed(m_port->errorString());
-        });
+        platform.purge(m_port);
+        m_reader = new QSocketNotifier(m_port, QSocketNotifier::Read);
+        QObject::connect(m_reader, &QSocketNotifier::activated, m_reader, [this] { readAvailable(); });
+        m_writer = new QSocketNotifier(m_port, QSocketNotifier::Write);
+        m_writer->setEnabled(false);
+        QObject::connect(m_writer, &QSocketNotifier::activated, m_writer, [this] { writePending(); });
         return {};
     }
+
     void close() override
     {
-        if (!m_port)
-            return;
-        m_port->close();
-        delete m_port;
-        m_port = nullptr;
+        delete m_reader;
+        m_reader = nullptr;
+        delete m_writer;
+        m_writer = nullptr;
+        m_pending.clear();
+        m_lost = false;
+        if (m_port != InvalidSerialHandle)
+            SystemSerialPlatform().closeDevice(m_port);
+        m_port = InvalidSerialHandle;
     }
-    ~QtSerialByteLine() override { close(); }
+
     void write(const QByteArray& bytes) override
     {
-        if (m_port)
-            m_port->write(bytes);
+        if (m_port == InvalidSerialHandle || m_lost)
+            return;
+        m_pending += bytes;
+        writePending();
     }
 
 private:
-    QSerialPort* m_port = nullptr;
+    // A read without input then fails with EAGAIN, so a read of 0 bytes means the end of the device.
+    int waitForOneByte()
+    {
+        termios t{};
+        if (::tcgetattr(m_port, &t) != 0)
+            return errno;
+        t.c_cc[VMIN] = 1;
+        t.c_cc[VTIME] = 0;
+        return ::tcsetattr(m_port, TCSANOW, &t) != 0 ? errno : 0;
+    }
+
+    void readAvailable()
+    {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_port, buffer, sizeof buffer);
+            if (n > 0) {
+                if (received)
+                    received(QByteArray(buffer, int(n)));
+                if (m_port == InvalidSerialHandle || m_lost) // closed by the receiver, or lost by its write
+                    return;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            lose(n < 0 ? errno : 0);
+            return;
+        }
+    }
+
+    void writePending()
+    {
+        while (!m_pending.isEmpty()) {
+            const ssize_t n = ::write(m_port, m_pending.constData(), size_t(m_pending.size()));
+            if (n >= 0) {
+                m_pending.remove(0, qsizetype(n));
+                continue;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                break;
+            lose(errno);
+            return;
+        }
+        if (m_writer)
+            m_writer->setEnabled(!m_pending.isEmpty());
+    }
+
+    // The line is gone: no more notifications (a hung-up device stays readable), one report.
+    void lose(int error)
+    {
+        if (m_lost)
+            return;
+        m_lost = true;
+        if (m_reader)
+            m_reader->setEnabled(false);
+        if (m_writer)
+            m_writer->setEnabled(false);
+        m_pending.clear();
+        if (failed)
+            failed(lineLostText(error));
+    }
+
+    SerialHandle m_port = InvalidSerialHandle;
+    QSocketNotifier* m_reader = nullptr;
+    QSocketNotifier* m_writer = nullptr;
+    QByteArray m_pending; // bytes the device did not take yet
+    bool m_lost = false;  // reported as failed; nothing more is read or written
 };
 
 int g_signalPipe[2] = {-1, -1};
@@ -96,7 +169,7 @@ void onSignal(int)
 
 std::unique_ptr<ISerialByteLine> CreateSerialByteLine()
 {
-    return std::make_unique<QtSerialByteLine>();
+    return std::make_unique<PosixSerialByteLine>();
 }
 
 void HandleTerminationSignals(std::function<void()> handler)
