@@ -129,8 +129,8 @@ Verb MonitorVerb()
             "Serial settings and framing from pargen.xml: Ser_Receive chooses the end character\n"
             "(Ser_Receive_End_C) or the silence (Ser_Receive_End_T ms). Each line: the time in ms\n"
             "since the start, the length, the bytes in hex and as text.\n"
-            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project or port cannot be used or the "
-            "line failed,\n2 usage error."),
+            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project or port cannot be used, the port\n"
+            "went away or stdout cannot be written, 2 usage error."),
         {QStringLiteral("port")}};
 }
 

@@ -190,8 +190,8 @@ Verb ServeVerb()
             "Functions 3 and 4 read the registers of VALUES.csv; functions 6 and 16 write the registers the\n"
             "OUT rows name (kept, and readable with function 3); any other register gets exception 2, other\n"
             "slave addresses no answer. One line per request on stdout.\n"
-            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project, values or port cannot be used or the\n"
-            "line failed, 2 usage error."),
+            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project, values or port cannot be used, the\n"
+            "port went away or stdout cannot be written, 2 usage error."),
         {QStringLiteral("port"), QStringLiteral("values")}};
 }
 
