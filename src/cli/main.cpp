@@ -113,7 +113,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (const Verb* verb = args.size() == 1 ? FindVerb(args.first()) : nullptr)
             return RunVerb(*verb, {QStringLiteral("--help")}, io);
-        io.err << "help takes one verb, not '" << args.join(QLatin1Char(' ')) << "'.\n";
+        if (args.size() == 1)
+            io.err << "Unknown verb '" << args.first() << "'.\n";
+        else
+            io.err << "help takes one verb, not '" << args.join(QLatin1Char(' ')) << "'.\n";
         printUsage(io.err);
         return UsageError;
     }

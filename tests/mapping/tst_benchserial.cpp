@@ -248,7 +248,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("verb");
         QTest::newRow("poll") << "poll";
         QTest::newRow("serve") << "serve";
-        QTest::newRow("monitor") << "monitor";
     }
     // The lock holds between processes also for the super-user, whom the terminal's own exclusive mode
     // lets through.
