@@ -8,7 +8,7 @@ set -euo pipefail
 
 RUN_PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache dpkg-dev file
-    qt6-base-dev qt6-svg-dev libgl-dev qt6-serialport-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     libpugixml-dev libfreexl-dev libzip-dev libmodbus-dev
 )
 TEST_PACKAGES=(

@@ -41,6 +41,8 @@ public:
         return *this;
     }
     void flush() { m_stream.flush(); }
+    // A write did not reach the device (a closed pipe, a full disk); it stays so.
+    bool failed() const { return m_stream.status() == QTextStream::WriteFailed; }
 
 private:
     QTextStream& m_stream;

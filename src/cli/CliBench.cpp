@@ -186,8 +186,9 @@ int RunBenchLine(ISerialByteLine& line, const BenchPort& port, QEventLoop& loop,
     io.err << banner;
     io.err.flush();
     if (!send.isEmpty())
-        line.write(send);
-    loop.exec();
+        line.write(send); // a failure here is reported at once, before the loop would see its quit
+    if (code == Success && loop.exec() != 0) // a line the verb could not print; main reports that
+        code = Refused;
     HandleTerminationSignals({});
     line.close();
     line.failed = nullptr; // it names what ends with this call

@@ -75,8 +75,9 @@ std::optional<BenchPort> OpenBenchPort(const VerbArgs& args, const BenchLine& li
         args, line, [&](const SerialLineOptions& o) { return opened.open(o); }, io);
 }
 
-// Runs `loop` until Ctrl+C, SIGTERM or a failure of `line` (said on err), then closes the line. Prints
-// `banner` on err and sends `send` first. Success, or Refused after a failure of the line.
+// Runs `loop` until Ctrl+C, SIGTERM, a failure of `line` (said on err) or loop.exit(Refused) (the verb's
+// output cannot be written), then closes the line. Prints `banner` on err and sends `send` first.
+// Success, or Refused after a failure of the line or the output.
 int RunBenchLine(ISerialByteLine& line, const BenchPort& port, QEventLoop& loop, const QString& banner,
                  const QByteArray& send, Io& io);
 

@@ -39,7 +39,7 @@ class FrameMonitor
 {
 public:
     FrameMonitor(const BenchLine& bench, QEventLoop& loop, Io& io)
-        : m_cutter(bench.endByTimeout, bench.endChar), m_io(io)
+        : m_cutter(bench.endByTimeout, bench.endChar), m_loop(loop), m_io(io)
     {
         m_clock.start();
         m_quiet.setSingleShot(true);
@@ -67,11 +67,14 @@ private:
     {
         m_io.out << MonitorLine(m_clock.elapsed(), frame) << "\n";
         m_io.out.flush();
+        if (m_io.out.failed()) // a frame that cannot be shown ends the monitor
+            m_loop.exit(Refused);
     }
 
     ReceiveCutter m_cutter;
     QElapsedTimer m_clock;
     QTimer m_quiet;
+    QEventLoop& m_loop;
     Io& m_io;
 };
 
@@ -126,8 +129,8 @@ Verb MonitorVerb()
             "Serial settings and framing from pargen.xml: Ser_Receive chooses the end character\n"
             "(Ser_Receive_End_C) or the silence (Ser_Receive_End_T ms). Each line: the time in ms\n"
             "since the start, the length, the bytes in hex and as text.\n"
-            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project or port cannot be used or the "
-            "line failed,\n2 usage error."),
+            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project or port cannot be used, the port\n"
+            "went away or stdout cannot be written, 2 usage error."),
         {QStringLiteral("port")}};
 }
 

@@ -83,7 +83,7 @@ class SlaveServer
 {
 public:
     SlaveServer(const BenchProject& project, ISerialByteLine& line, QEventLoop& loop, Io& io)
-        : m_slaves(SlavesForPlan(project.plan, project.registers)), m_line(line), m_io(io)
+        : m_slaves(SlavesForPlan(project.plan, project.registers)), m_line(line), m_loop(loop), m_io(io)
     {
         m_gap.setSingleShot(true);
         m_gap.setInterval(frameGapMs(project.line.baudRate));
@@ -109,20 +109,28 @@ private:
         if (!a.reply.isEmpty())
             m_line.write(a.reply);
         m_io.out << a.line << "\n";
-        m_io.out.flush();
+        flush();
     }
     void reportDropped()
     {
         if (const int dropped = m_cutter.takeDropped()) {
             m_io.out << "dropped " << dropped << " byte(s) that are no request\n";
-            m_io.out.flush();
+            flush();
         }
+    }
+    // A log that cannot be written ends the run: answering on, unseen, would hide it.
+    void flush()
+    {
+        m_io.out.flush();
+        if (m_io.out.failed())
+            m_loop.exit(Refused);
     }
 
     VirtualSlaves m_slaves;
     RequestCutter m_cutter;
     QTimer m_gap;
     ISerialByteLine& m_line;
+    QEventLoop& m_loop;
     Io& m_io;
 };
 
@@ -182,8 +190,8 @@ Verb ServeVerb()
             "Functions 3 and 4 read the registers of VALUES.csv; functions 6 and 16 write the registers the\n"
             "OUT rows name (kept, and readable with function 3); any other register gets exception 2, other\n"
             "slave addresses no answer. One line per request on stdout.\n"
-            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project, values or port cannot be used or the\n"
-            "line failed, 2 usage error."),
+            "Exit status: 0 ended by Ctrl+C or SIGTERM, 1 the project, values or port cannot be used, the\n"
+            "port went away or stdout cannot be written, 2 usage error."),
         {QStringLiteral("port"), QStringLiteral("values")}};
 }
 

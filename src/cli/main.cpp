@@ -105,6 +105,21 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return UsageError;
     }
     const QString name = args.takeFirst();
+    // "help" and "help VERB" as "--help" and "VERB --help".
+    if (name == QLatin1String("help")) {
+        if (args.isEmpty()) {
+            printUsage(io.out);
+            return Success;
+        }
+        if (const Verb* verb = args.size() == 1 ? FindVerb(args.first()) : nullptr)
+            return RunVerb(*verb, {QStringLiteral("--help")}, io);
+        if (args.size() == 1)
+            io.err << "Unknown verb '" << args.first() << "'.\n";
+        else
+            io.err << "help takes one verb, not '" << args.join(QLatin1Char(' ')) << "'.\n";
+        printUsage(io.err);
+        return UsageError;
+    }
     if (const Verb* verb = FindVerb(name))
         return RunVerb(*verb, args, io);
     io.err << "Unknown verb '" << name << "'.\n";

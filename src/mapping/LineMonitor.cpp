@@ -35,10 +35,11 @@ QString MonitorLine(qint64 ms, const QByteArray& frame)
     QString text;
     for (char c : frame)
         text += (c >= 0x20 && c <= 0x7E) ? QChar::fromLatin1(c) : QLatin1Char('.');
-    return QStringLiteral("%1 ms %2 bytes  %3  |%4|")
+    // "byte " keeps the hex bytes in the column of the longer frames.
+    return QStringLiteral("%1 ms %2 %3  %4  |%5|")
         .arg(ms, 8)
         .arg(frame.size(), 3)
-        .arg(HexLine(frame), text);
+        .arg(frame.size() == 1 ? QStringLiteral("byte ") : QStringLiteral("bytes"), HexLine(frame), text);
 }
 
 } // namespace velmaro

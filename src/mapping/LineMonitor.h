@@ -31,8 +31,8 @@ private:
     QByteArray m_buffer;
 };
 
-// "     123 ms   5 bytes  48 65 6C 6C 0D  |Hell.|": the time in ms, the length, the hex bytes and the
-// bytes 0x20..0x7E as text, every other byte as '.'.
+// "     123 ms   5 bytes  48 65 6C 6C 0D  |Hell.|": the time in ms, the length ("1 byte "), the hex
+// bytes and the bytes 0x20..0x7E as text, every other byte as '.'.
 QString MonitorLine(qint64 ms, const QByteArray& frame);
 
 } // namespace velmaro

@@ -23,6 +23,23 @@ std::optional<qint64> fileNumber(const QString& text)
     return n;
 }
 
+// The first line of the values file is a header when it has the four fields and none of them could be
+// data: no field starts with a digit or a sign, or is a type word. Anything else is checked as data, so
+// a mistyped first line is refused as the same line would be further down.
+bool isHeader(const QStringList& fields)
+{
+    if (fields.size() != 4)
+        return false;
+    for (const QString& field : fields) {
+        const QString f = field.trimmed();
+        if (f.isEmpty() || f.at(0).isDigit() || f.at(0) == QLatin1Char('-') || f.at(0) == QLatin1Char('+')
+            || f.compare(QLatin1String("holding"), Qt::CaseInsensitive) == 0
+            || f.compare(QLatin1String("input"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return true;
+}
+
 // A cell of a row as an integer within [low, high], or nothing.
 std::optional<int> cellIn(const MappingRow& row, int column, qint64 low, qint64 high)
 {
@@ -55,7 +72,7 @@ Result<RegisterValues> ParseRegisterValues(const QString& text)
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList fields = line.split(QLatin1Char(','));
-        const bool header = first && !fileNumber(fields.first()).has_value();
+        const bool header = first && isHeader(fields);
         first = false;
         if (header)
             continue;

@@ -59,8 +59,9 @@ using RegisterValues = QHash<RegisterKey, quint16>;
 
 // The values file: one register a line, "slave,type,register,value" (type "holding" or "input", case
 // ignored; numbers decimal or 0x hex; slave 1..250, register and value 0..65535). Blank lines, lines
-// starting with '#' and a first line whose first field is not a number (a header) are skipped. A bad
-// line fails with "line N: " and why. A later line for the same register replaces the earlier value.
+// starting with '#' and a header are skipped: a first line of four fields none of which starts with a
+// digit or a sign or is a type word ("slave,type,register,value"). A bad line fails with "line N: " and why.
+// A later line for the same register replaces the earlier value.
 Result<RegisterValues> ParseRegisterValues(const QString& text);
 
 // Hex bytes ("01 0A ff", "010aff"; blanks between bytes optional), at most `maxLength`. Fails when a

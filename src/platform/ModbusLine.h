@@ -3,7 +3,7 @@
 // The serial line of the bench: a Modbus RTU master (framing, CRC and timing by libmodbus) and a
 // plain byte line for the virtual slaves and the monitor. Tests and the window see only these
 // interfaces; CreateModbusMaster and CreateSerialByteLine give the implementations on libmodbus
-// and Qt SerialPort (library velmaro_line).
+// and on the system serial layer (library velmaro_line).
 
 #include "platform/SerialTypes.h"
 

@@ -96,6 +96,8 @@ QString PortFailureReason(const QString& portName, const QString& device, int er
             present.isEmpty()
                 ? QStringLiteral("No serial device is present.")
                 : QStringLiteral("Serial devices present: %1.").arg(present.join(QStringLiteral(", ")));
+        if (portName.trimmed().isEmpty())
+            return QStringLiteral("The port name is empty: give COMn or a device path. %1").arg(which);
         return QStringLiteral("%1 has no device. %2").arg(portName, which);
     }
     const QString where = QStringLiteral("%1 (%2): ").arg(portName, device);

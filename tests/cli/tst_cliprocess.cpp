@@ -123,6 +123,28 @@ private Q_SLOTS:
         QVERIFY2(err.contains("cannot write the output"), err.constData());
     }
 
+    void helpVerb_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("same"); // the line whose output it must print
+        QTest::addColumn<int>("code");
+        QTest::newRow("help lists the verbs") << "$CLI help"
+                                              << "$CLI --help" << 0;
+        QTest::newRow("help VERB gives its usage") << "$CLI help serve"
+                                                   << "$CLI serve --help" << 0;
+        QTest::newRow("help of no verb") << "$CLI help nosuch"
+                                         << "true" << 2;
+    }
+    void helpVerb()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, same);
+        QFETCH(int, code);
+        const Outcome help = shell(line, m_dir.path());
+        QCOMPARE(help.code, code);
+        QCOMPARE(help.out, shell(same, m_dir.path()).out);
+    }
+
     // A Latin-1 folder name on a UTF-8 system names that folder.
     void undecodableFolderNameIsFound_data()
     {

@@ -2,6 +2,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -79,11 +80,20 @@ private:
             QTest::qWait(20);
         return QFileInfo::exists(m_b);
     }
-    void startServe()
+    // serve or monitor on side a; `closedOutput`: its standard output a pipe nobody reads.
+    void startServe(const QString& verb = QStringLiteral("serve"), bool closedOutput = false)
     {
-        m_peer.start(QStringLiteral(VELMARO_CLI),
-                     {QStringLiteral("serve"), m_dir.path(), QStringLiteral("--port"), m_a,
-                      QStringLiteral("--values"), m_dir.filePath(QStringLiteral("values.csv"))});
+        QStringList args{verb, m_dir.path(), QStringLiteral("--port"), m_a};
+        if (verb == QLatin1String("serve"))
+            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
+        if (closedOutput)
+            m_peer.start(QStringLiteral("bash"),
+                         QStringList{QStringLiteral("-c"),
+                                     QStringLiteral("\"$0\" \"$@\" | true; exit ${PIPESTATUS[0]}"),
+                                     QStringLiteral(VELMARO_CLI)}
+                             + args);
+        else
+            m_peer.start(QStringLiteral(VELMARO_CLI), args);
         QVERIFY(m_peer.waitForStarted());
         QTRY_VERIFY(peerSaid("Ctrl+C ends"));
     }
@@ -233,6 +243,65 @@ private Q_SLOTS:
         QCOMPARE(run.code, 1);
     }
 
+    void secondOpenerIsRefused_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::newRow("poll") << "poll";
+        QTest::newRow("serve") << "serve";
+    }
+    // The lock holds between processes also for the super-user, whom the terminal's own exclusive mode
+    // lets through.
+    void secondOpenerIsRefused()
+    {
+        QFETCH(QString, verb);
+        project(false);
+        if (!startLine())
+            QSKIP("socat is not installed (scripts/deps.sh test installs it)");
+        startServe();
+        QStringList args{m_dir.path(), QStringLiteral("--port"), m_a};
+        if (verb == QLatin1String("serve"))
+            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
+        const VerbRun run = runVerb(verb, args);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Another program holds the port.")), qPrintable(run.err));
+        QCOMPARE(m_peer.state(), QProcess::Running);
+    }
+
+    void lineVerbsEnd_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<bool>("closedOutput"); // else the line goes away
+        QTest::addColumn<QString>("error");
+        QTest::newRow("serve: output closed") << "serve" << true << "cannot write the output";
+        QTest::newRow("monitor: output closed") << "monitor" << true << "cannot write the output";
+        QTest::newRow("serve: line gone") << "serve" << false << ": the port was closed or removed (";
+    }
+    void lineVerbsEnd()
+    {
+        QFETCH(QString, verb);
+        QFETCH(bool, closedOutput);
+        project(false);
+        if (!startLine())
+            QSKIP("socat is not installed (scripts/deps.sh test installs it)");
+        startServe(verb, closedOutput);
+        // A request for slave 1 (holding 10..11): a line for either verb, until one cannot be written.
+        const QByteArray request = QByteArray::fromHex("0103000a0002e409");
+        for (int i = 0; i < 50 && m_peer.state() != QProcess::NotRunning; ++i) {
+            if (closedOutput) {
+                QFile b(m_b);
+                QVERIFY(b.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+                QCOMPARE(b.write(request), request.size());
+            } else {
+                m_socat.terminate();
+            }
+            m_peer.waitForFinished(200);
+        }
+        QCOMPARE(m_peer.state(), QProcess::NotRunning);
+        QCOMPARE(m_peer.exitCode(), 1);
+        QFETCH(QString, error);
+        QVERIFY2(peerSaid(error.toUtf8()), m_peerErr.constData());
+    }
+
     void simulate_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -289,6 +358,8 @@ private Q_SLOTS:
         QTest::newRow("serve: not a serial device")
             << "serve"
             << "values.csv" << QByteArray("3") << "it is not a serial device.";
+        QTest::newRow("serve: empty port") << "serve"
+                                           << "" << QByteArray("3") << "The port name is empty";
         QTest::newRow("poll: 7 data bits") << "poll"
                                            << "nodevice" << QByteArray("2") << "Modbus RTU needs 8 data bits";
         QTest::newRow("serve: 7 data bits")
@@ -302,7 +373,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, dataBits);
         QFETCH(QString, error);
         project(false, dataBits);
-        QStringList args{m_dir.path(), QStringLiteral("--port"), m_dir.filePath(port)};
+        QStringList args{m_dir.path(), QStringLiteral("--port"),
+                         port.isEmpty() ? port : m_dir.filePath(port)};
         if (verb == QLatin1String("serve"))
             args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
         const VerbRun run = runVerb(verb, args);

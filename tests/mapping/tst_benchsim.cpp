@@ -51,6 +51,10 @@ private Q_SLOTS:
         QTest::newRow("slave picks the registers") << "2 i 0 1 0"
                                                    << "1,input,0,1\n2,input,0,0x0200" << 2 << "02 00"
                                                    << "";
+        QTest::newRow("a header after a comment is skipped")
+            << "1 i 0 1 0"
+            << "# bench\nSlave, Type, Register, Value\n1,input,0,0x0A0B" << 2 << "0A 0B"
+            << "";
         QTest::newRow("later row overwrites the bytes it shares")
             << "1 h 0 2 0;2 h 0 1 2"
             << "1,holding,0,0x1111\n1,holding,1,0x2222\n2,holding,0,0x3333" << 4 << "11 11 33 33"
@@ -136,6 +140,15 @@ private Q_SLOTS:
         QTest::newRow("second line not a number is no header")
             << "1,input,0,0\nx,input,0,0"
             << "line 2: slave \"x\" is not a number from 1 to 250";
+        QTest::newRow("first line with a bad slave is no header")
+            << "x,holding,100,5\n1,holding,100,5"
+            << "line 1: slave \"x\" is not a number from 1 to 250";
+        QTest::newRow("first line cut by semicolons is no header")
+            << "# c\n1;holding;100;5"
+            << "line 2: expected slave,type,register,value, found 1 field(s)";
+        QTest::newRow("first line of words with a type word is no header")
+            << "slave,Input,register,value"
+            << "line 1: slave \"slave\" is not a number from 1 to 250";
     }
     void valuesFile()
     {
