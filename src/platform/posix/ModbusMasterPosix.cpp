@@ -5,6 +5,7 @@
 // back through the event loop of the thread that made the master.
 #include "platform/ModbusLine.h"
 #include "platform/SerialPlatform.h"
+#include "platform/posix/SerialLineOpen.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -108,26 +109,10 @@ public:
     {
         close();
         interruptSignal();
-        ISerialPlatform& platform = SystemSerialPlatform();
-        int error = 0;
-        bool notCharacterDevice = false;
-        m_port = platform.openDevice(o.device, error, notCharacterDevice);
+        QString failure;
+        m_port = OpenSerialLine(o, 0, failure);
         if (m_port == InvalidSerialHandle)
-            return notCharacterDevice ? QStringLiteral("it is not a serial device.") : PortErrorText(error);
-        SerialLineSettings settings;
-        settings.baudRate = o.baudRate;
-        settings.parity = o.parity;
-        settings.dataBits = o.dataBits;
-        settings.stopBits = o.stopBits;
-        settings.flowControl = SerialFlowControl::None;
-        error = platform.applyLineSettings(m_port, settings);
-        if (!error)
-            error = platform.setReadsReturnAtOnce(m_port);
-        if (error) {
-            release();
-            return QStringLiteral("the line settings cannot be set: ") + PortErrorText(error);
-        }
-        platform.purge(m_port);
+            return failure;
         // The library's descriptor is a copy, so that close() can turn it into /dev/null while a request
         // still uses it; the port's own descriptor keeps the lock until then.
         m_lineFd = ::fcntl(m_port, F_DUPFD_CLOEXEC, 0);

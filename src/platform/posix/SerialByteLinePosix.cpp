@@ -4,6 +4,7 @@
 // event-loop calls.
 #include "platform/ModbusLine.h"
 #include "platform/SerialPlatform.h"
+#include "platform/posix/SerialLineOpen.h"
 
 #include <QSocketNotifier>
 
@@ -34,26 +35,11 @@ public:
     QString open(const SerialLineOptions& o) override
     {
         close();
-        ISerialPlatform& platform = SystemSerialPlatform();
-        int error = 0;
-        bool notCharacterDevice = false;
-        m_port = platform.openDevice(o.device, error, notCharacterDevice);
+        // A read without input then fails with EAGAIN, so a read of 0 bytes means the end of the device.
+        QString failure;
+        m_port = OpenSerialLine(o, 1, failure);
         if (m_port == InvalidSerialHandle)
-            return notCharacterDevice ? QStringLiteral("it is not a serial device.") : PortErrorText(error);
-        SerialLineSettings settings;
-        settings.baudRate = o.baudRate;
-        settings.parity = o.parity;
-        settings.dataBits = o.dataBits;
-        settings.stopBits = o.stopBits;
-        settings.flowControl = SerialFlowControl::None;
-        error = platform.applyLineSettings(m_port, settings);
-        if (!error)
-            error = waitForOneByte();
-        if (error) {
-            close();
-            return QStringLiteral("the line settings cannot be set: ") + PortErrorText(error);
-        }
-        platform.purge(m_port);
+            return failure;
         m_reader = new QSocketNotifier(m_port, QSocketNotifier::Read);
         QObject::connect(m_reader, &QSocketNotifier::activated, m_reader, [this] { readAvailable(); });
         m_writer = new QSocketNotifier(m_port, QSocketNotifier::Write);
@@ -84,17 +70,6 @@ public:
     }
 
 private:
-    // A read without input then fails with EAGAIN, so a read of 0 bytes means the end of the device.
-    int waitForOneByte()
-    {
-        termios t{};
-        if (::tcgetattr(m_port, &t) != 0)
-            return errno;
-        t.c_cc[VMIN] = 1;
-        t.c_cc[VTIME] = 0;
-        return ::tcsetattr(m_port, TCSANOW, &t) != 0 ? errno : 0;
-    }
-
     void readAvailable()
     {
         char buffer[4096];

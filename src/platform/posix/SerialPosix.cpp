@@ -50,6 +50,16 @@ bool HasTermiosSpeed(int baudRate)
     return speedFor(baudRate, ignored);
 }
 
+int SetReadMinimum(int fd, int minimum)
+{
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0)
+        return errno;
+    t.c_cc[VMIN] = cc_t(minimum);
+    t.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &t) != 0 ? errno : 0;
+}
+
 #ifndef __linux__
 int SetOtherBitRate(int, int)
 {
@@ -240,15 +250,7 @@ public:
         ::close(handle);
     }
 
-    int setReadsReturnAtOnce(SerialHandle handle) override
-    {
-        termios t{};
-        if (::tcgetattr(handle, &t) != 0)
-            return errno;
-        t.c_cc[VMIN] = 0;
-        t.c_cc[VTIME] = 0;
-        return ::tcsetattr(handle, TCSANOW, &t) != 0 ? errno : 0;
-    }
+    int setReadsReturnAtOnce(SerialHandle handle) override { return SetReadMinimum(handle, 0); }
 
     int applyLineSettings(SerialHandle handle, const SerialLineSettings& s) override
     {

@@ -15,6 +15,8 @@ int ConfigureTermios(termios& t, const SerialLineSettings& s);
 bool HasTermiosSpeed(int baudRate);
 // 0 or the error number; EINVAL where arbitrary rates are not available.
 int SetOtherBitRate(int fd, int rate);
+// A read then waits for `minimum` bytes (0: returns at once); 0 or the error number.
+int SetReadMinimum(int fd, int minimum);
 // The output bit rate of a terminal, or -1 (for tests).
 int ReadOutputBitRate(int fd);
 
