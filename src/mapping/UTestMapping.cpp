@@ -232,6 +232,12 @@ void TFTestMapping::startRound()
                 }
             }
             const bool ok = outcome.kind == ModbusOutcome::Ok;
+            if (outcome.kind == ModbusOutcome::Failed) // the line itself: stop and free the port
+                QTimer::singleShot(0, this, [this, text = outcome.text] {
+                    const QString port = CB_Port->currentText().trimmed();
+                    Stop();
+                    LStatus->setText(port + QStringLiteral(": ") + text);
+                });
             // A read that failed keeps its last answer in the input data, as the gateway does; say so.
             QString values = GridRows->item(tableRow, ColValues)->text();
             if (!values.isEmpty() && !values.startsWith(kLastAnswer))

@@ -73,6 +73,7 @@ private:
                          m_f.r.shell, m_serial,       m_f.r.processes};
     const QString m_port = QStringLiteral("/dev/ttyMEM0");
     QStringList m_log;
+    ScriptedMaster* m_live = nullptr; // the master the window opened last
 
     // Slave 1 holding 10..11 into bytes 0..3, slave 2 input 5 into bytes 2..3 (overwrites), OUT slave 1
     // register 100 from byte 1.
@@ -85,6 +86,7 @@ private:
             master->outcomes = outcomes;
             master->delayMs = delayMs;
             master->log = &m_log;
+            m_live = master.get();
             return master;
         };
         MappingTables t;
@@ -132,16 +134,9 @@ private Q_SLOTS:
     void failedReadShowsItsLastAnswer()
     {
         auto w = window({{1, ok({0x1234, 0x5678})}, {2, ok({1})}}, 0);
-        ScriptedMaster* live = nullptr;
-        auto make = w->masterFactory;
-        w->masterFactory = [&live, make] {
-            auto master = make();
-            live = static_cast<ScriptedMaster*>(master.get());
-            return master;
-        };
         w->PollOnce();
         QTRY_COMPARE(w->GridRows->item(1, 4)->text(), QStringLiteral("ok"));
-        live->outcomes[1] = failing(ModbusOutcome::NoReply);
+        m_live->outcomes[1] = failing(ModbusOutcome::NoReply);
         w->PollOnce();
         QTRY_COMPARE(w->GridRows->item(0, 4)->text(), QStringLiteral("no reply within 1000 ms"));
         QCOMPARE(w->GridRows->item(0, 5)->text(), QStringLiteral("last answer: 0x1234 0x5678"));
@@ -173,6 +168,7 @@ private Q_SLOTS:
         QTest::newRow("Stop") << 0;
         QTest::newRow("Escape") << 1;
         QTest::newRow("the window closed") << 2;
+        QTest::newRow("the port went away") << 3;
     }
     void pollEveryRepeatsUntilStopped()
     {
@@ -187,8 +183,13 @@ private Q_SLOTS:
             w->Stop();
         else if (how == 1)
             QTest::keyClick(w.get(), Qt::Key_Escape);
-        else
+        else if (how == 2)
             w->close();
+        else
+            m_live->outcomes[2] = failing(ModbusOutcome::Failed);
+        QTRY_VERIFY(!w->SE_Interval->isVisible() || w->CB_Port->isEnabled()); // closed, or the port freed
+        if (how == 3)
+            QVERIFY(w->LStatus->text().startsWith(m_port + QStringLiteral(": ")));
         const int seen = int(m_log.size());
         QTest::qWait(60);
         QCOMPARE(m_log.size(), seen);

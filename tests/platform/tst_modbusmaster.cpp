@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace velmaro;
 
 namespace {
@@ -82,6 +84,28 @@ private Q_SLOTS:
             QCOMPARE(outcomes.at(0).values, QVector<quint16>{0x1234});
         if (kind == ModbusOutcome::Damaged)
             QVERIFY(!outcomes.at(0).text.isEmpty());
+    }
+
+    // The other side goes away while a request waits: the line failed, and the reason says so.
+    void hangUp()
+    {
+        test::PseudoTerminal line;
+        if (line.slavePath.isEmpty())
+            QSKIP("no pseudo-terminal");
+        std::unique_ptr<IModbusMaster> master = CreateModbusMaster();
+        SerialLineOptions options;
+        options.device = line.slavePath;
+        options.timeoutMs = 2000;
+        QCOMPARE(master->open(options), QString());
+        QList<ModbusOutcome> outcomes;
+        master->read(1, 3, 0x10, 1, [&](const ModbusOutcome& o) { outcomes << o; });
+        QTest::qWait(100);
+        ::close(line.master);
+        line.master = -1;
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 4000);
+        QCOMPARE(int(outcomes.at(0).kind), int(ModbusOutcome::Failed));
+        QVERIFY2(outcomes.at(0).text.startsWith(QStringLiteral("the port was closed or removed")),
+                 qPrintable(outcomes.at(0).text));
     }
 
     void endWithRequestInFlight_data()

@@ -92,6 +92,13 @@ ModbusOutcome outcomeOfError(int error)
         outcome.text = QStringLiteral("its function, length or register count does not fit the request");
         break;
     case EMBBADEXC: outcome.text = QStringLiteral("its exception code is not valid"); break;
+    case ECONNRESET: // the library's word for a read of 0 bytes: the device hung up
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        outcome.kind = ModbusOutcome::Failed;
+        outcome.text = LineLostText(error == ECONNRESET ? 0 : error);
+        break;
     default:
         outcome.kind = ModbusOutcome::Failed;
         outcome.text = QString::fromLocal8Bit(modbus_strerror(error));

@@ -19,14 +19,6 @@ namespace velmaro {
 
 namespace {
 
-// What a failed read or write of an open port means: the device went away (a USB adapter unplugged, the
-// other side of a pseudo-terminal closed) or failed otherwise.
-QString lineLostText(int error)
-{
-    return QStringLiteral("the port was closed or removed (%1).")
-        .arg(error ? qt_error_string(error) : QStringLiteral("the device hung up"));
-}
-
 class PosixSerialByteLine : public ISerialByteLine
 {
 public:
@@ -122,7 +114,7 @@ private:
             m_writer->setEnabled(false);
         m_pending.clear();
         if (failed)
-            failed(lineLostText(error));
+            failed(LineLostText(error));
     }
 
     SerialHandle m_port = InvalidSerialHandle;

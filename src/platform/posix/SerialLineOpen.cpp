@@ -32,4 +32,10 @@ SerialHandle OpenSerialLine(const SerialLineOptions& options, int readMinimum, Q
     return port;
 }
 
+QString LineLostText(int error)
+{
+    return QStringLiteral("the port was closed or removed (%1).")
+        .arg(error ? qt_error_string(error) : QStringLiteral("the device hung up"));
+}
+
 } // namespace velmaro

@@ -12,4 +12,8 @@ namespace velmaro {
 // drops what waited on the line. InvalidSerialHandle, with `failure`, when it cannot.
 SerialHandle OpenSerialLine(const SerialLineOptions& options, int readMinimum, QString& failure);
 
+// What a failed read or write of an open port means: the device went away (a USB adapter unplugged, the
+// other side of a pseudo-terminal closed) or failed otherwise. `error` 0: the device hung up.
+QString LineLostText(int error);
+
 } // namespace velmaro
