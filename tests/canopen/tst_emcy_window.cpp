@@ -56,6 +56,21 @@ T* child(const TFemcy& w, const QByteArray& name)
     return test::Control<T>(w, QString::fromLatin1(name));
 }
 
+// The window with its pages' controls found by their names.
+struct EmcyWindow : TFemcy
+{
+    using TFemcy::TFemcy;
+    QListWidget* LBCanA = child<QListWidget>(*this, "LBCanA");
+    QListWidget* LBCanB = child<QListWidget>(*this, "LBCanB");
+    QCheckBox* enablea = child<QCheckBox>(*this, "enablea");
+    QCheckBox* enableb = child<QCheckBox>(*this, "enableb");
+    QPushButton* DeleteA = child<QPushButton>(*this, "DeleteA");
+    QPushButton* NewA = child<QPushButton>(*this, "NewA");
+    QPushButton* ModifyA = child<QPushButton>(*this, "ModifyA");
+    QPushButton* NewB = child<QPushButton>(*this, "NewB");
+    QPushButton* ModifyB = child<QPushButton>(*this, "ModifyB");
+};
+
 QString checkedOption(const TFemcy& w, const QString& low)
 {
     for (const char* n : {"r1", "r2", "r3", "r9", "r4", "r5", "r6", "r7", "r8"}) {
@@ -96,16 +111,15 @@ private Q_SLOTS:
     void layout()
     {
         Project p;
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         QCOMPARE(w.windowTitle(), QStringLiteral("Set Traslate EMCY"));
         QCOMPARE(child<QRadioButton>(w, "r2a")->text(), QStringLiteral("Error code byte  HIGH"));
         QCOMPARE(child<QRadioButton>(w, "r1b")->text(), QStringLiteral("No traslate ID CANB"));
         QCOMPARE(child<QRadioButton>(w, "r9a")->text(), QStringLiteral("Error Reg"));
-        QCOMPARE(child<QPushButton>(w, "ModifyA")->text(), QStringLiteral("Modify ENCY"));
-        QCOMPARE(child<QPushButton>(w, "ModifyB")->text(), QStringLiteral("Modify EMCY"));
-        QCOMPARE(child<QCheckBox>(w, "enableb")->text(), QStringLiteral("Enabled_Traslate to CANA"));
-        QVERIFY(child<QPushButton>(w, "DeleteA")->x() < child<QPushButton>(w, "NewA")->x()
-                && child<QPushButton>(w, "NewA")->x() < child<QPushButton>(w, "ModifyA")->x());
+        QCOMPARE(w.ModifyA->text(), QStringLiteral("Modify ENCY"));
+        QCOMPARE(w.ModifyB->text(), QStringLiteral("Modify EMCY"));
+        QCOMPARE(w.enableb->text(), QStringLiteral("Enabled_Traslate to CANA"));
+        QVERIFY(w.DeleteA->x() < w.NewA->x() && w.NewA->x() < w.ModifyA->x());
         QVERIFY(child<QLineEdit>(w, "Eid_devA")->width() < child<QLineEdit>(w, "Emask_eq_erA")->width());
         QVERIFY(child<QLineEdit>(w, "Emask_eq_erB")->width()
                 < child<QLineEdit>(w, "Eenmask_eq_m2B")->width());
@@ -135,13 +149,11 @@ private Q_SLOTS:
         QFETCH(QString, page);
         Project p;
         p.write(document(row(id, flag)));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         QVERIFY(p.r.messages.all.isEmpty());
-        QListWidget* list =
-            page == QLatin1String("A") ? child<QListWidget>(w, "LBCanA") : child<QListWidget>(w, "LBCanB");
-        QListWidget* other =
-            page == QLatin1String("A") ? child<QListWidget>(w, "LBCanB") : child<QListWidget>(w, "LBCanA");
+        QListWidget* list = page == QLatin1String("A") ? w.LBCanA : w.LBCanB;
+        QListWidget* other = page == QLatin1String("A") ? w.LBCanB : w.LBCanA;
         QTEST(lines(list).join(QLatin1Char('|')), "line");
         QCOMPARE(other->count(), 0);
         QCOMPARE(list->currentRow(), 0);
@@ -174,15 +186,15 @@ private Q_SLOTS:
         Project p;
         if (!xml.isEmpty())
             p.write(xml);
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         QStringList firstLines; // a read error gives the file and the reason on a second line
         for (const QString& m : p.r.messages.messages)
             firstLines << m.section(QLatin1Char('\n'), 0, 0);
         QTEST(firstLines.join(QLatin1Char('|')), "message");
         QVERIFY(p.r.messages.errors.isEmpty());
-        QTEST(lines(child<QListWidget>(w, "LBCanA")), "linesA");
-        QVERIFY(child<QListWidget>(w, "LBCanA")->selectedItems().isEmpty());
+        QTEST(lines(w.LBCanA), "linesA");
+        QVERIFY(w.LBCanA->selectedItems().isEmpty());
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QString());
     }
 
@@ -190,39 +202,39 @@ private Q_SLOTS:
     {
         Project p;
         p.write(document(row("8", "33", "item") + "\n  " + row("2", "0", "row")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), QStringList{"2"});
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanB")), QStringList{"8"});
+        QCOMPARE(lines(w.LBCanA), QStringList{"2"});
+        QCOMPARE(lines(w.LBCanB), QStringList{"8"});
     }
 
     void newChecksOnlyWithASelection()
     {
         Project p;
         p.write(document(row("12", "0")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("12"));
-        child<QPushButton>(w, "NewA")->click();
+        w.NewA->click();
         QCOMPARE(p.r.messages.messages, QStringList{"Index Not Valid"});
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), QStringList{"12"});
+        QCOMPARE(lines(w.LBCanA), QStringList{"12"});
         setId(w, "A", QStringLiteral("012"));
-        child<QPushButton>(w, "NewA")->click();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), (QStringList{"12", "012"}));
-        QCOMPARE(child<QListWidget>(w, "LBCanA")->currentRow(), 1);
+        w.NewA->click();
+        QCOMPARE(lines(w.LBCanA), (QStringList{"12", "012"}));
+        QCOMPARE(w.LBCanA->currentRow(), 1);
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("012"));
         // After a delete nothing is selected: a duplicate and an empty identifier go in untested.
-        child<QPushButton>(w, "DeleteA")->click();
-        QVERIFY(child<QListWidget>(w, "LBCanA")->selectedItems().isEmpty());
+        w.DeleteA->click();
+        QVERIFY(w.LBCanA->selectedItems().isEmpty());
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("012"));
         setId(w, "A", QStringLiteral("12"));
-        child<QPushButton>(w, "NewA")->click();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), (QStringList{"12", "12"}));
+        w.NewA->click();
+        QCOMPARE(lines(w.LBCanA), (QStringList{"12", "12"}));
         p.r.messages.clear();
-        child<QPushButton>(w, "DeleteA")->click();
+        w.DeleteA->click();
         setId(w, "A", QString());
-        child<QPushButton>(w, "NewA")->click();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), (QStringList{"12", ""}));
+        w.NewA->click();
+        QCOMPARE(lines(w.LBCanA), (QStringList{"12", ""}));
         QVERIFY(p.r.messages.all.isEmpty());
         QCOMPARE(w.table().sides[Side::A].entries.last().id_dev, QStringLiteral("0"));
     }
@@ -232,22 +244,22 @@ private Q_SLOTS:
         Project p;
         p.write(document(row("1", "0")));
         const QByteArray before = p.read(p.xmlPath());
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
-        child<QPushButton>(w, "DeleteA")->click();
+        w.DeleteA->click();
         setId(w, "A", QString());
-        child<QPushButton>(w, "NewA")->click(); // nothing selected: added with an empty line
-        child<QListWidget>(w, "LBCanA")->setCurrentRow(0);
+        w.NewA->click(); // nothing selected: added with an empty line
+        w.LBCanA->setCurrentRow(0);
         // Modify without touching the identifier: not tested, even though it is empty.
         child<QLineEdit>(w, "Emask_eq_ecA")->setText(QStringLiteral("0xFF"));
-        child<QPushButton>(w, "ModifyA")->click();
+        w.ModifyA->click();
         QVERIFY(p.r.messages.all.isEmpty());
         w.LbButton1->click();
         QCOMPARE(p.r.messages.errors, QStringList{"'' is not a valid integer value"});
         QVERIFY(w.isVisible());
         QCOMPARE(p.read(p.xmlPath()), before);
         setId(w, "A", QStringLiteral("5"));
-        child<QPushButton>(w, "ModifyA")->click();
+        w.ModifyA->click();
         w.LbButton1->click();
         QCOMPARE(w.result(), int(QDialog::Accepted));
         const QByteArray saved = p.read(p.xmlPath());
@@ -263,7 +275,7 @@ private Q_SLOTS:
         rows += row("7", "0").replace("mask_eq_ec=\"1\"", "mask_eq_ec=\"first\"");
         rows += row("7", "0").replace("mask_eq_ec=\"1\"", "mask_eq_ec=\"second\"");
         p.write(document(rows));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         w.LbButton1->click();
         QVERIFY(p.r.messages.all.isEmpty());
@@ -276,16 +288,16 @@ private Q_SLOTS:
     void packsFlagOnSaveAndExport()
     {
         Project p;
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         QCOMPARE(p.r.messages.messages, QStringList{"File XML not found"});
         setId(w, "B", QStringLiteral("0x22"));
         child<QLineEdit>(w, "Emask_eq_m1B")->setText(QStringLiteral("65535"));
         child<QRadioButton>(w, "r3b")->setChecked(true);
-        child<QCheckBox>(w, "enableb")->setChecked(true);
-        child<QPushButton>(w, "NewB")->click();
+        w.enableb->setChecked(true);
+        w.NewB->click();
         setId(w, "A", QStringLiteral("9"));
-        child<QPushButton>(w, "NewA")->click();
+        w.NewA->click();
         w.button1->click();
         QCOMPARE(p.read(p.dir.path() + QStringLiteral("/emcydef.csv")),
                  QByteArray("9,0,0,0,0,0,0,0,0,0,0,0,\r\n0x22,0,0,65535,0,0,0,0,0,0,0,37,\r\n"));
@@ -296,16 +308,16 @@ private Q_SLOTS:
         // Shown again: the entry comes back on page B with its option.
         w.hide();
         w.show();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanB")), QStringList{"0x22"});
+        QCOMPARE(lines(w.LBCanB), QStringList{"0x22"});
         QCOMPARE(checkedOption(w, QStringLiteral("b")), QStringLiteral("r3"));
-        QVERIFY(child<QCheckBox>(w, "enableb")->isChecked());
+        QVERIFY(w.enableb->isChecked());
     }
 
     void exportKeepsListOrder()
     {
         Project p;
         p.write(document(row("20", "1") + row("3", "0") + row("1", "32")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         w.button1->click();
         const QList<QByteArray> csv = p.read(p.dir.path() + QStringLiteral("/emcydef.csv")).split('\n');
@@ -327,22 +339,22 @@ private Q_SLOTS:
         QFETCH(QString, file);
         Project p;
         p.write(document(row("99", "0") + row("98", "32")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("left over"));
         p.r.dialogs.fileAnswers.push_back(workbook(file));
         w.bitbtn4->click();
         QVERIFY(p.r.messages.all.isEmpty());
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), (QStringList{"20", "3"}));
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanB")), (QStringList{"0x10", "127"}));
+        QCOMPARE(lines(w.LBCanA), (QStringList{"20", "3"}));
+        QCOMPARE(lines(w.LBCanB), (QStringList{"0x10", "127"}));
         // First lines selected and shown; empty cells stay empty, a blank cell keeps its blank.
-        QCOMPARE(child<QListWidget>(w, "LBCanA")->currentRow(), 0);
-        QCOMPARE(child<QListWidget>(w, "LBCanB")->currentRow(), 0);
+        QCOMPARE(w.LBCanA->currentRow(), 0);
+        QCOMPARE(w.LBCanB->currentRow(), 0);
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("20"));
         QCOMPARE(child<QLineEdit>(w, "Emask_eq_ecA")->text(), QStringLiteral("0xFF00"));
         QCOMPARE(child<QLineEdit>(w, "Emask_eq_m1A")->text(), QString());
         QCOMPARE(child<QLineEdit>(w, "Eenmask_eq_m3A")->text(), QStringLiteral(" "));
-        QVERIFY(child<QCheckBox>(w, "enablea")->isChecked());
+        QVERIFY(w.enablea->isChecked());
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r2"));
         QCOMPARE(checkedOption(w, QStringLiteral("b")), QStringLiteral("r3"));
         const TClEmcy& last = w.table().sides[Side::B].entries.at(1);
@@ -360,14 +372,14 @@ private Q_SLOTS:
         Project p;
         p.write(document(row("1", "0") + row("2", "33")));
         const QByteArray before = p.read(p.xmlPath());
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("nosheet.xlsx")));
         w.bitbtn4->click();
         QCOMPARE(p.r.messages.all.size(), 1);
         QVERIFY(p.r.messages.messages.value(0).endsWith(QStringLiteral("has no worksheet \"emcydef\".")));
-        QCOMPARE(child<QListWidget>(w, "LBCanA")->count(), 0);
-        QCOMPARE(child<QListWidget>(w, "LBCanB")->count(), 0);
+        QCOMPARE(w.LBCanA->count(), 0);
+        QCOMPARE(w.LBCanB->count(), 0);
         QCOMPARE(child<QLineEdit>(w, "Eid_devB")->text(), QString());
         w.bitbtn2->click();
         QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -377,7 +389,7 @@ private Q_SLOTS:
     void importStopsAtBadFlagAndSaysWhere()
     {
         Project p;
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         p.r.messages.clear();
         p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("badflag.xlsx")));
@@ -386,18 +398,18 @@ private Q_SLOTS:
         QVERIFY2(p.r.messages.messages.value(0).startsWith(
                      QStringLiteral("Import stopped at record 2 (worksheet row 3): ")),
                  qPrintable(p.r.messages.all.join(QLatin1Char('\n'))));
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), QStringList{"5"});
-        QVERIFY(child<QListWidget>(w, "LBCanA")->selectedItems().isEmpty());
+        QCOMPARE(lines(w.LBCanA), QStringList{"5"});
+        QVERIFY(w.LBCanA->selectedItems().isEmpty());
     }
 
     void writeFailuresAreReported()
     {
         Project p;
         test::UseProjectDir(p.r.paths, p.dir.path() + QStringLiteral("\\gone"));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         setId(w, "A", QStringLiteral("1"));
-        child<QPushButton>(w, "NewA")->click();
+        w.NewA->click();
         p.r.messages.clear();
         w.button1->click();
         w.LbButton1->click();
@@ -405,31 +417,30 @@ private Q_SLOTS:
         QVERIFY(p.r.messages.errors.at(0).startsWith(QStringLiteral("Cannot create file")));
         QVERIFY(p.r.messages.errors.at(1).startsWith(QStringLiteral("Cannot create file")));
         QVERIFY(w.isVisible());
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), QStringList{"1"});
+        QCOMPARE(lines(w.LBCanA), QStringList{"1"});
     }
 
     void clickingALineShowsItsEntry()
     {
         Project p;
         p.write(document(row("1", "17") + row("2", "30") + row("3", "4")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r8"));
         auto click = [&w](int line) {
-            const QRect r =
-                child<QListWidget>(w, "LBCanA")->visualItemRect(child<QListWidget>(w, "LBCanA")->item(line));
-            QTest::mouseClick(child<QListWidget>(w, "LBCanA")->viewport(), Qt::LeftButton, {}, r.center());
+            const QRect r = w.LBCanA->visualItemRect(w.LBCanA->item(line));
+            QTest::mouseClick(w.LBCanA->viewport(), Qt::LeftButton, {}, r.center());
         };
         click(1); // code 15: the options stay as they were
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("2"));
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r8"));
-        QVERIFY(!child<QCheckBox>(w, "enablea")->isChecked());
+        QVERIFY(!w.enablea->isChecked());
         click(2);
         QCOMPARE(child<QLineEdit>(w, "Eid_devA")->text(), QStringLiteral("3"));
         QCOMPARE(checkedOption(w, QStringLiteral("a")), QStringLiteral("r3"));
         // Modify reads the controls back: the shown option replaces the entry's code.
         click(1);
-        child<QPushButton>(w, "ModifyA")->click();
+        w.ModifyA->click();
         QCOMPARE(w.table().sides[Side::A].entries.at(1).alias_use, 2);
     }
 
@@ -437,11 +448,11 @@ private Q_SLOTS:
     {
         Project p;
         p.write(document(row("1", "0")));
-        TFemcy w(p.r.context);
+        EmcyWindow w(p.r.context);
         w.show();
         p.r.dialogs.fileAnswers.push_back(std::nullopt);
         w.bitbtn4->click();
-        QCOMPARE(lines(child<QListWidget>(w, "LBCanA")), QStringList{"1"});
+        QCOMPARE(lines(w.LBCanA), QStringList{"1"});
         QCOMPARE(p.r.dialogs.fileRequests.size(), 1);
         QCOMPARE(p.r.dialogs.fileRequests.at(0).initialDir, p.r.paths.ProjectDir);
     }
@@ -452,19 +463,19 @@ private Q_SLOTS:
         const auto saved = [](const QString& pressed, bool edit) {
             Project p;
             p.write(document(row("1", "0") + row("2", "33")));
-            TFemcy w(p.r.context);
+            EmcyWindow w(p.r.context);
             w.show();
             if (edit) {
                 p.r.dialogs.fileAnswers.push_back(workbook(QStringLiteral("emcydef.xlsx")));
                 w.bitbtn4->click();
                 setId(w, "A", QStringLiteral("99"));
-                child<QPushButton>(w, "NewA")->click(); // the new line is selected
+                w.NewA->click(); // the new line is selected
                 child<QLineEdit>(w, "Emask_eq_ecA")->setText(QStringLiteral("0xFF"));
-                child<QPushButton>(w, "ModifyA")->click();
-                child<QListWidget>(w, "LBCanA")->setCurrentRow(0);
-                child<QPushButton>(w, "DeleteA")->click();
+                w.ModifyA->click();
+                w.LBCanA->setCurrentRow(0);
+                w.DeleteA->click();
             }
-            test::pressUndoKeys(child<QListWidget>(w, "LBCanB"), pressed);
+            test::pressUndoKeys(w.LBCanB, pressed);
             w.LbButton1->click();
             return p.read(p.xmlPath());
         };

@@ -80,12 +80,18 @@ private:
             QTest::qWait(20);
         return QFileInfo::exists(m_b);
     }
+    // The project and `port`, and for serve the values file.
+    QStringList verbArgs(const QString& verb, const QString& port) const
+    {
+        QStringList args{m_dir.path(), QStringLiteral("--port"), port};
+        if (verb == QLatin1String("serve"))
+            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
+        return args;
+    }
     // serve or monitor on side a; `closedOutput`: its standard output a pipe nobody reads.
     void startServe(const QString& verb = QStringLiteral("serve"), bool closedOutput = false)
     {
-        QStringList args{verb, m_dir.path(), QStringLiteral("--port"), m_a};
-        if (verb == QLatin1String("serve"))
-            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
+        const QStringList args = QStringList{verb} + verbArgs(verb, m_a);
         if (closedOutput)
             m_peer.start(QStringLiteral("bash"),
                          QStringList{QStringLiteral("-c"),
@@ -258,10 +264,7 @@ private Q_SLOTS:
         if (!startLine())
             QSKIP("socat is not installed (scripts/deps.sh test installs it)");
         startServe();
-        QStringList args{m_dir.path(), QStringLiteral("--port"), m_a};
-        if (verb == QLatin1String("serve"))
-            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
-        const VerbRun run = runVerb(verb, args);
+        const VerbRun run = runVerb(verb, verbArgs(verb, m_a));
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(QStringLiteral("Another program holds the port.")), qPrintable(run.err));
         QCOMPARE(m_peer.state(), QProcess::Running);
@@ -373,11 +376,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, dataBits);
         QFETCH(QString, error);
         project(false, dataBits);
-        QStringList args{m_dir.path(), QStringLiteral("--port"),
-                         port.isEmpty() ? port : m_dir.filePath(port)};
-        if (verb == QLatin1String("serve"))
-            args << QStringLiteral("--values") << m_dir.filePath(QStringLiteral("values.csv"));
-        const VerbRun run = runVerb(verb, args);
+        const VerbRun run = runVerb(verb, verbArgs(verb, port.isEmpty() ? port : m_dir.filePath(port)));
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(error), qPrintable(run.err));
     }
